@@ -1,0 +1,24 @@
+// Machine-wide values that outlive a run, such as the counter of failed
+// downloads. Each value is a small file under the registry folder.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kt::platform {
+
+class MachineValue {
+public:
+    // `key` is a path such as "Software/Talvo/Talvo", `name` the value's name.
+    MachineValue(std::string key, std::string name);
+    // Nothing when the value (or its key) does not exist or is unreadable.
+    std::optional<std::uint32_t> ReadDword() const;
+    // False when it could not be written; the old value then stays.
+    bool WriteDword(std::uint32_t value) const;
+
+private:
+    std::string path_;
+};
+
+}  // namespace kt::platform

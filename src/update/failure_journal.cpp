@@ -1,0 +1,79 @@
+#include "update/failure_journal.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "dialogs/string_table.h"
+#include "hostsuite/message_box.h"
+#include "platform/machine_values.h"
+
+namespace kt::update {
+namespace {
+
+constexpr int kFailuresBeforeWarning = 5;
+
+platform::MachineValue FailCount() { return platform::MachineValue("Software/Talvo/Talvo", "FailCount"); }
+
+std::string Printf(const char* format, int a, int b, int c, int d = 0, int e = 0) {
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, format, a, b, c, d, e);
+    return buffer;
+}
+
+void AppendToJournal(const RunContext& ctx, const std::string& line) {
+    std::ofstream journal(ctx.appDir + "mjlog.log", std::ios::binary | std::ios::app);
+    journal << line;
+}
+
+}  // namespace
+
+std::string JournalHeaderLine(const std::tm& now) {
+    const char* format = now.tm_min < 10 ? "------------- [%d-%d-%d, %d:0%d] -------------\r\n"
+                                         : "------------- [%d-%d-%d, %d:%d] -------------\r\n";
+    return Printf(format, now.tm_mday, now.tm_mon + 1, now.tm_year + 1900, now.tm_hour, now.tm_min);
+}
+
+std::string JournalMessageLine(const std::tm& now, const std::string& message) {
+    const char* format = now.tm_min < 10 ? "%d:0%d:%d - " : "%d:%d:%d - ";
+    return Printf(format, now.tm_hour, now.tm_min, now.tm_sec) + message + "\r\n";
+}
+
+int WriteJournal(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFailed, const char* message) {
+    std::time_t seconds = std::time(nullptr);
+    std::tm now{};
+    localtime_r(&seconds, &now);
+    return WriteJournalAt(ctx, owner, bBegin, bFailed, message, now);
+}
+
+int WriteJournalAt(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFailed, const char* message,
+                   const std::tm& now) {
+    const bool hasMessage = message != nullptr && *message != '\0';
+    const platform::MachineValue failCount = FailCount();
+    std::uint32_t count = failCount.ReadDword().value_or(0);
+
+    if (bFailed && ctx.m_nDownloadStatus != -2) {
+        ++count;
+        failCount.WriteDword(count);
+        // The reason of a failure is what the journal is for: keep its line.
+        if (hasMessage) AppendToJournal(ctx, JournalMessageLine(now, message));
+        if (count > kFailuresBeforeWarning) {
+            hostsuite::KtMessageBox(owner ? owner : ctx.ownerWindow, dialogs::LoadString(1018), ctx.appTitle,
+                                    hostsuite::kStyleErrorOk, 1, 1018);
+        }
+        return 0;
+    }
+    if (bBegin && count == 0) {
+        std::error_code ec;
+        std::filesystem::remove(ctx.appDir + "mjlog.log", ec);
+    }
+    if (!bBegin && !bFailed && !hasMessage) {
+        failCount.WriteDword(0);
+        return 1;
+    }
+    if (hasMessage) AppendToJournal(ctx, JournalMessageLine(now, message));
+    else if (bBegin) AppendToJournal(ctx, JournalHeaderLine(now));
+    return 1;
+}
+
+}  // namespace kt::update

@@ -1,0 +1,44 @@
+// The application object: one per loaded module. It owns the run context
+// and carries an entry call from the host's record to the end of the run.
+#pragma once
+
+#include <ktupdate.h>
+
+#include "hostsuite/presenter.h"
+#include "update/run_context.h"
+
+namespace kt::update {
+
+class CKTupdateDLLApp {
+public:
+    // Configures the activity log and logs the load line.
+    CKTupdateDLLApp();
+    ~CKTupdateDLLApp();
+    CKTupdateDLLApp(const CKTupdateDLLApp&) = delete;
+    CKTupdateDLLApp& operator=(const CKTupdateDLLApp&) = delete;
+
+    int MainUpdateFnc(KTInstanceHandle hInstance, int nCmdShow, const tagKTUpdateStruct& record);
+    int CriticalUpdate(KTInstanceHandle hInstance, const tagKTUpdateStruct& record, bool bFlag);
+
+    // Non-zero when this call of MainUpdateFnc must do nothing more: a
+    // teletransmission call while scheduled updates run, an open download
+    // dialog, another workstation's lock, or a run already in progress.
+    int IsRunBlocked(hostsuite::Window owner, const char* updateDir, int bAtStart, int bTeletrans,
+                     const char* appDir);
+    void CloseRunHandles();
+    // Ends a run: releases a waiting scheduler, closes the run handles and
+    // removes the network lock.
+    int ExitInstance();
+
+    RunContext& Context() { return ctx_; }
+
+private:
+    // Shows the record's problem, if any; true when the record is usable.
+    bool AcceptRecord(const tagKTUpdateStruct& record, hostsuite::Window owner);
+    void CopyRecord(const tagKTUpdateStruct& record);
+
+    RunContext ctx_;
+    bool exited_ = true;
+};
+
+}  // namespace kt::update
