@@ -1,5 +1,6 @@
 #include "update/record_validation.h"
 
+#include <cstring>
 #include <filesystem>
 
 namespace kt::update {

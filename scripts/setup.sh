@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the module needs (only those missing), then
+# configures and builds it. Usage: scripts/setup.sh BUILD_DIR [cmake options...]
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config libpugixml-dev libeasyloggingpp-dev
+          libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
+          python3 python3-pyftpdlib)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$top/build}
+shift || true
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build" -j"$(nproc)"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The whole test suite: a normal build, then the same tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded parts under
+# ThreadSanitizer.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+
+run_suite() {
+  local build=$1; shift
+  local filter=("$@")
+  (cd "$build" && ctest --output-on-failure --timeout 600 "${filter[@]}")
+}
+
+"$top/scripts/setup.sh" "$top/build"
+run_suite "$top/build"
+
+"$top/scripts/setup.sh" "$top/build-asan" -DKT_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_suite "$top/build-asan"
+
+"$top/scripts/setup.sh" "$top/build-tsan" -DKT_TSAN=ON
+TSAN_OPTIONS=halt_on_error=1 run_suite "$top/build-tsan" -L threads

@@ -1,0 +1,24 @@
+// The end of every run.
+#include "config/updating_lock.h"
+#include "platform/waitable_timer.h"
+#include "update/activity_log.h"
+#include "update/ktupdate_app.h"
+#include "update/run_names.h"
+
+namespace kt::update {
+
+int CKTupdateDLLApp::ExitInstance() {
+    KT_LOG(Info) << "ktupdateDLL stop";
+    ctx_.bStopLoop = 1;
+    // Releases a run of this or another process that waits for its schedule.
+    if (auto timer = platform::WaitableTimer::Open(kUpdaterTimerName)) {
+        timer->FireNow();
+        timer->Cancel();
+    }
+    CloseRunHandles();
+    if (!ctx_.updateDirSlash.empty()) config::SetUpdatingLock(ctx_, false);
+    exited_ = true;
+    return 0;
+}
+
+}  // namespace kt::update
