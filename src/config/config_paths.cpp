@@ -1,0 +1,24 @@
+#include "config/config_paths.h"
+
+#include <filesystem>
+
+namespace kt::config {
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return (std::filesystem::path(folder) / name).string();
+}
+
+}  // namespace
+
+std::string AppIdPath(const update::RunContext& ctx) { return Join(ctx.appDir, kAppIdName); }
+
+std::string UpdateFilePath(const update::RunContext& ctx, const std::string& name) {
+    return Join(ctx.updateDirSlash.empty() ? ctx.updateDir : ctx.updateDirSlash, name);
+}
+
+std::string GuidFilePath(const update::RunContext& ctx, const std::string& guid) {
+    return UpdateFilePath(ctx, guid + ".xml");
+}
+
+}  // namespace kt::config
