@@ -12,7 +12,7 @@ class NamedMutex {
 public:
     // Creates the named mutex, or opens it when it exists. `alreadyExisted`
     // tells whether a live handle held it before this call. Null when the
-    // object cannot be made at all.
+    // object cannot be made at all; `alreadyExisted` is then false.
     static std::unique_ptr<NamedMutex> Create(const std::string& name, bool& alreadyExisted);
     ~NamedMutex();
     NamedMutex(const NamedMutex&) = delete;
