@@ -1,0 +1,101 @@
+#include "platform/machine_values.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <system_error>
+
+#include "platform/system_paths.h"
+
+namespace kt::platform {
+namespace {
+
+// Longer than any DWORD text: anything bigger is not one of our values.
+constexpr std::size_t kMaxValueText = 32;
+
+// Keys and names come from the module's code, but a component such as ".."
+// would still lead out of the registry folder: such a value does not exist.
+bool SafeComponent(const std::string& component) {
+    return !component.empty() && component != "." && component != ".." &&
+           component.find('/') == std::string::npos && component.find('\0') == std::string::npos;
+}
+
+std::string ValuePath(std::string key, const std::string& name) {
+    for (char& c : key) {
+        if (c == '\\') c = '/';
+    }
+    std::string path = SystemPaths::RegistryDir();
+    std::istringstream parts(key);
+    for (std::string part; std::getline(parts, part, '/');) {
+        if (part.empty()) continue;
+        if (!SafeComponent(part)) return {};
+        path += "/" + part;
+    }
+    if (!SafeComponent(name)) return {};
+    return path + "/" + name;
+}
+
+std::optional<std::uint32_t> ParseDword(const std::string& text) {
+    std::size_t end = text.size();
+    while (end > 0 && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
+    if (end == 0) return std::nullopt;
+    std::uint32_t value = 0;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + end, value);
+    if (error != std::errc() || stop != text.data() + end) return std::nullopt;
+    return value;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+MachineValue::MachineValue(std::string key, std::string name) : path_(ValuePath(std::move(key), name)) {}
+
+std::optional<std::uint32_t> MachineValue::ReadDword() const {
+    if (path_.empty()) return std::nullopt;
+    std::ifstream in(path_, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text(kMaxValueText + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxValueText) return std::nullopt;
+    return ParseDword(text);
+}
+
+bool MachineValue::WriteDword(std::uint32_t value) const {
+    if (path_.empty()) return false;
+    const std::filesystem::path target(path_);
+    std::error_code ec;
+    std::filesystem::create_directories(target.parent_path(), ec);
+    if (ec) return false;
+    // Readers of other processes see the old value or the new one, never a
+    // half-written file.
+    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, std::to_string(value) + "\n") && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temp.c_str(), path_.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kt::platform
