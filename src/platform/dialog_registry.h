@@ -17,7 +17,7 @@ public:
 // Registers an open dialog under its window class. `onRestore` runs (on a
 // thread of the registry) when another call asks to bring it back. The
 // dialog stays registered while the returned object lives and its process
-// is alive.
+// is alive. Null when the registration cannot be made.
 std::unique_ptr<OpenDialogRegistration> RegisterOpenDialog(const std::string& windowClass,
                                                            std::function<void()> onRestore);
 
