@@ -1,0 +1,52 @@
+#include "hostsuite/modal_session.h"
+
+#include "hostsuite/transcript_format.h"
+#include "update/activity_log.h"
+
+namespace kt::hostsuite {
+
+ModalSession::ModalSession(DialogModel& dialog, TranscriptWriter* transcript)
+    : dialog_(dialog), transcript_(transcript) {
+    dialog_.BeginModal();
+    WriteTranscript(transcript_, DialogOpenLine(dialog_.ResourceId(), dialog_.Caption()));
+}
+
+bool ModalSession::Open() {
+    dialog_.DrainPosted();
+    return !dialog_.Ended();
+}
+
+bool ModalSession::Play(const DialogAction& action) {
+    if (!Open()) return false;
+    WriteTranscript(transcript_, DialogActionLine(dialog_.ResourceId(), action));
+    return PlayAction(dialog_, action);
+}
+
+bool ModalSession::WaitForOwnEnd(std::chrono::milliseconds limit) {
+    dialog_.PumpUntil([] { return false; }, limit);
+    return dialog_.Ended();
+}
+
+bool ModalSession::EndUnanswered() {
+    if (!Open()) return false;
+    if (!dialog_.WaitsForUser() && WaitForOwnEnd(kSelfRunningLimit)) return false;
+    if (!dialog_.WaitsForUser()) {
+        KT_LOG(Warning) << "Dialog " << dialog_.ResourceId() << " did not end by itself; cancelling it";
+    }
+    dialog_.Command(kIdCancel);
+    // A dialog may answer Cancel by stopping its work first; it is given time
+    // to end, then ended.
+    if (!dialog_.WaitsForUser() && WaitForOwnEnd(kCancelGrace)) return true;
+    if (Open()) dialog_.EndDialog(kIdCancel);
+    return true;
+}
+
+int ModalSession::Finish(bool unscripted) {
+    const int result = dialog_.Result();
+    for (const std::string& line : DialogTextLines(dialog_)) WriteTranscript(transcript_, line);
+    WriteTranscript(transcript_, DialogEndLine(dialog_.ResourceId(), result, unscripted));
+    dialog_.EndModal();
+    return result;
+}
+
+}  // namespace kt::hostsuite

@@ -1,0 +1,62 @@
+#include "hostsuite/presenter_selection.h"
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "hostsuite/script_parser.h"
+#include "hostsuite/scripted_presenter.h"
+#include "hostsuite/terminal_presenter.h"
+#include "hostsuite/transcript_writer.h"
+#include "update/activity_log.h"
+
+namespace kt::hostsuite {
+
+namespace {
+
+constexpr const char* kScriptPrefix = "script:";
+
+// The host asked for this presenter in order to test or watch a run: the
+// reason it cannot have it goes to its error output as well as the log.
+void Refuse(const std::string& reason) {
+    KT_LOG(Error) << "Presenter not selected : " << reason;
+    std::cerr << "ktupdate: " << reason << '\n';
+}
+
+}  // namespace
+
+int SelectPresenter(const char* ui, const char* transcriptPath) {
+    const std::string choice = ui != nullptr ? ui : "";
+    const std::string prefix = kScriptPrefix;
+    const bool scripted = choice.rfind(prefix, 0) == 0 && choice.size() > prefix.size();
+    if (choice != "terminal" && !scripted) {
+        Refuse("unknown presenter \"" + choice + "\"");
+        return 0;
+    }
+    std::optional<Script> script;
+    if (scripted) {
+        const std::string path = choice.substr(prefix.size());
+        std::variant<Script, ScriptError> loaded = LoadScript(path);
+        if (const ScriptError* error = std::get_if<ScriptError>(&loaded)) {
+            Refuse(error->line == 0 ? error->message
+                                    : path + ", line " + std::to_string(error->line) + ": " + error->message);
+            return 0;
+        }
+        script = std::move(std::get<Script>(loaded));
+    }
+    std::shared_ptr<TranscriptWriter> transcript;
+    if (transcriptPath != nullptr && *transcriptPath != '\0') {
+        transcript = TranscriptWriter::Open(transcriptPath);
+        if (!transcript) {
+            Refuse(std::string("cannot open the transcript ") + transcriptPath);
+            return 0;
+        }
+    }
+    if (script) InstallPresenter(std::make_shared<ScriptedPresenter>(std::move(*script), transcript));
+    else InstallPresenter(std::make_shared<TerminalPresenter>(transcript));
+    return 1;
+}
+
+}  // namespace kt::hostsuite

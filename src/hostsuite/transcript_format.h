@@ -1,0 +1,37 @@
+// The lines of a transcript: one per item shown, texts quoted with \\ \" \n
+// \r \t escaped and everything else kept as UTF-8.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hostsuite/dialog_action.h"
+#include "hostsuite/presenter.h"
+
+namespace kt::hostsuite {
+
+class DialogModel;
+
+// The text between double quotes, escaped.
+std::string QuoteText(const std::string& text);
+
+// "ok", "cancel", "retry", "yes" or "no" for those codes; the number otherwise.
+std::string AnswerName(int code);
+
+// The action as a script writes it.
+std::string FormatAction(const DialogAction& action);
+
+std::string MessageLine(const MessageRequest& request, int answer, bool unscripted);
+std::string ButtonsLine(const ButtonsRequest& request, int answer, bool unscripted);
+std::string CredentialsLine(const std::string& target, const std::optional<Credentials>& answer,
+                            bool unscripted);
+std::string DialogOpenLine(int dialog, const std::string& caption);
+std::string DialogActionLine(int dialog, const DialogAction& action);
+std::string DialogEndLine(int dialog, int result, bool unscripted);
+
+// The "text" lines of an ending dialog: its labels and edits whose text is
+// not empty, in identifier order.
+std::vector<std::string> DialogTextLines(const DialogModel& dialog);
+
+}  // namespace kt::hostsuite
