@@ -63,7 +63,7 @@ void NamedEvent::Reset() {
 
 bool NamedEvent::Wait(std::chrono::milliseconds timeout) {
     EventState& state = StateOf(*impl_->region);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = DeadlineAfter(timeout);
     for (;;) {
         std::uint32_t seen;
         {

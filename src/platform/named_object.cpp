@@ -117,8 +117,9 @@ std::vector<std::string> ListNamedObjects(const std::string& kind, const std::st
     const std::string start = kind + "." + EncodeName(prefix);
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(SystemPaths::RuntimeDir(), ec)) {
-        const std::string file = entry.path().filename().string();
+    std::filesystem::directory_iterator entry(SystemPaths::RuntimeDir(), ec);
+    for (; !ec && entry != std::filesystem::directory_iterator(); entry.increment(ec)) {
+        const std::string file = entry->path().filename().string();
         if (file.compare(0, start.size(), start) != 0) continue;
         const std::string encoded = file.substr(kind.size() + 1);
         if (encoded.find('.') != std::string::npos) continue;  // a guard

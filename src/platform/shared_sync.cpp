@@ -53,6 +53,13 @@ void SharedLock::NotifyChange() {
 
 std::uint32_t SharedLock::Changes() const { return Counter(sync_.changes).load(); }
 
+std::chrono::steady_clock::time_point DeadlineAfter(std::chrono::milliseconds timeout) {
+    using std::chrono::steady_clock;
+    const auto now = steady_clock::now();
+    const auto room = std::chrono::duration_cast<std::chrono::milliseconds>(steady_clock::time_point::max() - now);
+    return timeout >= room ? steady_clock::time_point::max() : now + timeout;
+}
+
 void WaitForChange(SharedSync& sync, std::uint32_t seen, std::chrono::nanoseconds maxSleep) {
     if (maxSleep <= std::chrono::nanoseconds::zero()) return;
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(maxSleep);

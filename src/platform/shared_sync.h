@@ -42,6 +42,10 @@ private:
     bool held_;
 };
 
+// When a wait of `timeout` from now ends; a timeout too long for the clock
+// (such as milliseconds::max() for "no time limit") never ends.
+std::chrono::steady_clock::time_point DeadlineAfter(std::chrono::milliseconds timeout);
+
 // Sleeps, without the lock, until the counter moves away from `seen` or
 // `maxSleep` has passed. May return early; callers check their state again.
 void WaitForChange(SharedSync& sync, std::uint32_t seen, std::chrono::nanoseconds maxSleep);

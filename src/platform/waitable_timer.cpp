@@ -94,7 +94,7 @@ void WaitableTimer::Cancel() {
 
 bool WaitableTimer::Wait(std::chrono::milliseconds timeout) {
     TimerState& state = StateOf(*impl_->region);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = DeadlineAfter(timeout);
     for (;;) {
         std::uint32_t seen;
         std::chrono::nanoseconds untilDue = std::chrono::nanoseconds::max();

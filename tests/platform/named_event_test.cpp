@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 
 #include "child_process.h"
@@ -91,6 +92,20 @@ TEST(NamedEventTest, WaitEndsAtItsTimeout) {
     const auto waited = steady_clock::now() - start;
     EXPECT_GE(waited, 150ms);
     EXPECT_LT(waited, kPrompt);
+}
+
+TEST(NamedEventTest, AWaitWithoutTimeLimitLastsUntilSet) {
+    test::TempTree tree;
+    auto event = NamedEvent::Create(kName, true, false);
+    ASSERT_TRUE(event);
+    auto waited = std::async(std::launch::async, [&] { return event->Wait(std::chrono::milliseconds::max()); });
+    EXPECT_EQ(waited.wait_for(200ms), std::future_status::timeout);
+
+    ChildProcess setter({"event-set", kName});
+    const bool ended = waited.wait_for(kPatience) == std::future_status::ready;
+    EXPECT_TRUE(ended);
+    if (!ended) event->Set();  // so that the test itself ends
+    EXPECT_TRUE(waited.get());
 }
 
 TEST(NamedEventTest, SetInOneProcessWakesAWaiterInAnotherAtOnce) {

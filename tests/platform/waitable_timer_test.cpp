@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 #include "child_process.h"
@@ -125,6 +126,21 @@ TEST(WaitableTimerTest, AWaiterHereIsWokenFromAnotherProcess) {
     EXPECT_TRUE(timer->Wait(kPatience));
     EXPECT_LT(steady_clock::now() - start, kPrompt);
     EXPECT_EQ(firer.WaitExit(kPatience), 0);
+}
+
+TEST(WaitableTimerTest, AWaitWithoutTimeLimitLastsUntilFired) {
+    test::TempTree tree;
+    auto timer = WaitableTimer::Create(kName, true);
+    ASSERT_TRUE(timer);
+    timer->SetAt(Clock::now() + 1h);
+    auto waited = std::async(std::launch::async, [&] { return timer->Wait(std::chrono::milliseconds::max()); });
+    EXPECT_EQ(waited.wait_for(200ms), std::future_status::timeout);
+
+    ChildProcess firer({"timer-fire", kName});
+    const bool ended = waited.wait_for(kPatience) == std::future_status::ready;
+    EXPECT_TRUE(ended);
+    if (!ended) timer->FireNow();  // so that the test itself ends
+    EXPECT_TRUE(waited.get());
 }
 
 TEST(WaitableTimerTest, AKilledHolderLeavesNoTimerBehind) {
