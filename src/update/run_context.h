@@ -11,6 +11,7 @@
 #include "hostsuite/presenter.h"
 #include "platform/named_event.h"
 #include "platform/named_mutex.h"
+#include "sesam/sesam_pack_state.h"
 
 namespace kt::update {
 
@@ -41,6 +42,8 @@ struct RunContext {
     // download worker writes it while the run thread reads it.
     std::atomic<int> m_nDownloadStatus{0};
     int showCommand = 1;
+    // The Sesam Vitale pack state, handed to the installer byte for byte.
+    sesam::SesamPackState sesamPack;
 
     std::unique_ptr<platform::NamedMutex> runMutex;
     std::unique_ptr<platform::NamedEvent> updaterEvent;
