@@ -1,0 +1,79 @@
+// The walk of the host-version chain in versions.xml, from a workstation's
+// version to the newest one the catalogue leads to.
+#include <unordered_set>
+
+#include "config/decimal_text.h"
+#include "download/package_name_check.h"
+#include "download/update_search.h"
+#include "update/activity_log.h"
+
+namespace kt::download {
+namespace {
+
+struct Step {
+    std::string newVersion;
+    std::string continueFlag;
+    std::string compatibility;
+    std::string canRestore;
+};
+
+Step ReadStep(const pugi::xml_node& node) {
+    Step step;
+    step.newVersion = node.attribute("NewVer").value();
+    const char* continueFlag = node.attribute("Continue").value();
+    step.continueFlag = config::FlagIsOn(continueFlag) ? continueFlag : "0";
+    step.compatibility = node.attribute("Compatibility").value();
+    // An update that changes the compatibility version can never be undone.
+    step.canRestore = config::FlagIsOn(step.compatibility) ? node.attribute("CanRestore").value() : "0";
+    return step;
+}
+
+}  // namespace
+
+void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& version, PackageFile& file,
+                                DownloadList& list, int split, const std::string& splitCode) {
+    std::string oldVersion = version;
+    // A catalogue whose steps lead back to a version already passed would
+    // otherwise be walked for ever.
+    std::unordered_set<std::string> passed;
+    for (pugi::xml_node node = catalogue.StepFrom(oldVersion); node; node = catalogue.StepFrom(oldVersion)) {
+        if (!passed.insert(oldVersion).second) {
+            KT_DLOG(Warning) << "KTDownload : versions.xml leads back to version " << oldVersion
+                             << " : stop searching update in versions.xml";
+            return;
+        }
+        Step step = ReadStep(node);
+        ReadPackageFile(node, file);
+        KT_DLOG(Info) << "KTDownload : Find node in versions.xml : old version = " << oldVersion
+                      << ", new version = " << step.newVersion << ", continu = " << step.continueFlag
+                      << ", compatibility = " << step.compatibility << ", canrestore = " << step.canRestore
+                      << ", location = " << file.location << ", file = " << file.name << ", date = " << file.date;
+        if (!IsSafePackage(file.location, file.name,
+                           {file.date, oldVersion, step.newVersion, step.compatibility, step.canRestore})) {
+            KT_DLOG(Warning) << "KTDownload : Unsafe file name, location or value refused (location = "
+                             << file.location << ", file = " << file.name
+                             << ") : stop searching update in versions.xml";
+            return;
+        }
+        CopyFilesXmlOnce();
+        int added = 1;
+        int refused = 0;
+        if (AddNodeToFilesXml(file.date, file.name, oldVersion, step.newVersion, step.canRestore,
+                              step.compatibility, added, refused)) {
+            const std::string item =
+                FormatVersionItem(PackageSource(file, split, splitCode), file.date, oldVersion, step.newVersion,
+                                  step.canRestore, step.compatibility, step.continueFlag, added);
+            KT_DLOG(Info) << "KTDownload : Add item to download list : " << item;
+            list.push_front(item);
+        }
+        if (!added) KT_DLOG(Info) << "KTDownload : " << file.name << " not added in files.xml because already existing";
+        if (refused) {
+            KT_DLOG(Warning) << "KTDownload : Critical update not accepted by user (" << oldVersion << " -> "
+                             << step.newVersion << "): stop searching update in versions.xml";
+            return;
+        }
+        oldVersion = step.newVersion;
+    }
+}
+
+}  // namespace kt::download
