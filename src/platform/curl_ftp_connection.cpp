@@ -1,0 +1,36 @@
+#include "platform/curl_ftp_connection.h"
+
+#include <curl/curl.h>
+
+#include "platform/curl_easy.h"
+
+namespace kt::platform {
+namespace {
+
+// The whole login, answers included, may not take longer.
+constexpr long kLoginTimeoutSeconds = 60;
+
+std::string ServerRoot(const std::string& server, int port) {
+    const bool ipv6 = server.find(':') != std::string::npos;
+    return "ftp://" + (ipv6 ? "[" + server + "]" : server) + ":" + std::to_string(port) + "/";
+}
+
+}  // namespace
+
+int OpenFtpConnection(const InternetSession& session, const std::string& server, int port) {
+    CurlEasy easy(session);
+    CURL* curl = easy.Get();
+    if (curl == nullptr) return CURLE_FAILED_INIT;
+    const std::string url = ServerRoot(server, port);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    // The server's root without a body: log in and stop. libcurl logs in
+    // anonymously when the address names no user.
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
+    // Through an HTTP proxy the answer is an HTTP status: a refusal is a failure.
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, kLoginTimeoutSeconds);
+    return curl_easy_perform(curl);
+}
+
+}  // namespace kt::platform

@@ -1,0 +1,52 @@
+// One request on an address (HTTP, or FTP directly or through an HTTP
+// proxy) that can be sent again with credentials: what the proxy checks work
+// on before a transfer. Sending reads the head of the answer only; the body
+// of an authentication refusal is read and thrown away so that the request
+// can be sent again, any other body is left to the transfer.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/curl_session.h"
+
+namespace kt::platform {
+
+enum class RequestKind {
+    kUnknown,  // nothing answered yet
+    kHttp,     // an HTTP answer: the server's, or a proxy's in front of it
+    kOther,    // a direct FTP server
+};
+
+class CurlRequest {
+public:
+    CurlRequest(const InternetSession& session, const std::string& url);
+    ~CurlRequest();
+    CurlRequest(const CurlRequest&) = delete;
+    CurlRequest& operator=(const CurlRequest&) = delete;
+
+    // Sends (or sends again) the request. 0 when an answer came, else the
+    // libcurl error number of the failure.
+    int Send();
+    // What answered the last send.
+    RequestKind Kind() const;
+    // The HTTP status of the last answer; 0 when there is none.
+    long StatusCode() const;
+    // False when the body of the last refusal broke off while being read.
+    bool BodyComplete() const;
+
+    // Credentials for the proxy (407) and for the server (401), kept for
+    // every later send. False when they cannot be set.
+    bool SetProxyUserName(const std::string& user);
+    bool SetProxyPassword(const std::string& password);
+    bool SetServerUserName(const std::string& user);
+    bool SetServerPassword(const std::string& password);
+
+    const std::string& Url() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace kt::platform
