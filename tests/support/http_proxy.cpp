@@ -1,0 +1,35 @@
+#include "support/http_proxy.h"
+
+#include <sstream>
+
+#include "support/temp_tree.h"
+
+namespace kt::test {
+
+HttpProxy::HttpProxy(Options options) {
+    std::vector<std::string> args{"--log", (scratch_.Path() / "proxy.log").string(), "--status",
+                                  std::to_string(options.status)};
+    if (!options.proxyAuth.empty()) args.insert(args.end(), {"--proxy-auth", options.proxyAuth});
+    if (!options.serverAuth.empty()) args.insert(args.end(), {"--server-auth", options.serverAuth});
+    if (options.neverAccept) args.push_back("--never-accept");
+    if (options.forwardFtp) args.push_back("--forward-ftp");
+    process_ = std::make_unique<ServerProcess>(std::filesystem::path(__FILE__).parent_path() / "http_proxy.py", args);
+}
+
+std::vector<HttpProxy::Request> HttpProxy::Requests() const {
+    std::vector<Request> requests;
+    std::istringstream lines(ReadFile(scratch_.Path() / "proxy.log"));
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        Request request;
+        std::string proxyUser, serverUser, arrow;
+        words >> request.method >> request.url >> proxyUser >> serverUser >> arrow >> request.status;
+        request.proxyUser = proxyUser.substr(proxyUser.find('=') + 1);
+        request.serverUser = serverUser.substr(serverUser.find('=') + 1);
+        requests.push_back(request);
+    }
+    return requests;
+}
+
+}  // namespace kt::test
