@@ -35,12 +35,8 @@ bool IsText(const pugi::xml_node& node) {
 // first place is replaced, otherwise the text goes before the children.
 void SetText(pugi::xml_node element, const char* text) {
     pugi::xml_node first = element.first_child();
-    if (first && IsText(first)) {
-        element.insert_child_before(pugi::node_pcdata, first).set_value(text);
-        element.remove_child(first);
-    } else {
-        element.prepend_child(pugi::node_pcdata).set_value(text);
-    }
+    if (first && IsText(first)) first.set_value(text);
+    else element.prepend_child(pugi::node_pcdata).set_value(text);
 }
 
 void SetAttribute(pugi::xml_node element, const char* attribute, const char* value) {

@@ -37,6 +37,10 @@ long long LockAge(const std::string& dateText, const std::tm& now) {
 
 }  // namespace
 
+int IsLockHeldElsewhere(update::RunContext& ctx, const std::string& lockPath) {
+    return IsLockHeldElsewhere(ctx, lockPath, LocalNow());
+}
+
 int IsLockHeldElsewhere(update::RunContext& ctx, const std::string& lockPath, const std::tm& now) {
     std::error_code ec;
     if (!std::filesystem::exists(lockPath, ec)) return 0;

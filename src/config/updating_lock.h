@@ -22,6 +22,7 @@ int IsUpdateRunningElsewhere(update::RunContext& ctx, const std::string& updateD
 // The staleness rule on one lock file (also used by the scheduler's wait):
 // 1 when it is a fresh lock of another workstation; otherwise the file is
 // deleted when present and 0 is returned.
+int IsLockHeldElsewhere(update::RunContext& ctx, const std::string& lockPath);
 int IsLockHeldElsewhere(update::RunContext& ctx, const std::string& lockPath, const std::tm& now);
 
 // On: writes the lock for this workstation, dated today. Off: deletes it.
