@@ -1,0 +1,86 @@
+// Choosing the presenter by name, as the host (or kthost) does.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "hostsuite/message_box.h"
+#include "hostsuite/presenter_selection.h"
+#include "support/recording_presenter.h"
+#include "support/temp_tree.h"
+
+namespace kt::hostsuite {
+namespace {
+
+class PresenterSelectionTest : public ::testing::Test {
+protected:
+    void SetUp() override { InstallPresenter(recorder); }
+    void TearDown() override { InstallPresenter(nullptr); }
+
+    // True when message boxes still reach the presenter installed first.
+    bool RecorderStillActive() {
+        const std::size_t before = recorder->messages.size();
+        KtMessageBox(nullptr, "texte", "Talvo", kStyleInfoOk, 1);
+        return recorder->messages.size() == before + 1;
+    }
+
+    kt::test::TempTree tree;
+    std::shared_ptr<kt::test::RecordingPresenter> recorder = std::make_shared<kt::test::RecordingPresenter>();
+};
+
+TEST_F(PresenterSelectionTest, AScriptAnswersAndTheTranscriptIsAppendedTo) {
+    const auto script = tree.WriteFile("answers.txt", "message 1060 -> yes\n");
+    const auto shown = tree.WriteFile("shown.txt", "earlier line\n");
+    ASSERT_EQ(SelectPresenter(("script:" + script.string()).c_str(), shown.c_str()), 1);
+    EXPECT_EQ(KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060), kIdYes);
+    EXPECT_EQ(kt::test::ReadFile(shown),
+              "earlier line\nmessage id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer ?\" -> yes\n");
+}
+
+TEST_F(PresenterSelectionTest, AScriptWithoutTranscriptStillAnswers) {
+    const auto script = tree.WriteFile("answers.txt", "message 1060 -> yes\n");
+    ASSERT_EQ(SelectPresenter(("script:" + script.string()).c_str(), nullptr), 1);
+    EXPECT_EQ(KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060), kIdYes);
+    EXPECT_EQ(KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060), kIdNo);
+}
+
+TEST_F(PresenterSelectionTest, TheTerminalCanBeChosenWithATranscript) {
+    EXPECT_EQ(SelectPresenter("terminal", (tree / "shown.txt").c_str()), 1);
+    EXPECT_TRUE(std::filesystem::exists(tree / "shown.txt"));
+    EXPECT_FALSE(RecorderStillActive());
+}
+
+TEST_F(PresenterSelectionTest, ARefusedChoiceKeepsThePresenterInUseAndWritesNothing) {
+    const auto good = tree.WriteFile("answers.txt", "message 1060 -> yes\n");
+    const auto bad = tree.WriteFile("bad.txt", "message 1060 -> yes\nmessage 1060 => yes\n");
+    const std::string shown = (tree / "shown.txt").string();
+    const std::string refused[] = {"", "gui", "Terminal", "script:", "script:" + (tree / "absent.txt").string(),
+                                   "script:" + bad.string()};
+    for (const std::string& ui : refused) {
+        EXPECT_EQ(SelectPresenter(ui.c_str(), shown.c_str()), 0) << ui;
+    }
+    EXPECT_EQ(SelectPresenter(nullptr, nullptr), 0);
+    EXPECT_EQ(SelectPresenter(("script:" + good.string()).c_str(), (tree / "no/such/folder/shown.txt").c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(shown));
+    EXPECT_TRUE(RecorderStillActive());
+}
+
+TEST(DesktopWindow, IsOneWindowThatOwnsBoxesWithoutOwner) {
+    EXPECT_NE(DesktopWindow(), nullptr);
+    EXPECT_EQ(DesktopWindow(), DesktopWindow());
+    auto recorder = std::make_shared<kt::test::RecordingPresenter>();
+    InstallPresenter(recorder);
+    KtMessageBox(nullptr, "texte", "Erreur", kStyleErrorOk, 1, 1084);
+    int owner = 0;
+    KtMessageBoxButtons(&owner, "texte", "Talvo", kStyleQuestionYesNo, ButtonRecord{}, 1);
+    InstallPresenter(nullptr);
+    ASSERT_EQ(recorder->messages.size(), 1u);
+    EXPECT_EQ(recorder->messages[0].owner, DesktopWindow());
+    EXPECT_EQ(recorder->messages[0].stringId, 1084);
+    ASSERT_EQ(recorder->buttons.size(), 1u);
+    EXPECT_EQ(recorder->buttons[0].owner, &owner);
+    EXPECT_EQ(recorder->buttons[0].buttons, "&Oui\r\n&Non\r\n&Options...");
+}
+
+}  // namespace
+}  // namespace kt::hostsuite
