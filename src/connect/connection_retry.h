@@ -1,0 +1,21 @@
+// The retry protocol of the callers that must have a connection: check, and
+// after each failure let the user retry, change the settings or give up in
+// the no-connection dialog.
+#pragma once
+
+#include <list>
+#include <string>
+
+#include "connect/internet_connection.h"
+#include "dialogs/no_connection_dialog.h"
+
+namespace kt::connect {
+
+// 1 once a check succeeds; 0 when the user gives up ("Annuler"). Every
+// retry reads the settings again, so changes made through "Paramétrer..."
+// count.
+int CheckConnectionWithRetry(InternetConnection& connection, const update::RunContext& ctx, hostsuite::Window owner,
+                             const std::list<std::string>& urls, std::string* found,
+                             const dialogs::OpenOptions& openOptions);
+
+}  // namespace kt::connect

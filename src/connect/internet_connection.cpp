@@ -1,0 +1,91 @@
+#include "connect/internet_connection.h"
+
+#include <thread>
+
+#include "config/config_paths.h"
+#include "connect/check_firewall.h"
+#include "connect/check_settings.h"
+#include "connect/default_dialer.h"
+#include "connect/default_firewall.h"
+#include "connect/url_parts.h"
+#include "platform/curl_ftp_connection.h"
+#include "platform/network_state.h"
+#include "update/activity_log.h"
+#include "update/failure_journal.h"
+
+namespace kt::connect {
+
+ConnectionServices ConnectionServices::Defaults() {
+    ConnectionServices services;
+    services.dialer = std::make_shared<DefaultDialer>();
+    services.firewall = std::make_shared<DefaultFirewall>();
+    services.isNetworkConnected = &platform::IsNetworkConnected;
+    services.pause = [](std::chrono::milliseconds length) { std::this_thread::sleep_for(length); };
+    return services;
+}
+
+InternetConnection::InternetConnection(update::RunContext& ctx, ConnectionServices services)
+    : ctx_(ctx), services_(std::move(services)) {}
+
+void InternetConnection::Journal(hostsuite::Window owner, const char* message) {
+    update::WriteJournal(ctx_, owner, 0, 0, message);
+}
+
+int InternetConnection::IsInternetConnection(hostsuite::Window owner, std::list<std::string> urls,
+                                             std::string* found) {
+    const std::string appId = config::AppIdPath(ctx_);
+    KT_LOG(Info) << "Check internet connexion : start";
+    Journal(owner, "MJ_MAIN_IIC : Démarrage IIC.");
+    if (!BringLinkUp(owner, appId)) return 0;
+    if (!CheckFirewall()) {
+        KT_LOG(Error) << "Error with windows firewall";
+        return 0;
+    }
+    const auto session = ReadSessionSettings(ctx_, owner, appId);
+    if (!session) return 0;
+    const auto answered = FindFtpServer(owner, *session, urls);
+    if (!answered) {
+        KT_LOG(Warning) << "Check internet connexion : error. Problem with url ";
+        Journal(owner, "MJ_MAIN_IIC_11 : Problème de URL !");
+        return 0;
+    }
+    KT_LOG(Info) << "Internet session closed";
+    Journal(owner, "MJ_MAIN_IIC : Session ferméé.");
+    if (found != nullptr) *found = *answered;
+    KT_LOG(Info) << "FTP url is found";
+    Journal(owner, "MJ_MAIN_IIC : Un URL FTP est trouvé.");
+    KT_LOG(Info) << "Check internet connexion : OK";
+    return 1;
+}
+
+std::optional<std::string> InternetConnection::FindFtpServer(hostsuite::Window owner,
+                                                             const platform::InternetSession& session,
+                                                             const std::list<std::string>& urls) {
+    for (const std::string& url : urls) {
+        KT_LOG(Info) << "Test url : " << url;
+        const auto parts = SplitUrl(url);
+        if (!parts || parts->service == UrlService::kOther) {
+            KT_LOG(Warning) << "Problem with url " << url << " : no HTTP or FTP";
+            Journal(owner, "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !");
+            continue;
+        }
+        if (parts->service == UrlService::kHttp) {
+            KT_LOG(Info) << "HTTP URL are disabled";
+            continue;
+        }
+        const int error = platform::OpenFtpConnection(session, parts->server, parts->port);
+        if (error == 0) return url;
+        KT_LOG(Warning) << "FTP connexion problem : exception catched " << error;
+        Journal(owner, "MJ_MAIN_IIC_9 : Problème de la connexion FTP !");
+    }
+    return std::nullopt;
+}
+
+bool InternetConnection::CheckFirewall() { return connect::CheckFirewall(ctx_, *services_.firewall); }
+
+void InternetConnection::HangUpDialup() {
+    const DialHandle handle = dialupHandle_.exchange(0);
+    if (handle != 0) services_.dialer->HangUp(handle);
+}
+
+}  // namespace kt::connect

@@ -1,0 +1,71 @@
+// The Internet connection check of the application object: brings the link
+// up (dial-up or network), makes sure the firewall lets the host program
+// through, and finds the first server address where an FTP server accepts an
+// anonymous login. It also keeps the dial-up connection it opened, which the
+// update run hangs up once the download is over.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "connect/dialer.h"
+#include "connect/firewall.h"
+#include "hostsuite/presenter.h"
+#include "platform/curl_session.h"
+#include "update/run_context.h"
+
+namespace kt::connect {
+
+// What the check works with besides the run context; the defaults are the
+// workstation's own.
+struct ConnectionServices {
+    std::shared_ptr<Dialer> dialer;
+    std::shared_ptr<Firewall> firewall;
+    std::function<bool()> isNetworkConnected;
+    std::function<void(std::chrono::milliseconds)> pause;
+    // How long "Connexion établie!" shows in the dial-up dialog.
+    std::chrono::milliseconds connectedHold{2000};
+
+    static ConnectionServices Defaults();
+};
+
+class InternetConnection {
+public:
+    explicit InternetConnection(update::RunContext& ctx, ConnectionServices services = ConnectionServices::Defaults());
+
+    // 1 when an FTP server of `urls` (tried in order) accepted a login; its
+    // address then goes into `found` when given. 0 on every failure, which
+    // is logged and journalled (owner: `owner`) but never shown.
+    int IsInternetConnection(hostsuite::Window owner, std::list<std::string> urls, std::string* found);
+    // False only when the firewall still blocks the host program after a
+    // rule was added for it.
+    bool CheckFirewall();
+
+    // The dial-up connection the last check opened; 0 when none.
+    DialHandle DialupHandle() const { return dialupHandle_; }
+    // Hangs up that connection, if any.
+    void HangUpDialup();
+
+    Dialer& GetDialer() { return *services_.dialer; }
+
+private:
+    // The link: dial-up or network. False ends the check.
+    bool BringLinkUp(hostsuite::Window owner, const std::string& appId);
+    bool DialUp(hostsuite::Window owner, const std::string& appId);
+    bool CheckNetwork(hostsuite::Window owner);
+    // The first address where an FTP server accepts a login.
+    std::optional<std::string> FindFtpServer(hostsuite::Window owner, const platform::InternetSession& session,
+                                             const std::list<std::string>& urls);
+    void Journal(hostsuite::Window owner, const char* message);
+
+    update::RunContext& ctx_;
+    ConnectionServices services_;
+    std::atomic<DialHandle> dialupHandle_{0};
+};
+
+}  // namespace kt::connect

@@ -1,0 +1,179 @@
+#include "connect/ras_dialog.h"
+
+#include <cstdint>
+#include <mutex>
+#include <system_error>
+
+#include "dialogs/password_dialog.h"
+#include "dialogs/string_table.h"
+#include "hostsuite/message_box.h"
+
+namespace kt::connect {
+namespace {
+
+constexpr int kRasErrorText = 1080;
+// RasGetErrorString fills a buffer of this many characters.
+constexpr std::size_t kErrorTextLength = 256;
+
+// The dial-up service calls back with no context of ours: the dialog that
+// dials now is found here. The generation tells a dialog from a later one.
+std::mutex currentMutex;
+CRASDlg* current = nullptr;
+std::uint64_t currentGeneration = 0;
+
+const char* StatusText(int state) {
+    switch (state) {
+        case kRasPortOpened: return "Port ouvert";
+        case kRasConnectDevice: return "Numérotation...";
+        case kRasDeviceConnected: return "Connecté!";
+        case kRasAuthenticate: return "Authentification...";
+        case kRasAuthenticated: return "Authentification terminée!";
+        case kRasConnected: return "Connexion établie!";
+        case kRasDisconnected: return "Déconnecté.";
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+CRASDlg::CRASDlg(const update::RunContext& ctx, Dialer& dialer, std::string entryName,
+                 std::chrono::milliseconds connectedHold)
+    : DialogModel(kResourceId, "Connexion"),
+      ctx_(ctx),
+      dialer_(dialer),
+      entryName_(std::move(entryName)),
+      connectedHold_(connectedHold) {
+    AddPush(hostsuite::kIdCancel, "Cancel");
+    AddLabel(kStatusText);
+}
+
+CRASDlg::~CRASDlg() {
+    {
+        std::lock_guard lock(currentMutex);
+        if (current == this) {
+            current = nullptr;
+            ++currentGeneration;
+        }
+    }
+    JoinWorker();
+}
+
+bool CRASDlg::OnInitDialog() {
+    {
+        std::lock_guard lock(currentMutex);
+        current = this;
+        ++currentGeneration;
+    }
+    try {
+        worker_ = std::thread(&CRASDlg::DialWorker, this);
+    } catch (const std::system_error&) {
+        EndDialog(hostsuite::kIdCancel);
+    }
+    return true;
+}
+
+void CRASDlg::OnDestroy() {
+    // The caller reads the connection handle once the run is over: the
+    // worker must be done with it by then.
+    JoinWorker();
+}
+
+void CRASDlg::JoinWorker() {
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
+}
+
+void CRASDlg::DialWorker() {
+    if (IsAlreadyConnected()) {
+        PostCommand(hostsuite::kIdOk);
+        return;
+    }
+    bool passwordSaved = false;
+    if (!ReadDialParams(passwordSaved)) {
+        PostCommand(hostsuite::kIdCancel);
+        return;
+    }
+    if (!passwordSaved && !AskPassword()) {
+        PostCommand(hostsuite::kIdCancel);
+        return;
+    }
+    StartCall();
+}
+
+bool CRASDlg::IsAlreadyConnected() {
+    // Room for one connection only: with more active, the list fails and
+    // the entry is dialled as if it were not connected.
+    std::vector<RasConnection> connections;
+    if (dialer_.EnumConnections(1, connections) != 0) return false;
+    for (const RasConnection& connection : connections) {
+        if (connection.entryName == entryName_) return true;
+    }
+    return false;
+}
+
+bool CRASDlg::ReadDialParams(bool& passwordSaved) {
+    params_ = DialParams{};
+    params_.entryName = entryName_;
+    const unsigned error = dialer_.GetEntryDialParams(entryName_, params_, passwordSaved);
+    if (error == 0) return true;
+    std::string text;
+    int textId = hostsuite::kLiteralText;
+    if (auto system = dialer_.ErrorString(error)) {
+        text = system->substr(0, kErrorTextLength);
+    } else {
+        text = dialogs::LoadString(kRasErrorText);
+        textId = kRasErrorText;
+    }
+    if (ctx_.bAtStart) {
+        hostsuite::KtMessageBox(Handle(), text, ctx_.appTitle, hostsuite::kStyleErrorOk, 1, textId);
+    }
+    return false;
+}
+
+bool CRASDlg::AskPassword() {
+    params_.password.clear();
+    dialogs::CKTPassword password;
+    if (hostsuite::ActivePresenter().RunDialog(password) != hostsuite::kIdOk) return false;
+    params_.password = password.Password();
+    return true;
+}
+
+void CRASDlg::StartCall() {
+    DialHandle handle = 0;
+    const unsigned error = dialer_.Dial(params_, &CRASDlg::OnDialNotification, handle);
+    handle_ = handle;
+    if (error == 0) return;
+    if (handle != 0) {
+        dialer_.HangUp(handle);
+        handle_ = 0;
+        PostCommand(hostsuite::kIdCancel);
+    }
+    // Without a connection the dialog stays open until the user cancels.
+}
+
+void CRASDlg::ShowStatus(int state, unsigned error) {
+    if (error != 0) {
+        SetText(kStatusText, "Erreur de connexion.");
+        return;
+    }
+    if (const char* text = StatusText(state)) SetText(kStatusText, text);
+}
+
+void CRASDlg::OnDialNotification(unsigned, int state, unsigned error) {
+    std::unique_lock lock(currentMutex);
+    CRASDlg* dialog = current;
+    if (dialog == nullptr || dialog->Ended()) return;
+    dialog->ShowStatus(state, error);
+    if (error != 0) return;
+    if (state == kRasDisconnected) {
+        dialog->PostCommand(hostsuite::kIdCancel);
+    } else if (state == kRasConnected) {
+        const std::uint64_t generation = currentGeneration;
+        const auto hold = dialog->connectedHold_;
+        lock.unlock();
+        std::this_thread::sleep_for(hold);
+        lock.lock();
+        if (current == dialog && currentGeneration == generation) dialog->PostCommand(hostsuite::kIdOk);
+    }
+}
+
+}  // namespace kt::connect
