@@ -15,6 +15,7 @@
 #include "sesam/pack_check_session.h"
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
+#include "update/activity_log.h"
 #include "update/run_context.h"
 
 namespace kt::test {
@@ -22,6 +23,7 @@ namespace kt::test {
 class CardReaderFixture : public ::testing::Test {
 protected:
     CardReaderFixture() {
+        update::ConfigureActivityLog();
         presenter_ = std::make_shared<RecordingPresenter>();
         hostsuite::InstallPresenter(presenter_);
         ctx_.appDir = tree_.MakeDir("app").string();
@@ -44,6 +46,11 @@ protected:
         std::istringstream in(ReadFile(script_ + ".calls"));
         for (std::string line; std::getline(in, line);) calls.push_back(line);
         return calls;
+    }
+
+    // True when a line of the activity log holds `text`.
+    bool LogHolds(const std::string& text) const {
+        return ReadFile(update::ActivityLogPath()).find(text) != std::string::npos;
     }
 
     TempTree tree_;

@@ -152,6 +152,9 @@ TEST_F(CardReaderProbeTest, RecordsReachingPastTheirBoundsFailTheProbe) {
         Script(std::string(kWorkingReader) + faulty);
         EXPECT_EQ(ProbeCardReader(ctx_, session), 0) << faulty;
     }
+    EXPECT_TRUE(LogHolds("ERROR"));
+    EXPECT_TRUE(LogHolds("Card-reader answer rejected : component list of 65 entries at 0 exceeds 14336 bytes"));
+    EXPECT_TRUE(LogHolds("Card-reader answer rejected : module 2 text without terminator"));
     // At the limits the records are accepted.
     PackCheckSession session;
     Script("software " + std::string(235, '1') + " 1234567890\ncomponent_count 64\nmodule_count 69\n");
