@@ -9,7 +9,7 @@ demo=$(mktemp -d /tmp/ktdemo-XXXXXX)
 mkdir -p "$demo"/{app,data/UpdateInfo,windows,programfiles,appdata,registry,run,tmp}
 export KT_WINDOWS_DIR=$demo/windows KT_PROGRAM_FILES=$demo/programfiles KT_COMMON_APPDATA=$demo/appdata
 export KT_REGISTRY_DIR=$demo/registry KT_RUNTIME_DIR=$demo/run TMPDIR=$demo/tmp
-kthost=$top/build/tools/kthost/kthost
+kthost=$top/build/kthost
 record=(--app-dir "$demo/app" --data-dir "$demo/data" --update-dir "$demo/data/UpdateInfo"
         --ver-major 5 --ver-minor 2 --ver-build 0 --compat-version 5.2.0 --title Talvo
         --postal-code 77120 --server ftp://127.0.0.1:2121/maj/)

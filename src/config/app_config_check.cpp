@@ -39,7 +39,8 @@ std::string AttributeOf(const pugi::xml_document& doc, const char* name, const c
 
 StoredState ReadStoredState(const pugi::xml_document& doc) {
     StoredState stored;
-    stored.type = DecimalValue(AttributeOf(doc, "Update", "Type", kFlagChars)) == 1 ? "1" : "0";
+    const bool internet = DecimalValue(AttributeOf(doc, "Update", "Type", kFlagChars)) == 1;
+    stored.type = std::string(internet ? "1" : "0");
     stored.compatVersion = AttributeOf(doc, "Version", "CompatVersion", kVersionChars);
     stored.version = TextOf(doc, "Version", kVersionChars);
     stored.sesamVersion = TextOf(doc, "Sesam", kSesamChars);
