@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -35,6 +37,7 @@ protected:
         ctx.updateDirSlash = ctx.updateDir + "/";
         config::CreateDefaultConfig(ctx, "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}");
         UseScript("");
+        logStart = AllLog().size();
     }
     ~ConnectTest() override { hostsuite::InstallPresenter(nullptr); }
 
@@ -57,8 +60,13 @@ protected:
     std::vector<std::string> Transcript() const { return Lines(ReadFile(transcriptPath)); }
     bool Shown(const std::string& line) const { return Contains(Transcript(), line); }
 
-    // The activity log as "LEVEL message" lines.
+    // The activity log of the test (the set-up's lines left out) as "LEVEL message" lines.
     std::vector<std::string> Log() const {
+        std::vector<std::string> lines = AllLog();
+        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(std::min(logStart, lines.size())));
+        return lines;
+    }
+    std::vector<std::string> AllLog() const {
         std::vector<std::string> lines;
         const std::string marker = std::string(" ") + update::kLogName + " : ";
         for (const std::string& line : Lines(ReadFile(update::ActivityLogPath()))) {
@@ -97,6 +105,7 @@ protected:
     update::RunContext ctx;
     std::string transcriptPath;
     int scripts = 0;
+    std::size_t logStart = 0;
 };
 
 }  // namespace kt::test

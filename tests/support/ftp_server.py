@@ -39,7 +39,7 @@ def main():
     handler.timeout = 60
     if args.max_download_rate > 0:
         dtp = type("Dtp", (ThrottledDTPHandler,), {})
-        dtp.read_limit = args.max_download_rate
+        dtp.write_limit = args.max_download_rate
         handler.dtp_handler = dtp
 
     server = FTPServer(("127.0.0.1", 0), handler)

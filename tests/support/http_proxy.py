@@ -70,6 +70,12 @@ class Handler(BaseHTTPRequestHandler):
             status = ARGS.status if ftp_login_works(self.path) else 502
         else:
             status = ARGS.status
+        # Logged before the answer leaves, so that a client holding the
+        # answer finds its request in the log.
+        with LOG_LOCK, open(ARGS.log, "a", encoding="utf-8") as log:
+            log.write("%s %s proxy-user=%s server-user=%s -> %d\n" % (
+                self.command, self.path, (proxy_user or "-").split(":")[0],
+                (server_user or "-").split(":")[0], status))
         body = ("<html><body>%d</body></html>\n" % status).encode() * 4
         self.send_response(status)
         for name, value in extra.items():
@@ -81,10 +87,6 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         if with_body:
             self.wfile.write(body)
-        with LOG_LOCK, open(ARGS.log, "a", encoding="utf-8") as log:
-            log.write("%s %s proxy-user=%s server-user=%s -> %d\n" % (
-                self.command, self.path, (proxy_user or "-").split(":")[0],
-                (server_user or "-").split(":")[0], status))
 
     def do_GET(self):
         self.answer(True)
