@@ -25,6 +25,8 @@ public:
 
     // The first `Version` below the root whose `OldVer` is `oldVersion`.
     pugi::xml_node StepFrom(const std::string& oldVersion) const;
+    // How many versions a step starts from: no walk without a loop is longer.
+    std::size_t StepCount() const { return stepsByOldVersion_.size(); }
     // The first `SesamAll` of the document.
     pugi::xml_node CompletePack() const;
     // The children of the root named "Sesam" in any letter case, in order.

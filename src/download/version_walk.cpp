@@ -1,7 +1,5 @@
 // The walk of the host-version chain in versions.xml, from a workstation's
 // version to the newest one the catalogue leads to.
-#include <unordered_set>
-
 #include "config/decimal_text.h"
 #include "download/package_name_check.h"
 #include "download/update_search.h"
@@ -34,10 +32,11 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
                                 DownloadList& list, int split, const std::string& splitCode) {
     std::string oldVersion = version;
     // A catalogue whose steps lead back to a version already passed would
-    // otherwise be walked for ever.
-    std::unordered_set<std::string> passed;
+    // otherwise be walked for ever: a walk without a loop passes each
+    // starting version at most once.
+    std::size_t walked = 0;
     for (pugi::xml_node node = catalogue.StepFrom(oldVersion); node; node = catalogue.StepFrom(oldVersion)) {
-        if (!passed.insert(oldVersion).second) {
+        if (++walked > catalogue.StepCount()) {
             KT_DLOG(Warning) << "KTDownload : versions.xml leads back to version " << oldVersion
                              << " : stop searching update in versions.xml";
             return;
