@@ -1,0 +1,146 @@
+#include "platform/ftp_client.h"
+
+#include <curl/curl.h>
+
+#include <cctype>
+#include <utility>
+
+namespace kt::platform {
+namespace {
+
+// A command (login, find) that takes longer than this is given up.
+constexpr long kCommandTimeoutSeconds = 60;
+// Fewer, larger reads from the network on fast links.
+constexpr long kReceiveBufferBytes = 256 * 1024;
+constexpr long kHttpNotFound = 404;
+
+// Paths go into the address as they are named on the server: every byte
+// that would change the address's meaning is escaped, "/" separates folders.
+std::string EscapePath(const std::string& path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (const unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            escaped.push_back(static_cast<char>(c));
+        } else {
+            escaped += {'%', kHex[c >> 4], kHex[c & 0x0F]};
+        }
+    }
+    return escaped;
+}
+
+}  // namespace
+
+FtpClient::FtpClient(const InternetSession& session, const std::string& server, int port, FtpAccount account,
+                     FtpAccount proxyAccount)
+    : easy_(session), pull_(easy_.Get()), account_(std::move(account)), proxyAccount_(std::move(proxyAccount)) {
+    const bool ipv6 = server.find(':') != std::string::npos;
+    root_ = "ftp://" + (ipv6 ? "[" + server + "]" : server) + ":" + std::to_string(port);
+    CURL* curl = easy_.Get();
+    if (curl == nullptr) return;
+    if (!account_.user.empty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, account_.user.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, account_.password.c_str());
+    }
+    if (!proxyAccount_.user.empty()) {
+        curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, proxyAccount_.user.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, proxyAccount_.password.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+    }
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    // Through an HTTP proxy the answer is an HTTP status: a refusal is a failure.
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+}
+
+std::string FtpClient::Url(const std::string& object) const {
+    const std::string path = object.empty() || object.front() != '/' ? "/" + object : object;
+    return root_ + EscapePath(path);
+}
+
+FtpStatus FtpClient::StatusOf(int result) {
+    lastError_ = result;
+    switch (result) {
+        case CURLE_OK:
+            return FtpStatus::kOk;
+        case CURLE_REMOTE_FILE_NOT_FOUND:
+        case CURLE_REMOTE_ACCESS_DENIED:
+            return FtpStatus::kNotFound;
+        case CURLE_HTTP_RETURNED_ERROR: {
+            long status = 0;
+            curl_easy_getinfo(easy_.Get(), CURLINFO_RESPONSE_CODE, &status);
+            return status == kHttpNotFound ? FtpStatus::kNotFound : FtpStatus::kFailed;
+        }
+        default:
+            return FtpStatus::kFailed;
+    }
+}
+
+FtpStatus FtpClient::Command(const std::string& object, const StopCheck& stop) {
+    CURL* curl = easy_.Get();
+    if (curl == nullptr) return StatusOf(CURLE_FAILED_INIT);
+    const std::string url = Url(object);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 0L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, kCommandTimeoutSeconds);
+    pull_.Start(false);
+    const PullState state = pull_.RunToEnd(stop);
+    const int result = pull_.Result();
+    pull_.Finish();
+    if (state == PullState::kStopped) return FtpStatus::kStopped;
+    return StatusOf(result);
+}
+
+FtpStatus FtpClient::Connect(const StopCheck& stop) { return Command("/", stop); }
+
+FtpStatus FtpClient::Find(const std::string& object, std::int64_t& size, const StopCheck& stop) {
+    size = -1;
+    const FtpStatus status = Command(object, stop);
+    if (status != FtpStatus::kOk) return status;
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(easy_.Get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK) size = length;
+    return status;
+}
+
+FtpStatus FtpClient::FindDirectory(const std::string& directory, const StopCheck& stop) {
+    // A trailing "/" makes the last part a folder to enter, not a file.
+    std::string folder = directory;
+    if (folder.empty() || folder.back() != '/') folder.push_back('/');
+    return Command(folder, stop);
+}
+
+void FtpClient::OpenFile(const std::string& object) {
+    CURL* curl = easy_.Get();
+    lastError_ = 0;
+    if (curl != nullptr) {
+        const std::string url = Url(object);
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+        // The file is read to the end of the data connection, whatever size
+        // the server announced: the caller compares the two.
+        curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, 0L);
+    }
+    pull_.Start(true);
+}
+
+FtpRead FtpClient::Read(char* buffer, std::size_t size, const StopCheck& stop) {
+    FtpRead read;
+    switch (pull_.Read(buffer, size, read.size, stop)) {
+        case PullState::kData:
+            read.status = FtpStatus::kOk;
+            break;
+        case PullState::kStopped:
+            read.status = FtpStatus::kStopped;
+            break;
+        case PullState::kEnd:
+            read.status = StatusOf(pull_.Result());
+            break;
+    }
+    return read;
+}
+
+void FtpClient::CloseFile() { pull_.Finish(); }
+
+}  // namespace kt::platform

@@ -1,0 +1,77 @@
+// An FTP connection for the transfers: passive mode, binary, logged in with
+// an account (or anonymously), through the session's proxy choice. It
+// finds files and folders, and reads one file at a time in pieces the
+// caller chooses. Every wait on the server can be stopped by the caller.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/curl_easy.h"
+#include "platform/curl_pull.h"
+#include "platform/curl_session.h"
+
+namespace kt::platform {
+
+enum class FtpStatus {
+    kOk,
+    // The file or folder does not exist, or may not be entered.
+    kNotFound,
+    // The server, the proxy or the network failed.
+    kFailed,
+    // The stop check asked to stop.
+    kStopped,
+};
+
+// An empty user logs in anonymously.
+struct FtpAccount {
+    std::string user;
+    std::string password;
+};
+
+struct FtpRead {
+    FtpStatus status = FtpStatus::kFailed;
+    // 0 with kOk: the end of the file.
+    std::size_t size = 0;
+};
+
+class FtpClient {
+public:
+    // `proxyAccount` is given to a named proxy that asks for a login.
+    FtpClient(const InternetSession& session, const std::string& server, int port, FtpAccount account,
+              FtpAccount proxyAccount = {});
+    FtpClient(const FtpClient&) = delete;
+    FtpClient& operator=(const FtpClient&) = delete;
+
+    // Logs in.
+    FtpStatus Connect(const StopCheck& stop);
+    // The size of `object` (its path from the server root, "/maj/versions.xml"),
+    // -1 when the server does not tell.
+    FtpStatus Find(const std::string& object, std::int64_t& size, const StopCheck& stop);
+    FtpStatus FindDirectory(const std::string& directory, const StopCheck& stop);
+    // Starts reading `object`; the server's answer comes with the first Read.
+    void OpenFile(const std::string& object);
+    // The next piece of the open file, at most `size` bytes.
+    FtpRead Read(char* buffer, std::size_t size, const StopCheck& stop);
+    // Ends the reading, aborting it when the file was not read to its end.
+    void CloseFile();
+
+    // The libcurl error number of the last failure, 0 when none.
+    int LastError() const { return lastError_; }
+
+private:
+    // Runs one command that transfers no data on `object`.
+    FtpStatus Command(const std::string& object, const StopCheck& stop);
+    FtpStatus StatusOf(int result);
+    std::string Url(const std::string& object) const;
+
+    CurlEasy easy_;
+    CurlPull pull_;
+    std::string root_;
+    FtpAccount account_;
+    FtpAccount proxyAccount_;
+    int lastError_ = 0;
+};
+
+}  // namespace kt::platform

@@ -1,0 +1,73 @@
+#include "platform/output_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kt::platform {
+namespace {
+
+// Large enough that a fast transfer costs a few hundred writes per second.
+constexpr std::size_t kBufferSize = 1 << 20;
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+}  // namespace
+
+OutputFile::~OutputFile() { Close(); }
+
+std::error_code OutputFile::Open(const std::string& path) {
+    Close();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return LastError();
+    fd_ = UniqueFd(fd);
+    path_ = path;
+    buffer_.resize(kBufferSize);
+    used_ = 0;
+    return {};
+}
+
+std::error_code OutputFile::Write(const char* data, std::size_t size) {
+    if (!fd_.Valid()) return std::make_error_code(std::errc::bad_file_descriptor);
+    while (size > 0) {
+        if (used_ == buffer_.size()) {
+            if (const std::error_code error = Flush()) return error;
+        }
+        const std::size_t piece = std::min(size, buffer_.size() - used_);
+        std::memcpy(buffer_.data() + used_, data, piece);
+        used_ += piece;
+        data += piece;
+        size -= piece;
+    }
+    return {};
+}
+
+std::error_code OutputFile::Flush() {
+    std::size_t done = 0;
+    while (done < used_) {
+        const ssize_t written = ::write(fd_.Get(), buffer_.data() + done, used_ - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            const std::error_code error = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
+            // What could not be written is lost; the file is known to be bad.
+            used_ = 0;
+            return error;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    used_ = 0;
+    return {};
+}
+
+std::error_code OutputFile::Close() {
+    if (!fd_.Valid()) return {};
+    std::error_code error = Flush();
+    if (::close(fd_.Release()) != 0 && !error) error = LastError();
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+    return error;
+}
+
+}  // namespace kt::platform

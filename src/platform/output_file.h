@@ -1,0 +1,42 @@
+// A file being received: created (or emptied) for writing, written through
+// a large buffer so that many small pieces cost few system calls, and closed
+// once. Errors carry the system's error number for the error box.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/unique_fd.h"
+
+namespace kt::platform {
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates `path`, or empties it when it exists. Closes a file still open.
+    std::error_code Open(const std::string& path);
+    bool IsOpen() const { return fd_.Valid(); }
+    const std::string& Path() const { return path_; }
+
+    // Appends `size` bytes; a failure of the disk may only show at a later
+    // write or at Close.
+    std::error_code Write(const char* data, std::size_t size);
+    // Writes what is buffered and closes. Nothing to do when not open.
+    std::error_code Close();
+
+private:
+    std::error_code Flush();
+
+    UniqueFd fd_;
+    std::string path_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+};
+
+}  // namespace kt::platform
