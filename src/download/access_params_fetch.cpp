@@ -1,0 +1,98 @@
+// The first phase of an FTP attempt: ftpacs.bin, fetched anonymously from
+// the server's base folder into the temporary folder, gives the login of
+// the server's account for the catalogue and the packages.
+#include "download/download_controls.h"
+#include "download/download_events.h"
+#include "download/download_messages.h"
+#include "download/ftp_access.h"
+#include "download/proxy_checks.h"
+#include "download/transfer_attempt.h"
+#include "download/transfer_session.h"
+#include "download/transfers.h"
+#include "update/activity_log.h"
+
+namespace kt::download {
+namespace {
+
+constexpr int kConnecting = 1005;
+constexpr int kSiteNotFound = 1059;
+constexpr std::size_t kReadSize = 1024;
+
+bool StopWanted() { return CancelEvent().IsSet(); }
+
+}  // namespace
+
+TransferAttempt::Outcome TransferAttempt::FetchAccessParams() {
+    const std::string localPath = TempFilePath(kFtpAccessName);
+    if (output_.Open(localPath)) {
+        KT_DLOG(Warning) << "KTDownload : Error with FTP connexion write file";
+        Journal("MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
+        return kTransferFailed;
+    }
+    SetText(kOperationStatus, kConnecting);
+    const std::string address = job_.search.State().baseAddress + kFtpAccessName;
+    const auto parts = connect::SplitUrl(address);
+    if (!parts || parts->service != connect::UrlService::kFtp) {
+        KT_DLOG(Warning) << "KTDownload : Failed to parse url : " << address;
+        ShowDownloadError(job_, "", 0, kSiteNotFound);
+        Journal("MJ_DWL_DU_5 : Problème: URL parse.");
+        return kTransferFailed;
+    }
+    ProxyChecks proxy(job_.ctx, job_.dialog.Handle(), job_.internet);
+    if (proxy.CheckProxyStatus(session_, address) == 0) return kProxyAddressRefused;
+    if (const Outcome end = CopyAccessFile(*parts)) return end;
+
+    std::string user = job_.account.user;
+    std::string password = job_.account.password;
+    GetFTPAccessParams(job_.ctx, job_.dialog.Handle(), localPath, user, kFtpAccessChars, password, kFtpAccessChars);
+    job_.account = {user, password};
+    Journal("MJ_DWL_DU : Params de la connexion lu.");
+    return std::nullopt;
+}
+
+TransferAttempt::Outcome TransferAttempt::CopyAccessFile(const connect::UrlParts& address) {
+    platform::FtpClient ftp(session_, address.server, address.port, {}, ProxyAccount(job_.internet));
+    const platform::FtpStatus login = ftp.Connect(&StopWanted);
+    if (login == platform::FtpStatus::kStopped && CancelEvent().Poll()) {
+        return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
+    }
+    if (login != platform::FtpStatus::kOk) {
+        KT_DLOG(Warning) << "KTDownload : Error with FTP connexion";
+        Journal("MJ_DWL_DU_6 : Problème: connexion FTP - exception.");
+        return kTransferFailed;
+    }
+    KT_DLOG(Info) << "KTDownload : FTP connexion confirmed";
+    Journal("MJ_DWL_DU : Connexion assurée.");
+
+    ftp.OpenFile(address.object);
+    char buffer[kReadSize];
+    for (;;) {
+        if (CancelEvent().Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
+        const platform::FtpRead read = ftp.Read(buffer, sizeof buffer, &StopWanted);
+        if (read.status == platform::FtpStatus::kStopped) continue;
+        if (read.status == platform::FtpStatus::kNotFound) {
+            KT_DLOG(Warning) << "KTDownload : Error with FTP connexion open file " << address.object;
+            Journal("MJ_DWL_DU_7 : Problème: connexion FTP - openfile.");
+            return kTransferFailed;
+        }
+        if (read.status == platform::FtpStatus::kFailed) {
+            KT_DLOG(Warning) << "KTDownload : Error with FTP connexion read file";
+            Journal("MJ_DWL_DU_8 : Problème: connexion FTP - readfile.");
+            return kTransferFailed;
+        }
+        if (read.size == 0) break;
+        if (output_.Write(buffer, read.size)) {
+            KT_DLOG(Warning) << "KTDownload : Error with FTP connexion write file";
+            Journal("MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
+            return kTransferFailed;
+        }
+    }
+    if (output_.Close()) {
+        KT_DLOG(Warning) << "KTDownload : Error with FTP connexion write file";
+        Journal("MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
+        return kTransferFailed;
+    }
+    return std::nullopt;
+}
+
+}  // namespace kt::download

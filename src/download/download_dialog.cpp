@@ -1,0 +1,142 @@
+#include "download/download_dialog.h"
+
+#include <system_error>
+
+#include "dialogs/string_table.h"
+#include "download/download_controls.h"
+#include "download/download_events.h"
+#include "download/download_worker.h"
+#include "download/local_copy.h"
+#include "hostsuite/dialog_skin.h"
+#include "hostsuite/message_box.h"
+#include "update/activity_log.h"
+#include "update/failure_journal.h"
+#include "update/run_names.h"
+
+namespace kt::download {
+namespace {
+
+constexpr int kEndingOperation = 1012;
+constexpr int kCannotStart = 1061;
+constexpr int kCancelQuestion = 1062;
+constexpr int kConfigUnreadable = 1105;
+
+}  // namespace
+
+CKTDownload::CKTDownload(update::RunContext& ctx, hostsuite::Window, SourceMode mode, const std::string& localFolder,
+                         DownloadServices services)
+    : DialogModel(kDownloadDialogId, "Téléchargement"),
+      ctx_(ctx),
+      mode_(mode),
+      services_(std::move(services)),
+      search_(ctx, mode, localFolder, services_.packDecision),
+      job_(ctx, *this, search_, services_) {
+    if (services_.connection == nullptr) {
+        ownConnection_ = std::make_unique<connect::InternetConnection>(ctx);
+        services_.connection = ownConnection_.get();
+    }
+    if (!services_.closeRunHandles) {
+        services_.closeRunHandles = [&ctx] {
+            ctx.runMutex.reset();
+            ctx.updaterEvent.reset();
+        };
+    }
+    search_.State().owner = Handle();
+    job_.postalCode = ctx.postalCode;
+    job_.silent = ctx.bAtStart != 0;
+    ctx.m_nDownloadStatus = 0;
+
+    AddLabel(kStatusLine1);
+    AddLabel(kStatusLine2);
+    AddLabel(kFileLabel);
+    AddLabel(kSizeLabel);
+    AddProgress(kFileBar);
+    AddLabel(kOverallLabel);
+    AddProgress(kOverallBar);
+    AddLabel(kOperationStatus);
+    AddPush(kCancelButton, "Annuler");
+    BindClick(kCancelButton, [this] { ConfirmCancel(); });
+}
+
+CKTDownload::~CKTDownload() { StopWorker(); }
+
+bool CKTDownload::OnInitDialog() {
+    const bool shown = !job_.silent || ctx_.bSesamInstall;
+    SetShowState(shown ? hostsuite::ShowState::Normal : hostsuite::ShowState::Minimised);
+    // A second call of the module brings this dialog back instead of starting a run.
+    registration_ = platform::RegisterOpenDialog(update::kDownloadDialogClass, [this] { RequestRestore(); });
+    if (mode_ == SourceMode::kInternet) {
+        StartInternet();
+        return true;
+    }
+    KT_DLOG(Info) << "KTDownload : local (network or directory) update";
+    EndDialog(CopyLocalUpdates(job_));
+    return true;
+}
+
+void CKTDownload::StartInternet() {
+    KT_DLOG(Info) << "KTDownload : internet update";
+    MainDownloader();
+    DialogReadyEvent().Set();
+}
+
+int CKTDownload::MainDownloader() {
+    if (!config::ReadInternetConfig(ctx_, Handle(), job_.internet)) {
+        KT_DLOG(Warning) << "Can't read internet configuration in appid.xml";
+        if (!job_.silent) {
+            hostsuite::KtMessageBox(Handle(), dialogs::LoadString(kConfigUnreadable), "Erreur",
+                                    hostsuite::kStyleErrorOk, 1, kConfigUnreadable);
+        }
+        EndDialog(hostsuite::kIdCancel);
+        return 1;
+    }
+    SetText(kFileLabel, "");
+    try {
+        worker_ = std::thread([this] { RunDownloadThread(job_); });
+    } catch (const std::system_error&) {
+        KT_DLOG(Warning) << "Failed to create download thread";
+        if (!job_.silent) {
+            hostsuite::KtMessageBox(Handle(), dialogs::LoadString(kCannotStart), "Erreur", hostsuite::kStyleErrorOk,
+                                    1, kCannotStart);
+        }
+        update::WriteJournal(ctx_, Handle(), 0, 1, "MJ_DWL_MD_1 : Démarrage du thread echoué.");
+        EndDialog(hostsuite::kIdCancel);
+        return 1;
+    }
+    update::WriteJournal(ctx_, Handle(), 0, 0, "MJ_DWL_MD : Démarrage du thread.");
+    return 1;
+}
+
+void CKTDownload::ConfirmCancel() {
+    const int answer = hostsuite::KtMessageBox(Handle(), dialogs::LoadString(kCancelQuestion), "Attention !",
+                                               hostsuite::kStyleWarningYesNo, 1, kCancelQuestion);
+    if (answer != hostsuite::kIdYes) return;
+    Enable(kCancelButton, false);
+    SetText(kStatusLine1, dialogs::LoadString(kEndingOperation));
+    // A first attempt still waiting for the dialog must go on to see the cancel.
+    DialogReadyEvent().Set();
+    CancelEvent().Set();
+}
+
+int CKTDownload::OnEraseBackground(hostsuite::DeviceContext dc) {
+    return hostsuite::PaintDialogBackground(Handle(), dc, kDownloadBackground);
+}
+
+void CKTDownload::StopWorker() {
+    if (!worker_.joinable()) return;
+    // The dialog may end without the worker's word (the presenter gave up on
+    // it): the worker is told to stop, and waited for.
+    DialogReadyEvent().Set();
+    CancelEvent().Set();
+    worker_.join();
+}
+
+void CKTDownload::OnDestroy() {
+    StopWorker();
+    DialogReadyEvent().Reset();
+    CancelEvent().Reset();
+    registration_.reset();
+    hostsuite::ReleaseDialogSkin(Handle());
+}
+
+}  // namespace kt::download

@@ -1,0 +1,42 @@
+// What the download dialog shares with its worker thread: the run, the
+// dialog's controls, the catalogue search, the connection settings, the
+// download list and the results of the attempts. The worker alone uses it
+// while it runs; the dialog reads the results once the worker has ended.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/internet_config.h"
+#include "download/download_item.h"
+#include "download/download_services.h"
+#include "download/update_search.h"
+#include "hostsuite/dialog_model.h"
+#include "platform/ftp_client.h"
+#include "update/run_context.h"
+
+namespace kt::download {
+
+struct DownloadJob {
+    DownloadJob(update::RunContext& runContext, hostsuite::DialogModel& downloadDialog, UpdateSearch& updateSearch,
+                DownloadServices& downloadServices)
+        : ctx(runContext), dialog(downloadDialog), search(updateSearch), services(downloadServices) {}
+
+    update::RunContext& ctx;
+    hostsuite::DialogModel& dialog;
+    UpdateSearch& search;
+    DownloadServices& services;
+    // Read from appid.xml before the worker starts.
+    config::InternetConfig internet;
+    // The server's account, from ftpacs.bin.
+    platform::FtpAccount account;
+    DownloadList list;
+    // The practice's postal code; its first two characters name the split folder.
+    std::string postalCode;
+    // No configuration or start-up error boxes (an automatic run at the host's start).
+    bool silent = false;
+    // The result of each transfer attempt, in order.
+    std::vector<unsigned> results;
+};
+
+}  // namespace kt::download

@@ -1,0 +1,118 @@
+#include "download/local_copy.h"
+
+#include <filesystem>
+
+#include "config/config_paths.h"
+#include "config/decimal_text.h"
+#include "dialogs/string_table.h"
+#include "download/download_controls.h"
+#include "download/download_messages.h"
+#include "download/package_record.h"
+#include "download/progress_text.h"
+#include "hostsuite/message_box.h"
+#include "update/activity_log.h"
+
+namespace kt::download {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kNoUpdateHere = 1074;
+constexpr int kFileMissing = 1022;
+
+class LocalCopy {
+public:
+    explicit LocalCopy(DownloadJob& job) : job_(job) {}
+
+    int Run() {
+        const std::string folder = job_.search.State().sourceList.empty() ? std::string()
+                                                                          : job_.search.State().sourceList.front();
+        const std::string versions = (fs::path(folder) / "versions.xml").string();
+        std::error_code ec;
+        if (!fs::exists(versions, ec)) {
+            KT_DLOG(Warning) << "No versions.xml file found";
+            ShowOnDialogThread(job_.dialog, job_.ctx.ownerWindow, dialogs::LoadString(kNoUpdateHere),
+                               job_.ctx.appTitle, hostsuite::kStyleInfoOk, kNoUpdateHere);
+            return hostsuite::kIdCancel;
+        }
+        job_.search.GetUpdatesList(versions, job_.list, 0, "");
+        if (job_.list.empty()) return hostsuite::kIdCancel;
+        job_.dialog.SetRange(kOverallBar, 0, ProgressRange(TotalSize()));
+        if (!CopyAll()) return hostsuite::kIdCancel;
+        job_.dialog.SetShowState(hostsuite::ShowState::Normal);
+        return hostsuite::kIdOk;
+    }
+
+private:
+    // The sizes of the packages still to copy.
+    std::uint64_t TotalSize() const {
+        std::uint64_t total = 0;
+        for (const std::string& text : job_.list) {
+            const auto item = ParseDownloadItem(text);
+            if (!item || config::DecimalValue(item->added) == 0) continue;
+            std::error_code ec;
+            const auto size = fs::file_size(item->source, ec);
+            if (!ec) total += size;
+        }
+        return total;
+    }
+
+    bool CopyAll() {
+        DownloadItem previous;
+        std::string lastContinue;
+        for (;;) {
+            RecordIfComplete(job_.search, previous);
+            if (job_.list.empty()) return true;
+            const std::string text = job_.list.front();
+            DownloadItem item = ParseDownloadItem(text).value_or(DownloadItem{});
+            if (item.source.empty()) return Missing(item.source);
+            const std::string source = item.source;
+            job_.list.pop_front();
+            CarryContinue(item, lastContinue);
+            item.source = fs::path(source).filename().string();
+            previous = item;
+            if (!IsAlreadyRecorded(item) || !HasAllFields(text, item)) {
+                if (!CopyPackage(source, item.source)) return Missing(item.source);
+                continue;
+            }
+            if (job_.list.empty()) {
+                RecordIfComplete(job_.search, item);
+                return true;
+            }
+        }
+    }
+
+    // Copies the package into Temp; false when it cannot be read or copied.
+    bool CopyPackage(const std::string& source, const std::string& name) {
+        const fs::path temp = config::UpdateFilePath(job_.ctx, "Temp");
+        std::error_code ec;
+        fs::create_directories(temp, ec);
+        // A copy that failed would leave nothing to record and yet end with OK.
+        fs::copy_file(source, temp / name, fs::copy_options::overwrite_existing, ec);
+        if (ec) {
+            KT_DLOG(Warning) << "KTDownload : Can't copy " << source << " : " << ec.message();
+            return false;
+        }
+        const auto size = fs::file_size(source, ec);
+        if (ec) return false;
+        copied_ += size;
+        job_.dialog.SetPosition(kOverallBar, ProgressPosition(copied_));
+        return true;
+    }
+
+    bool Missing(const std::string& name) {
+        ShowOnDialogThread(job_.dialog, job_.ctx.ownerWindow,
+                           dialogs::FormatString(dialogs::LoadString(kFileMissing), {name}), job_.ctx.appTitle,
+                           hostsuite::kStyleErrorOk, kFileMissing);
+        return false;
+    }
+
+    DownloadJob& job_;
+    std::uint64_t copied_ = 0;
+};
+
+}  // namespace
+
+int CopyLocalUpdates(DownloadJob& job) { return LocalCopy(job).Run(); }
+
+}  // namespace kt::download

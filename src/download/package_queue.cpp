@@ -1,0 +1,75 @@
+// The catalogue turned into the download list, and the list worked through
+// from its front: each package is recorded in files.xml once the next one
+// is taken, so a failed or cancelled attempt leaves the package it was
+// fetching unrecorded.
+#include <filesystem>
+
+#include "config/config_paths.h"
+#include "download/download_controls.h"
+#include "download/package_record.h"
+#include "download/transfer_attempt.h"
+#include "download/transfers.h"
+#include "update/activity_log.h"
+
+namespace kt::download {
+namespace {
+
+constexpr int kDone = 1071;
+constexpr int kProcessing = 1069;
+constexpr std::size_t kSplitCodeChars = 2;
+
+}  // namespace
+
+TransferAttempt::Outcome TransferAttempt::ReadCatalogue() {
+    KT_DLOG(Info) << "KTDownload : Read file versions.xml";
+    const std::string splitCode = split_ ? job_.postalCode.substr(0, kSplitCodeChars) : std::string();
+    job_.search.GetUpdatesList(TempFilePath("versions.xml"), job_.list, split_, splitCode);
+    if (job_.list.empty()) {
+        Journal("MJ_DWL_DU : Il n’y a pas de mises à jour.");
+        return kNothingToFetch;
+    }
+    progress_.SetTotal(GetTotalSize(job_, job_.list));
+    cataloguePhase_ = false;
+    Journal("MJ_DWL_DU : Liste des mises à jour créé.");
+    return std::nullopt;
+}
+
+TransferAttempt::Outcome TransferAttempt::NextPackage() {
+    KT_DLOG(Info) << "KTDownload : Read package file " << current_.object;
+    if (job_.list.empty()) {
+        RecordIfComplete(job_.search, previous_);
+        KT_DLOG(Info) << "KTDownload : No remaining update package to add to files.xml";
+        SetText(kOperationStatus, kDone);
+        return kTransferDone;
+    }
+    for (;;) {
+        SetText(kOperationStatus, kProcessing);
+        RecordIfComplete(job_.search, previous_);
+        const std::string text = job_.list.front();
+        DownloadItem item = ParseDownloadItem(text).value_or(DownloadItem{});
+        const auto parts = connect::SplitUrl(item.source);
+        if (!parts || parts->service != connect::UrlService::kFtp) {
+            Journal("MJ_DWL_DU_17 : Problème: file URL.");
+            return kTransferFailed;
+        }
+        job_.list.pop_front();
+        CarryContinue(item, continue_);
+        item.source = std::filesystem::path(parts->object).filename().string();
+        previous_ = item;
+        if (!IsAlreadyRecorded(item) || !HasAllFields(text, item)) {
+            const std::filesystem::path temp = config::UpdateFilePath(job_.ctx, "Temp");
+            std::error_code ec;
+            std::filesystem::create_directories(temp, ec);
+            current_ = *parts;
+            return OpenLocalFile((temp / item.source).string());
+        }
+        // Already in place: recorded with the next package, or now when it is the last.
+        if (job_.list.empty()) {
+            RecordIfComplete(job_.search, previous_);
+            previous_ = DownloadItem{};
+            return kTransferDone;
+        }
+    }
+}
+
+}  // namespace kt::download

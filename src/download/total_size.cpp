@@ -1,0 +1,82 @@
+// The pass before the package transfers that adds up the sizes of the
+// packages on the server, for the overall progress bar and the remaining
+// time. It has its own session and one login per package.
+#include <cerrno>
+
+#include "config/decimal_text.h"
+#include "connect/url_parts.h"
+#include "dialogs/string_table.h"
+#include "download/download_controls.h"
+#include "download/download_events.h"
+#include "download/download_messages.h"
+#include "download/proxy_checks.h"
+#include "download/transfer_session.h"
+#include "download/transfers.h"
+#include "update/failure_journal.h"
+
+namespace kt::download {
+namespace {
+
+constexpr int kComputing = 1068;
+constexpr int kDownloadError = 1063;
+
+bool StopWanted() { return CancelEvent().IsSet(); }
+
+class SizePass {
+public:
+    explicit SizePass(DownloadJob& job) : job_(job) {}
+
+    std::uint64_t Run(const DownloadList& list) {
+        job_.dialog.SetText(kOperationStatus, dialogs::LoadString(kComputing));
+        const auto session = MakeTransferSession(job_.internet);
+        if (!session) {
+            ShowDownloadError(job_, "", EINVAL, kDownloadError);
+            Journal("MJ_DWL_GTS_1 : Problème: session.");
+            return 0;
+        }
+        std::uint64_t total = 0;
+        for (const std::string& text : list) {
+            const auto item = ParseDownloadItem(text);
+            if (!item || config::DecimalValue(item->added) == 0) continue;
+            if (!AddSize(*session, item->source, total)) break;
+        }
+        return total;
+    }
+
+private:
+    // Adds the size of the package at `source`; false stops the pass.
+    bool AddSize(const platform::InternetSession& session, const std::string& source, std::uint64_t& total) {
+        const auto parts = connect::SplitUrl(source);
+        if (!parts || parts->service != connect::UrlService::kFtp) {
+            Journal("MJ_DWL_GTS_4 : Problème: URL parse.");
+            return false;
+        }
+        ProxyChecks proxy(job_.ctx, job_.dialog.Handle(), job_.internet);
+        if (proxy.CheckProxyStatus(session, source) == 0) return false;
+        platform::FtpClient ftp(session, parts->server, parts->port, job_.account, ProxyAccount(job_.internet));
+        platform::FtpStatus status = ftp.Connect(&StopWanted);
+        if (status == platform::FtpStatus::kStopped) return false;
+        if (status != platform::FtpStatus::kOk) {
+            Journal("MJ_DWL_GTS_5 : Problème: connexion FTP - exception.");
+            return false;
+        }
+        Journal("MJ_DWL_GTS : Connexion assurée.");
+        std::int64_t size = -1;
+        status = ftp.Find(parts->object, size, &StopWanted);
+        if (status == platform::FtpStatus::kNotFound) Journal("MJ_DWL_GTS_6 : Problème: connexion FTP - find.");
+        if (status == platform::FtpStatus::kFailed) Journal("MJ_DWL_GTS_7 : Problème: connexion FTP - openfile.");
+        if (status != platform::FtpStatus::kOk) return false;
+        if (size > 0) total += static_cast<std::uint64_t>(size);
+        return true;
+    }
+
+    void Journal(const char* message) { update::WriteJournal(job_.ctx, job_.dialog.Handle(), 0, 0, message); }
+
+    DownloadJob& job_;
+};
+
+}  // namespace
+
+std::uint64_t GetTotalSize(DownloadJob& job, const DownloadList& list) { return SizePass(job).Run(list); }
+
+}  // namespace kt::download

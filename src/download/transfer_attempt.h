@@ -1,0 +1,70 @@
+// One transfer attempt, step by step. Everything it opens (connections, the
+// local file) belongs to it and is closed when it ends, however it ends.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "connect/url_parts.h"
+#include "download/download_item.h"
+#include "download/download_job.h"
+#include "download/transfer_progress.h"
+#include "platform/curl_session.h"
+#include "platform/output_file.h"
+
+namespace kt::download {
+
+// `name` in the system's temporary folder, where the access parameters and
+// the catalogue are fetched to.
+std::string TempFilePath(const std::string& name);
+
+class TransferAttempt {
+public:
+    TransferAttempt(DownloadJob& job, unsigned resume, unsigned split);
+    unsigned Run();
+
+private:
+    // Each step gives the attempt's result when it ends the attempt, nothing
+    // when the attempt goes on.
+    using Outcome = std::optional<unsigned>;
+
+    Outcome CheckConnection();
+    Outcome OpenSession();
+    Outcome ParseBaseAddress();
+    Outcome FetchAccessParams();
+    Outcome CopyAccessFile(const connect::UrlParts& address);
+    Outcome StartCatalogue();
+    // Fetches the current object into the open local file.
+    Outcome FetchFile();
+    Outcome ReadFile(platform::FtpClient& ftp, std::int64_t size);
+    Outcome FileNotFound(platform::FtpClient& ftp);
+    Outcome ReadCatalogue();
+    // Takes the next package of the list: the attempt is finished (result
+    // kTransferDone) or goes on with that package.
+    Outcome NextPackage();
+    Outcome OpenLocalFile(const std::string& path);
+
+    void ApplySpeedLimit(std::uint64_t bytesBefore, TransferProgress::Clock::time_point start);
+
+    unsigned Cancelled(const char* journal);
+    unsigned WriteError(const std::error_code& error);
+    void Journal(const char* message);
+    void SetText(int control, int stringId);
+
+    DownloadJob& job_;
+    const unsigned resume_;
+    const unsigned split_;
+    platform::InternetSession session_;
+    connect::UrlParts base_;
+    // Where the file being fetched is: its server and its path there.
+    connect::UrlParts current_;
+    platform::OutputFile output_;
+    bool cataloguePhase_ = true;
+    // The package fetched last, recorded when the next is taken.
+    DownloadItem previous_;
+    // The continue value of the last host-version package: pack packages carry none of their own.
+    std::string continue_;
+    TransferProgress progress_;
+};
+
+}  // namespace kt::download
