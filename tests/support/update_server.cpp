@@ -1,0 +1,51 @@
+#include "support/update_server.h"
+
+#include "support/temp_tree.h"
+
+#ifndef KT_FTPACS_WRITER
+#error "KT_FTPACS_WRITER must name the ftpacs_writer tool"
+#endif
+
+namespace kt::test {
+namespace {
+
+void AddPathValues(std::vector<std::string>& args, const char* option,
+                   const std::map<std::string, std::uint64_t>& values) {
+    for (const auto& [path, bytes] : values) args.insert(args.end(), {option, path + "=" + std::to_string(bytes)});
+}
+
+}  // namespace
+
+UpdateServer::UpdateServer() : UpdateServer(Options{}) {}
+
+UpdateServer::UpdateServer(Options options) : root_(scratch_.Path() / "root") {
+    std::string chain;
+    for (const std::string& version : options.chain) chain += (chain.empty() ? "" : ",") + version;
+    std::vector<std::string> args{"--root", root_.string(), "--log", (scratch_.Path() / "ftp.log").string(),
+                                  "--ftpacs-writer", KT_FTPACS_WRITER, "--chain", chain,
+                                  "--postal-code", options.postalCode,
+                                  "--package-size", std::to_string(options.packageSize),
+                                  "--pack-size", std::to_string(options.packSize),
+                                  "--user", options.user, "--password", options.password,
+                                  "--throttle", std::to_string(options.throttle)};
+    AddPathValues(args, "--announce", options.announce);
+    AddPathValues(args, "--stall", options.stall);
+    process_ = std::make_unique<ServerProcess>(std::filesystem::path(__FILE__).parent_path() / "update_server.py", args);
+}
+
+std::string UpdateServer::BaseUrl(const std::string& folder) const {
+    return "ftp://127.0.0.1:" + std::to_string(Port()) + "/" + folder + "/";
+}
+
+std::string UpdateServer::Log() const { return ReadFile(scratch_.Path() / "ftp.log"); }
+
+std::string UpdateServer::StepFile(const std::string& oldVersion, const std::string& newVersion) {
+    return "talvo_" + oldVersion + "_" + newVersion + ".exe";
+}
+
+std::string UpdateServer::StepPath(const std::string& oldVersion, const std::string& newVersion,
+                                   const std::string& folder) {
+    return "/" + folder + "/" + newVersion + "/" + StepFile(oldVersion, newVersion);
+}
+
+}  // namespace kt::test

@@ -1,0 +1,57 @@
+// A generated update server (update_server.py) on 127.0.0.1 for one test:
+// ftpacs.bin, versions.xml with a chain of packages and the Sesam Vitale
+// packs, the packages, and the split folder of a postal code. The test may
+// change the tree once the server runs; the server is stopped with the object.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/server_process.h"
+
+namespace kt::test {
+
+class UpdateServer {
+public:
+    struct Options {
+        std::vector<std::string> chain{"5.2.0", "5.2.1", "5.3.0", "5.4.0"};
+        std::string postalCode = "77120";
+        std::uint64_t packageSize = 64 * 1024;
+        std::uint64_t packSize = 16 * 1024;
+        std::string user = "talvo";
+        std::string password = "maj-2026";
+        // Bytes per second on data connections; 0 = no limit.
+        long throttle = 0;
+        // Server path -> size answered to SIZE instead of the real one.
+        std::map<std::string, std::uint64_t> announce;
+        // Server path -> bytes after which a RETR sends nothing more.
+        std::map<std::string, std::uint64_t> stall;
+    };
+
+    UpdateServer();
+    explicit UpdateServer(Options options);
+
+    int Port() const { return process_->Port(); }
+    const std::filesystem::path& Root() const { return root_; }
+    // "ftp://127.0.0.1:<port>/<folder>/"
+    std::string BaseUrl(const std::string& folder = "maj") const;
+    // Every command and answer of the server so far.
+    std::string Log() const;
+    void Stop() { process_->Stop(); }
+
+    // The package of the step `oldVersion` -> `newVersion`, and its path on the server.
+    static std::string StepFile(const std::string& oldVersion, const std::string& newVersion);
+    static std::string StepPath(const std::string& oldVersion, const std::string& newVersion,
+                                const std::string& folder = "maj");
+
+private:
+    ScratchDir scratch_;
+    std::filesystem::path root_;
+    std::unique_ptr<ServerProcess> process_;
+};
+
+}  // namespace kt::test

@@ -1,0 +1,206 @@
+"""A generated update server on 127.0.0.1, for the tests and the demo.
+
+As a module: write_tree() lays out what the maker's FTP server publishes, and
+serve() serves a folder with pyftpdlib. As a script it does both:
+
+    /usr/bin/python3 tests/support/update_server.py --root DIR --port N
+
+The tree, under DIR:
+
+    maj/ftpacs.bin            the account's login, scrambled (tools/ftpacs_writer)
+    maj/versions.xml          a chain of host-version packages, the complete
+                              Sesam Vitale pack and one pack update
+    maj/<new version>/<pkg>   one folder per step
+    maj/sesam/<pkg>           the pack packages
+    maj<code>/...             the same for the split folder of a postal code
+
+Anonymous users may read everything (ftpacs.bin is fetched anonymously, and
+the proxy checks open packages anonymously); the account reads too. The
+script prints "PORT <n>" once it accepts connections and stops on SIGTERM.
+Options make it misbehave for the tests: --throttle, --announce, --stall.
+"""
+import argparse
+import logging
+import os
+import signal
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.servers import FTPServer
+
+TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DEFAULT_CHAIN = ("5.2.0", "5.2.1", "5.3.0", "5.4.0")
+DEFAULT_USER = "talvo"
+DEFAULT_PASSWORD = "maj-2026"
+PACK_DATE = "1.3.2026"
+PACK_UPDATE_DATE = "15.3.2026"
+
+
+def step_file(old, new):
+    return "talvo_%s_%s.exe" % (old, new)
+
+
+def package_bytes(name, size):
+    """Recognisable content of `size` bytes: the name, then a byte pattern."""
+    head = ("%s\n" % name).encode()
+    pattern = bytes(range(256)) * 4096
+    out = bytearray(head[:size])
+    while len(out) < size:
+        out += pattern[: size - len(out)]
+    return bytes(out)
+
+
+def write_package(path, size):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(package_bytes(os.path.basename(path), size))
+
+
+def add_package(parent, element, attributes, location, name, date):
+    node = ET.SubElement(parent, element, attributes)
+    ET.SubElement(node, "Location").text = location
+    ET.SubElement(node, "File", {"Name": name, "Date": date})
+    return node
+
+
+def write_catalogue(folder, chain, package_size, pack_size):
+    """versions.xml and the packages of one server folder."""
+    root = ET.Element("Update")
+    for old, new in zip(chain, chain[1:]):
+        add_package(root, "Version", {"OldVer": old, "NewVer": new, "Continue": "1", "Compatibility": "1",
+                                      "CanRestore": "1"}, new, step_file(old, new), "2.2.2026")
+        write_package(os.path.join(folder, new, step_file(old, new)), package_size)
+    add_package(root, "SesamAll", {"CanRestore": "0", "NoVerCheck": "1"}, "sesam", "sesam_pack.exe", PACK_DATE)
+    add_package(root, "Sesam", {"CanRestore": "0"}, "sesam", "sesam_update.exe", PACK_UPDATE_DATE)
+    write_package(os.path.join(folder, "sesam", "sesam_pack.exe"), pack_size)
+    write_package(os.path.join(folder, "sesam", "sesam_update.exe"), pack_size)
+    ET.indent(root, "\t")
+    ET.ElementTree(root).write(os.path.join(folder, "versions.xml"), encoding="UTF-8", xml_declaration=True)
+
+
+def find_ftpacs_writer(given=None):
+    for candidate in (given, os.environ.get("KT_FTPACS_WRITER"), os.path.join(TOP, "build", "ftpacs_writer")):
+        if candidate and os.access(candidate, os.X_OK):
+            return candidate
+    raise SystemExit("update_server: ftpacs_writer not found; build it or pass --ftpacs-writer")
+
+
+def write_tree(root, chain=DEFAULT_CHAIN, postal_code="77120", package_size=64 * 1024, pack_size=16 * 1024,
+               user=DEFAULT_USER, password=DEFAULT_PASSWORD, ftpacs_writer=None):
+    """Lays out the server's folders under `root`; returns the base folders written."""
+    folders = ["maj"] + (["maj" + postal_code[:2]] if len(postal_code) > 2 else [])
+    writer = find_ftpacs_writer(ftpacs_writer)
+    for base in folders:
+        folder = os.path.join(root, base)
+        os.makedirs(folder, exist_ok=True)
+        write_catalogue(folder, list(chain), package_size, pack_size)
+    subprocess.run([writer, os.path.join(root, "maj", "ftpacs.bin"), user, password], check=True)
+    return folders
+
+
+def make_handler(root, user, password, throttle=0, announce=None, stall=None):
+    """An FTP handler class serving `root`, with the misbehaviours asked for.
+
+    announce: {ftp path: size} answered to SIZE instead of the real size.
+    stall: {ftp path: bytes} after which a RETR sends nothing more.
+    """
+    announce = dict(announce or {})
+    stall = dict(stall or {})
+    authorizer = DummyAuthorizer()
+    authorizer.add_anonymous(root)
+    if user:
+        authorizer.add_user(user, password, root, perm="elr")
+
+    base_dtp = ThrottledDTPHandler if throttle > 0 else DTPHandler
+
+    class Dtp(base_dtp):
+        write_limit = throttle
+
+        def use_sendfile(self):
+            return getattr(self.cmd_channel, "stall_limit", None) is None and super().use_sendfile()
+
+        def send(self, data):
+            limit = getattr(self.cmd_channel, "stall_limit", None)
+            if limit is not None:
+                room = limit - self.tot_bytes_sent
+                if room <= 0:
+                    # Off the event loop: the client waits for bytes that never come.
+                    self.del_channel()
+                    return 0
+                data = data[:room]
+            return super().send(data)
+
+    class Handler(FTPHandler):
+        def ftp_SIZE(self, path):
+            announced = announce.get(self.fs.fs2ftp(path))
+            if announced is None:
+                return super().ftp_SIZE(path)
+            self.respond("213 %d" % announced)
+
+        def ftp_RETR(self, file):
+            self.stall_limit = stall.get(self.fs.fs2ftp(file))
+            return super().ftp_RETR(file)
+
+    Handler.authorizer = authorizer
+    Handler.dtp_handler = Dtp
+    Handler.timeout = 120
+    return Handler
+
+
+def serve(root, port=0, user=DEFAULT_USER, password=DEFAULT_PASSWORD, throttle=0, announce=None, stall=None,
+          log=None):
+    """Serves `root` on 127.0.0.1 until SIGTERM; prints "PORT <n>" once listening."""
+    if log:
+        logging.basicConfig(filename=log, level=logging.DEBUG, format="%(message)s")
+    handler = make_handler(root, user, password, throttle, announce, stall)
+    server = FTPServer(("127.0.0.1", port), handler)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    print("PORT %d" % server.address[1], flush=True)
+    try:
+        server.serve_forever(timeout=0.2, blocking=True, handle_exit=True)
+    finally:
+        server.close_all()
+
+
+def path_values(items, option):
+    values = {}
+    for item in items or []:
+        path, _, number = item.rpartition("=")
+        if not path or not number.isdigit():
+            raise SystemExit("update_server: %s wants PATH=BYTES, not %r" % (option, item))
+        values[path] = int(number)
+    return values
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--root", required=True, help="the folder served; the tree is written into it")
+    parser.add_argument("--port", type=int, default=0, help="0 = a free port")
+    parser.add_argument("--no-generate", action="store_true", help="serve the folder as it is")
+    parser.add_argument("--chain", default=",".join(DEFAULT_CHAIN), help="versions, oldest first")
+    parser.add_argument("--postal-code", default="77120")
+    parser.add_argument("--package-size", type=int, default=64 * 1024)
+    parser.add_argument("--pack-size", type=int, default=16 * 1024)
+    parser.add_argument("--user", default=DEFAULT_USER)
+    parser.add_argument("--password", default=DEFAULT_PASSWORD)
+    parser.add_argument("--ftpacs-writer", help="default: $KT_FTPACS_WRITER, then build/ftpacs_writer")
+    parser.add_argument("--throttle", type=int, default=0, help="bytes per second on data connections")
+    parser.add_argument("--announce", action="append", metavar="PATH=BYTES", help="size answered to SIZE")
+    parser.add_argument("--stall", action="append", metavar="PATH=BYTES", help="RETR stops sending after BYTES")
+    parser.add_argument("--log", help="every command and answer of the server")
+    args = parser.parse_args()
+
+    os.makedirs(args.root, exist_ok=True)
+    if not args.no_generate:
+        write_tree(args.root, args.chain.split(","), args.postal_code, args.package_size, args.pack_size,
+                   args.user, args.password, args.ftpacs_writer)
+    serve(args.root, args.port, args.user, args.password, args.throttle,
+          path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
