@@ -15,17 +15,19 @@
 
 namespace kt::connect {
 
-ConnectionServices ConnectionServices::Defaults() {
-    ConnectionServices services;
-    services.dialer = std::make_shared<DefaultDialer>();
-    services.firewall = std::make_shared<DefaultFirewall>();
-    services.isNetworkConnected = &platform::IsNetworkConnected;
-    services.pause = [](std::chrono::milliseconds length) { std::this_thread::sleep_for(length); };
+ConnectionServices ConnectionServices::Completed() const {
+    ConnectionServices services = *this;
+    if (!services.dialer) services.dialer = std::make_shared<DefaultDialer>();
+    if (!services.firewall) services.firewall = std::make_shared<DefaultFirewall>();
+    if (!services.isNetworkConnected) services.isNetworkConnected = &platform::IsNetworkConnected;
+    if (!services.pause) {
+        services.pause = [](std::chrono::milliseconds length) { std::this_thread::sleep_for(length); };
+    }
     return services;
 }
 
 InternetConnection::InternetConnection(update::RunContext& ctx, ConnectionServices services)
-    : ctx_(ctx), services_(std::move(services)) {}
+    : ctx_(ctx), services_(services.Completed()) {}
 
 void InternetConnection::Journal(hostsuite::Window owner, const char* message) {
     update::WriteJournal(ctx_, owner, 0, 0, message);

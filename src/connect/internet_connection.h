@@ -21,8 +21,8 @@
 
 namespace kt::connect {
 
-// What the check works with besides the run context; the defaults are the
-// workstation's own.
+// What the check works with besides the run context; a service left out is
+// the workstation's own.
 struct ConnectionServices {
     std::shared_ptr<Dialer> dialer;
     std::shared_ptr<Firewall> firewall;
@@ -31,12 +31,13 @@ struct ConnectionServices {
     // How long "Connexion établie!" shows in the dial-up dialog.
     std::chrono::milliseconds connectedHold{2000};
 
-    static ConnectionServices Defaults();
+    // These services, the workstation's own standing in for those left out.
+    ConnectionServices Completed() const;
 };
 
 class InternetConnection {
 public:
-    explicit InternetConnection(update::RunContext& ctx, ConnectionServices services = ConnectionServices::Defaults());
+    explicit InternetConnection(update::RunContext& ctx, ConnectionServices services = {});
 
     // 1 when an FTP server of `urls` (tried in order) accepted a login; its
     // address then goes into `found` when given. 0 on every failure, which

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <system_error>
 
 #include "dialogs/password_dialog.h"
@@ -124,16 +125,23 @@ bool CRASDlg::ReadDialParams(bool& passwordSaved) {
         textId = kRasErrorText;
     }
     if (ctx_.bAtStart) {
-        hostsuite::KtMessageBox(Handle(), text, ctx_.appTitle, hostsuite::kStyleErrorOk, 1, textId);
+        CallOnDialogThread([&] {
+            hostsuite::KtMessageBox(Handle(), text, ctx_.appTitle, hostsuite::kStyleErrorOk, 1, textId);
+        });
     }
     return false;
 }
 
 bool CRASDlg::AskPassword() {
     params_.password.clear();
-    dialogs::CKTPassword password;
-    if (hostsuite::ActivePresenter().RunDialog(password) != hostsuite::kIdOk) return false;
-    params_.password = password.Password();
+    std::optional<std::string> typed;
+    // Shown over this dialog by its own thread; a dialog that ended meanwhile asks nothing.
+    CallOnDialogThread([&typed] {
+        dialogs::CKTPassword password;
+        if (hostsuite::ActivePresenter().RunDialog(password) == hostsuite::kIdOk) typed = password.Password();
+    });
+    if (!typed) return false;
+    params_.password = *typed;
     return true;
 }
 

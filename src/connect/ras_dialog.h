@@ -4,7 +4,8 @@
 //
 // Three threads meet here: the dialog's own, the dial worker (phone book,
 // password, start of the call) and the dial-up service's notifications. The
-// worker and the notifications only set the status line and end the dialog.
+// worker and the notifications set the status line and end the dialog; what
+// the worker shows (the password dialog, an error) the dialog's thread shows.
 #pragma once
 
 #include <atomic>
