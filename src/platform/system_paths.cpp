@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kt::platform {
@@ -36,11 +37,36 @@ std::string SystemPaths::RegistryDir() {
     return FromEnvironment("KT_REGISTRY_DIR", "/var/lib/talvo/registry");
 }
 
+namespace {
+
+// The named objects of a user must not live in a folder someone else made:
+// another local user could otherwise see, fake or block them.
+bool IsPrivateFolder(const std::string& dir) {
+    struct stat info {};
+    return lstat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+}  // namespace
+
 std::string SystemPaths::RuntimeDir() {
-    std::string dir = FromEnvironment("KT_RUNTIME_DIR", RuntimeDefault());
+    const char* chosen = std::getenv("KT_RUNTIME_DIR");
+    if (chosen != nullptr && *chosen != '\0') {
+        std::error_code ec;
+        std::filesystem::create_directories(chosen, ec);
+        return chosen;
+    }
+    std::string dir = RuntimeDefault();
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    return dir;
+    std::filesystem::create_directories(std::filesystem::path(dir).parent_path(), ec);
+    mkdir(dir.c_str(), 0700);
+    if (IsPrivateFolder(dir)) return dir;
+    // Taken by someone else: every process of this user falls back to the
+    // same folder in the home folder, so they still see each other's objects.
+    const char* home = std::getenv("HOME");
+    std::string own = std::string(home != nullptr ? home : "") + "/.ktupdate-run";
+    mkdir(own.c_str(), 0700);
+    return own;
 }
 
 std::string SystemPaths::TempDir() { return FromEnvironment("TMPDIR", "/tmp"); }
