@@ -22,24 +22,34 @@ Catalogue::Catalogue(const std::string& path) {
     if (config::LoadXmlFile(doc_, path) != config::XmlLoad::kLoaded) return;
     root_ = config::FindFirstElement(doc_, "Update");
     if (!root_) return;
-    // Indexed once so that each step of a long chain is found at once; the
-    // first element in document order wins, as a search from the top would.
-    struct Indexer : pugi::xml_tree_walker {
-        std::unordered_map<std::string, pugi::xml_node>* steps = nullptr;
+    // Indexed and linked once, so that each step of a long chain, walked
+    // again for every workstation, is found at once.
+    struct Collector : pugi::xml_tree_walker {
+        std::vector<pugi::xml_node> nodes;
         bool for_each(pugi::xml_node& node) override {
-            if (!IsElement(node, "Version")) return true;
-            const pugi::xml_attribute oldVersion = node.attribute("OldVer");
-            if (oldVersion) steps->try_emplace(oldVersion.value(), node);
+            if (IsElement(node, "Version") && node.attribute("OldVer")) nodes.push_back(node);
             return true;
         }
-    } indexer;
-    indexer.steps = &stepsByOldVersion_;
-    root_.traverse(indexer);
+    } collector;
+    root_.traverse(collector);
+    steps_.reserve(collector.nodes.size());
+    stepsByOldVersion_.reserve(collector.nodes.size());
+    for (const pugi::xml_node& node : collector.nodes) {
+        if (stepsByOldVersion_.count(node.attribute("OldVer").value()) != 0) continue;
+        steps_.push_back({node, nullptr});
+        stepsByOldVersion_.emplace(node.attribute("OldVer").value(), &steps_.back());
+    }
+    for (CatalogueStep& step : steps_) step.next = StepFrom(step.node.attribute("NewVer").value());
 }
 
-pugi::xml_node Catalogue::StepFrom(const std::string& oldVersion) const {
+const CatalogueStep* Catalogue::StepFrom(const std::string& oldVersion) const {
     const auto found = stepsByOldVersion_.find(oldVersion);
-    return found == stepsByOldVersion_.end() ? pugi::xml_node() : found->second;
+    return found == stepsByOldVersion_.end() ? nullptr : found->second;
+}
+
+const CatalogueStep* Catalogue::StepAfter(const CatalogueStep& step, const std::string& version) const {
+    if (version == step.node.attribute("NewVer").value()) return step.next;
+    return StepFrom(version);
 }
 
 pugi::xml_node Catalogue::CompletePack() const { return config::FindFirstElement(doc_, "SesamAll"); }

@@ -18,13 +18,24 @@ struct PackageFile {
     std::string date;
 };
 
+// One `Version` element, linked to the step that starts from its `NewVer`.
+struct CatalogueStep {
+    pugi::xml_node node;
+    const CatalogueStep* next = nullptr;
+};
+
 class Catalogue {
 public:
     // Parses `path`; a missing or unreadable file leaves the catalogue empty.
     explicit Catalogue(const std::string& path);
+    Catalogue(const Catalogue&) = delete;
+    Catalogue& operator=(const Catalogue&) = delete;
 
     // The first `Version` below the root whose `OldVer` is `oldVersion`.
-    pugi::xml_node StepFrom(const std::string& oldVersion) const;
+    const CatalogueStep* StepFrom(const std::string& oldVersion) const;
+    // The step from `version` reached after `step`: its link when `version`
+    // is the step's own `NewVer`, as it nearly always is.
+    const CatalogueStep* StepAfter(const CatalogueStep& step, const std::string& version) const;
     // How many versions a step starts from: no walk without a loop is longer.
     std::size_t StepCount() const { return stepsByOldVersion_.size(); }
     // The first `SesamAll` of the document.
@@ -35,7 +46,9 @@ public:
 private:
     pugi::xml_document doc_;
     pugi::xml_node root_;
-    std::unordered_map<std::string, pugi::xml_node> stepsByOldVersion_;
+    // Only the first step of each old version is kept, in document order.
+    std::vector<CatalogueStep> steps_;
+    std::unordered_map<std::string, const CatalogueStep*> stepsByOldVersion_;
 };
 
 // Reads the `Location` text (at most 260 characters) and the `File`

@@ -8,15 +8,15 @@
 namespace kt::download {
 namespace {
 
-struct Step {
+struct StepValues {
     std::string newVersion;
     std::string continueFlag;
     std::string compatibility;
     std::string canRestore;
 };
 
-Step ReadStep(const pugi::xml_node& node) {
-    Step step;
+StepValues ReadStep(const pugi::xml_node& node) {
+    StepValues step;
     step.newVersion = node.attribute("NewVer").value();
     const char* continueFlag = node.attribute("Continue").value();
     step.continueFlag = config::FlagIsOn(continueFlag) ? continueFlag : "0";
@@ -35,20 +35,21 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
     // otherwise be walked for ever: a walk without a loop passes each
     // starting version at most once.
     std::size_t walked = 0;
-    for (pugi::xml_node node = catalogue.StepFrom(oldVersion); node; node = catalogue.StepFrom(oldVersion)) {
+    for (const CatalogueStep* step = catalogue.StepFrom(oldVersion); step != nullptr;
+         step = catalogue.StepAfter(*step, oldVersion)) {
         if (++walked > catalogue.StepCount()) {
             KT_DLOG(Warning) << "KTDownload : versions.xml leads back to version " << oldVersion
                              << " : stop searching update in versions.xml";
             return;
         }
-        Step step = ReadStep(node);
-        ReadPackageFile(node, file);
+        StepValues values = ReadStep(step->node);
+        ReadPackageFile(step->node, file);
         KT_DLOG(Info) << "KTDownload : Find node in versions.xml : old version = " << oldVersion
-                      << ", new version = " << step.newVersion << ", continu = " << step.continueFlag
-                      << ", compatibility = " << step.compatibility << ", canrestore = " << step.canRestore
+                      << ", new version = " << values.newVersion << ", continu = " << values.continueFlag
+                      << ", compatibility = " << values.compatibility << ", canrestore = " << values.canRestore
                       << ", location = " << file.location << ", file = " << file.name << ", date = " << file.date;
         if (!IsSafePackage(file.location, file.name,
-                           {file.date, oldVersion, step.newVersion, step.compatibility, step.canRestore})) {
+                           {file.date, oldVersion, values.newVersion, values.compatibility, values.canRestore})) {
             KT_DLOG(Warning) << "KTDownload : Unsafe file name, location or value refused (location = "
                              << file.location << ", file = " << file.name
                              << ") : stop searching update in versions.xml";
@@ -57,21 +58,21 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
         CopyFilesXmlOnce();
         int added = 1;
         int refused = 0;
-        if (AddNodeToFilesXml(file.date, file.name, oldVersion, step.newVersion, step.canRestore,
-                              step.compatibility, added, refused)) {
+        if (AddNodeToFilesXml(file.date, file.name, oldVersion, values.newVersion, values.canRestore,
+                              values.compatibility, added, refused)) {
             const std::string item =
-                FormatVersionItem(PackageSource(file, split, splitCode), file.date, oldVersion, step.newVersion,
-                                  step.canRestore, step.compatibility, step.continueFlag, added);
+                FormatVersionItem(PackageSource(file, split, splitCode), file.date, oldVersion, values.newVersion,
+                                  values.canRestore, values.compatibility, values.continueFlag, added);
             KT_DLOG(Info) << "KTDownload : Add item to download list : " << item;
             list.push_front(item);
         }
         if (!added) KT_DLOG(Info) << "KTDownload : " << file.name << " not added in files.xml because already existing";
         if (refused) {
             KT_DLOG(Warning) << "KTDownload : Critical update not accepted by user (" << oldVersion << " -> "
-                             << step.newVersion << "): stop searching update in versions.xml";
+                             << values.newVersion << "): stop searching update in versions.xml";
             return;
         }
-        oldVersion = step.newVersion;
+        oldVersion = values.newVersion;
     }
 }
 
