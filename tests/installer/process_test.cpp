@@ -60,7 +60,7 @@ TEST_F(ProcessTest, WaitIsBoundedAndPolled) {
     EXPECT_FALSE(process->WaitForExit(600ms));
     const auto waited = std::chrono::steady_clock::now() - before;
     EXPECT_GE(waited, 600ms);
-    EXPECT_LT(waited, 1500ms);
+    EXPECT_LT(waited, 5s);
     EXPECT_TRUE(process->IsRunning());
     EXPECT_TRUE(process->WaitForExit(10s));
     EXPECT_EQ(process->ExitCode(), 0);

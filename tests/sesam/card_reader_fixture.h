@@ -35,9 +35,13 @@ protected:
     ~CardReaderFixture() override { unsetenv("KT_CARDREADER_STUB_SCRIPT"); }
 
     void InstallPack() { tree_.WriteFile("windows/sesam.ini", "[COMMUN]\nRepertoireTravail=/srv/sesam\n"); }
+    // A library stays mapped while loaded (C++ libraries may never unload),
+    // so a new one gets a new file instead of overwriting the old one.
     void InstallLibrary(const char* built = KT_CARDREADER_STUB) {
-        std::filesystem::copy_file(built, std::filesystem::path(ctx_.appDir) / "ktbtt32.so",
-                                   std::filesystem::copy_options::overwrite_existing);
+        const std::filesystem::path target = std::filesystem::path(ctx_.appDir) / "ktbtt32.so";
+        const std::filesystem::path copy = target.string() + ".new";
+        std::filesystem::copy_file(built, copy, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::rename(copy, target);
     }
     void Script(const std::string& lines) { tree_.WriteFile("cardreader.txt", lines); }
     // The calls the stand-in received, in order.

@@ -66,9 +66,12 @@ TEST_F(CardReaderProbeTest, MissingFunctionFailsTheProbeWhereItIsNeeded) {
         {KT_CARDREADER_STUB_WITHOUT_23, {"ktbtt_22"}},
         {KT_CARDREADER_STUB_WITHOUT_14, {"ktbtt_22", "ktbtt_23"}},
     };
+    int folder = 0;
     for (const auto& [library, calls] : cases) {
         std::filesystem::remove(script_ + ".calls");
         PackCheckSession session;
+        // A library already loaded from a path would be found again there.
+        ctx_.appDir = tree_.MakeDir("app" + std::to_string(++folder)).string();
         InstallLibrary(library);
         EXPECT_EQ(ProbeCardReader(ctx_, session), 0) << library;
         EXPECT_EQ(Calls(), calls) << library;
