@@ -11,15 +11,15 @@ namespace {
 class PackUpdateCheckTest : public test::CardReaderFixture {
 protected:
     void PackFile(const std::string& name, std::array<std::uint16_t, 4> version, std::uint32_t stamp) {
-        test::PeSpec spec;
-        spec.fileVersion = version;
-        spec.timeStamp = stamp;
-        tree_.WriteFile("windows/" + name, test::BuildPeImage(spec));
+        test::PeImageRequest request;
+        request.fileVersion = version;
+        request.timeStamp = stamp;
+        tree_.WriteFile("windows/" + name, test::BuildPeImage(request));
     }
     void UndatedFile(const std::string& name, std::uint32_t stamp) {
-        test::PeSpec spec;
-        spec.timeStamp = stamp;
-        tree_.WriteFile("windows/" + name, test::BuildPeImage(spec));
+        test::PeImageRequest request;
+        request.timeStamp = stamp;
+        tree_.WriteFile("windows/" + name, test::BuildPeImage(request));
     }
     // A catalogue holding `executables` and `tables` (the children of each).
     std::string Catalogue(const std::string& executables, const std::string& tables = "") {

@@ -18,11 +18,11 @@ protected:
 
 TEST_F(PeFileInfoTest, ReadsVersionResourceAndLinkDateOfBothImageKinds) {
     for (bool pe32Plus : {false, true}) {
-        test::PeSpec spec;
-        spec.timeStamp = test::NoonUtc(2024, 3, 7);
-        spec.fileVersion = {{3, 2, 10, 4}};
-        spec.pe32Plus = pe32Plus;
-        const PeFileInfo info = ReadPeFileInfo(Write("prog.dll", test::BuildPeImage(spec)));
+        test::PeImageRequest request;
+        request.timeStamp = test::NoonUtc(2024, 3, 7);
+        request.fileVersion = {{3, 2, 10, 4}};
+        request.pe32Plus = pe32Plus;
+        const PeFileInfo info = ReadPeFileInfo(Write("prog.dll", test::BuildPeImage(request)));
         ASSERT_TRUE(info.version.has_value()) << pe32Plus;
         EXPECT_EQ(*info.version, "3.2.10");
         ASSERT_TRUE(info.linkDate.has_value());
@@ -31,17 +31,17 @@ TEST_F(PeFileInfoTest, ReadsVersionResourceAndLinkDateOfBothImageKinds) {
 }
 
 TEST_F(PeFileInfoTest, ImageWithoutResourcesHasOnlyItsLinkDate) {
-    test::PeSpec spec;
-    spec.timeStamp = test::NoonUtc(2019, 12, 31);
-    const PeFileInfo info = ReadPeFileInfo(Write("plain.exe", test::BuildPeImage(spec)));
+    test::PeImageRequest request;
+    request.timeStamp = test::NoonUtc(2019, 12, 31);
+    const PeFileInfo info = ReadPeFileInfo(Write("plain.exe", test::BuildPeImage(request)));
     EXPECT_FALSE(info.version.has_value());
     EXPECT_EQ(info.linkDate.value_or("none"), "31.12.2019");
 }
 
 TEST_F(PeFileInfoTest, ZeroTimeStampIsNoDate) {
-    test::PeSpec spec;
-    spec.fileVersion = {{1, 0, 0, 0}};
-    const PeFileInfo info = ReadPeFileInfo(Write("repro.dll", test::BuildPeImage(spec)));
+    test::PeImageRequest request;
+    request.fileVersion = {{1, 0, 0, 0}};
+    const PeFileInfo info = ReadPeFileInfo(Write("repro.dll", test::BuildPeImage(request)));
     EXPECT_FALSE(info.linkDate.has_value());
     EXPECT_EQ(info.version.value_or("none"), "1.0.0");
 }
@@ -60,10 +60,10 @@ TEST_F(PeFileInfoTest, OtherFilesGiveNothing) {
 // Every truncation of a valid image is read without going past its end (the
 // sanitizer build checks that), and never yields a wrong version.
 TEST_F(PeFileInfoTest, TruncatedImagesAreReadSafely) {
-    test::PeSpec spec;
-    spec.timeStamp = test::NoonUtc(2024, 3, 7);
-    spec.fileVersion = {{5, 1, 2, 0}};
-    const std::string image = test::BuildPeImage(spec);
+    test::PeImageRequest request;
+    request.timeStamp = test::NoonUtc(2024, 3, 7);
+    request.fileVersion = {{5, 1, 2, 0}};
+    const std::string image = test::BuildPeImage(request);
     int withVersion = 0;
     for (std::size_t length = 0; length < image.size(); length += 3) {
         const PeFileInfo info = ReadPeFileInfo(Write("cut.dll", image.substr(0, length)));
@@ -79,10 +79,10 @@ TEST_F(PeFileInfoTest, TruncatedImagesAreReadSafely) {
 }
 
 TEST_F(PeFileInfoTest, ResourceTreePointingOutsideTheFileIsIgnored) {
-    test::PeSpec spec;
-    spec.timeStamp = test::NoonUtc(2024, 3, 7);
-    spec.fileVersion = {{5, 1, 2, 0}};
-    std::string image = test::BuildPeImage(spec);
+    test::PeImageRequest request;
+    request.timeStamp = test::NoonUtc(2024, 3, 7);
+    request.fileVersion = {{5, 1, 2, 0}};
+    std::string image = test::BuildPeImage(request);
     // The type entry of the resource root now points far past the end.
     const std::size_t typeEntryTarget = 0x200 + 20;
     image[typeEntryTarget] = '\xF0';

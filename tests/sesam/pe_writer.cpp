@@ -50,8 +50,8 @@ std::string ResourceSection(const std::array<std::uint16_t, 4>& version) {
 
 }  // namespace
 
-std::string BuildPeImage(const PeSpec& spec) {
-    const std::string rsrc = spec.fileVersion ? ResourceSection(*spec.fileVersion) : std::string();
+std::string BuildPeImage(const PeImageRequest& request) {
+    const std::string rsrc = request.fileVersion ? ResourceSection(*request.fileVersion) : std::string();
     const std::uint32_t rawSize = (static_cast<std::uint32_t>(rsrc.size()) + kFileAlignment - 1) / kFileAlignment *
                                   kFileAlignment;
     std::string image(kFileAlignment + rawSize, '\0');
@@ -60,17 +60,17 @@ std::string BuildPeImage(const PeSpec& spec) {
     Put32(image, 0x3C, kPeOffset);
     std::memcpy(image.data() + kPeOffset, "PE\0\0", 4);
     const std::size_t coff = kPeOffset + 4;
-    const std::uint16_t optionalSize = spec.pe32Plus ? 240 : 224;
-    Put16(image, coff, spec.pe32Plus ? 0x8664 : 0x14C);
-    Put16(image, coff + 2, spec.fileVersion ? 1 : 0);
-    Put32(image, coff + 4, spec.timeStamp);
+    const std::uint16_t optionalSize = request.pe32Plus ? 240 : 224;
+    Put16(image, coff, request.pe32Plus ? 0x8664 : 0x14C);
+    Put16(image, coff + 2, request.fileVersion ? 1 : 0);
+    Put32(image, coff + 4, request.timeStamp);
     Put16(image, coff + 16, optionalSize);
     Put16(image, coff + 18, 0x2102);
     const std::size_t optional = coff + 20;
-    Put16(image, optional, spec.pe32Plus ? 0x20B : 0x10B);
-    const std::size_t countAt = optional + (spec.pe32Plus ? 108 : 92);
+    Put16(image, optional, request.pe32Plus ? 0x20B : 0x10B);
+    const std::size_t countAt = optional + (request.pe32Plus ? 108 : 92);
     Put32(image, countAt, 16);
-    if (!spec.fileVersion) return image.substr(0, kFileAlignment);
+    if (!request.fileVersion) return image.substr(0, kFileAlignment);
     Put32(image, countAt + 4 + 2 * 8, kResourceRva);
     Put32(image, countAt + 4 + 2 * 8 + 4, static_cast<std::uint32_t>(rsrc.size()));
     const std::size_t section = optional + optionalSize;

@@ -9,7 +9,7 @@
 
 namespace kt::test {
 
-struct PeSpec {
+struct PeImageRequest {
     std::uint32_t timeStamp = 0;
     // major, minor, build, revision of the fixed file information.
     std::optional<std::array<std::uint16_t, 4>> fileVersion;
@@ -17,7 +17,7 @@ struct PeSpec {
     bool pe32Plus = false;
 };
 
-std::string BuildPeImage(const PeSpec& spec);
+std::string BuildPeImage(const PeImageRequest& request);
 
 // Seconds since 1970 (UTC) at noon of that day.
 std::uint32_t NoonUtc(int year, int month, int day);
