@@ -22,7 +22,8 @@ namespace kt::download {
 
 class CKTDownload : public hostsuite::DialogModel {
 public:
-    // `localFolder` is the source of a local update (`mode` kLocal).
+    // `localFolder` is the source of a local update (`mode` kLocal). The
+    // parent window places the dialog; the presenter does that here.
     CKTDownload(update::RunContext& ctx, hostsuite::Window parent, SourceMode mode, const std::string& localFolder,
                 DownloadServices services = {});
     ~CKTDownload() override;

@@ -2,6 +2,7 @@
 // (Annuler, the close box, Escape), and a server that stops sending.
 #include <chrono>
 
+#include "download/download_controls.h"
 #include "download/transfers.h"
 #include "download_fixture.h"
 
@@ -78,6 +79,35 @@ TEST_F(CancelTest, AStalledServerDoesNotHoldTheCancel) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
     EXPECT_EQ(attempts, (std::vector<unsigned>{download::kTransferCancelled}));
     EXPECT_EQ(fs::file_size(UpdatePath("Temp") / "sesam_pack.exe"), 4096u);
+}
+
+// Ends the dialog by itself as soon as the first package arrives, as a
+// presenter may, without waiting for the worker.
+class AbandoningPresenter : public hostsuite::Presenter {
+public:
+    int ShowMessage(const hostsuite::MessageRequest&) override { return hostsuite::kIdOk; }
+    int ShowButtons(const hostsuite::ButtonsRequest&) override { return hostsuite::kIdButton2; }
+    std::optional<hostsuite::Credentials> AskCredentials(const std::string&) override { return std::nullopt; }
+    int RunDialog(hostsuite::DialogModel& dialog) override {
+        dialog.BeginModal();
+        dialog.PumpUntil([&] { return dialog.Position(download::kFileBar) >= 2; }, 20s);
+        dialog.EndDialog(hostsuite::kIdCancel);
+        dialog.EndModal();
+        return dialog.Result();
+    }
+};
+
+TEST_F(CancelTest, TheDialogStopsAndWaitsForItsWorkerWhenItEndsFirst) {
+    UpdateServer::Options options;
+    options.stall["/maj/sesam/sesam_pack.exe"] = 4096;
+    StartServer(options);
+    hostsuite::InstallPresenter(std::make_shared<AbandoningPresenter>());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run(), hostsuite::kIdCancel);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+    // The worker saw the cancel and was done before the dialog went away.
+    EXPECT_EQ(attempts, (std::vector<unsigned>{download::kTransferCancelled}));
+    EXPECT_EQ(ctx.m_nDownloadStatus, -2);
 }
 
 }  // namespace

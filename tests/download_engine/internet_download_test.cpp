@@ -117,7 +117,9 @@ TEST_F(InternetDownloadTest, AMissingPackageFailsTheAttemptAndTheSplitFolderIsTr
     EXPECT_TRUE(Logged("INFO KTDownload : DownloadUpdates : first try, FRACTIONNE"));
     EXPECT_NE(server->Log().find("[talvo] RETR " + server->Root().string() + "/maj77/5.3.0/talvo_5.2.1_5.3.0.exe completed=1"),
               std::string::npos);
-    EXPECT_TRUE(fs::exists(UpdatePath("Update") / "talvo_5.2.1_5.3.0.exe"));
+    // The second attempt wrote the package afresh over the first attempt's file.
+    EXPECT_EQ(ReadFile(UpdatePath("Update") / "talvo_5.2.1_5.3.0.exe"),
+              ReadFile(server->Root() / "maj77" / "5.3.0" / "talvo_5.2.1_5.3.0.exe"));
 }
 
 TEST_F(InternetDownloadTest, AMissingFolderGivesSixAndThenTheSplitFolder) {
@@ -186,6 +188,50 @@ TEST_F(InternetDownloadTest, ALocalWriteFailureIsShownWithTheSystemError) {
     EXPECT_TRUE(Logged("WARNING KTDownload : Write error during download"));
     EXPECT_TRUE(Journaled("MJ_DWL_DU_15 : Problème: écriture."));
     EXPECT_TRUE(Shown("message id=- caption=\"Erreur 28\" style=0x10 flag=1 text=\"No space left on device\" -> ok unscripted"));
+}
+
+TEST_F(InternetDownloadTest, ASlowTransferShowsItsSpeedAndTheTimeLeft) {
+    UpdateServer::Options options;
+    options.chain = {"5.2.0", "5.2.1"};
+    options.packageSize = 24 * 1024;
+    options.packSize = 8 * 1024;
+    options.throttle = 8 * 1024;
+    StartServer(options);
+    EXPECT_EQ(Run(), hostsuite::kIdOk);
+    std::string speed;
+    std::string left;
+    for (const std::string& line : Transcript()) {
+        if (line.rfind("dialog 130 text 1029=", 0) == 0) speed = line;
+        if (line.rfind("dialog 130 text 1028=", 0) == 0) left = line;
+    }
+    EXPECT_EQ(speed.rfind("dialog 130 text 1029=\"Vitesse : ", 0), 0u) << speed;
+    EXPECT_NE(speed.find(" Ko/sec\""), std::string::npos) << speed;
+    EXPECT_EQ(left.rfind("dialog 130 text 1028=\"Temps restant : ", 0), 0u) << left;
+    EXPECT_NE(left.find(" de 32.0 Ko copiés)\""), std::string::npos) << left;
+    EXPECT_TRUE(Shown("dialog 130 text 1023=\"24.0 Ko de 24.0 Ko\""));
+}
+
+TEST_F(InternetDownloadTest, UnreadableSettingsEndTheDialogBeforeAnyTransfer) {
+    StartServer();
+    pugi::xml_document appId;
+    ASSERT_TRUE(appId.load_file(config::AppIdPath(ctx).c_str()));
+    const pugi::xml_node proxy = appId.select_node("//Proxy").node();
+    proxy.parent().remove_child(proxy);
+    appId.save_file(config::AppIdPath(ctx).c_str(), "\t");
+
+    EXPECT_EQ(Run(), hostsuite::kIdCancel);
+    EXPECT_TRUE(attempts.empty());
+    EXPECT_TRUE(Logged("WARNING Can't read internet configuration in appid.xml"));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "message id=1105 caption=\"Erreur\" style=0x10 flag=1 text=\"Problème de la lecture de la "
+                              "configuration.\\nImpossible de continuer la mise à jour.\" -> ok unscripted"}));
+
+    // A silent run shows the dialog minimised and no box.
+    ctx.bAtStart = 1;
+    UseScript("");
+    EXPECT_EQ(Run(), hostsuite::kIdCancel);
+    EXPECT_EQ(shownState, hostsuite::ShowState::Minimised);
+    EXPECT_TRUE(Messages().empty());
 }
 
 }  // namespace
