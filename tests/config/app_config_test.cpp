@@ -1,93 +1,92 @@
-// The start-of-run check of appid.xml against the running application.
+// The default configuration of a new workstation, and the start-of-run
+// check of appid.xml against the running application; both publish GUID.xml.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <filesystem>
 
 #include "config/app_config_check.h"
-#include "config/default_config.h"
-#include "config/node_data.h"
 #include "config_fixture.h"
 
 namespace kt::config {
 namespace {
 
-using test::LocalTime;
+using test::ReadFile;
 
-class AppConfigTest : public test::ConfigTest {
+constexpr const char* kPublished = "INFO Update GUID.xml with appid.xml info";
+
+class AppConfigTest : public test::ConfiguredTest {
 protected:
-    std::string GuidFile() const { return UpdateFile(std::string(kGuid) + ".xml"); }
-
-    std::string Read(const std::string& file, const char* element, const char* attribute = nullptr) const {
-        std::string text;
-        std::string value;
-        GetNodeData(file, "Workstation", element, &text, 50, attribute, &value, 50);
-        return attribute != nullptr ? value : text;
+    std::optional<std::string> Published(const char* element, const char* attribute = nullptr) const {
+        return Read(GuidFile(), "Workstation", element, attribute);
     }
-
-    static constexpr const char* kGuidXmlLine = "INFO Update GUID.xml with appid.xml info";
 };
 
+TEST_F(AppConfigTest, DefaultReplacesAnyOldFileByteForByte) {
+    WriteAppId("<Workstation GUID=\"{old}\"><History><Item>5.1.0</Item></History></Workstation>");
+    ASSERT_EQ(CreateDefaultConfig(ctx, kGuid, LocalTime(31, 3, 2026, 10, 15)), 1);
+    std::string appId = ReadFile(std::string(KT_CONFIG_GOLDEN_DIR) + "/appid_default.xml");
+    ASSERT_NE(appId.find("@APP_DIR@"), std::string::npos);
+    EXPECT_EQ(ReadFile(AppId()), appId.replace(appId.find("@APP_DIR@"), 9, ctx.appDir));
+    EXPECT_EQ(ReadFile(GuidFile()), ReadFile(std::string(KT_CONFIG_GOLDEN_DIR) + "/guid_default.xml"));
+    EXPECT_EQ(Logged("INFO Create default config in appid.xml"), 2);
+    EXPECT_EQ(Logged(kPublished), 2);
+    // Its last update is a month back: the last day of a shorter month, across the year.
+    EXPECT_EQ(DateText(OneMonthBack(LocalTime(31, 3, 2026))), "31.2.2026");
+    EXPECT_EQ(DateText(OneMonthBack(LocalTime(15, 1, 2027))), "15.12.2026");
+}
+
 TEST_F(AppConfigTest, UnusableConfigurationIsRefused) {
+    for (const char* content : {"", "<Workstation GUID=\"x\"><Sesam>0</Sesam></Workstation>",
+                                "<Workstation GUID=\"x\"><Version>5.2"}) {
+        WriteAppId(content);
+        EXPECT_EQ(IsAppConfig(ctx, kGuid), 0) << content;
+    }
+    std::filesystem::remove(AppId());
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 0);
-    WriteAppId("<Workstation GUID=\"x\"><Sesam>0</Sesam></Workstation>");
-    EXPECT_EQ(IsAppConfig(ctx, kGuid), 0);
-    WriteAppId("<Workstation GUID=\"x\"><Version>5.2");
-    EXPECT_EQ(IsAppConfig(ctx, kGuid), 0);
-    EXPECT_EQ(log.Count(kGuidXmlLine), 0);
+    EXPECT_EQ(Logged(kPublished), 1) << "only the default configuration was published";
 }
 
 TEST_F(AppConfigTest, SameVersionsPublishOnce) {
-    ASSERT_EQ(CreateDefaultConfig(ctx, kGuid, LocalTime(31, 3, 2026)), 1);
     ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Sesam", "4.12.2026", "Shared", "1"), 1);
     ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Update", nullptr, "Type", "3"), 1);
-    const std::string before = test::ReadFile(AppId());
-    std::remove(GuidFile().c_str());
-    const int linesBefore = log.Count(kGuidXmlLine);
-
+    const std::string before = ReadFile(AppId());
+    std::filesystem::remove(GuidFile());
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
-    EXPECT_EQ(log.Count(kGuidXmlLine), linesBefore + 1);
-    EXPECT_EQ(test::ReadFile(AppId()), before) << "nothing to correct";
-    EXPECT_EQ(Read(GuidFile(), "Sesam"), "4.12.2026");
-    EXPECT_EQ(Read(GuidFile(), "Sesam", "Shared"), "1");
-    EXPECT_EQ(Read(GuidFile(), "LastUpdate"), "31.2.2026");
-    EXPECT_EQ(Read(GuidFile(), "LastUpdate", "Type"), "0") << "only an Internet source shares";
+    EXPECT_EQ(Logged(kPublished), 2);
+    EXPECT_EQ(ReadFile(AppId()), before) << "nothing to correct";
+    EXPECT_EQ(Published("Sesam"), "4.12.2026");
+    EXPECT_EQ(Published("Sesam", "Shared"), "1");
+    EXPECT_EQ(Published("LastUpdate"), "31.2.2026");
+    EXPECT_EQ(Published("LastUpdate", "Type"), "0") << "only an Internet source shares";
 }
 
-TEST_F(AppConfigTest, UpgradeRewritesTheVersionAndPublishesTwice) {
-    ctx.version = "5.1.0";
-    ASSERT_EQ(CreateDefaultConfig(ctx, kGuid, LocalTime(31, 3, 2026)), 1);
-    ctx.version = "5.2.0";
-    const int linesBefore = log.Count(kGuidXmlLine);
-
+TEST_F(AppConfigTest, OtherVersionsAreCorrectedOnce) {
+    ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Version", "5.1.0", nullptr, nullptr), 1);
+    std::filesystem::remove(GuidFile());
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
-    EXPECT_EQ(log.Count(kGuidXmlLine), linesBefore + 2);
-    EXPECT_TRUE(log.Has("INFO IsAppConfig : Overwrite versions in appid.xml from KTVer.dll"));
-    EXPECT_EQ(Read(AppId(), "Version"), "5.2.0");
-    EXPECT_EQ(Read(AppId(), "Version", "CompatVersion"), "5.2.0");
-    for (const std::string& line : log.Lines()) EXPECT_NE(line.rfind("ERROR", 0), 0u) << line;
-    EXPECT_EQ(Read(GuidFile(), "Version"), "5.2.0");
-    EXPECT_EQ(Read(GuidFile(), "LastUpdate", "Type"), "1");
-
-    const int linesAfter = log.Count(kGuidXmlLine);
+    EXPECT_EQ(Logged(kPublished), 3) << "published after the correction and at the end";
+    EXPECT_EQ(Logged("INFO IsAppConfig : Overwrite versions in appid.xml from KTVer.dll"), 1);
+    for (const std::string& line : Log()) EXPECT_NE(line.rfind("ERROR", 0), 0u) << line;
+    EXPECT_EQ(Read(AppId(), "Workstation", "Version"), "5.2.0");
+    EXPECT_EQ(Published("Version"), "5.2.0");
+    EXPECT_EQ(Published("LastUpdate", "Type"), "1");
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
-    EXPECT_EQ(log.Count(kGuidXmlLine), linesAfter + 1) << "corrected once, then in step";
-}
+    EXPECT_EQ(Logged(kPublished), 4) << "corrected once, then in step";
 
-TEST_F(AppConfigTest, DifferentCompatibilityVersionIsCorrectedAndLogged) {
-    ASSERT_EQ(CreateDefaultConfig(ctx, kGuid, LocalTime(31, 3, 2026)), 1);
     ctx.compatVersion = "5.3.0";
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
-    EXPECT_TRUE(log.Has("ERROR IsAppConfig : KTVer compat version (5.3.0) != appid compat version (5.2.0). "
-                        "That should not happen."));
-    EXPECT_EQ(Read(AppId(), "Version", "CompatVersion"), "5.3.0");
-    EXPECT_EQ(Read(GuidFile(), "Version", "CompatVersion"), "5.3.0");
+    EXPECT_EQ(Logged("ERROR IsAppConfig : KTVer compat version (5.3.0) != appid compat version (5.2.0). "
+                     "That should not happen."),
+              1);
+    EXPECT_EQ(Read(AppId(), "Workstation", "Version", "CompatVersion"), "5.3.0");
+    EXPECT_EQ(Published("Version", "CompatVersion"), "5.3.0");
 }
 
 TEST_F(AppConfigTest, MissingLastUpdateIsPublishedAsToday) {
     WriteAppId("<Workstation GUID=\"x\"><Version CompatVersion=\"5.2.0\">5.1.0</Version></Workstation>");
     EXPECT_EQ(IsAppConfig(ctx, kGuid, LocalTime(6, 12, 2026)), 1);
-    EXPECT_EQ(Read(GuidFile(), "LastUpdate"), "6.12.2026");
-    EXPECT_EQ(Read(GuidFile(), "Sesam"), "");
+    EXPECT_EQ(Published("LastUpdate"), "6.12.2026");
+    EXPECT_EQ(Published("Sesam"), "");
 }
 
 }  // namespace

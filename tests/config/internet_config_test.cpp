@@ -1,76 +1,60 @@
 // The connection settings handed to the download engine.
 #include <gtest/gtest.h>
 
-#include "config/default_config.h"
 #include "config/internet_config.h"
-#include "config/node_data.h"
 #include "config_fixture.h"
 
 namespace kt::config {
 namespace {
 
-class InternetConfigTest : public test::ConfigTest {
+class InternetConfigTest : public test::ConfiguredTest {
 protected:
-    void SetUp() override { ASSERT_EQ(CreateDefaultConfig(ctx, kGuid, test::LocalTime(31, 3, 2026)), 1); }
-
-    void SetProxy(const char* attribute, const char* value) {
-        ASSERT_EQ(SetNodeData(AppId(), "Update", "Proxy", nullptr, attribute, value), 1);
-    }
-
-    std::string Journal() const { return test::ReadFile(ctx.appDir + "mjlog.log"); }
-
     bool Journalled(const std::string& message) const {
-        return Journal().find(" - " + message + "\r\n") != std::string::npos;
+        return test::ReadFile(ctx.appDir + "mjlog.log").find(" - " + message + "\r\n") != std::string::npos;
+    }
+    // The settings read as "mode address:port login/password speed".
+    std::string Settings() {
+        InternetConfig c;
+        if (ReadInternetConfig(ctx, nullptr, c) != 1) return "refused";
+        return std::to_string(c.connectionMode) + " " + c.proxyAddress + ":" + std::to_string(c.proxyPort) + " " +
+               c.proxyLogin + "/" + c.proxyPassword + " " + std::to_string(c.speedLimit);
     }
 };
 
-TEST_F(InternetConfigTest, DefaultsUseTheSystemSettingsWithoutLimit) {
-    InternetConfig config;
-    ASSERT_EQ(ReadInternetConfig(ctx, nullptr, config), 1);
-    EXPECT_EQ(config.connectionMode, kConnectionSystem);
-    EXPECT_EQ(config.speedLimit, 0.0);
+TEST_F(InternetConfigTest, ModeProxyAndLimitAreRead) {
+    EXPECT_EQ(Settings(), std::to_string(kConnectionSystem) + " :0 / 0.000000") << "the default configuration";
     EXPECT_TRUE(Journalled("MJ_DWL_RC : Lecture de la config."));
     EXPECT_TRUE(Journalled("MJ_DWL_RC : Lecture de la config reussi."));
 
-    SetProxy("UseIE", "0");
-    ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Update", nullptr, "Speed", "12.5"), 1);
-    ASSERT_EQ(ReadInternetConfig(ctx, nullptr, config), 1);
-    EXPECT_EQ(config.connectionMode, kConnectionDirect);
-    EXPECT_DOUBLE_EQ(config.speedLimit, 12.5);
-}
-
-TEST_F(InternetConfigTest, NamedProxyIsReadWithItsLimits) {
-    SetProxy("Active", "1");
-    SetProxy("Address", "proxy.cabinet.local");
-    SetProxy("Port", "3128");
-    SetProxy("Login", "secretariat");
-    SetProxy("Pass", "abcdefghijklmnopqrstuvwxyz0123");
-    InternetConfig config;
-    ASSERT_EQ(ReadInternetConfig(ctx, nullptr, config), 1);
-    EXPECT_EQ(config.connectionMode, kConnectionProxy);
-    EXPECT_EQ(config.proxyAddress, "proxy.cabinet.local");
-    EXPECT_EQ(config.proxyPort, 3128);
-    EXPECT_EQ(config.proxyLogin, "secretariat");
-    EXPECT_EQ(config.proxyPassword, "abcdefghijklmnopqrstuvwxy") << "25 characters are read";
-
-    SetProxy("Port", "70000");
-    ASSERT_EQ(ReadInternetConfig(ctx, nullptr, config), 1);
-    EXPECT_EQ(config.proxyPort, 0) << "a port that does not fit is no port, not another one";
+    const std::string proxy = "Address=\"proxy.cabinet.local\" Login=\"secretariat\" Pass=\"abcdefghijklmnopqrstuvwxyz0123\"";
+    const struct {
+        std::string update;
+        std::string settings;
+    } cases[] = {
+        {"<Update Speed=\"12.5\"><Proxy UseIE=\"0\"/></Update>", std::to_string(kConnectionDirect) + " :0 / 12.500000"},
+        {"<Update Speed=\"0\"><Proxy Active=\"1\" Port=\"3128\" " + proxy + "/></Update>",  // 25 characters of password
+         std::to_string(kConnectionProxy) + " proxy.cabinet.local:3128 secretariat/abcdefghijklmnopqrstuvwxy 0.000000"},
+        {"<Update Speed=\"0\"><Proxy Active=\"1\" Port=\"70000\" " + proxy + "/></Update>",  // no port, not another one
+         std::to_string(kConnectionProxy) + " proxy.cabinet.local:0 secretariat/abcdefghijklmnopqrstuvwxy 0.000000"},
+    };
+    for (const auto& c : cases) {
+        WriteAppId("<Workstation>" + c.update + "</Workstation>");
+        EXPECT_EQ(Settings(), c.settings) << c.update;
+    }
 }
 
 TEST_F(InternetConfigTest, UnreadableSettingsAreJournalledAndRefused) {
-    InternetConfig config;
-    // The proxy element outside Update cannot be read.
-    WriteAppId("<Workstation><Update Speed=\"0\"/><Proxy Active=\"1\" UseIE=\"0\"/></Workstation>");
-    EXPECT_EQ(ReadInternetConfig(ctx, nullptr, config), 0);
-    EXPECT_TRUE(Journalled("MJ_DWL_RC_1 : Lecture de la config echoué."));
-    EXPECT_FALSE(Journalled("MJ_DWL_RC : Lecture de la config reussi."));
-
-    // The speed is read from the Update element directly under Workstation.
-    WriteAppId("<Workstation><Settings><Update Speed=\"5\"><Proxy Active=\"0\" UseIE=\"1\"/></Update></Settings>"
-               "</Workstation>");
-    EXPECT_EQ(ReadInternetConfig(ctx, nullptr, config), 0);
-    EXPECT_TRUE(Journalled("MJ_DWL_RC_7 : Lecture de la config echoué."));
+    // The proxy element outside Update cannot be read; the speed only from
+    // the Update element directly under Workstation.
+    for (const auto& [content, code] :
+         {std::pair{"<Workstation><Update Speed=\"0\"/><Proxy Active=\"1\" UseIE=\"0\"/></Workstation>", "MJ_DWL_RC_1"},
+          {"<Workstation><Settings><Update Speed=\"5\"><Proxy Active=\"0\" UseIE=\"1\"/></Update></Settings>"
+           "</Workstation>",
+           "MJ_DWL_RC_7"}}) {
+        WriteAppId(content);
+        EXPECT_EQ(Settings(), "refused") << code;
+        EXPECT_TRUE(Journalled(std::string(code) + " : Lecture de la config echoué."));
+    }
     EXPECT_FALSE(Journalled("MJ_DWL_RC : Lecture de la config reussi."));
 }
 

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "config/date_number.h"
-#include "config/default_config.h"
 #include "config/last_update_age.h"
 #include "config/version_compare.h"
 #include "config_fixture.h"
@@ -10,71 +9,63 @@
 namespace kt::config {
 namespace {
 
-using test::LocalTime;
-
-TEST(CompareVersionsTest, PartsCompareAsNumbers) {
-    EXPECT_EQ(CompareVersions("5.10.1", "5.9.3"), 1);
-    EXPECT_EQ(CompareVersions("5.9.3", "5.10.1"), -1);
-    EXPECT_EQ(CompareVersions("5.2", "5.2.0"), -1);
-    EXPECT_EQ(CompareVersions("5.2.0", "5.2"), 1);
-    EXPECT_EQ(CompareVersions("5.2.0.7", "5.2.0.1"), 0);
-    EXPECT_EQ(CompareVersions("5.2.0", "5.2.0"), 0);
-    EXPECT_EQ(CompareVersions("6", "5.99.99"), 1);
-    EXPECT_EQ(CompareVersions("5.2.99999999999999999999", "5.2.1"), 1) << "huge parts do not overflow";
-}
-
-TEST(CompareVersionsTest, AbsentVersionIsLowest) {
-    EXPECT_EQ(CompareVersions(nullptr, "5.2.0"), -1);
-    EXPECT_EQ(CompareVersions("5.2.0", nullptr), 1);
-    EXPECT_EQ(CompareVersions(nullptr, nullptr), 0);
-    EXPECT_EQ(CompareVersions("", "0"), -1);
-}
-
-TEST(CompareVersionsTest, OnlyTheFirst51CharactersCount) {
-    const std::string padding(49, '0');
-    EXPECT_EQ(CompareVersions(("5." + padding + "1").c_str(), ("5." + padding + "2").c_str()), 0);
-    EXPECT_EQ(CompareVersions(("5." + padding.substr(1) + "1").c_str(), ("5." + padding.substr(1) + "2").c_str()), -1);
+TEST(CompareVersionsTest, PartsCompareAsNumbersAndAnAbsentVersionIsLowest) {
+    const std::string zeros(48, '0');  // only the first 51 characters count
+    const std::string cut1 = "5.0" + zeros + "1", cut2 = "5.0" + zeros + "2", fit1 = "5." + zeros + "1",
+                      fit2 = "5." + zeros + "2";
+    const struct {
+        const char* a;
+        const char* b;
+        int expected;
+    } cases[] = {
+        {"5.10.1", "5.9.3", 1}, {"5.2", "5.2.0", -1},     {"5.2.0.7", "5.2.0.1", 0}, {"6", "5.99.99", 1},
+        {"5.2.99999999999999999999", "5.2.1", 1},         {nullptr, "5.2.0", -1},    {nullptr, nullptr, 0},
+        {"", "0", -1},          {cut1.c_str(), cut2.c_str(), 0},                     {fit1.c_str(), fit2.c_str(), -1},
+    };
+    for (const auto& c : cases) {
+        const char* a = c.a ? c.a : "null";
+        const char* b = c.b ? c.b : "null";
+        EXPECT_EQ(CompareVersions(c.a, c.b), c.expected) << a << " vs " << b;
+        EXPECT_EQ(CompareVersions(c.b, c.a), -c.expected) << b << " vs " << a;
+    }
 }
 
 TEST(DateToNumberTest, OrdersDates) {
     EXPECT_EQ(DateToNumber("4.12.2026"), 20261204);
-    EXPECT_EQ(DateToNumber("31.1.2027"), 20270131);
-    EXPECT_LT(DateToNumber("31.12.2026"), DateToNumber("1.1.2027"));
-    EXPECT_EQ(DateToNumber("0"), 0) << "no Sesam pack";
-    EXPECT_EQ(DateToNumber("4.12"), 0);
-    EXPECT_EQ(DateToNumber(nullptr), 0);
     EXPECT_EQ(DateToNumber("4.12.2026.9"), 20261204);
+    EXPECT_LT(DateToNumber("31.12.2026"), DateToNumber("1.1.2027"));
+    for (const char* none : {"0", "4.12", static_cast<const char*>(nullptr)}) EXPECT_EQ(DateToNumber(none), 0);
 }
 
-class LastUpdateAgeTest : public test::ConfigTest {};
-
-TEST_F(LastUpdateAgeTest, DayPastTheEndOfItsMonthIsItsLastDay) {
-    ASSERT_EQ(CreateDefaultConfig(ctx, kGuid, LocalTime(31, 3, 2026)), 1);
-    EXPECT_NE(test::ReadFile(AppId()).find(">31.2.2026</LastUpdate>"), std::string::npos);
-    // From 28 February: 31 days; a date rolled over to 3 March would give 28.
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(31, 3, 2026, 9, 30)), 31);
-}
+using LastUpdateAgeTest = test::ConfigTest;
 
 TEST_F(LastUpdateAgeTest, CountsWholeDaysFromMidnight) {
-    WriteAppId("<Workstation><LastUpdate>5.12.2026</LastUpdate></Workstation>");
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(5, 12, 2026, 23, 59, 59)), 0);
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(6, 12, 2026, 0, 0, 0)), 1);
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(4, 1, 2027, 8, 0, 0)), 30);
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(3, 12, 2026, 12, 0, 0)), -1);
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(4, 12, 2026, 12, 0, 0)), 0) << "truncated toward zero";
+    const struct {
+        const char* date;
+        std::tm now;
+        int days;
+    } cases[] = {
+        {"31.2.2026", LocalTime(31, 3, 2026, 9, 30), 31},  // the last day of February, not 3 March
+        {"5.12.2026", LocalTime(5, 12, 2026, 23, 59, 59), 0},
+        {"5.12.2026", LocalTime(6, 12, 2026, 0, 0, 0), 1},
+        {"5.12.2026", LocalTime(4, 1, 2027, 8, 0, 0), 30},
+        {"5.12.2026", LocalTime(3, 12, 2026, 12, 0, 0), -1},
+        {"5.12.2026", LocalTime(4, 12, 2026, 12, 0, 0), 0},  // truncated toward zero
+    };
+    for (const auto& c : cases) {
+        WriteAppId(std::string("<Workstation><LastUpdate>") + c.date + "</LastUpdate></Workstation>");
+        EXPECT_EQ(DaysSinceLastUpdate(AppId(), c.now), c.days) << c.date << " on " << c.now.tm_mday;
+    }
 }
 
-TEST_F(LastUpdateAgeTest, MissingDateCountsAsThirtyDays) {
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), kUnknownLastUpdateAge);
+TEST_F(LastUpdateAgeTest, MissingDateCountsAsThirtyDaysAndAnImpossibleOneAsVeryOld) {
+    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), kUnknownLastUpdateAge) << "no appid.xml";
     WriteAppId("<Workstation><Version>5.2.0</Version></Workstation>");
     EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), kUnknownLastUpdateAge);
-}
-
-TEST_F(LastUpdateAgeTest, DateThatNamesNoDayIsVeryOld) {
-    WriteAppId("<Workstation><LastUpdate>12.13.2026</LastUpdate></Workstation>");
-    EXPECT_GT(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), 40000);
-    WriteAppId("<Workstation><LastUpdate>hier</LastUpdate></Workstation>");
-    EXPECT_GT(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), 40000);
+    for (const char* date : {"12.13.2026", "hier"}) {
+        WriteAppId(std::string("<Workstation><LastUpdate>") + date + "</LastUpdate></Workstation>");
+        EXPECT_GT(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), 40000) << date;
+    }
 }
 
 }  // namespace

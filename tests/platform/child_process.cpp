@@ -1,5 +1,3 @@
-#include "child_process.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -7,7 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <thread>
+#include "platform_fixture.h"
 
 extern char** environ;
 
@@ -28,11 +26,6 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     output_ = pipeEnds[0];
-}
-
-ChildProcess::~ChildProcess() {
-    Kill();
-    if (output_ >= 0) close(output_);
 }
 
 std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
@@ -56,24 +49,13 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
 }
 
 void ChildProcess::Kill() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-}
-
-std::optional<int> ChildProcess::WaitExit(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (pid_ > 0) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
     }
-    return std::nullopt;
+    if (output_ >= 0) close(output_);
+    output_ = -1;
 }
 
 }  // namespace kt::test

@@ -3,87 +3,62 @@
 #include <memory>
 #include <vector>
 
-#include "child_process.h"
 #include "platform/named_mutex.h"
-#include "support/temp_tree.h"
+#include "platform_fixture.h"
 
-namespace kt::platform {
+namespace kt::test {
 namespace {
 
-using namespace std::chrono_literals;
-using test::ChildProcess;
-
+using namespace platform;
 constexpr const char* kName = "KTUpdateDLL_MainUpdateFnc";
-constexpr auto kPatience = 10s;
 
-TEST(NamedMutexTest, ExistsWhileAnyHandleOfThisProcessLives) {
-    test::TempTree tree;
-    bool existed = true;
-    auto first = NamedMutex::Create(kName, existed);
-    ASSERT_TRUE(first);
-    EXPECT_FALSE(existed);
-
-    auto second = NamedMutex::Create(kName, existed);
-    ASSERT_TRUE(second);
-    EXPECT_TRUE(existed);
-
-    first.reset();
-    auto third = NamedMutex::Create(kName, existed);
-    EXPECT_TRUE(existed) << "the second handle still holds it";
-
-    second.reset();
-    third.reset();
-    auto again = NamedMutex::Create(kName, existed);
-    ASSERT_TRUE(again);
-    EXPECT_FALSE(existed);
-}
-
-TEST(NamedMutexTest, NamesWithPathCharactersAreDistinctObjects) {
-    test::TempTree tree;
-    bool existed = false;
-    auto slashed = NamedMutex::Create("Global\\Run/Lock", existed);
-    ASSERT_TRUE(slashed);
-    EXPECT_FALSE(existed);
-    auto plain = NamedMutex::Create("Global_Run_Lock", existed);
-    ASSERT_TRUE(plain);
-    EXPECT_FALSE(existed);
-    auto same = NamedMutex::Create("Global\\Run/Lock", existed);
-    EXPECT_TRUE(existed);
-}
-
-TEST(NamedMutexTest, AnotherProcessSeesItAndAKilledHolderIsForgotten) {
-    test::TempTree tree;
-    ChildProcess holder({"mutex", kName});
-    ASSERT_EQ(holder.ReadLine(kPatience), "existed=0");
-    {
+class NamedMutexTest : public test::PlatformTest {
+protected:
+    // Creates or opens the mutex, keeping the handle; tells whether it existed.
+    bool Existed(const std::string& name) {
         bool existed = false;
-        auto mine = NamedMutex::Create(kName, existed);
-        ASSERT_TRUE(mine);
-        EXPECT_TRUE(existed);
+        handles.push_back(NamedMutex::Create(name, existed));
+        EXPECT_TRUE(handles.back()) << name;
+        return existed;
     }
+    std::vector<std::unique_ptr<NamedMutex>> handles;
+};
 
-    holder.Kill();
-    bool existed = true;
-    auto mine = NamedMutex::Create(kName, existed);
-    ASSERT_TRUE(mine);
-    EXPECT_FALSE(existed) << "a crashed run must not block the next one";
-
-    ChildProcess next({"mutex", kName});
-    EXPECT_EQ(next.ReadLine(kPatience), "existed=1");
+TEST_F(NamedMutexTest, ExistsWhileAnyHandleLivesUnderItsExactName) {
+    EXPECT_FALSE(Existed(kName));
+    EXPECT_TRUE(Existed(kName));
+    handles.front().reset();
+    EXPECT_TRUE(Existed(kName)) << "the second handle still holds it";
+    handles.clear();
+    EXPECT_FALSE(Existed(kName));
+    // Names with path characters are objects of their own.
+    EXPECT_FALSE(Existed("Global\\Run/Lock"));
+    EXPECT_FALSE(Existed("Global_Run_Lock"));
+    EXPECT_TRUE(Existed("Global\\Run/Lock"));
 }
 
-TEST(NamedMutexTest, OfProcessesCreatingItAtOnceExactlyOneIsFirst) {
-    test::TempTree tree;
+TEST_F(NamedMutexTest, AnotherProcessSeesItAndAKilledHolderIsForgotten) {
+    ChildProcess holder({"mutex", kName});
+    ASSERT_EQ(holder.ReadLine(), "existed=0");
+    EXPECT_TRUE(Existed(kName));
+    handles.clear();
+    holder.Kill();
+    EXPECT_FALSE(Existed(kName)) << "a crashed run must not block the next one";
+    ChildProcess next({"mutex", kName});
+    EXPECT_EQ(next.ReadLine(), "existed=1");
+}
+
+TEST_F(NamedMutexTest, OfProcessesCreatingItAtOnceExactlyOneIsFirst) {
     std::vector<std::unique_ptr<ChildProcess>> children;
     for (int i = 0; i < 6; ++i) children.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{"mutex", kName}));
     int firsts = 0;
     for (auto& child : children) {
-        const auto line = child->ReadLine(kPatience);
+        const auto line = child->ReadLine();
         ASSERT_TRUE(line);
-        if (*line == "existed=0") ++firsts;
+        firsts += *line == "existed=0";
     }
     EXPECT_EQ(firsts, 1);
 }
 
 }  // namespace
-}  // namespace kt::platform
+}  // namespace kt::test

@@ -1,6 +1,7 @@
 // The other process of the cross-process tests. It takes or uses one named
 // object as its arguments say, reports on its standard output, and then
-// either ends or stays until the test kills it (at most a minute).
+// either ends or stays until the test kills it (at most a minute). Setting
+// or firing an object reports whether it existed.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,97 +25,65 @@ void Say(const char* line) {
     std::fflush(stdout);
 }
 
-[[noreturn]] void StayUntilKilled() {
+// Reports `line` once `held` is there, then keeps it until killed.
+template <typename Held>
+int SayAndStay(const Held& held, const char* line) {
+    if (!held) return 2;
+    Say(line);
     std::this_thread::sleep_for(std::chrono::seconds(60));
-    std::exit(0);
-}
-
-milliseconds Ms(const char* text) { return milliseconds(std::atol(text)); }
-
-int HoldMutex(const std::string& name) {
-    bool existed = false;
-    auto mutex = NamedMutex::Create(name, existed);
-    if (!mutex) return 2;
-    Say(existed ? "existed=1" : "existed=0");
-    StayUntilKilled();
-}
-
-int HoldEvent(const std::string& name, bool manual, bool signalled) {
-    auto event = NamedEvent::Create(name, manual, signalled);
-    if (!event) return 2;
-    Say("ready");
-    StayUntilKilled();
-}
-
-int WaitEvent(const std::string& name, milliseconds timeout) {
-    auto event = NamedEvent::Create(name, true, false);
-    if (!event) return 2;
-    Say("ready");
-    Say(event->Wait(timeout) ? "signalled" : "timeout");
     return 0;
 }
 
-int SetEvent(const std::string& name) {
-    auto event = NamedEvent::Open(name);
-    if (!event) return 1;
-    event->Set();
+// Waits on `object` after saying it is ready; reports whether it was woken.
+template <typename Object>
+int WaitOn(Object& object, milliseconds timeout, const char* woken) {
+    if (!object) return 2;
+    Say("ready");
+    Say(object->Wait(timeout) ? woken : "timeout");
     return 0;
 }
 
-int WaitTimer(const std::string& name, milliseconds due, milliseconds timeout) {
-    auto timer = WaitableTimer::Create(name, true);
-    if (!timer) return 2;
-    timer->SetAt(WaitableTimer::Clock::now() + due);
-    Say("ready");
-    Say(timer->Wait(timeout) ? "fired" : "timeout");
-    return 0;
-}
-
-int HoldTimer(const std::string& name) {
-    auto timer = WaitableTimer::Create(name, true);
-    if (!timer) return 2;
-    Say("ready");
-    StayUntilKilled();
-}
-
-int FireTimer(const std::string& name) {
-    auto timer = WaitableTimer::Open(name);
-    if (!timer) return 1;
-    timer->FireNow();
-    return 0;
-}
-
-// Dies, when killed, owning the mutex of a shared state.
-int HoldSharedLock(const std::string& name) {
-    auto region = SharedRegion::Attach("test", name, sizeof(SharedSync), false, [](void*) { return false; });
-    if (!region) return 2;
-    SharedLock lock(*static_cast<SharedSync*>(region->Data()));
-    if (!lock.Held()) return 3;
-    Say("locked");
-    StayUntilKilled();
-}
-
-int HoldDialog(const std::string& windowClass) {
-    auto registration = RegisterOpenDialog(windowClass, [] { Say("restored"); });
-    if (!registration) return 2;
-    Say("ready");
-    StayUntilKilled();
+int Run(const std::string& mode, const std::string& name, int argc, char** argv) {
+    const auto ms = [&](int i) { return milliseconds(i < argc ? std::atol(argv[i]) : 0); };
+    if (mode == "mutex") {
+        bool existed = false;
+        auto mutex = NamedMutex::Create(name, existed);
+        return SayAndStay(mutex, existed ? "existed=1" : "existed=0");
+    }
+    if (mode == "event" && argc == 5) return SayAndStay(NamedEvent::Create(name, argv[3][0] == '1', argv[4][0] == '1'), "ready");
+    if (mode == "event-wait") {
+        auto event = NamedEvent::Create(name, true, false);
+        return WaitOn(event, ms(3), "signalled");
+    }
+    if (mode == "event-set") {
+        auto event = NamedEvent::Open(name);
+        if (event) event->Set();
+        Say(event ? "set" : "absent");
+        return 0;
+    }
+    if (mode == "timer") return SayAndStay(WaitableTimer::Create(name, true), "ready");
+    if (mode == "timer-wait") {
+        auto timer = WaitableTimer::Create(name, true);
+        if (timer) timer->SetAt(WaitableTimer::Clock::now() + ms(3));
+        return WaitOn(timer, ms(4), "fired");
+    }
+    if (mode == "timer-fire") {
+        auto timer = WaitableTimer::Open(name);
+        if (timer) timer->FireNow();
+        Say(timer ? "fired" : "absent");
+        return 0;
+    }
+    if (mode == "shared-lock") {
+        // Dies, when killed, owning the mutex of a shared state.
+        auto region = SharedRegion::Attach("test", name, sizeof(SharedSync), false, [](void*) { return false; });
+        if (!region) return 2;
+        SharedLock lock(*static_cast<SharedSync*>(region->Data()));
+        return lock.Held() ? SayAndStay(region, "locked") : 3;
+    }
+    if (mode == "dialog") return SayAndStay(RegisterOpenDialog(name, [] { Say("restored"); }), "ready");
+    return 64;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 3) return 64;
-    const std::string mode = argv[1];
-    const std::string name = argv[2];
-    if (mode == "mutex") return HoldMutex(name);
-    if (mode == "event" && argc == 5) return HoldEvent(name, argv[3][0] == '1', argv[4][0] == '1');
-    if (mode == "event-wait" && argc == 4) return WaitEvent(name, Ms(argv[3]));
-    if (mode == "event-set") return SetEvent(name);
-    if (mode == "timer") return HoldTimer(name);
-    if (mode == "timer-wait" && argc == 5) return WaitTimer(name, Ms(argv[3]), Ms(argv[4]));
-    if (mode == "timer-fire") return FireTimer(name);
-    if (mode == "shared-lock") return HoldSharedLock(name);
-    if (mode == "dialog") return HoldDialog(name);
-    return 64;
-}
+int main(int argc, char** argv) { return argc < 3 ? 64 : Run(argv[1], argv[2], argc, argv); }

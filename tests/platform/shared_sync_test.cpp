@@ -1,69 +1,53 @@
 #include <gtest/gtest.h>
 
-#include "child_process.h"
 #include "platform/shared_region.h"
 #include "platform/shared_sync.h"
-#include "support/temp_tree.h"
+#include "platform_fixture.h"
 
-namespace kt::platform {
+namespace kt::test {
 namespace {
 
-using namespace std::chrono_literals;
-using test::ChildProcess;
+using namespace platform;
+using SharedSyncTest = PlatformTest;
 
-constexpr auto kPatience = 10s;
-
-std::unique_ptr<SharedRegion> AttachSync(const std::string& name) {
-    return SharedRegion::Attach("test", name, sizeof(SharedSync), true,
+std::unique_ptr<SharedRegion> AttachSync(std::size_t size = sizeof(SharedSync), bool mayCreate = true) {
+    return SharedRegion::Attach("test", "state", size, mayCreate,
                                 [](void* data) { return InitSharedSync(*static_cast<SharedSync*>(data)); });
 }
 
-TEST(SharedSyncTest, TheLockOfAProcessKilledInsideIsHandedOn) {
-    test::TempTree tree;
-    auto region = AttachSync("state");
+TEST_F(SharedSyncTest, TheLockOfAProcessKilledInsideIsHandedOn) {
+    auto region = AttachSync();
     ASSERT_TRUE(region);
     ASSERT_TRUE(region->First());
-
-    ChildProcess first({"shared-lock", "state"});
-    ASSERT_EQ(first.ReadLine(kPatience), "locked");
-    first.Kill();
-
-    // Taken over by another process, which dies holding it too...
-    ChildProcess second({"shared-lock", "state"});
-    ASSERT_EQ(second.ReadLine(kPatience), "locked");
-    second.Kill();
-
+    // Taken by a process killed holding it, then by another killed the same way...
+    for (int holder = 0; holder < 2; ++holder) {
+        ChildProcess child({"shared-lock", "state"});
+        ASSERT_EQ(child.ReadLine(), "locked");
+        child.Kill();
+    }
     // ...and still usable here, again and again.
-    auto& sync = *static_cast<SharedSync*>(region->Data());
     for (int i = 0; i < 2; ++i) {
-        SharedLock lock(sync);
+        SharedLock lock(*static_cast<SharedSync*>(region->Data()));
         EXPECT_TRUE(lock.Held());
     }
 }
 
-TEST(SharedSyncTest, ALastHolderGoneLeavesAZeroedStateToTheNext) {
-    test::TempTree tree;
+TEST_F(SharedSyncTest, ALastHolderGoneLeavesAZeroedStateToTheNext) {
     {
-        auto region = AttachSync("state");
+        auto region = AttachSync();
         ASSERT_TRUE(region);
         static_cast<SharedSync*>(region->Data())->changes = 41;
-        auto other = SharedRegion::Attach("test", "state", sizeof(SharedSync), false, [](void*) { return false; });
+        auto other = AttachSync(sizeof(SharedSync), false);
         ASSERT_TRUE(other);
         EXPECT_FALSE(other->First());
         EXPECT_EQ(static_cast<SharedSync*>(other->Data())->changes, 41u);
+        EXPECT_FALSE(AttachSync(sizeof(SharedSync) + 8)) << "a state of another layout is not joined";
     }
-    auto next = AttachSync("state");
+    auto next = AttachSync();
     ASSERT_TRUE(next);
     EXPECT_TRUE(next->First());
     EXPECT_EQ(static_cast<SharedSync*>(next->Data())->changes, 0u);
 }
 
-TEST(SharedSyncTest, AStateOfAnotherLayoutIsNotJoined) {
-    test::TempTree tree;
-    auto region = AttachSync("state");
-    ASSERT_TRUE(region);
-    EXPECT_FALSE(SharedRegion::Attach("test", "state", sizeof(SharedSync) + 8, true, [](void*) { return true; }));
-}
-
 }  // namespace
-}  // namespace kt::platform
+}  // namespace kt::test

@@ -3,28 +3,23 @@
 #include <future>
 #include <thread>
 
-#include "child_process.h"
 #include "platform/waitable_timer.h"
-#include "support/temp_tree.h"
+#include "platform_fixture.h"
 
-namespace kt::platform {
+namespace kt::test {
 namespace {
 
-using namespace std::chrono_literals;
+using namespace platform;
 using Clock = WaitableTimer::Clock;
 using std::chrono::steady_clock;
-using test::ChildProcess;
+using WaitableTimerTest = PlatformTest;
 
 constexpr const char* kName = "UpdaterWaitableTimer";
-constexpr auto kPatience = 10s;
-constexpr auto kPrompt = 1s;
 
-TEST(WaitableTimerTest, FiresAtItsDueTimeAndNotBefore) {
-    test::TempTree tree;
+TEST_F(WaitableTimerTest, FiresAtItsDueTimeAndNotBefore) {
     auto timer = WaitableTimer::Create(kName, true);
     ASSERT_TRUE(timer);
     EXPECT_FALSE(timer->Wait(0ms)) << "a new timer is not set";
-
     const auto due = Clock::now() + 300ms;
     timer->SetAt(due);
     EXPECT_FALSE(timer->Wait(50ms));
@@ -32,50 +27,34 @@ TEST(WaitableTimerTest, FiresAtItsDueTimeAndNotBefore) {
     EXPECT_GE(Clock::now(), due);
     EXPECT_LT(Clock::now(), due + kPrompt);
     EXPECT_TRUE(timer->Wait(0ms)) << "manual reset: stays signalled";
-}
-
-TEST(WaitableTimerTest, ADueTimeInThePastFiresAtOnce) {
-    test::TempTree tree;
-    auto timer = WaitableTimer::Create(kName, true);
+    timer->SetAt(Clock::now() + 1h);
+    EXPECT_FALSE(timer->Wait(50ms)) << "setting it again takes back its signal";
     timer->SetAt(Clock::now() - 1h);
-    EXPECT_TRUE(timer->Wait(0ms));
+    EXPECT_TRUE(timer->Wait(0ms)) << "a due time in the past fires at once";
+
+    auto autoReset = WaitableTimer::Create("auto", false);
+    ASSERT_TRUE(autoReset);
+    autoReset->FireNow();
+    EXPECT_TRUE(autoReset->Wait(0ms));
+    EXPECT_FALSE(autoReset->Wait(0ms));
 }
 
-TEST(WaitableTimerTest, AnAutoResetTimerReleasesOneWait) {
-    test::TempTree tree;
-    auto timer = WaitableTimer::Create("auto", false);
-    timer->FireNow();
-    EXPECT_TRUE(timer->Wait(0ms));
-    EXPECT_FALSE(timer->Wait(0ms));
-}
-
-TEST(WaitableTimerTest, CancelStopsAPendingTimerButKeepsAFiredOne) {
-    test::TempTree tree;
+TEST_F(WaitableTimerTest, CancelStopsAPendingTimerButKeepsAFiredOne) {
     auto timer = WaitableTimer::Create(kName, true);
+    ASSERT_TRUE(timer);
     timer->SetAt(Clock::now() + 100ms);
     timer->Cancel();
     EXPECT_FALSE(timer->Wait(300ms));
-
     timer->FireNow();
     timer->Cancel();
     EXPECT_TRUE(timer->Wait(0ms));
-
     timer->SetAt(Clock::now() + 50ms);
     std::this_thread::sleep_for(150ms);
     timer->Cancel();
     EXPECT_TRUE(timer->Wait(0ms)) << "its time had come before the cancel";
 }
 
-TEST(WaitableTimerTest, SettingItAgainTakesBackItsSignal) {
-    test::TempTree tree;
-    auto timer = WaitableTimer::Create(kName, true);
-    timer->FireNow();
-    timer->SetAt(Clock::now() + 1h);
-    EXPECT_FALSE(timer->Wait(50ms));
-}
-
-TEST(WaitableTimerTest, WithoutALiveHolderItIsGoneAndStartsAfresh) {
-    test::TempTree tree;
+TEST_F(WaitableTimerTest, WithoutALiveHolderItIsGoneAndStartsAfresh) {
     EXPECT_FALSE(WaitableTimer::Open(kName));
     {
         auto timer = WaitableTimer::Create(kName, true);
@@ -83,76 +62,48 @@ TEST(WaitableTimerTest, WithoutALiveHolderItIsGoneAndStartsAfresh) {
         ASSERT_TRUE(WaitableTimer::Open(kName));
     }
     EXPECT_FALSE(WaitableTimer::Open(kName));
-    auto fresh = WaitableTimer::Create(kName, true);
-    EXPECT_FALSE(fresh->Wait(0ms));
+    EXPECT_FALSE(WaitableTimer::Create(kName, true)->Wait(0ms)) << "no stale signal from the last holders";
+
+    ChildProcess holder({"timer", kName});
+    ASSERT_EQ(holder.ReadLine(), "ready");
+    EXPECT_TRUE(WaitableTimer::Open(kName));
+    holder.Kill();
+    EXPECT_FALSE(WaitableTimer::Open(kName)) << "a killed holder leaves no timer behind";
+    EXPECT_EQ(ChildProcess({"timer-fire", kName}).ReadLine(), "absent");
 }
 
-TEST(WaitableTimerTest, FireNowInAnotherProcessWakesTheWaiterAtOnce) {
-    test::TempTree tree;
-    ChildProcess waiter({"timer-wait", kName, "3600000", "30000"});
-    ASSERT_EQ(waiter.ReadLine(kPatience), "ready");
-    auto timer = WaitableTimer::Open(kName);
-    ASSERT_TRUE(timer);
-    std::this_thread::sleep_for(100ms);
-
-    const auto start = steady_clock::now();
-    timer->FireNow();
-    EXPECT_EQ(waiter.ReadLine(kPatience), "fired");
-    EXPECT_LT(steady_clock::now() - start, kPrompt);
+TEST_F(WaitableTimerTest, AWaiterInAnotherProcessIsWokenAtOnceOrAtAnEarlierDueTime) {
+    for (const auto delay : {0ms, 400ms}) {
+        SCOPED_TRACE(delay.count());
+        ChildProcess waiter({"timer-wait", kName, "3600000", "30000"});
+        ASSERT_EQ(waiter.ReadLine(), "ready");
+        auto timer = WaitableTimer::Open(kName);
+        ASSERT_TRUE(timer);
+        std::this_thread::sleep_for(100ms);  // let it go to sleep
+        const auto start = steady_clock::now();
+        if (delay == 0ms) timer->FireNow();
+        else timer->SetAt(Clock::now() + delay);
+        EXPECT_EQ(waiter.ReadLine(), "fired");
+        EXPECT_GE(steady_clock::now() - start, delay - 50ms);
+        EXPECT_LT(steady_clock::now() - start, delay + kPrompt);
+    }
 }
 
-TEST(WaitableTimerTest, AnEarlierDueTimeSetElsewhereIsKeptByTheWaiter) {
-    test::TempTree tree;
-    ChildProcess waiter({"timer-wait", kName, "3600000", "30000"});
-    ASSERT_EQ(waiter.ReadLine(kPatience), "ready");
-    auto timer = WaitableTimer::Open(kName);
-    ASSERT_TRUE(timer);
-    std::this_thread::sleep_for(100ms);
-
-    const auto start = steady_clock::now();
-    timer->SetAt(Clock::now() + 400ms);
-    EXPECT_EQ(waiter.ReadLine(kPatience), "fired");
-    const auto waited = steady_clock::now() - start;
-    EXPECT_GE(waited, 350ms);
-    EXPECT_LT(waited, kPrompt);
-}
-
-TEST(WaitableTimerTest, AWaiterHereIsWokenFromAnotherProcess) {
-    test::TempTree tree;
-    auto timer = WaitableTimer::Create(kName, true);
-    timer->SetAt(Clock::now() + 1h);
-    ChildProcess firer({"timer-fire", kName});
-    const auto start = steady_clock::now();
-    EXPECT_TRUE(timer->Wait(kPatience));
-    EXPECT_LT(steady_clock::now() - start, kPrompt);
-    EXPECT_EQ(firer.WaitExit(kPatience), 0);
-}
-
-TEST(WaitableTimerTest, AWaitWithoutTimeLimitLastsUntilFired) {
-    test::TempTree tree;
+TEST_F(WaitableTimerTest, AWaitWithoutTimeLimitIsWokenFromAnotherProcess) {
     auto timer = WaitableTimer::Create(kName, true);
     ASSERT_TRUE(timer);
     timer->SetAt(Clock::now() + 1h);
     auto waited = std::async(std::launch::async, [&] { return timer->Wait(std::chrono::milliseconds::max()); });
     EXPECT_EQ(waited.wait_for(200ms), std::future_status::timeout);
-
+    const auto start = steady_clock::now();
     ChildProcess firer({"timer-fire", kName});
+    EXPECT_EQ(firer.ReadLine(), "fired");
     const bool ended = waited.wait_for(kPatience) == std::future_status::ready;
     EXPECT_TRUE(ended);
+    EXPECT_LT(steady_clock::now() - start, kPrompt);
     if (!ended) timer->FireNow();  // so that the test itself ends
     EXPECT_TRUE(waited.get());
 }
 
-TEST(WaitableTimerTest, AKilledHolderLeavesNoTimerBehind) {
-    test::TempTree tree;
-    ChildProcess holder({"timer", kName});
-    ASSERT_EQ(holder.ReadLine(kPatience), "ready");
-    EXPECT_TRUE(WaitableTimer::Open(kName));
-    holder.Kill();
-    EXPECT_FALSE(WaitableTimer::Open(kName));
-    ChildProcess firer({"timer-fire", kName});
-    EXPECT_EQ(firer.WaitExit(kPatience), 1);
-}
-
 }  // namespace
-}  // namespace kt::platform
+}  // namespace kt::test
