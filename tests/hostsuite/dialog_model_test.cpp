@@ -6,34 +6,12 @@
 #include <thread>
 #include <vector>
 
-#include "hostsuite/dialog_model.h"
+#include "test_dialogs.h"
 
 namespace kt::hostsuite {
 namespace {
 
-class RecordingDialog : public DialogModel {
-public:
-    using DialogModel::DialogModel;
-    std::vector<std::string> calls;
-
-protected:
-    void OnOK() override {
-        calls.push_back("ok");
-        DialogModel::OnOK();
-    }
-    void OnCancel() override {
-        calls.push_back("cancel");
-        DialogModel::OnCancel();
-    }
-    void OnClose() override {
-        calls.push_back("close");
-        DialogModel::OnClose();
-    }
-    void OnEscape() override {
-        calls.push_back("escape");
-        DialogModel::OnEscape();
-    }
-};
+using Ids = std::vector<int>;
 
 class DialogModelTest : public ::testing::Test {
 protected:
@@ -41,6 +19,7 @@ protected:
         dialog.AddPush(1, "Commencer");
         dialog.AddPush(2, "Fermer");
         dialog.AddPush(1007, "Options...");
+        dialog.AddPush(1037, "Paramétrer...");
         dialog.AddRadio(1000, "Internet");
         dialog.AddRadio(1001, "Réseau local");
         dialog.AddRadio(1027, "Réseau", 2);
@@ -51,43 +30,35 @@ protected:
         dialog.AddProgress(1022);
         dialog.AddCombo(1019, true);
         dialog.AddList(1020, false, true);
-        for (int id : {1, 2, 1007, 1000, 1001, 1027, 1026, 1006}) {
+        for (int id : {2, 1007, 1000, 1001, 1027, 1026, 1006}) {
             dialog.BindClick(id, [this, id] { clicks.push_back(id); });
         }
         dialog.BindSelectionChange(1020, [this](int item) { rowChanges.push_back(item); });
-        dialog.BindSelectionChange(1019, [this](int item) { rowChanges.push_back(item); });
         dialog.BeginModal();
     }
 
-    RecordingDialog dialog{102, "Mise à jour"};
-    std::vector<int> clicks;
-    std::vector<int> rowChanges;
+    test::HookDialog dialog{102, "Mise à jour"};
+    Ids clicks;
+    Ids rowChanges;
 };
 
-TEST_F(DialogModelTest, ARadioButtonClearsOnlyTheOthersOfItsGroup) {
+TEST_F(DialogModelTest, RadioButtonsClearTheirGroupAndCheckBoxesClickOnlyOnAChange) {
     dialog.SetCheck(1027, true);
     EXPECT_TRUE(dialog.UserClick(1001));
     EXPECT_TRUE(dialog.UserClick(1000));
     EXPECT_TRUE(dialog.IsChecked(1000));
     EXPECT_FALSE(dialog.IsChecked(1001));
-    EXPECT_TRUE(dialog.IsChecked(1027));
+    EXPECT_TRUE(dialog.IsChecked(1027)) << "another group keeps its choice";
     EXPECT_TRUE(dialog.UserSetCheck(1026, true));
     EXPECT_FALSE(dialog.IsChecked(1027));
-    EXPECT_EQ(clicks, (std::vector<int>{1001, 1000, 1026}));
-}
+    EXPECT_FALSE(dialog.UserSetCheck(1000, false)) << "a radio button is not cleared by itself";
+    EXPECT_TRUE(dialog.IsChecked(1000));
 
-TEST_F(DialogModelTest, CheckAndUncheckOnlyClickWhenTheStateChanges) {
     EXPECT_TRUE(dialog.UserSetCheck(1006, false));
-    EXPECT_TRUE(clicks.empty());
     EXPECT_TRUE(dialog.UserSetCheck(1006, true));
-    EXPECT_TRUE(dialog.IsChecked(1006));
     EXPECT_TRUE(dialog.UserClick(1006));
     EXPECT_FALSE(dialog.IsChecked(1006));
-    EXPECT_EQ(clicks, (std::vector<int>{1006, 1006}));
-    // A radio button is never cleared by a click on itself.
-    dialog.UserClick(1000);
-    EXPECT_FALSE(dialog.UserSetCheck(1000, false));
-    EXPECT_TRUE(dialog.IsChecked(1000));
+    EXPECT_EQ(clicks, (Ids{1001, 1000, 1026, 1006, 1006}));
 }
 
 TEST_F(DialogModelTest, DisabledOrHiddenControlsIgnoreThePerson) {
@@ -108,63 +79,32 @@ TEST_F(DialogModelTest, EditsKeepWhatTheirStyleAllows) {
     dialog.SetEditStyle(1004, false, false, true, 0);
     EXPECT_TRUE(dialog.UserSetText(1004, "12a3 "));
     EXPECT_EQ(dialog.Text(1004), "123");
-
     dialog.SetEditStyle(1004, true, false, false, 5);
-    EXPECT_TRUE(dialog.UserSetText(1004, "abcdé"));  // "é" takes two bytes: it does not fit
-    EXPECT_EQ(dialog.Text(1004), "abcd");
-
+    EXPECT_TRUE(dialog.UserSetText(1004, "abcdé"));
+    EXPECT_EQ(dialog.Text(1004), "abcd") << "\"é\" takes two bytes: it does not fit";
     dialog.SetEditStyle(1004, false, true, false, 0);
     EXPECT_FALSE(dialog.UserSetText(1004, "autre"));
     EXPECT_EQ(dialog.Text(1004), "abcd");
-    // The program itself is not limited by the person's rules.
     dialog.SetText(1004, "programme");
-    EXPECT_EQ(dialog.Text(1004), "programme");
+    EXPECT_EQ(dialog.Text(1004), "programme") << "the program is not limited by the person's rules";
 }
 
-TEST_F(DialogModelTest, ButtonsWithoutHandlerReportTheirCommand) {
-    RecordingDialog plain(145, "Talvo");
-    plain.AddPush(1, "OK");
-    plain.AddPush(2, "Annuler");
-    plain.AddPush(1037, "Paramétrer...");
-    plain.BeginModal();
-    EXPECT_TRUE(plain.UserClick(1037));
-    EXPECT_FALSE(plain.Ended());
-    EXPECT_TRUE(plain.UserClick(1));
-    EXPECT_TRUE(plain.Ended());
-    EXPECT_EQ(plain.Result(), kIdOk);
-    EXPECT_EQ(plain.calls, (std::vector<std::string>{"ok"}));
-}
-
-TEST_F(DialogModelTest, CommandsReachTheHooksAndOtherIdentifiersTheirHandler) {
-    // A bound click on 2 is the button's own event; the command IDCANCEL is
-    // the window's, as a worker posts it.
+TEST_F(DialogModelTest, CommandsReachTheHooksOrTheHandlerAndNothingReachesAnEndedDialog) {
+    // A bound click on 2 is the button's own event, not the window's Cancel;
+    // a button without handler reports its command, which for 1 is OK.
     EXPECT_TRUE(dialog.UserClick(2));
-    EXPECT_FALSE(dialog.Ended());
+    EXPECT_TRUE(dialog.UserClick(1037));
     dialog.Command(1007);
-    EXPECT_EQ(clicks, (std::vector<int>{2, 1007}));
-    dialog.Command(kIdCancel);
-    EXPECT_TRUE(dialog.Ended());
-    EXPECT_EQ(dialog.Result(), kIdCancel);
-    EXPECT_EQ(dialog.calls, (std::vector<std::string>{"cancel"}));
-}
-
-TEST_F(DialogModelTest, CloseBoxAndEscapeHaveTheirOwnHooks) {
-    dialog.UserClose();
-    EXPECT_EQ(dialog.calls, (std::vector<std::string>{"close", "cancel"}));
-    dialog.BeginModal();
-    dialog.calls.clear();
-    dialog.UserEscape();
-    EXPECT_EQ(dialog.calls, (std::vector<std::string>{"escape", "cancel"}));
-    // Nothing more reaches a dialog that has ended.
-    dialog.UserEscape();
-    EXPECT_FALSE(dialog.UserClick(1));
-    EXPECT_EQ(dialog.calls.size(), 2u);
-}
-
-TEST_F(DialogModelTest, TheLastEndBeforeTheRunFinishesGivesTheResult) {
-    dialog.EndDialog(0);
+    EXPECT_FALSE(dialog.Ended());
+    EXPECT_EQ(clicks, (Ids{2, 1007}));
+    EXPECT_TRUE(dialog.UserClick(1));
+    EXPECT_EQ(dialog.Result(), kIdOk);
     dialog.EndDialog(kIdCancel);
-    EXPECT_EQ(dialog.Result(), kIdCancel);
+    EXPECT_EQ(dialog.Result(), kIdCancel) << "the last end before the run finishes gives the result";
+    EXPECT_FALSE(dialog.UserClick(1));
+    dialog.UserEscape();
+    dialog.UserClose();
+    EXPECT_EQ(dialog.hooks, (std::vector<std::string>{"ok"}));
 }
 
 TEST_F(DialogModelTest, SortedCombosPlaceItemsIgnoringCaseAndFindByPrefix) {
@@ -176,7 +116,6 @@ TEST_F(DialogModelTest, SortedCombosPlaceItemsIgnoringCaseAndFindByPrefix) {
     dialog.SetSelection(1019, 1);
     dialog.AddItem(1019, "00:00");
     EXPECT_EQ(dialog.Selection(1019), 2) << "the selected item moved down with the insertion";
-
     EXPECT_EQ(dialog.FindItemPrefix(1019, "00"), 0);
     EXPECT_EQ(dialog.FindItemPrefix(1019, "00", 0), 1) << "the search starts after the item given";
     EXPECT_EQ(dialog.FindItemPrefix(1019, "00", 1), 0) << "and wraps round";
@@ -189,12 +128,10 @@ TEST_F(DialogModelTest, ChoosingARowDeselectsTheOthersFirstAndReportsEachChange)
     dialog.AddRow(1020, {"Sesam", "2.2.2024", "2.1.2024", "b.exe"}, 0);
     dialog.AddRow(1020, {"Talvo 5.2 (10)", "3.2.2024", "3.1.2024", "c.exe"}, 1);
     EXPECT_TRUE(dialog.UserSelect(1020, "Sesam"));
-    EXPECT_EQ(rowChanges, (std::vector<int>{1}));
-    rowChanges.clear();
     // Rows with the same first column are told apart by all their cells.
     EXPECT_TRUE(dialog.UserSelect(1020, "Talvo 5.2 (10)\t3.2.2024\t3.1.2024\tc.exe"));
-    EXPECT_EQ(rowChanges, (std::vector<int>{1, 2}));
-    EXPECT_EQ(dialog.SelectedItems(1020), (std::vector<int>{2}));
+    EXPECT_EQ(rowChanges, (Ids{1, 1, 2}));
+    EXPECT_EQ(dialog.SelectedItems(1020), (Ids{2}));
     EXPECT_EQ(dialog.ItemData(1020, 2), 1);
     EXPECT_FALSE(dialog.UserSelect(1020, "absent"));
 }
@@ -210,24 +147,21 @@ TEST_F(DialogModelTest, ProgressPositionsStayWithinTheRange) {
 }
 
 TEST(DialogModelPosting, PostsRunOnTheDialogThreadInOrderAndStopAtTheEnd) {
-    RecordingDialog dialog(130, "Téléchargement");
-    dialog.AddLabel(1061);
+    test::HookDialog dialog(130, "Téléchargement");
     dialog.PostCommand(kIdOk);  // not running yet: dropped
     dialog.BeginModal();
     const std::thread::id dialogThread = std::this_thread::get_id();
     std::atomic<bool> ranOnDialogThread{false};
     std::thread worker([&] {
-        dialog.SetText(1061, "Connexion au serveur...");
         dialog.PostCall([&] { ranOnDialogThread = std::this_thread::get_id() == dialogThread; });
         dialog.PostCommand(kIdCancel);
         dialog.PostCommand(kIdOk);
     });
     worker.join();
-    EXPECT_TRUE(dialog.Ended() == false);
+    EXPECT_FALSE(dialog.Ended());
     dialog.DrainPosted();
     EXPECT_TRUE(ranOnDialogThread);
-    EXPECT_EQ(dialog.Result(), kIdCancel) << "the OK posted after the end is not run";
-    EXPECT_EQ(dialog.calls, (std::vector<std::string>{"cancel"}));
+    EXPECT_EQ(dialog.hooks, (std::vector<std::string>{"cancel"})) << "the OK posted after the end is not run";
     dialog.EndModal();
 }
 
@@ -255,15 +189,13 @@ TEST(DialogModelPosting, ACallWaitedForFromAWorkerRunsOrIsDroppedAtTheEnd) {
     EXPECT_EQ(answered, 2);
 }
 
-TEST(DialogModelPosting, ARestoreRequestBringsAMinimisedDialogBack) {
+TEST(DialogModelPosting, ARestoreRequestBringsAMinimisedDialogBackOnItsThread) {
     DialogModel dialog(130, "Téléchargement");
     dialog.BeginModal();
     dialog.SetShowState(ShowState::Minimised);
-    std::thread other([&] { dialog.RequestRestore(); });
-    other.join();
-    EXPECT_EQ(dialog.GetShowState(), ShowState::Minimised) << "restored on the dialog's thread only";
-    EXPECT_TRUE(dialog.PumpUntil([&] { return dialog.GetShowState() == ShowState::Normal; },
-                                 std::chrono::seconds(5)));
+    std::thread([&] { dialog.RequestRestore(); }).join();
+    EXPECT_EQ(dialog.GetShowState(), ShowState::Minimised);
+    EXPECT_TRUE(dialog.PumpUntil([&] { return dialog.GetShowState() == ShowState::Normal; }, std::chrono::seconds(5)));
     dialog.EndModal();
 }
 

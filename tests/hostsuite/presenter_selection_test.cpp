@@ -17,10 +17,13 @@ protected:
     void SetUp() override { InstallPresenter(recorder); }
     void TearDown() override { InstallPresenter(nullptr); }
 
+    static int AskToInstall() {
+        return KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060);
+    }
     // True when message boxes still reach the presenter installed first.
     bool RecorderStillActive() {
         const std::size_t before = recorder->messages.size();
-        KtMessageBox(nullptr, "texte", "Talvo", kStyleInfoOk, 1);
+        AskToInstall();
         return recorder->messages.size() == before + 1;
     }
 
@@ -28,20 +31,19 @@ protected:
     std::shared_ptr<kt::test::RecordingPresenter> recorder = std::make_shared<kt::test::RecordingPresenter>();
 };
 
-TEST_F(PresenterSelectionTest, AScriptAnswersAndTheTranscriptIsAppendedTo) {
-    const auto script = tree.WriteFile("answers.txt", "message 1060 -> yes\n");
+TEST_F(PresenterSelectionTest, AScriptAnswersWithOrWithoutATranscriptWhichIsAppendedTo) {
+    const std::string ui = "script:" + tree.WriteFile("answers.txt", "message 1060 -> yes\n").string();
     const auto shown = tree.WriteFile("shown.txt", "earlier line\n");
-    ASSERT_EQ(SelectPresenter(("script:" + script.string()).c_str(), shown.c_str()), 1);
-    EXPECT_EQ(KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060), kIdYes);
-    EXPECT_EQ(kt::test::ReadFile(shown),
-              "earlier line\nmessage id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer ?\" -> yes\n");
-}
+    const std::string expected =
+        "earlier line\nmessage id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer ?\" -> yes\n";
+    ASSERT_EQ(SelectPresenter(ui.c_str(), shown.c_str()), 1);
+    EXPECT_EQ(AskToInstall(), kIdYes);
+    EXPECT_EQ(kt::test::ReadFile(shown), expected);
 
-TEST_F(PresenterSelectionTest, AScriptWithoutTranscriptStillAnswers) {
-    const auto script = tree.WriteFile("answers.txt", "message 1060 -> yes\n");
-    ASSERT_EQ(SelectPresenter(("script:" + script.string()).c_str(), nullptr), 1);
-    EXPECT_EQ(KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060), kIdYes);
-    EXPECT_EQ(KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060), kIdNo);
+    ASSERT_EQ(SelectPresenter(ui.c_str(), nullptr), 1);
+    EXPECT_EQ(AskToInstall(), kIdYes) << "a new choice reads the script afresh";
+    EXPECT_EQ(AskToInstall(), kIdNo);
+    EXPECT_EQ(kt::test::ReadFile(shown), expected);
 }
 
 TEST_F(PresenterSelectionTest, TheTerminalCanBeChosenWithATranscript) {
@@ -56,24 +58,19 @@ TEST_F(PresenterSelectionTest, ARefusedChoiceKeepsThePresenterInUseAndWritesNoth
     const std::string shown = (tree / "shown.txt").string();
     const std::string refused[] = {"", "gui", "Terminal", "script:", "script:" + (tree / "absent.txt").string(),
                                    "script:" + bad.string()};
-    for (const std::string& ui : refused) {
-        EXPECT_EQ(SelectPresenter(ui.c_str(), shown.c_str()), 0) << ui;
-    }
+    for (const std::string& ui : refused) EXPECT_EQ(SelectPresenter(ui.c_str(), shown.c_str()), 0) << ui;
     EXPECT_EQ(SelectPresenter(nullptr, nullptr), 0);
     EXPECT_EQ(SelectPresenter(("script:" + good.string()).c_str(), (tree / "no/such/folder/shown.txt").c_str()), 0);
     EXPECT_FALSE(std::filesystem::exists(shown));
     EXPECT_TRUE(RecorderStillActive());
 }
 
-TEST(DesktopWindow, IsOneWindowThatOwnsBoxesWithoutOwner) {
+TEST_F(PresenterSelectionTest, TheDesktopOwnsTheBoxesShownWithoutOwner) {
     EXPECT_NE(DesktopWindow(), nullptr);
     EXPECT_EQ(DesktopWindow(), DesktopWindow());
-    auto recorder = std::make_shared<kt::test::RecordingPresenter>();
-    InstallPresenter(recorder);
     KtMessageBox(nullptr, "texte", "Erreur", kStyleErrorOk, 1, 1084);
     int owner = 0;
     KtMessageBoxButtons(&owner, "texte", "Talvo", kStyleQuestionYesNo, ButtonRecord{}, 1);
-    InstallPresenter(nullptr);
     ASSERT_EQ(recorder->messages.size(), 1u);
     EXPECT_EQ(recorder->messages[0].owner, DesktopWindow());
     EXPECT_EQ(recorder->messages[0].stringId, 1084);

@@ -1,56 +1,139 @@
-// Which script line answers an item: the first unused one that matches,
-// except reusable lines, which answer as often as asked.
+// Scripts of answers: every line form read back, malformed lines refused with
+// the number of the line at fault, and which line answers an item.
 #include <gtest/gtest.h>
 
 #include <variant>
 
 #include "hostsuite/script_parser.h"
+#include "hostsuite/transcript_format.h"
 
 namespace kt::hostsuite {
 namespace {
 
 Script Parsed(const std::string& text) {
     auto parsed = ParseScript(text);
-    EXPECT_TRUE(std::holds_alternative<Script>(parsed));
-    return std::holds_alternative<Script>(parsed) ? std::get<Script>(std::move(parsed)) : Script();
+    if (auto* error = std::get_if<ScriptError>(&parsed)) {
+        ADD_FAILURE() << "line " << error->line << ": " << error->message;
+        return Script();
+    }
+    return std::get<Script>(std::move(parsed));
 }
 
-int AnswerTo(Script& script, int id, const std::string& text) {
-    const ScriptLine* line = script.TakeMessage(id, text);
-    return line == nullptr ? -1 : line->answer;
+// A parsed line in words, to compare whole scripts at once.
+std::string Describe(const ScriptLine& line) {
+    const char* const items[] = {"message", "buttons", "credentials", "dialog"};
+    std::string text = std::to_string(line.lineNumber) + " " + items[static_cast<int>(line.item)];
+    if (line.id) text += " " + std::to_string(*line.id);
+    if (line.prefix) text += " [" + *line.prefix + "]";
+    if (line.credentials) text += " " + line.credentials->user + "|" + line.credentials->password;
+    text += " -> " + std::to_string(line.answer);
+    return line.reusable ? text + " *" : text;
 }
 
-TEST(Script, EachLineAnswersOnceInTheOrderWritten) {
-    Script script = Parsed("message 1060 -> no\nmessage 1060 -> yes\n");
-    EXPECT_EQ(AnswerTo(script, 1060, "Installer ?"), kIdNo);
-    EXPECT_EQ(AnswerTo(script, 1060, "Installer ?"), kIdYes);
-    EXPECT_EQ(AnswerTo(script, 1060, "Installer ?"), -1);
+TEST(ScriptParser, ReadsMessagesButtonsAndCredentials) {
+    const Script script = Parsed(
+        "# answers\r\n"
+        "\n"
+        "buttons 1021 -> 23\r\n"
+        "  message 1060 -> yes\n"
+        "message \"Une \\\"erreur\\\"\\n\\tsuite\\\\\" -> Cancel *\n"
+        "message 1019 -> 4\n"
+        "buttons \"Voulez *\" -> 25\n"
+        "credentials -> \"jean\" \"s3 cr;et:\"\n"
+        "credentials -> cancel\n");
+    std::vector<std::string> lines;
+    for (const ScriptLine& line : script.Lines()) lines.push_back(Describe(line));
+    EXPECT_EQ(lines, (std::vector<std::string>{"3 buttons 1021 -> 23", "4 message 1060 -> 6",
+                                               "5 message [Une \"erreur\"\n\tsuite\\] -> 2 *", "6 message 1019 -> 4",
+                                               "7 buttons [Voulez *] -> 25", "8 credentials jean|s3 cr;et: -> 0",
+                                               "9 credentials -> 0"}));
 }
 
-TEST(Script, AReusableLineAnswersEveryTimeAndLetsLaterLinesWait) {
-    Script script = Parsed("message 1062 -> yes *\nmessage 1062 -> no\n");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(AnswerTo(script, 1062, "Annuler ?"), kIdYes);
+// A transcript writes the actions played as a script would, so reading a
+// line and writing its actions back gives the script's text.
+TEST(ScriptParser, ReadsEveryDialogActionAsATranscriptWritesItBack) {
+    const Script script = Parsed(
+        "dialog 102: click 1000; check 1006; uncheck 1006; text 1004 \"/srv/\\\"maj\\\"; partagé\"; "
+        "select 1047 \"Mensuel\"; wait 1024 100; sleep 250; close; escape\n"
+        "dialog 145 : ; click 1 ; *\n"
+        "dialog 131:\n"
+        "dialog 135: text 1030 \" *\"\n");
+    const auto& lines = script.Lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].item, ScriptItem::Dialog);
+    std::vector<std::string> written;
+    for (const DialogAction& action : lines[0].actions) written.push_back(DialogActionLine(*lines[0].id, action));
+    EXPECT_EQ(written, (std::vector<std::string>{
+                           "dialog 102 do click 1000", "dialog 102 do check 1006", "dialog 102 do uncheck 1006",
+                           "dialog 102 do text 1004 \"/srv/\\\"maj\\\"; partagé\"",
+                           "dialog 102 do select 1047 \"Mensuel\"", "dialog 102 do wait 1024 100",
+                           "dialog 102 do sleep 250", "dialog 102 do close", "dialog 102 do escape"}));
+    EXPECT_EQ(lines[0].actions[3].value, "/srv/\"maj\"; partagé");
+    EXPECT_TRUE(lines[1].reusable);
+    ASSERT_EQ(lines[1].actions.size(), 1u);
+    EXPECT_EQ(DialogActionLine(145, lines[1].actions[0]), "dialog 145 do click 1");
+    EXPECT_TRUE(lines[2].actions.empty());
+    EXPECT_FALSE(lines[3].reusable);
+    EXPECT_EQ(lines[3].actions.size(), 1u);
 }
 
-TEST(Script, AUsedLineLetsTheNextMatchingOneAnswer) {
-    Script script = Parsed("message \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\n");
-    EXPECT_EQ(AnswerTo(script, kLiteralText, "Le téléchargement a échoué"), kIdRetry);
-    EXPECT_EQ(AnswerTo(script, 1022, "Un des fichiers"), kIdCancel);
-    EXPECT_EQ(AnswerTo(script, 1097, "Le téléchargement"), kIdOk);
-    EXPECT_EQ(AnswerTo(script, 1097, "Le téléchargement"), -1);
+TEST(ScriptParser, RefusesMalformedLinesWithTheirNumber) {
+    const std::pair<const char*, int> cases[] = {
+        {"message 1060 -> yes\nmesage 1060 -> yes\n", 2}, {"message 1060 -> peut-être\n", 1},
+        {"message 1060 -> 6x\n", 1},                      {"message 1060 yes\n", 1},
+        {"message -> yes\n", 1},                          {"buttons 1021 -> 26\n", 1},
+        {"buttons 1021 -> yes\n", 1},                     {"\n\nmessage \"non fermé -> yes\n", 3},
+        {"message \"C:\\maj\" -> ok\n", 1},               {"credentials -> \"jean\"\n", 1},
+        {"credentials -> maybe\n", 1},                    {"dialog 102 click 1\n", 1},
+        {"dialog 102: clic 1\n", 1},                      {"dialog 102: click 1 click 2\n", 1},
+        {"dialog 102: text 1004 sansguillemets\n", 1},    {"dialog 102: wait 1024\n", 1},
+        {"dialog 102: sleep -5\n", 1},                    {"dialog abc: close\n", 1},
+        {"message 1060 -> yes extra\n", 1},
+    };
+    for (const auto& [text, line] : cases) {
+        SCOPED_TRACE(text);
+        auto parsed = ParseScript(text);
+        ASSERT_TRUE(std::holds_alternative<ScriptError>(parsed));
+        EXPECT_EQ(std::get<ScriptError>(parsed).line, line);
+        EXPECT_FALSE(std::get<ScriptError>(parsed).message.empty());
+    }
+    auto unreadable = LoadScript("/nonexistent/answers.txt");
+    ASSERT_TRUE(std::holds_alternative<ScriptError>(unreadable));
+    EXPECT_EQ(std::get<ScriptError>(unreadable).line, 0) << "a file that cannot be read has no line at fault";
 }
 
-TEST(Script, PrefixesMatchTheBeginningOfTheTextOnly) {
-    Script script = Parsed("message \"chargement\" -> yes\nmessage \"Le chemin des données\" -> ok\n");
-    EXPECT_EQ(AnswerTo(script, 1098, "Le chemin de l'application est incorrect."), -1);
-    EXPECT_EQ(AnswerTo(script, 1100, "Le chemin des données est incorrect."), kIdOk);
-    EXPECT_EQ(AnswerTo(script, 1, "Téléchargement"), -1);
-}
-
-TEST(Script, AnIdentifierLineNeverAnswersALiteralText) {
-    Script script = Parsed("message 1074 -> ok\n");
-    EXPECT_EQ(AnswerTo(script, kLiteralText, "1074"), -1);
-    EXPECT_EQ(AnswerTo(script, 1074, "Le répertoire indiqué ne contient pas de mise à jour !"), kIdOk);
+TEST(Script, TheFirstUnusedMatchingLineAnswersAndAReusableOneAnswersEveryTime) {
+    struct Asked {
+        int id;
+        const char* text;
+        int answer;  // -1: no line answers
+    };
+    const std::pair<const char*, std::vector<Asked>> cases[] = {
+        {"message 1060 -> no\nmessage 1060 -> yes\n",
+         {{1060, "Installer ?", kIdNo}, {1060, "Installer ?", kIdYes}, {1060, "Installer ?", -1}}},
+        {"message 1062 -> yes *\nmessage 1062 -> no\n",
+         {{1062, "Annuler ?", kIdYes}, {1062, "Annuler ?", kIdYes}, {1062, "Annuler ?", kIdYes}}},
+        {"message \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\n",
+         {{kLiteralText, "Le téléchargement a échoué", kIdRetry},
+          {1022, "Un des fichiers", kIdCancel},
+          {1097, "Le téléchargement", kIdOk},
+          {1097, "Le téléchargement", -1}}},
+        // A prefix matches the beginning of the text only.
+        {"message \"chargement\" -> yes\nmessage \"Le chemin des données\" -> ok\n",
+         {{1098, "Le chemin de l'application est incorrect.", -1},
+          {1100, "Le chemin des données est incorrect.", kIdOk},
+          {1, "Téléchargement", -1}}},
+        // An identifier never answers a literal text.
+        {"message 1074 -> ok\n", {{kLiteralText, "1074", -1}, {1074, "Le répertoire indiqué", kIdOk}}},
+    };
+    for (const auto& [text, asked] : cases) {
+        SCOPED_TRACE(text);
+        Script script = Parsed(text);
+        for (const Asked& item : asked) {
+            const ScriptLine* line = script.TakeMessage(item.id, item.text);
+            EXPECT_EQ(line == nullptr ? -1 : line->answer, item.answer) << item.id << " " << item.text;
+        }
+    }
 }
 
 TEST(Script, KindsOfItemsDoNotAnswerForEachOther) {

@@ -1,103 +1,75 @@
-// The terminal presenter with a keyboard played by the test: French
-// prompts, answers by number or word, dialogs driven by their numbered
-// actions, and safe answers once the input ends.
+// The terminal presenter with a keyboard played by the test (and once with a
+// real standard input): French prompts, answers by number or word, dialogs
+// driven by their numbered actions, and safe answers once the input ends.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <deque>
-#include <regex>
 #include <sstream>
 #include <thread>
 
 #include "hostsuite/terminal_presenter.h"
 #include "hostsuite/terminal_text.h"
-#include "support/temp_tree.h"
 #include "test_dialogs.h"
 
 namespace kt::hostsuite {
 namespace {
 
 using platform::ConsoleRead;
+constexpr auto npos = std::string::npos;
 
-// Typed lines, then either the end of the input or a person who types
-// nothing more (the reader times out).
-struct Keyboard {
-    std::deque<std::string> lines;
-    bool closesAtEnd = true;
-
-    ConsoleRead operator()(std::string& line, std::chrono::milliseconds) {
-        if (!lines.empty()) {
-            line = lines.front();
-            lines.pop_front();
-            return ConsoleRead::Line;
-        }
-        if (closesAtEnd) return ConsoleRead::Closed;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        return ConsoleRead::Timeout;
-    }
-};
-
-class TerminalPresenterTest : public ::testing::Test {
+class TerminalPresenterTest : public test::PresenterTest {
 protected:
-    std::shared_ptr<TerminalPresenter> Presenter(std::deque<std::string> lines, bool closesAtEnd = true) {
-        keyboard = std::make_shared<Keyboard>(Keyboard{std::move(lines), closesAtEnd});
+    // Installs a presenter that reads `lines`, then finds the input ended or,
+    // unless `closesAtEnd`, a person who types nothing more.
+    std::shared_ptr<TerminalPresenter> Typed(std::deque<std::string> lines, bool closesAtEnd = true) {
+        auto typed = std::make_shared<std::deque<std::string>>(std::move(lines));
         auto presenter = std::make_shared<TerminalPresenter>(
             TranscriptWriter::Open(tree / "shown.txt"), out,
-            [keyboard = keyboard](std::string& line, std::chrono::milliseconds wait) { return (*keyboard)(line, wait); });
+            [typed, closesAtEnd](std::string& line, std::chrono::milliseconds) {
+                if (!typed->empty()) {
+                    line = typed->front();
+                    typed->pop_front();
+                    return ConsoleRead::Line;
+                }
+                if (closesAtEnd) return ConsoleRead::Closed;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                return ConsoleRead::Timeout;
+            });
         InstallPresenter(presenter);
         return presenter;
     }
-    void TearDown() override { InstallPresenter(nullptr); }
 
-    std::vector<std::string> Shown() const {
-        std::vector<std::string> lines;
-        std::istringstream text(kt::test::ReadFile(tree / "shown.txt"));
-        for (std::string line; std::getline(text, line);) lines.push_back(line);
-        return lines;
-    }
-
-    kt::test::TempTree tree;
     std::ostringstream out;
-    std::shared_ptr<Keyboard> keyboard;
 };
 
-TEST_F(TerminalPresenterTest, AMessageIsAskedAgainUntilTheAnswerIsUnderstood) {
-    Presenter({"peut-être", "2"});
+TEST_F(TerminalPresenterTest, BoxesTakeANumberOrAButtonsWordThenTheirSafeAnswerOnceTheInputEnds) {
+    Typed({"peut-être", "2", "OUI", "réessayer", "annuler", "3"});
     EXPECT_EQ(KtMessageBox(nullptr, "Installer maintenant ?", "Talvo", kStyleQuestionYesNo, 1, 1060), kIdNo);
-    const std::string shown = out.str();
-    EXPECT_NE(shown.find("--- Talvo (Question) ---\nInstaller maintenant ?\n  1. Oui\n  2. Non\n"), std::string::npos)
-        << shown;
-    EXPECT_NE(shown.find("Réponse non comprise."), std::string::npos);
-    EXPECT_EQ(Shown(), (std::vector<std::string>{
-                           "message id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer maintenant ?\" -> no"}));
-}
-
-TEST_F(TerminalPresenterTest, AnswersMayBeTheButtonsWords) {
-    Presenter({"OUI", "réessayer"});
     EXPECT_EQ(KtMessageBox(nullptr, "?", "Talvo", kStyleQuestionYesNo, 1), kIdYes);
     EXPECT_EQ(KtMessageBox(nullptr, "?", "Talvo", kStyleWarningRetryCancel, 1), kIdRetry);
-}
+    EXPECT_EQ(KtMessageBox(nullptr, "?", "Talvo", 0x23, 1), kIdCancel);
+    EXPECT_EQ(KtMessageBoxButtons(nullptr, "Mettre à jour ?", "Talvo", 0x24, ButtonRecord{}, 1, 1021), kIdButton3);
+    const std::string shown = out.str();
+    EXPECT_NE(shown.find("--- Talvo (Question) ---\nInstaller maintenant ?\n  1. Oui\n  2. Non\n"), npos) << shown;
+    EXPECT_NE(shown.find("Réponse non comprise."), npos);
+    EXPECT_NE(shown.find("  1. Oui\n  2. Non\n  3. Options...\n"), npos) << "custom buttons lose their accelerators";
 
-TEST_F(TerminalPresenterTest, OnceTheInputEndsEveryItemGetsItsSafeAnswer) {
-    Presenter({});
     EXPECT_EQ(KtMessageBox(nullptr, "Annuler ?", "Attention !", kStyleWarningYesNo, 1, 1062), kIdNo);
     EXPECT_EQ(KtMessageBoxButtons(nullptr, "Mettre à jour ?", "Talvo", 0x24, ButtonRecord{}, 1, 1021), kIdButton2);
     test::WaitingDialog dialog;
     EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdCancel);
-    const auto shown = Shown();
-    ASSERT_EQ(shown.size(), 5u);
-    EXPECT_NE(shown[0].find("-> no unscripted"), std::string::npos);
-    EXPECT_NE(shown[1].find("-> 24 unscripted"), std::string::npos);
-    EXPECT_EQ(shown[4], "dialog 145 end 2 unscripted");
-}
-
-TEST_F(TerminalPresenterTest, CustomButtonsShowTheirCaptionsWithoutAccelerators) {
-    Presenter({"3"});
-    EXPECT_EQ(KtMessageBoxButtons(nullptr, "Mettre à jour ?", "Talvo", 0x24, ButtonRecord{}, 1, 1021), kIdButton3);
-    EXPECT_NE(out.str().find("  1. Oui\n  2. Non\n  3. Options...\n"), std::string::npos) << out.str();
+    const auto lines = Shown();
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[0], "message id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer maintenant ?\" -> no");
+    EXPECT_TRUE(lines[5].ends_with("-> no unscripted")) << lines[5];
+    EXPECT_TRUE(lines[6].ends_with("-> 24 unscripted")) << lines[6];
+    EXPECT_EQ(lines[9], "dialog 145 end 2 unscripted");
 }
 
 TEST_F(TerminalPresenterTest, CredentialsAreAskedAndAnEmptyNameCancels) {
-    auto presenter = Presenter({"jean", "secret", ""});
+    auto presenter = Typed({"jean", "secret", ""});
     const auto given = presenter->AskCredentials("proxy.cabinet:3128");
     ASSERT_TRUE(given.has_value());
     EXPECT_EQ(given->user, "jean");
@@ -109,47 +81,35 @@ TEST_F(TerminalPresenterTest, CredentialsAreAskedAndAnEmptyNameCancels) {
                            "credentials target=\"proxy.cabinet:3128\" -> cancel",
                            "credentials target=\"proxy.cabinet:3128\" -> cancel unscripted",
                        }));
-    EXPECT_EQ(kt::test::ReadFile(tree / "shown.txt").find("secret"), std::string::npos);
+    EXPECT_EQ(kt::test::ReadFile(tree / "shown.txt").find("secret"), npos) << "the password is never written";
 }
 
-class SourceDialog : public DialogModel {
-public:
-    SourceDialog() : DialogModel(102, "Mise à jour de Talvo") {
-        AddRadio(1000, "Internet");
-        AddRadio(1001, "Réseau local");
-        AddEdit(1004);
-        AddEdit(1010);
-        AddCombo(1047);
-        AddPush(1, "Commencer");
-        AddPush(1020, "Historique");
-        SetEditStyle(1010, true, false, false, 0);
-        SetText(1010, "secret");
-        for (const char* item : {"Quotidien", "Hebdomadaire"}) AddItem(1047, item);
-        Enable(1020, false);
-    }
-};
-
 TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
-    Presenter({"2", "3", "/srv/maj", "5", "2", "9", "6"});
-    SourceDialog dialog;
+    Typed({"2", "3", "/srv/maj", "5", "2", "9", "6"});
+    DialogModel dialog(102, "Mise à jour de Talvo");
+    dialog.AddRadio(1000, "Internet");
+    dialog.AddRadio(1001, "Réseau local");
+    dialog.AddEdit(1004);
+    dialog.AddEdit(1010, "secret");
+    dialog.AddCombo(1047);
+    dialog.AddPush(1, "Commencer");
+    dialog.AddPush(1020, "Historique");
+    dialog.SetEditStyle(1010, true, false, false, 0);
+    for (const char* item : {"Quotidien", "Hebdomadaire"}) dialog.AddItem(1047, item);
+    dialog.Enable(1020, false);
+
     EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdOk);
     EXPECT_TRUE(dialog.IsChecked(1001));
     EXPECT_EQ(dialog.Text(1004), "/srv/maj");
     EXPECT_EQ(dialog.Selection(1047), 1);
-
     const std::string shown = out.str();
-    EXPECT_NE(shown.find("=== Mise à jour de Talvo === (fenêtre 102)"), std::string::npos);
-    EXPECT_NE(shown.find("  1. Choisir « Internet »\n  2. Choisir « Réseau local »\n"
-                         "  3. Saisir le texte de la zone 1004\n  4. Saisir le texte de la zone 1010\n"
-                         "  5. Choisir dans la liste 1047\n  6. Commencer\n  x. Fermer la fenêtre\n  e. Échap\n"),
-              std::string::npos)
-        << shown;
-    EXPECT_NE(shown.find("< Historique >  (inactif)"), std::string::npos);
-    EXPECT_NE(shown.find("Zone de saisie 1010 : ******"), std::string::npos) << "a password is not shown";
-    EXPECT_EQ(shown.find("secret"), std::string::npos);
-    EXPECT_NE(shown.find("Choix non disponible."), std::string::npos);
-
+    EXPECT_NE(shown.find("=== Mise à jour de Talvo === (fenêtre 102)"), npos);
+    EXPECT_NE(shown.find("< Historique >  (inactif)"), npos);
+    EXPECT_NE(shown.find("Zone de saisie 1010 : ******"), npos);
+    EXPECT_EQ(shown.find("secret"), npos) << "a password is not shown";
+    EXPECT_NE(shown.find("Choix non disponible."), npos);
     const auto lines = Shown();
+    ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 5),
               (std::vector<std::string>{"dialog 102 do click 1001", "dialog 102 do text 1004 \"/srv/maj\"",
                                         "dialog 102 do select 1047 \"Hebdomadaire\"", "dialog 102 do click 1"}));
@@ -157,41 +117,62 @@ TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
 }
 
 TEST_F(TerminalPresenterTest, TheCloseBoxAndEscapeAreOfferedToo) {
-    Presenter({"x"});
+    Typed({"x"});
     test::WaitingDialog closed;
     EXPECT_EQ(ActivePresenter().RunDialog(closed), kIdCancel);
     EXPECT_EQ(closed.hooks, (std::vector<std::string>{"close", "cancel"}));
-    Presenter({"e"});
+    Typed({"e"});
     test::WaitingDialog escaped;
     EXPECT_EQ(ActivePresenter().RunDialog(escaped), kIdCancel);
     EXPECT_EQ(escaped.hooks, (std::vector<std::string>{"escape", "cancel"}));
 }
 
-TEST_F(TerminalPresenterTest, AWorkingDialogEndsByItselfWhileNobodyTypes) {
-    Presenter({}, false);
-    test::WorkerDialog dialog;
-    EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdOk);
-    EXPECT_TRUE(std::regex_search(out.str(), std::regex("\\n  \\[[#-]{20}\\] +[0-9]+ %\\n"))) << out.str();
+TEST_F(TerminalPresenterTest, AWorkingDialogEndsByItselfWhileNobodyTypesAndCancellingItAsksFirst) {
+    Typed({}, false);
+    test::WorkerDialog finished;
+    EXPECT_EQ(ActivePresenter().RunDialog(finished), kIdOk);
+    // The bar shows as "  [", twenty marks, "]" and its share in per cent.
+    const std::string text = out.str();
+    const auto bar = text.find("\n  [");
+    ASSERT_NE(bar, npos) << text;
+    const std::string line = text.substr(bar + 1, text.find('\n', bar + 1) - bar - 1);
+    EXPECT_EQ(line.find_first_not_of("#-", 3), 23u) << line;
+    EXPECT_TRUE(line.ends_with(" %")) << line;
     EXPECT_EQ(Shown().back(), "dialog 130 end 1");
+
+    Typed({"1", "oui"}, false);
+    test::WorkerDialog cancelled(95);
+    EXPECT_EQ(ActivePresenter().RunDialog(cancelled), kIdCancel);
+    EXPECT_LT(cancelled.Position(1022), 100);
+    const auto lines = Shown();
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(lines[4], "dialog 130 open caption=\"Téléchargement\"");
+    EXPECT_EQ(lines[5], "dialog 130 do click 2");
+    EXPECT_TRUE(lines[6].starts_with("message id=1062 ") && lines[6].ends_with("-> yes")) << lines[6];
+    EXPECT_EQ(lines.back(), "dialog 130 end 2");
 }
 
-TEST_F(TerminalPresenterTest, CancellingAWorkingDialogAsksFirst) {
-    Presenter({"1", "oui"}, false);
-    test::WorkerDialog dialog(95);
-    EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdCancel);
-    EXPECT_LT(dialog.Position(1022), 100);
-    const auto lines = Shown();
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[1], "dialog 130 do click 2");
-    EXPECT_NE(lines[2].find("message id=1062 "), std::string::npos);
-    EXPECT_NE(lines[2].find("-> yes"), std::string::npos);
-    EXPECT_EQ(lines.back(), "dialog 130 end 2");
+// A real standard input in another process: typed lines answer in turn, a
+// last line without end of line counts, then the input has ended.
+TEST(TerminalConsole, ReadsTheRealStandardInput) {
+    kt::test::TempTree tree;
+    for (const auto& [typed, answers] : {std::pair{"non\r\n3\n", "answers 7 25"}, {"\n\noui", "answers 6 24"},
+                                         {"", "answers 7 24"}}) {
+        SCOPED_TRACE(typed);
+        const auto input = tree.WriteFile("typed.txt", typed);
+        const auto output = tree / "out.txt";
+        const std::string command =
+            std::string(TERMINAL_HELPER_PATH) + " <'" + input.string() + "' >'" + output.string() + "' 2>&1";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        const std::string out = kt::test::ReadFile(output);
+        EXPECT_NE(out.find("\n" + std::string(answers) + "\n"), npos) << out;
+    }
 }
 
 TEST(TerminalText, ProgressBarsShowTheirShareOfTheRange) {
     Control bar;
     bar.kind = ControlKind::Progress;
-    bar.rangeLow = 0;
     bar.rangeHigh = 200;
     bar.position = 100;
     EXPECT_EQ(ProgressText(bar), "[##########----------]  50 %");
@@ -200,45 +181,6 @@ TEST(TerminalText, ProgressBarsShowTheirShareOfTheRange) {
     bar.rangeHigh = 0;
     bar.position = 0;
     EXPECT_EQ(ProgressText(bar), "[--------------------]   0 %") << "an empty range is not a division by zero";
-}
-
-TEST(TerminalText, ControlsReadAsOneLineEach) {
-    Control check;
-    check.kind = ControlKind::Check;
-    check.text = "Récupérer";
-    check.description = "pour les autres postes";
-    check.checked = true;
-    EXPECT_EQ(ControlLine(check), "[x] Récupérer\n      pour les autres postes");
-    Control label;
-    label.kind = ControlKind::Label;
-    label.text = "Le téléchargement\r\nest terminé";
-    EXPECT_EQ(ControlLine(label), "Le téléchargement est terminé");
-    label.visible = false;
-    EXPECT_EQ(ControlLine(label), "");
-    Control list;
-    list.kind = ControlKind::List;
-    list.id = 1020;
-    list.multiSelect = true;
-    list.items = {{{"Sesam", "1.2.2024"}, 0, true}, {{"Talvo 5.2 (3)", "2.2.2024"}, 1, false}};
-    EXPECT_EQ(ControlLine(list), "Liste 1020 :\n      > Sesam | 1.2.2024\n        Talvo 5.2 (3) | 2.2.2024");
-}
-
-TEST(TerminalText, MessageStylesOfferTheirButtonsInFrench) {
-    const auto labels = [](unsigned style) {
-        std::string all;
-        for (const Choice& choice : MessageChoices(style)) all += choice.label + "=" + std::to_string(choice.code) + " ";
-        return all;
-    };
-    EXPECT_EQ(labels(0x10), "OK=1 ");
-    EXPECT_EQ(labels(0x34), "Oui=6 Non=7 ");
-    EXPECT_EQ(labels(0x35), "Réessayer=4 Annuler=2 ");
-    EXPECT_EQ(labels(0x23), "Oui=6 Non=7 Annuler=2 ");
-    EXPECT_EQ(IconName(0x35), "Attention");
-    EXPECT_EQ(IconName(0x04), "");
-    const auto custom = CustomChoices("&Oui\r\n&Non");
-    ASSERT_EQ(custom.size(), 2u);
-    EXPECT_EQ(custom[1].label, "Non");
-    EXPECT_EQ(custom[1].code, kIdButton2);
 }
 
 }  // namespace

@@ -1,26 +1,30 @@
-// Small dialogs for the presenter tests, built like the module's own: a
-// download-like dialog whose worker thread moves a progress bar and posts
-// its result, and a dialog that waits for the user.
+// What the dialog and presenter tests share: a download-like dialog whose
+// worker thread moves a progress bar and posts its result, dialogs that
+// record which hooks a command reached, and a fixture that reads back the
+// transcript of the presenter it installs.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "hostsuite/dialog_model.h"
 #include "hostsuite/message_box.h"
+#include "support/temp_tree.h"
 
 namespace kt::hostsuite::test {
 
 // Dialog 130: the worker fills bar 1022 from 1 to 100, writing status line
-// 1061; at `pauseAt` it waits (at most `pause`) for a cancel. "Annuler" (2)
+// 1061; at `pauseAt` it waits (at most ten seconds) for a cancel. "Annuler" (2)
 // asks message 1062 and, on Yes, disables itself and asks the worker to stop.
 class WorkerDialog : public DialogModel {
 public:
-    explicit WorkerDialog(int pauseAt = 0, std::chrono::milliseconds pause = std::chrono::seconds(10))
-        : DialogModel(130, "Téléchargement"), pauseAt_(pauseAt), pause_(pause) {
+    explicit WorkerDialog(int pauseAt = 0) : DialogModel(130, "Téléchargement"), pauseAt_(pauseAt) {
         AddLabel(1028);
         AddLabel(1061);
         AddProgress(1022);
@@ -43,9 +47,10 @@ protected:
 private:
     void ConfirmCancel() {
         ++cancelQuestions;
-        const int answer = KtMessageBox(Handle(), "Le téléchargement n'est pas terminé.", "Attention !",
-                                        kStyleWarningYesNo, 1, 1062);
-        if (answer != kIdYes) return;
+        if (KtMessageBox(Handle(), "Le téléchargement n'est pas terminé.", "Attention !", kStyleWarningYesNo, 1,
+                         1062) != kIdYes) {
+            return;
+        }
         Enable(2, false);
         SetText(1028, "Fin de l'opération en cours...");
         cancel_ = true;
@@ -55,22 +60,15 @@ private:
         for (int position = 1; position <= 100; ++position) {
             SetPosition(1022, position);
             SetText(1061, "Reçu " + std::to_string(position) + " Ko");
-            if (position == pauseAt_) WaitForCancel();
-            if (cancel_) {
-                PostCommand(kIdCancel);
-                return;
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (position == pauseAt_ && !cancel_ && std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
+            if (cancel_) return PostCommand(kIdCancel);
             std::this_thread::sleep_for(std::chrono::microseconds(300));
         }
         SetText(1028, "Terminé");
         PostCommand(kIdOk);
-    }
-
-    void WaitForCancel() {
-        const auto until = std::chrono::steady_clock::now() + pause_;
-        while (!cancel_ && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
     }
 
     void Join() {
@@ -78,34 +76,47 @@ private:
     }
 
     const int pauseAt_;
-    const std::chrono::milliseconds pause_;
     std::atomic<bool> cancel_{false};
     std::thread worker_;
 };
 
-// A dialog that waits for the user, recording which hooks ended it.
-class WaitingDialog : public DialogModel {
+// Records the hooks the commands reached, in order.
+class HookDialog : public DialogModel {
 public:
-    explicit WaitingDialog(int id = 145, std::string caption = "Talvo") : DialogModel(id, std::move(caption)) {
+    using DialogModel::DialogModel;
+    std::vector<std::string> hooks;
+
+protected:
+    void OnOK() override { hooks.push_back("ok"); DialogModel::OnOK(); }
+    void OnCancel() override { hooks.push_back("cancel"); DialogModel::OnCancel(); }
+    void OnClose() override { hooks.push_back("close"); DialogModel::OnClose(); }
+    void OnEscape() override { hooks.push_back("escape"); DialogModel::OnEscape(); }
+};
+
+// The no-connection dialog: it waits for the user.
+class WaitingDialog : public HookDialog {
+public:
+    WaitingDialog() : HookDialog(145, "Talvo") {
         AddPush(1, "OK");
         AddPush(2, "Annuler");
         AddLabel(1038, "Erreur lors de l'établissement de la connexion internet.");
     }
-    std::vector<std::string> hooks;
+};
 
+// Installs the presenter a test builds, writing its transcript to
+// "shown.txt", and puts the default back afterwards.
+class PresenterTest : public ::testing::Test {
 protected:
-    void OnCancel() override {
-        hooks.push_back("cancel");
-        DialogModel::OnCancel();
+    void TearDown() override { InstallPresenter(nullptr); }
+
+    std::vector<std::string> Shown() const {
+        std::vector<std::string> lines;
+        std::istringstream text(kt::test::ReadFile(tree / "shown.txt"));
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return lines;
     }
-    void OnClose() override {
-        hooks.push_back("close");
-        DialogModel::OnClose();
-    }
-    void OnEscape() override {
-        hooks.push_back("escape");
-        DialogModel::OnEscape();
-    }
+
+    kt::test::TempTree tree;
 };
 
 }  // namespace kt::hostsuite::test
