@@ -16,7 +16,10 @@ std::optional<platform::InternetSession> MakeTransferSession(const config::Inter
             if (config.proxyAddress.empty()) return std::nullopt;
             session.access = platform::InternetAccess::kProxy;
             session.proxy = config.proxyAddress;
-            if (config.proxyPort != 0) session.proxy += ":" + std::to_string(config.proxyPort);
+            if (config.proxyPort != 0) {
+                session.proxy += ':';
+                session.proxy += std::to_string(config.proxyPort);
+            }
             return session;
         default:
             return std::nullopt;
