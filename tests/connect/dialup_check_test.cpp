@@ -1,7 +1,10 @@
-// The connection check of a workstation that dials its connection.
+// The connection check of a workstation that dials its connection, with the
+// dial-up service playing its notifications on a thread of its own.
 #include <gtest/gtest.h>
 
-#include "check_fixture.h"
+#include <functional>
+
+#include "connect_fixture.h"
 #include "support/ftp_server.h"
 
 namespace kt::test {
@@ -9,112 +12,156 @@ namespace {
 
 using connect::ScriptedDialer;
 using namespace std::chrono_literals;
+using Handles = std::vector<connect::DialHandle>;
+using Pauses = std::vector<std::chrono::milliseconds>;
 
 class DialupCheckTest : public CheckTest {
 protected:
     DialupCheckTest() {
         SetUpdate("Modem", "1");
         SetUpdate("RASName", "Talvo");
+        script.entries = {"Talvo"};
+    }
+    // A check dialling with a fresh dialer of `script`, the user answering from `answers`.
+    int Dial(const std::string& answers) {
+        dialer = std::make_shared<ScriptedDialer>(script);
+        connection.reset();
+        UseScript(answers);
+        return Check({ftp.Url()});
     }
 
-    void UseDialer(ScriptedDialer::Script script) {
-        if (script.entries.empty()) script.entries = {"Talvo"};
-        dialer = std::make_shared<ScriptedDialer>(std::move(script));
-    }
-    static std::vector<ScriptedDialer::Step> CallThatConnects() {
-        return {{connect::kRasPortOpened, 0, 0ms},      {connect::kRasConnectDevice, 0, 5ms},
-                {connect::kRasDeviceConnected, 0, 5ms}, {connect::kRasAuthenticate, 0, 5ms},
-                {connect::kRasAuthenticated, 0, 5ms},   {connect::kRasConnected, 0, 5ms}};
-    }
-    bool DialogShown(int dialog) const {
-        for (const std::string& line : Transcript()) {
-            if (line.rfind("dialog " + std::to_string(dialog) + " ", 0) == 0) return true;
-        }
-        return false;
-    }
-
+    ScriptedDialer::Script script;
     FtpServer ftp;
 };
 
 TEST_F(DialupCheckTest, AnEmptyEntryNameShowsNoDialog) {
     SetUpdate("RASName", "");
-    EXPECT_EQ(Check({ftp.Url()}), 0);
+    EXPECT_EQ(Dial(""), 0);
     EXPECT_TRUE(Logged("INFO Connexion with a modem"));
     EXPECT_TRUE(Logged("ERROR Invalid RAS"));
-    EXPECT_EQ(Journal(), (std::vector<std::string>{"MJ_MAIN_IIC : Démarrage IIC.",
-                                                   "MJ_MAIN_IIC : Connexion avec un modem.",
-                                                   "MJ_MAIN_IIC_2 : Nom de la connexion RAS invalide !"}));
-    EXPECT_FALSE(DialogShown(144));
+    EXPECT_EQ(Journal(), (Strings{"MJ_MAIN_IIC : Démarrage IIC.", "MJ_MAIN_IIC : Connexion avec un modem.",
+                                  "MJ_MAIN_IIC_2 : Nom de la connexion RAS invalide !"}));
+    EXPECT_TRUE(Transcript().empty());
     EXPECT_TRUE(dialer->Dials().empty());
 }
 
-TEST_F(DialupCheckTest, AnEntryAlreadyConnectedIsUsedAsItIs) {
-    ScriptedDialer::Script script;
+TEST_F(DialupCheckTest, AnEntryAloneOnTheLineIsUsedAsItIs) {
     script.active = {{0x77, "Talvo"}};
     script.passwordSaved = false;
-    UseDialer(script);
-    EXPECT_EQ(Check({ftp.Url()}), 1);
+    EXPECT_EQ(Dial(""), 1);
+    EXPECT_EQ(Transcript(), (Strings{"dialog 144 open caption=\"Connexion\"", "dialog 144 end 1"}));
+    EXPECT_TRUE(dialer->Dials().empty());
     // Not this check's connection: nothing to hang up after the download.
     EXPECT_EQ(Connection().DialupHandle(), 0u);
-    EXPECT_TRUE(Shown("dialog 144 open caption=\"Connexion\""));
-    EXPECT_TRUE(Shown("dialog 144 end 1"));
-    EXPECT_FALSE(DialogShown(135));
-    EXPECT_TRUE(dialer->Dials().empty());
     Connection().HangUpDialup();
     EXPECT_TRUE(dialer->HangUps().empty());
-}
 
-TEST_F(DialupCheckTest, ARefusedPasswordDialsNothing) {
-    ScriptedDialer::Script script;
-    script.passwordSaved = false;
-    UseDialer(script);
-    UseScript("dialog 135: click 2");
-    EXPECT_EQ(Check({ftp.Url()}), 0);
-    EXPECT_TRUE(Shown("dialog 135 end 2"));
-    EXPECT_TRUE(Shown("dialog 144 end 2"));
-    EXPECT_TRUE(dialer->Dials().empty());
-    EXPECT_TRUE(Logged("ERROR Error during RAS connexion"));
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
-    EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{3000ms}));
+    // With several connections up, or another entry alone, the entry is dialled.
+    script.passwordSaved = true;
+    script.steps = {{connect::kRasConnected, 0, 0ms}};
+    for (auto active : {std::vector<connect::RasConnection>{{0x77, "Talvo"}, {0x78, "Autre"}}, {{0x78, "talvo"}}}) {
+        script.active = active;
+        EXPECT_EQ(Dial(""), 1);
+        EXPECT_EQ(dialer->Dials().size(), 1u);
+        EXPECT_EQ(Connection().DialupHandle(), 0x4B54u);
+    }
 }
 
 TEST_F(DialupCheckTest, ACallThatConnectsIsKeptForTheDownload) {
-    ScriptedDialer::Script script;
     script.passwordSaved = false;
     script.savedUser = "cabinet";
-    script.steps = CallThatConnects();
-    UseDialer(script);
-    UseScript("dialog 135: text 1030 \"secret\"; click 1");
-    std::string found;
-    EXPECT_EQ(Check({ftp.Url()}, &found), 1);
-    EXPECT_EQ(found, ftp.Url());
+    script.steps = {{connect::kRasPortOpened, 0, 0ms}, {connect::kRasConnectDevice, 0, 5ms},
+                    {connect::kRasDeviceConnected, 0, 5ms}, {connect::kRasAuthenticate, 0, 5ms},
+                    {connect::kRasAuthenticated, 0, 5ms}, {connect::kRasConnected, 0, 5ms}};
+    EXPECT_EQ(Dial("dialog 135: text 1030 \"secret\"; click 1"), 1);
     EXPECT_TRUE(Shown("dialog 144 text 1034=\"Connexion établie!\""));
-    EXPECT_TRUE(Shown("dialog 144 end 1"));
     ASSERT_EQ(dialer->Dials().size(), 1u);
     EXPECT_EQ(dialer->Dials()[0].entryName, "Talvo");
     EXPECT_EQ(dialer->Dials()[0].userName, "cabinet");
     EXPECT_EQ(dialer->Dials()[0].password, "secret");
-    EXPECT_EQ(Connection().DialupHandle(), 0x4B54u);
-    EXPECT_TRUE(dialer->HangUps().empty());
     EXPECT_TRUE(pauses.empty());
 
+    EXPECT_EQ(Connection().DialupHandle(), 0x4B54u);
+    EXPECT_TRUE(dialer->HangUps().empty());
     Connection().HangUpDialup();
-    EXPECT_EQ(dialer->HangUps(), (std::vector<connect::DialHandle>{0x4B54}));
+    EXPECT_EQ(dialer->HangUps(), Handles{0x4B54});
     EXPECT_EQ(Connection().DialupHandle(), 0u);
 }
 
-TEST_F(DialupCheckTest, TheUserCancellingHangsUpTheCall) {
-    ScriptedDialer::Script script;
-    script.steps = {{connect::kRasPortOpened, 0, 0ms}, {connect::kRasConnected, 0, 20s}};
-    UseDialer(script);
-    UseScript("dialog 144: sleep 300; click 2");
-    EXPECT_EQ(Check({ftp.Url()}), 0);
-    EXPECT_TRUE(Shown("dialog 144 end 2"));
-    EXPECT_EQ(dialer->HangUps(), (std::vector<connect::DialHandle>{0x4B54}));
-    EXPECT_EQ(Connection().DialupHandle(), 0u);
-    EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{3000ms}));
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
+TEST_F(DialupCheckTest, ATypedPasswordIsDialledAsTypedUpToWhatTheParametersHold) {
+    script.passwordSaved = false;
+    script.savedPassword = "ignored";
+    script.steps = {{connect::kRasConnected, 0, 0ms}};
+    EXPECT_EQ(Dial("dialog 135: text 1030 \"" + std::string(300, 'x') + "\"; click 1"), 1);
+    ASSERT_EQ(dialer->Dials().size(), 1u);
+    EXPECT_EQ(dialer->Dials()[0].password, std::string(256, 'x'));
+
+    script.passwordSaved = true;
+    script.savedPassword = "enregistré";
+    EXPECT_EQ(Dial(""), 1);
+    ASSERT_EQ(dialer->Dials().size(), 1u);
+    EXPECT_EQ(dialer->Dials()[0].password, "enregistré");
+}
+
+TEST_F(DialupCheckTest, ACallThatDoesNotConnectIsHungUpAndEndsTheCheck) {
+    using Steps = std::vector<ScriptedDialer::Step>;
+    const struct {
+        const char* what;
+        std::function<void(ScriptedDialer::Script&)> set;
+        const char* answers;
+        std::size_t dials;
+        Handles hungUp;
+        Strings shown;
+    } cases[] = {
+        {"password refused", [](auto& s) { s.passwordSaved = false; }, "dialog 135: click 2", 0, {}, {"dialog 135 end 2"}},
+        {"user cancelling", [](auto& s) { s.steps = Steps{{connect::kRasPortOpened, 0, 0ms}, {connect::kRasConnected, 0, 20s}}; },
+         "dialog 144: sleep 300; click 2", 1, {0x4B54}, {"dialog 144 end 2"}},
+        {"dial failing at once", [](auto& s) { s.dialError = 633; }, "", 1, {0x4B54}, {}},
+        // Without a connection the dialog waits for the user.
+        {"dial failing at once, no connection", [](auto& s) { s.dialError = 633, s.dialHandle = 0; },
+         "dialog 144: sleep 200; click 2", 1, {}, {"dialog 144 do click 2"}},
+        {"line dropped", [](auto& s) { s.steps = Steps{{connect::kRasConnectDevice, 0, 0ms}, {connect::kRasDisconnected, 0, 0ms}}; },
+         "", 1, {0x4B54}, {"dialog 144 text 1034=\"Déconnecté.\""}},
+        // An error stays on screen until the user gives up.
+        {"error", [](auto& s) { s.steps = Steps{{connect::kRasDeviceConnected, 691, 0ms}, {12, 0, 0ms}}; },
+         "dialog 144: sleep 300; click 2", 1, {0x4B54}, {"dialog 144 text 1034=\"Erreur de connexion.\"", "dialog 144 do click 2"}},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.what);
+        script = {};
+        script.entries = {"Talvo"};
+        each.set(script);
+        pauses.clear();
+        EXPECT_EQ(Dial(each.answers), 0);
+        EXPECT_EQ(dialer->Dials().size(), each.dials);
+        EXPECT_EQ(dialer->HangUps(), each.hungUp);
+        EXPECT_EQ(Connection().DialupHandle(), 0u);
+        EXPECT_EQ(pauses, Pauses{3000ms});
+        EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
+        for (const std::string& line : each.shown) EXPECT_TRUE(Shown(line)) << line;
+    }
+    EXPECT_EQ(Count(Log(), "ERROR Error during RAS connexion"), 6);
     EXPECT_EQ(ftp.Log().find("FTP session opened"), std::string::npos);
+}
+
+TEST_F(DialupCheckTest, UnreadableDialParametersAreShownOnlyAtStart) {
+    ctx.bAtStart = 1;
+    // The workstation's own dialer has no dial-up at all: its own text.
+    connection = std::make_unique<connect::InternetConnection>(
+        ctx, connect::ConnectionServices{nullptr, firewall, nullptr, [](std::chrono::milliseconds) {}});
+    EXPECT_EQ(Check({ftp.Url()}), 0);
+    EXPECT_EQ(Connection().DialupHandle(), 0u);
+    EXPECT_TRUE(Shown("message id=- caption=\"Talvo\" style=0x10 flag=1 "
+                      "text=\"Aucune connexion d'accès à distance n'est disponible sur ce poste.\" -> ok unscripted"));
+    // An error without a text of its own.
+    script.paramsError = 624;
+    EXPECT_EQ(Dial(""), 0);
+    EXPECT_TRUE(Shown("message id=1080 caption=\"Talvo\" style=0x10 flag=1 text=\"Erreur dans le RAS.\" -> ok unscripted"));
+
+    ctx.bAtStart = 0;
+    EXPECT_EQ(Dial(""), 0);
+    EXPECT_EQ(Transcript(), (Strings{"dialog 144 open caption=\"Connexion\"", "dialog 144 end 2"}));
+    EXPECT_TRUE(dialer->Dials().empty());
 }
 
 }  // namespace

@@ -1,18 +1,23 @@
+// The connection check of a workstation on a network, against a real FTP
+// server and a real HTTP proxy on loopback, and its firewall step.
 #include <gtest/gtest.h>
 
-#include "check_fixture.h"
+#include <cstdlib>
+#include <functional>
+#include <optional>
+
+#include "connect/check_firewall.h"
+#include "connect_fixture.h"
 #include "support/ftp_server.h"
 #include "support/http_proxy.h"
-#include "support/server_process.h"
 
 namespace kt::test {
 namespace {
 
-using Strings = std::vector<std::string>;
+std::string ClosedPort() { return "127.0.0.1:" + std::to_string(UnusedLoopbackPort()); }
 
 class InternetConnectionTest : public CheckTest {
 protected:
-    std::string ClosedFtp() const { return "ftp://127.0.0.1:" + std::to_string(UnusedLoopbackPort()) + "/maj/"; }
     bool ServerContacted() const { return ftp.Log().find("FTP session opened") != std::string::npos; }
 
     FtpServer ftp;
@@ -23,31 +28,31 @@ TEST_F(InternetConnectionTest, SkipsWhatIsNotAnAddressAndFindsTheFtpServer) {
     std::string found = "unchanged";
     EXPECT_EQ(Check({"pas une adresse", server}, &found), 1);
     EXPECT_EQ(found, server);
-
     EXPECT_TRUE(Logged("WARNING Problem with url pas une adresse : no HTTP or FTP"));
     EXPECT_TRUE(Logged("INFO Test url : " + server));
     EXPECT_TRUE(Logged("INFO Check internet connexion : OK"));
     EXPECT_EQ(Journal(), (Strings{"MJ_MAIN_IIC : Démarrage IIC.", "MJ_MAIN_IIC : Connexion avec un LAN.",
-                                  "MJ_MAIN_IIC : Session créé.",
-                                  "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !",
+                                  "MJ_MAIN_IIC : Session créé.", "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !",
                                   "MJ_MAIN_IIC : Session ferméé.", "MJ_MAIN_IIC : Un URL FTP est trouvé."}));
     // An anonymous login, and no file or listing fetched.
     const std::string log = ftp.Log();
     EXPECT_NE(log.find("USER 'anonymous' logged in."), std::string::npos);
     EXPECT_EQ(log.find("RETR"), std::string::npos);
     EXPECT_EQ(log.find("LIST"), std::string::npos);
-    // The firewall was asked about the host program.
-    EXPECT_EQ(firewall->Asked(), (Strings{ctx.appDir + "Talvo.exe"}));
+    // The host program is let through already: no rule.
+    EXPECT_EQ(firewall->Asked(), Strings{ctx.appDir + "Talvo.exe"});
+    EXPECT_TRUE(firewall->Rules().empty());
+    EXPECT_TRUE(Logged("INFO Windows firewall is not blocking Talvo"));
 }
 
 TEST_F(InternetConnectionTest, AServerThatDoesNotAnswerIsPassedOver) {
-    const std::string closed = ClosedFtp();
-    std::string found;
-    EXPECT_EQ(Check({closed, ftp.Url()}, &found), 1);
-    EXPECT_EQ(found, ftp.Url());
+    // A modem setting that is no number means the network.
+    SetUpdate("Modem", "a");
+    EXPECT_EQ(Check({"ftp://" + ClosedPort() + "/maj/", ftp.Url()}), 1);
+    EXPECT_TRUE(Logged("INFO Connexion with LAN"));
     // libcurl's number for a refused connection.
     EXPECT_TRUE(Logged("WARNING FTP connexion problem : exception catched 7"));
-    EXPECT_TRUE(Journaled("MJ_MAIN_IIC_9 : Problème de la connexion FTP !"));
+    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 1);
 }
 
 TEST_F(InternetConnectionTest, NoAddressThatAnswersIsAFailure) {
@@ -56,67 +61,46 @@ TEST_F(InternetConnectionTest, NoAddressThatAnswersIsAFailure) {
     EXPECT_TRUE(Logged("WARNING Check internet connexion : error. Problem with url "));
     EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_11 : Problème de URL !");
 
-    const std::string http = "http://127.0.0.1:" + std::to_string(ftp.Port()) + "/";
     std::string found = "unchanged";
-    EXPECT_EQ(Check({http, "HTTP://127.0.0.1/maj/"}, &found), 0);
+    EXPECT_EQ(Check({"http://127.0.0.1:" + std::to_string(ftp.Port()) + "/", "HTTP://127.0.0.1/maj/"}, &found), 0);
     EXPECT_EQ(found, "unchanged");
-    const Strings log = Log();
-    EXPECT_EQ(std::count(log.begin(), log.end(), "INFO HTTP URL are disabled"), 2);
-    EXPECT_FALSE(ServerContacted());
-
-    EXPECT_EQ(Check({"https://127.0.0.1/", "ftp://", "ftp://127.0.0.1:99999/"}), 0);
-    const Strings journal = Journal();
-    EXPECT_EQ(std::count(journal.begin(), journal.end(), "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !"), 3);
-}
-
-TEST_F(InternetConnectionTest, WithoutABufferTheAnswerIsStillGiven) {
-    EXPECT_EQ(Check({ftp.Url()}, nullptr), 1);
-}
-
-TEST_F(InternetConnectionTest, AModemSettingThatIsNoNumberMeansTheNetwork) {
-    SetUpdate("Modem", "a");
-    EXPECT_EQ(Check({ftp.Url()}), 1);
-    EXPECT_TRUE(Logged("INFO Connexion with LAN"));
-    EXPECT_TRUE(dialer->Dials().empty());
-}
-
-TEST_F(InternetConnectionTest, NoNetworkStopsBeforeAnyAddress) {
-    networkUp = false;
-    EXPECT_EQ(Check({ftp.Url()}), 0);
-    EXPECT_TRUE(Logged("ERROR Error with LAN connexion"));
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_4 : Problème dans la connexion LAN !");
-    EXPECT_TRUE(firewall->Asked().empty());
+    EXPECT_EQ(Count(Log(), "INFO HTTP URL are disabled"), 2);
     EXPECT_FALSE(ServerContacted());
 }
 
-TEST_F(InternetConnectionTest, AFirewallThatStillBlocksStopsTheCheckWithoutJournal) {
-    firewall = std::make_shared<connect::ScriptedFirewall>(std::deque<bool>{false});
-    EXPECT_EQ(Check({ftp.Url()}), 0);
-    EXPECT_TRUE(Logged("ERROR Error with windows firewall"));
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC : Connexion avec un LAN.");
-    EXPECT_FALSE(ServerContacted());
-}
-
-TEST_F(InternetConnectionTest, UnreadableSettingsEndTheCheck) {
-    tree.WriteFile("app/appid.xml", "<?xml version=\"1.0\"?>\n<Workstation><Version>5.2.0</Version></Workstation>\n");
-    EXPECT_EQ(Check({ftp.Url()}), 0);
-    EXPECT_TRUE(Logged("ERROR Wrong Modem in appid.xml. Modem = "));
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_0 : Problème avec GetNodeData.");
-
-    tree.WriteFile("app/appid.xml", "<?xml version=\"1.0\"?>\n<Workstation><Update Modem=\"0\"/></Workstation>\n");
-    EXPECT_EQ(Check({ftp.Url()}), 0);
-    EXPECT_TRUE(Logged("ERROR Wrong Proxy/Active in appid.xml. Active = "));
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_5 : Problème dans GetNodeData.");
-    EXPECT_FALSE(ServerContacted());
-}
-
-TEST_F(InternetConnectionTest, ANamedProxyWithoutAddressTriesNothing) {
-    tree.WriteFile("app/appid.xml",
-                   "<?xml version=\"1.0\"?>\n<Workstation><Update Modem=\"0\"><Proxy Active=\"1\" UseIE=\"0\"/>"
-                   "</Update></Workstation>\n");
-    EXPECT_EQ(Check({ftp.Url()}), 0);
-    EXPECT_TRUE(Logged("ERROR Wrong Proxy/Address in appid.xml. Address = "));
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_6 : Problème dans GetNodeData.");
+TEST_F(InternetConnectionTest, WhatStopsTheCheckBeforeAnyAddress) {
+    const auto appId = [this](const char* update) {
+        return [this, update] {
+            tree.WriteFile("app/appid.xml", std::string("<?xml version=\"1.0\"?>\n<Workstation>") + update + "</Workstation>\n");
+        };
+    };
+    const struct {
+        std::function<void()> set;
+        const char* log;
+        const char* journal;
+        std::size_t firewallAsked;
+    } cases[] = {
+        {[this] { networkUp = false; }, "ERROR Error with LAN connexion", "MJ_MAIN_IIC_4 : Problème dans la connexion LAN !", 0},
+        // The firewall has no journal line of its own.
+        {[this] { firewall = std::make_shared<connect::ScriptedFirewall>(std::deque<bool>{false}); },
+         "ERROR Error with windows firewall", "MJ_MAIN_IIC : Connexion avec un LAN.", 2},
+        {appId(""), "ERROR Wrong Modem in appid.xml. Modem = ", "MJ_MAIN_IIC_0 : Problème avec GetNodeData.", 0},
+        {appId("<Update Modem=\"0\"/>"), "ERROR Wrong Proxy/Active in appid.xml. Active = ",
+         "MJ_MAIN_IIC_5 : Problème dans GetNodeData.", 1},
+        {appId("<Update Modem=\"0\"><Proxy Active=\"1\" UseIE=\"0\"/></Update>"),
+         "ERROR Wrong Proxy/Address in appid.xml. Address = ", "MJ_MAIN_IIC_6 : Problème dans GetNodeData.", 1},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.journal);
+        networkUp = true;
+        firewall = std::make_shared<connect::ScriptedFirewall>(std::deque<bool>{true});
+        each.set();
+        connection.reset();
+        EXPECT_EQ(Check({ftp.Url()}), 0);
+        EXPECT_TRUE(Logged(each.log));
+        EXPECT_EQ(Journal().back(), each.journal);
+        EXPECT_EQ(firewall->Asked().size(), each.firewallAsked);
+    }
     for (const std::string& line : Log()) {
         EXPECT_EQ(line.find("Internet session created"), std::string::npos) << line;
         EXPECT_EQ(line.find("Test url"), std::string::npos) << line;
@@ -129,24 +113,27 @@ TEST_F(InternetConnectionTest, ANamedProxyCarriesTheConnection) {
     options.forwardFtp = true;
     HttpProxy proxy(options);
     SetProxy("Active", "1");
-    SetProxy("Address", proxy.Address().c_str());
+    SetProxy("Address", proxy.Address());
     EXPECT_EQ(Check({ftp.Url("/maj/")}), 1);
     EXPECT_TRUE(Logged("INFO Internet session created : proxy"));
-    EXPECT_FALSE(Journaled("MJ_MAIN_IIC : Session créé."));
+    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC : Session créé."), 0);
     ASSERT_EQ(proxy.Requests().size(), 1u);
-    EXPECT_EQ(proxy.Requests()[0].url, "ftp://127.0.0.1:" + std::to_string(ftp.Port()) + "/");
+    EXPECT_EQ(proxy.Requests()[0].url, ftp.Url());
     EXPECT_TRUE(ServerContacted());
 
     // The same server behind a proxy that does not answer is out of reach.
-    SetProxy("Address", ("127.0.0.1:" + std::to_string(UnusedLoopbackPort())).c_str());
+    SetProxy("Address", ClosedPort());
     EXPECT_EQ(Check({ftp.Url("/maj/")}), 0);
-    EXPECT_TRUE(Journaled("MJ_MAIN_IIC_9 : Problème de la connexion FTP !"));
+    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_11 : Problème de URL !");
+    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 1);
 }
 
 TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnoresIt) {
-    const ScopedEnv proxy("all_proxy", "http://127.0.0.1:" + std::to_string(UnusedLoopbackPort()));
-    const ScopedEnv ftpProxy("ftp_proxy", "http://127.0.0.1:" + std::to_string(UnusedLoopbackPort()));
-    const ScopedEnv noProxy("no_proxy", "");
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+    for (const char* name : {"all_proxy", "ftp_proxy", "no_proxy"}) {
+        saved.emplace_back(name, std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt);
+        setenv(name, name[0] == 'n' ? "" : ("http://" + ClosedPort()).c_str(), 1);
+    }
     SetProxy("UseIE", "1");
     EXPECT_EQ(Check({ftp.Url()}), 0);
     EXPECT_TRUE(Logged("INFO Internet session created : use IE"));
@@ -155,6 +142,35 @@ TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnore
     SetProxy("UseIE", "0");
     EXPECT_EQ(Check({ftp.Url()}), 1);
     EXPECT_TRUE(ServerContacted());
+    for (const auto& [name, value] : saved) value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+}
+
+using CheckFirewallTest = ConnectTest;
+using connect::ScriptedFirewall;
+
+TEST_F(CheckFirewallTest, ARuleIsAddedForABlockedProgram) {
+    ScriptedFirewall firewall({false, true});
+    EXPECT_TRUE(connect::CheckFirewall(ctx, firewall));
+    EXPECT_EQ(firewall.Rules(), Strings{ctx.appDir + "Talvo.exe|Talvo - Module principal"});
+    EXPECT_EQ(Log(), (Strings{"WARNING No rule exists for Talvo in windows firewall : create a new one",
+                              "INFO New rule is added to windows firewall for Talvo"}));
+
+    ScriptedFirewall stillBlocked({false});
+    EXPECT_FALSE(connect::CheckFirewall(ctx, stillBlocked));
+    EXPECT_TRUE(Logged("ERROR Something is still blocking Talvo"));
+    EXPECT_EQ(stillBlocked.Asked().size(), 2u);
+}
+
+TEST_F(CheckFirewallTest, AFirewallThatCannotBeChangedDoesNotStopTheConnection) {
+    ScriptedFirewall unknown({false}, static_cast<connect::FirewallResult>(0x80004005u));
+    EXPECT_TRUE(connect::CheckFirewall(ctx, unknown));
+    EXPECT_TRUE(Logged("ERROR Can't add a rule to windows firewall : Unknown error 0x80004005"));
+    EXPECT_TRUE(Logged("WARNING Error with windows firewall (maybe firewall service is not running) : still try to connect to url"));
+    EXPECT_EQ(unknown.Asked().size(), 1u);
+
+    ScriptedFirewall described({false}, -5, {{-5, "Accès refusé."}});
+    EXPECT_TRUE(connect::CheckFirewall(ctx, described));
+    EXPECT_TRUE(Logged("ERROR Can't add a rule to windows firewall : Accès refusé."));
 }
 
 }  // namespace
