@@ -11,26 +11,27 @@ namespace fs = std::filesystem;
 
 class LocalUpdateTest : public DownloadTest {
 protected:
-    // A source folder whose catalogue has the steps `steps` ({old, new}), each package in a folder of its new version.
-    std::string WriteSource(const std::vector<std::pair<std::string, std::string>>& steps) {
-        const fs::path folder = tree.MakeDir("patch");
+    // A source folder whose catalogue has the steps from 5.2.0 through `versions`, each package in a folder of its new version.
+    std::string WriteSource(const Strings& versions) {
         pugi::xml_document doc;
         pugi::xml_node root = doc.append_child("Update");
-        for (const auto& [oldVersion, newVersion] : steps) {
+        std::string oldVersion = "5.2.0";
+        for (const std::string& newVersion : versions) {
             pugi::xml_node step = root.append_child("Version");
-            step.append_attribute("OldVer") = oldVersion.c_str();
-            step.append_attribute("NewVer") = newVersion.c_str();
-            step.append_attribute("Compatibility") = "1";
-            step.append_attribute("CanRestore") = "1";
+            for (const auto& [name, value] : {std::pair{"OldVer", oldVersion}, {"NewVer", newVersion},
+                                              {"Compatibility", std::string("1")}, {"CanRestore", std::string("1")}}) {
+                step.append_attribute(name) = value.c_str();
+            }
             step.append_child("Location").text() = newVersion.c_str();
-            pugi::xml_node file = step.append_child("File");
             const std::string name = UpdateServer::StepFile(oldVersion, newVersion);
+            pugi::xml_node file = step.append_child("File");
             file.append_attribute("Name") = name.c_str();
             file.append_attribute("Date") = "2.2.2026";
             tree.WriteFile("patch/" + newVersion + "/" + name, "package " + name);
+            oldVersion = newVersion;
         }
-        doc.save_file((folder / "versions.xml").c_str(), "\t");
-        return folder.string();
+        doc.save_file((tree.MakeDir("patch") / "versions.xml").c_str(), "\t");
+        return (tree / "patch").string();
     }
 
     int CountEntries(const std::string& name) const {
@@ -43,8 +44,7 @@ protected:
 };
 
 TEST_F(LocalUpdateTest, TheChainIsCopiedAndRecorded) {
-    const std::string folder = WriteSource({{"5.2.0", "5.2.1"}, {"5.2.1", "5.3.0"}});
-    EXPECT_EQ(Run(download::SourceMode::kLocal, folder), hostsuite::kIdOk);
+    EXPECT_EQ(Run(download::SourceMode::kLocal, WriteSource({"5.2.1", "5.3.0"})), hostsuite::kIdOk);
     EXPECT_TRUE(Logged("INFO KTDownload : local (network or directory) update"));
     for (const std::string name : {"talvo_5.2.0_5.2.1.exe", "talvo_5.2.1_5.3.0.exe"}) {
         EXPECT_EQ(ReadFile(UpdatePath("Update") / name), "package " + name);
@@ -56,9 +56,8 @@ TEST_F(LocalUpdateTest, TheChainIsCopiedAndRecorded) {
 TEST_F(LocalUpdateTest, AFolderWithoutCatalogueIsRefused) {
     EXPECT_EQ(Run(download::SourceMode::kLocal, tree.MakeDir("empty").string()), hostsuite::kIdCancel);
     EXPECT_TRUE(Logged("WARNING No versions.xml file found"));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"message id=1074 caption=\"Talvo\" style=0x40 flag=1 text=\"Le "
-                                                    "répertoire indiqué ne contient pas de mise à jour !\" -> ok"
-                                                    " unscripted"}));
+    EXPECT_EQ(Messages(), Strings{"message id=1074 caption=\"Talvo\" style=0x40 flag=1 text=\"Le répertoire indiqué ne "
+                                  "contient pas de mise à jour !\" -> ok unscripted"});
 }
 
 TEST_F(LocalUpdateTest, APackageAlreadyInPlaceIsRecordedWithoutACopy) {
@@ -68,8 +67,7 @@ TEST_F(LocalUpdateTest, APackageAlreadyInPlaceIsRecordedWithoutACopy) {
                    "<?xml version=\"1.0\"?>\n<Files>\n\t<File Date=\"2.2.2026\" Name=\"" + name +
                        "\" Version=\"5.2.0\" NewVersion=\"5.2.5\" CanRestore=\"1\" Continue=\"0\" Compatibility=\"1\"/>\n"
                        "</Files>\n");
-    const std::string folder = WriteSource({{"5.2.0", "5.2.1"}});
-    EXPECT_EQ(Run(download::SourceMode::kLocal, folder), hostsuite::kIdOk);
+    EXPECT_EQ(Run(download::SourceMode::kLocal, WriteSource({"5.2.1"})), hostsuite::kIdOk);
     EXPECT_FALSE(fs::exists(UpdatePath("Update") / name));
     EXPECT_FALSE(fs::exists(UpdatePath("Temp") / name));
     // Recorded once more, by the one ProcessUpdate call.
@@ -77,16 +75,14 @@ TEST_F(LocalUpdateTest, APackageAlreadyInPlaceIsRecordedWithoutACopy) {
 }
 
 TEST_F(LocalUpdateTest, AnUnreadablePackageStopsTheCopy) {
-    const std::string folder = WriteSource({{"5.2.0", "5.2.1"}, {"5.2.1", "5.3.0"}});
+    const std::string folder = WriteSource({"5.2.1", "5.3.0"});
     // The list is worked from its front: the later step first.
     fs::remove(fs::path(folder) / "5.2.1" / UpdateServer::StepFile("5.2.0", "5.2.1"));
     EXPECT_EQ(Run(download::SourceMode::kLocal, folder), hostsuite::kIdCancel);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].rfind("message id=1022 caption=\"Talvo\" style=0x10 flag=1 text=\"Un des fichiers de la "
-                                  "mise à jour est introuvable ou abîmé. Impossible de continuer.\\nNom du fichier : "
-                                  "talvo_5.2.0_5.2.1.exe\"",
-                                  0),
-              0u);
+    EXPECT_EQ(Messages()[0].rfind("message id=1022 caption=\"Talvo\" style=0x10 flag=1 text=\"Un des fichiers de la mise à "
+                                  "jour est introuvable ou abîmé. Impossible de continuer.\\nNom du fichier : "
+                                  "talvo_5.2.0_5.2.1.exe\"", 0), 0u);
     // The package copied before it was recorded when the next was taken.
     EXPECT_EQ(CountEntries(UpdateServer::StepFile("5.2.1", "5.3.0")), 1);
     EXPECT_EQ(CountEntries(UpdateServer::StepFile("5.2.0", "5.2.1")), 0);
