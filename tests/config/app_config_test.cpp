@@ -35,7 +35,7 @@ TEST_F(AppConfigTest, DefaultReplacesAnyOldFileByteForByte) {
     EXPECT_EQ(DateText(OneMonthBack(LocalTime(15, 1, 2027))), "15.12.2026");
 }
 
-TEST_F(AppConfigTest, UnusableConfigurationIsRefused) {
+TEST_F(AppConfigTest, UnusableConfigurationIsRefusedAndAnIncompleteOneCompleted) {
     for (const char* content : {"", "<Workstation GUID=\"x\"><Sesam>0</Sesam></Workstation>",
                                 "<Workstation GUID=\"x\"><Version>5.2"}) {
         WriteAppId(content);
@@ -44,6 +44,12 @@ TEST_F(AppConfigTest, UnusableConfigurationIsRefused) {
     std::filesystem::remove(AppId());
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 0);
     EXPECT_EQ(Logged(kPublished), 1) << "only the default configuration was published";
+
+    // Without a last update and a Sesam pack: published as today, and none.
+    WriteAppId("<Workstation GUID=\"x\"><Version CompatVersion=\"5.2.0\">5.1.0</Version></Workstation>");
+    EXPECT_EQ(IsAppConfig(ctx, kGuid, LocalTime(6, 12, 2026)), 1);
+    EXPECT_EQ(Published("LastUpdate"), "6.12.2026");
+    EXPECT_EQ(Published("Sesam"), "");
 }
 
 TEST_F(AppConfigTest, SameVersionsPublishOnce) {
@@ -80,13 +86,6 @@ TEST_F(AppConfigTest, OtherVersionsAreCorrectedOnce) {
               1);
     EXPECT_EQ(Read(AppId(), "Workstation", "Version", "CompatVersion"), "5.3.0");
     EXPECT_EQ(Published("Version", "CompatVersion"), "5.3.0");
-}
-
-TEST_F(AppConfigTest, MissingLastUpdateIsPublishedAsToday) {
-    WriteAppId("<Workstation GUID=\"x\"><Version CompatVersion=\"5.2.0\">5.1.0</Version></Workstation>");
-    EXPECT_EQ(IsAppConfig(ctx, kGuid, LocalTime(6, 12, 2026)), 1);
-    EXPECT_EQ(Published("LastUpdate"), "6.12.2026");
-    EXPECT_EQ(Published("Sesam"), "");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ using WaitableTimerTest = PlatformTest;
 
 constexpr const char* kName = "UpdaterWaitableTimer";
 
-TEST_F(WaitableTimerTest, FiresAtItsDueTimeAndNotBefore) {
+TEST_F(WaitableTimerTest, FiresAtItsDueTimeNotBeforeAndNotWhenCancelledBefore) {
     auto timer = WaitableTimer::Create(kName, true);
     ASSERT_TRUE(timer);
     EXPECT_FALSE(timer->Wait(0ms)) << "a new timer is not set";
@@ -31,27 +31,21 @@ TEST_F(WaitableTimerTest, FiresAtItsDueTimeAndNotBefore) {
     EXPECT_FALSE(timer->Wait(50ms)) << "setting it again takes back its signal";
     timer->SetAt(Clock::now() - 1h);
     EXPECT_TRUE(timer->Wait(0ms)) << "a due time in the past fires at once";
+    timer->Cancel();
+    EXPECT_TRUE(timer->Wait(0ms)) << "cancel keeps a fired timer";
+    timer->SetAt(Clock::now() + 100ms);
+    timer->Cancel();
+    EXPECT_FALSE(timer->Wait(300ms)) << "cancel stops a pending timer";
+    timer->SetAt(Clock::now() + 50ms);
+    std::this_thread::sleep_for(150ms);
+    timer->Cancel();
+    EXPECT_TRUE(timer->Wait(0ms)) << "its time had come before the cancel";
 
     auto autoReset = WaitableTimer::Create("auto", false);
     ASSERT_TRUE(autoReset);
     autoReset->FireNow();
     EXPECT_TRUE(autoReset->Wait(0ms));
     EXPECT_FALSE(autoReset->Wait(0ms));
-}
-
-TEST_F(WaitableTimerTest, CancelStopsAPendingTimerButKeepsAFiredOne) {
-    auto timer = WaitableTimer::Create(kName, true);
-    ASSERT_TRUE(timer);
-    timer->SetAt(Clock::now() + 100ms);
-    timer->Cancel();
-    EXPECT_FALSE(timer->Wait(300ms));
-    timer->FireNow();
-    timer->Cancel();
-    EXPECT_TRUE(timer->Wait(0ms));
-    timer->SetAt(Clock::now() + 50ms);
-    std::this_thread::sleep_for(150ms);
-    timer->Cancel();
-    EXPECT_TRUE(timer->Wait(0ms)) << "its time had come before the cancel";
 }
 
 TEST_F(WaitableTimerTest, WithoutALiveHolderItIsGoneAndStartsAfresh) {
