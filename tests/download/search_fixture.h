@@ -1,7 +1,8 @@
 // A practice in a temporary tree for the catalogue and files.xml tests: an
 // application folder with appid.xml, the shared update folder with this
-// workstation's state file, the activity log in the tree and a presenter
-// that records the questions.
+// workstation's state file at version 1.0 without a pack, a catalogue to
+// fill, the activity log in the tree and a presenter that records the
+// questions.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue_writer.h"
 #include "config/config_paths.h"
 #include "config/default_config.h"
 #include "config/node_data.h"
@@ -25,6 +27,7 @@ namespace kt::test {
 
 inline constexpr const char* kOwnGuid = "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}";
 inline constexpr const char* kServer = "ftp://127.0.0.1:2121/maj/";
+using Items = std::vector<std::string>;
 
 class SearchFixture : public ::testing::Test {
 protected:
@@ -35,13 +38,13 @@ protected:
         ctx.updateDir = tree.MakeDir("UpdateInfo").string();
         ctx.updateDirSlash = ctx.updateDir + "/";
         ctx.appTitle = "Talvo";
-        ctx.version = "1.0";
-        ctx.compatVersion = "1.0";
+        ctx.version = ctx.compatVersion = "1.0";
         ctx.serverUrls = {kServer};
         config::CreateDefaultConfig(ctx, kOwnGuid);
         SetNetwork(false);
-        versions = (tree / "versions.xml").string();
+        WriteWorkstation(kOwnGuid, "1.0");
     }
+    ~SearchFixture() override { hostsuite::InstallPresenter(nullptr); }
 
     // An Internet search whose pack decisions are recorded and answered by `packAnswer`.
     std::unique_ptr<download::UpdateSearch> MakeSearch(download::SourceMode mode = download::SourceMode::kInternet,
@@ -55,17 +58,23 @@ protected:
         return search;
     }
 
+    // Saves `catalogue`, then returns what `search` lists, newest first.
+    Items Search(download::UpdateSearch& search, int split = 0, const std::string& splitCode = "") {
+        EXPECT_TRUE(catalogue.Save(versions));
+        download::DownloadList list{"left over"};
+        EXPECT_EQ(1, search.GetUpdatesList(versions, list, split, splitCode));
+        return {list.begin(), list.end()};
+    }
+    Items Search() { return Search(*MakeSearch()); }
+
     void SetNetwork(bool on) {
         config::SetNodeData(config::AppIdPath(ctx), "Workstation", "Update", nullptr, "Network", on ? "1" : "0");
     }
 
     // The state file of a workstation at `version` with the Sesam Vitale pack dated `sesam`.
-    std::string WriteWorkstation(const std::string& guid, const std::string& version, const std::string& sesam = "0") {
+    void WriteWorkstation(const std::string& guid, const std::string& version, const std::string& sesam = "0") {
         config::UpdateConfXML(ctx, guid, version, "1.1.2026", "1.0", "1", sesam, "0");
-        return config::GuidFilePath(ctx, guid);
     }
-
-    void InstallSesamPack() { tree.WriteFile("windows/sesam.ini", "[COMMUN]\n"); }
 
     std::string UpdateFile(const std::string& name) const { return config::UpdateFilePath(ctx, name); }
 
@@ -74,10 +83,7 @@ protected:
         const std::string tail = std::string(update::kLogName) + " : " + message;
         std::istringstream lines(ReadFile(update::ActivityLogPath()));
         for (std::string line; std::getline(lines, line);) {
-            if (line.rfind(level + " ", 0) == 0 && line.size() >= tail.size() &&
-                line.compare(line.size() - tail.size(), tail.size(), tail) == 0) {
-                return true;
-            }
+            if (line.starts_with(level + " ") && line.ends_with(tail)) return true;
         }
         return false;
     }
@@ -92,7 +98,8 @@ protected:
     TempTree tree;
     std::shared_ptr<RecordingPresenter> presenter = std::make_shared<RecordingPresenter>();
     update::RunContext ctx;
-    std::string versions;
+    const std::string versions = (tree / "versions.xml").string();
+    CatalogueWriter catalogue;
     std::vector<std::pair<std::string, int>> packCalls;
     int packAnswer = 1;
 };

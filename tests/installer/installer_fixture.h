@@ -6,12 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
@@ -23,8 +21,7 @@ namespace kt::test {
 class InstallerFixture : public ::testing::Test {
 protected:
     InstallerFixture() {
-        const char* dataHome = std::getenv("XDG_DATA_HOME");
-        if (dataHome != nullptr) savedDataHome_ = dataHome;
+        if (const char* dataHome = std::getenv("XDG_DATA_HOME")) savedDataHome_ = dataHome;
         setenv("XDG_DATA_HOME", tree.MakeDir("userdata").c_str(), 1);
         update::ConfigureActivityLog();
         hostsuite::InstallPresenter(presenter);
@@ -41,20 +38,15 @@ protected:
         else unsetenv("XDG_DATA_HOME");
     }
 
-    // The activity log's messages, each after its level: "INFO text".
-    std::vector<std::string> Log() const {
-        std::vector<std::string> lines;
-        const std::string marker = std::string(" ") + update::kLogName + " : ";
-        std::istringstream in(ReadFile(update::ActivityLogPath()));
-        for (std::string line; std::getline(in, line);) {
-            const auto at = line.find(marker);
-            if (at != std::string::npos) lines.push_back(line.substr(0, line.find(' ')) + " " + line.substr(at + marker.size()));
-        }
-        return lines;
-    }
+    // True when the activity log holds `line`, a message after its level: "INFO text".
     bool Logged(const std::string& line) const {
-        const auto lines = Log();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
+        const std::string level = line.substr(0, line.find(' ') + 1);
+        const std::string tail = std::string(" ") + update::kLogName + " : " + line.substr(level.size());
+        std::istringstream in(ReadFile(update::ActivityLogPath()));
+        for (std::string logged; std::getline(in, logged);) {
+            if (logged.starts_with(level) && logged.ends_with(tail)) return true;
+        }
+        return false;
     }
 
     TempTree tree;

@@ -5,21 +5,13 @@
 namespace kt::sesam {
 namespace {
 
-TEST(VersionToNumber, JoinsTheFurtherPartsWithoutLeadingZeros) {
-    EXPECT_EQ(VersionToNumber("1.40"), 140);
-    EXPECT_EQ(VersionToNumber("1.4"), 14);
-    EXPECT_EQ(VersionToNumber("1.04"), 14);
-    EXPECT_EQ(VersionToNumber("2"), 2);
-    EXPECT_EQ(VersionToNumber("3.0.12"), 3012);
-    // The first part stays as written.
-    EXPECT_EQ(VersionToNumber("01.5"), 15);
-}
-
-TEST(VersionToNumber, TextThatIsNoNumberReadsAsZeroOrItsLeadingDigits) {
-    EXPECT_EQ(VersionToNumber(""), 0);
-    EXPECT_EQ(VersionToNumber("."), 0);
-    EXPECT_EQ(VersionToNumber("abc"), 0);
-    EXPECT_EQ(VersionToNumber("7.x"), 70);
+// Further parts are joined without their leading zeros, the first stays as
+// written; text that is no number reads as zero or its leading digits.
+TEST(VersionToNumber, JoinsThePartsAsOneNumber) {
+    const std::pair<const char*, long long> cases[] = {{"1.40", 140}, {"1.4", 14}, {"1.04", 14}, {"2", 2},
+                                                       {"3.0.12", 3012}, {"01.5", 15}, {"", 0}, {".", 0},
+                                                       {"abc", 0}, {"7.x", 70}};
+    for (const auto& [text, number] : cases) EXPECT_EQ(VersionToNumber(text), number) << text;
 }
 
 }  // namespace

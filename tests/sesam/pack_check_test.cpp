@@ -1,0 +1,239 @@
+// The card-reader probe and the pack decision, on a temporary installation
+// with the stand-in card-reader library, whose answers the tests script.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "hostsuite/presenter.h"
+#include "pe_writer.h"
+#include "sesam/card_reader_probe.h"
+#include "sesam/pack_update_check.h"
+#include "support/recording_presenter.h"
+#include "support/temp_tree.h"
+#include "update/activity_log.h"
+#include "update/run_context.h"
+
+namespace kt::sesam {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+// SRT 1.40; components I at 140 and M at 5; modules 94 at 14 and 9 at 7.
+const std::string kWorkingReader = "software 1 40\ncomponent I 140\ncomponent M 5\nmodule 94 14\nmodule 9 7\n";
+const Strings kAllQueries = {"ktbtt_22", "ktbtt_23", "ktbtt_14"};
+
+// An installed pack whose card reader answers kWorkingReader.
+class PackCheckTest : public ::testing::Test {
+protected:
+    PackCheckTest() {
+        update::ConfigureActivityLog();
+        hostsuite::InstallPresenter(presenter_);
+        session_.owner = &ownerTag_;
+        setenv("KT_CARDREADER_STUB_SCRIPT", script_.c_str(), 1);
+        tree_.WriteFile("windows/sesam.ini", "[COMMUN]\nRepertoireTravail=/srv/sesam\n");
+        InstallLibrary();
+        Script(kWorkingReader);
+    }
+    ~PackCheckTest() override {
+        unsetenv("KT_CARDREADER_STUB_SCRIPT");
+        hostsuite::InstallPresenter(nullptr);
+    }
+
+    // A new application folder holding `built` (none when null): a library
+    // already loaded from a path would be found again there.
+    void InstallLibrary(const char* built = KT_CARDREADER_STUB) {
+        ctx_.appDir = tree_.MakeDir("app" + std::to_string(++folders_)).string();
+        if (built != nullptr) fs::copy_file(built, fs::path(ctx_.appDir) / "ktbtt32.so");
+    }
+    void Script(const std::string& lines) { tree_.WriteFile("cardreader.txt", lines); }
+    // The calls the stand-in received since the last time, in order.
+    Strings TakeCalls() const {
+        Strings calls;
+        std::istringstream in(test::ReadFile(script_ + ".calls"));
+        for (std::string line; std::getline(in, line);) calls.push_back(line);
+        fs::remove(script_ + ".calls");
+        return calls;
+    }
+
+    // The decision of a fresh session on a catalogue holding these children
+    // of Executables and Tables.
+    int Decide(const std::string& executables, const std::string& tables = "") {
+        tree_.WriteFile("versions.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Update Version=\"5.2.0\">"
+                                        "<SesamAll><Executables>" + executables + "</Executables><Tables>" +
+                                        tables + "</Tables></SesamAll></Update>\n");
+        PackCheckSession session;
+        return IsSesamPackUpdateNeeded(ctx_, session, catalogue_, 0);
+    }
+
+    test::TempTree tree_;
+    std::shared_ptr<test::RecordingPresenter> presenter_ = std::make_shared<test::RecordingPresenter>();
+    update::RunContext ctx_;
+    PackCheckSession session_;
+    const std::string script_ = (tree_ / "cardreader.txt").string();
+    const std::string catalogue_ = (tree_ / "versions.xml").string();
+    int ownerTag_ = 0;
+    int folders_ = 0;
+};
+
+TEST_F(PackCheckTest, ProbeResultAndCallsForEachLibraryAnswer) {
+    const std::tuple<const char*, std::string, int, Strings> cases[] = {
+        {KT_CARDREADER_STUB, kWorkingReader, 1, kAllQueries},
+        {nullptr, kWorkingReader, 0, {}},
+        {KT_CARDREADER_STUB_WITHOUT_22, kWorkingReader, 0, {}},
+        {KT_CARDREADER_STUB_WITHOUT_23, kWorkingReader, 0, {"ktbtt_22"}},
+        {KT_CARDREADER_STUB_WITHOUT_14, kWorkingReader, 0, {"ktbtt_22", "ktbtt_23"}},
+        // A failed status is reported through the library with the query's mode...
+        {KT_CARDREADER_STUB, kWorkingReader + "status 22 0x10005\n", 0, {"ktbtt_22", "ktbtt_2 status=65541 mode=1"}},
+        {KT_CARDREADER_STUB, kWorkingReader + "status 23 7\n", 0, {"ktbtt_22", "ktbtt_23", "ktbtt_2 status=7 mode=2"}},
+        // ...when it can be,
+        {KT_CARDREADER_STUB_WITHOUT_2, kWorkingReader + "status 23 9\n", 0, {"ktbtt_22", "ktbtt_23"}},
+        // and only the low 16 bits tell a failure.
+        {KT_CARDREADER_STUB, kWorkingReader + "status 22 0x30000\nstatus 23 0x10000\n", 1, kAllQueries},
+    };
+    for (const auto& [library, script, result, calls] : cases) {
+        SCOPED_TRACE(std::string(library ? library : "no library") + "\n" + script);
+        InstallLibrary(library);
+        Script(script);
+        PackCheckSession session;
+        EXPECT_EQ(ProbeCardReader(ctx_, session), result);
+        EXPECT_TRUE(session.probeDone);
+        EXPECT_EQ(session.probeSucceeded, result == 1);
+        EXPECT_EQ(TakeCalls(), calls);
+    }
+    EXPECT_TRUE(presenter_->messages.empty());
+}
+
+TEST_F(PackCheckTest, ReaderOffAsksRetryOrCancel) {
+    Script(kWorkingReader + "status 14 1 1\n");
+    presenter_->answers = {hostsuite::kIdRetry, hostsuite::kIdCancel};
+    EXPECT_EQ(ProbeCardReader(ctx_, session_), 0);
+    EXPECT_EQ(TakeCalls(), (Strings{"ktbtt_22", "ktbtt_23", "ktbtt_14", "ktbtt_14"}));
+    ASSERT_EQ(presenter_->messages.size(), 2u);
+    const hostsuite::MessageRequest& shown = presenter_->messages[0];
+    EXPECT_EQ(shown.stringId, 1051);
+    EXPECT_EQ(shown.caption, "Erreur");
+    EXPECT_EQ(shown.style, 0x35u);
+    EXPECT_EQ(shown.owner, &ownerTag_);
+    EXPECT_EQ(shown.text.rfind("Votre lecteur de cartes Sesam Vitale n'est peut-être pas sous tension", 0), 0u);
+
+    // Switched on before Retry: the probe goes on.
+    Script(kWorkingReader + "status 14 1 0\n");
+    presenter_->answers = {hostsuite::kIdRetry};
+    PackCheckSession second;
+    EXPECT_EQ(ProbeCardReader(ctx_, second), 1);
+    EXPECT_EQ(presenter_->messages.size(), 3u);
+}
+
+// Whatever the library claims, nothing is read past the memory it was lent.
+TEST_F(PackCheckTest, RecordsReachingPastTheirBoundsFailTheProbe) {
+    const std::string longText(300, 'x');
+    const std::string cases[] = {
+        "component_count 65\n",                      // one entry past the component table
+        "component_position 14112\n",                // the second entry would not fit
+        "component I " + longText + "\n",            // version without terminator
+        "module_count 70\n",                         // 70 x 136 passes the area's end
+        "module_position 9400\n",                    // entries would overlap the trailer
+        "module 94 " + std::string(60, '1') + "\n",  // version field of 51 bytes, no terminator
+        "module " + std::string(90, '9') + " 1\n",   // identifier field of 85 bytes, no terminator
+        "software " + longText + " 40\n",            // first field of 236 bytes, no terminator
+        "software 1 123456789012\n",                 // second field of 11 bytes, no terminator
+    };
+    for (const std::string& faulty : cases) {
+        PackCheckSession session;
+        Script(kWorkingReader + faulty);
+        EXPECT_EQ(ProbeCardReader(ctx_, session), 0) << faulty;
+    }
+    const std::string log = test::ReadFile(update::ActivityLogPath());
+    for (const char* line : {"ERROR",
+                             "Card-reader answer rejected : component list of 65 entries at 0 exceeds 14336 bytes",
+                             "Card-reader answer rejected : module 2 text without terminator"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+    }
+    // At the limits the records are accepted.
+    PackCheckSession session;
+    Script("software " + std::string(235, '1') + " 1234567890\ncomponent_count 64\nmodule_count 69\n");
+    EXPECT_EQ(ProbeCardReader(ctx_, session), 1);
+}
+
+TEST_F(PackCheckTest, NoPackInstalledNeedsThePackageWithoutProbing) {
+    fs::remove(tree_ / "windows/sesam.ini");
+    PackCheckSession session;
+    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx_, session, catalogue_, 0), 1);
+    EXPECT_TRUE(session.packCompared && session.probeDone);
+    EXPECT_FALSE(session.cardReader);
+    EXPECT_TRUE(TakeCalls().empty());
+}
+
+TEST_F(PackCheckTest, ProbeOnlyReturnsTheProbeAndRunsItOncePerSession) {
+    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx_, session_, catalogue_, 1), 1);
+    EXPECT_FALSE(session_.packCompared);
+    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx_, session_, catalogue_, 1), 1);
+    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx_, session_, catalogue_, 0), 0);
+    EXPECT_TRUE(session_.packCompared);
+    EXPECT_EQ(TakeCalls(), kAllQueries);
+
+    Script("status 22 1\n");
+    PackCheckSession failing;
+    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx_, failing, catalogue_, 1), 0);
+}
+
+TEST_F(PackCheckTest, ProgramFileOlderThanDescribedNeedsThePackage) {
+    const std::uint32_t newYear = test::NoonUtc(2024, 1, 1), november = test::NoonUtc(2023, 11, 30);
+    tree_.WriteFile("windows/ktsv.dll", test::BuildPeImage(newYear, test::FileVersion{3, 2, 9, 0}));
+    tree_.WriteFile("windows/ktnew.dll", test::BuildPeImage(newYear, test::FileVersion{3, 2, 10, 0}));
+    tree_.WriteFile("windows/sub/b.dll", test::BuildPeImage(newYear, test::FileVersion{1, 0, 0, 0}));
+    tree_.WriteFile("windows/old.exe", test::BuildPeImage(november));
+    tree_.WriteFile("windows/new.dll", test::BuildPeImage(november, test::FileVersion{9, 9, 9, 9}));
+    tree_.WriteFile("windows/notes.txt", "not a program");
+    const std::pair<const char*, int> cases[] = {
+        {"<Item Name=\"ktsv.dll\" Version=\"3.2.10\"/>", 1},
+        {"<Item Name=\"ktnew.dll\" Version=\"3.2.9\"/>", 0},
+        {"<Item Name=\"ktnew.dll\" Version=\"3.2.10\"/>", 0},
+        // This system counts as the NT family.
+        {"<Item Name=\"ktsv.dll\" Version=\"4.0.0\" System=\"98\"/>", 0},
+        {"<ITEM Name=\"ktsv.dll\" Version=\"4.0.0\" System=\"nt\"/>", 1},
+        {"<item Name=\"ktsv.dll\" Version=\"4.0.0\"/>", 1},
+        {"<Item Name=\"sub\\b.dll\" Version=\"2.0.0\"/>", 1},
+        // Without two versions to compare, the link date decides.
+        {"<Item Name=\"old.exe\" Version=\"1.0.0\" LinkDate=\"1.12.2023\"/>", 1},
+        {"<Item Name=\"old.exe\" LinkDate=\"30.11.2023\"/>", 0},
+        {"<Item Name=\"new.dll\" LinkDate=\"2.1.2024\"/>", 1},
+        // A file with neither does not decide.
+        {"<Item Name=\"notes.txt\" Version=\"9.0.0\" LinkDate=\"1.1.2030\"/>"
+         "<Item Name=\"absent.dll\" Version=\"9.0.0\" LinkDate=\"1.1.2030\"/>", 0},
+    };
+    for (const auto& [items, needed] : cases) EXPECT_EQ(Decide(items), needed) << items;
+}
+
+TEST_F(PackCheckTest, TableVersionAboveTheInstalledNumberNeedsThePackage) {
+    const std::pair<const char*, int> cases[] = {
+        {"<SRT Version=\"1.40\"/>", 0}, {"<SRT Version=\"1.41\"/>", 1},      // software record 1.40
+        {"<Script Version=\"1.40\"/>", 1}, {"<script Version=\"1.4\"/>", 0},  // module 94 at 14
+        {"<SSV Version=\"7\"/>", 0}, {"<SSV Version=\"8\"/>", 1},            // module 9 at 7
+        {"<STS Version=\"1.40\"/><FNMF Version=\"5\"/>", 0},                 // types I at 140, M at 5
+        {"<FNMF Version=\"6\"/>", 1},
+        {"<CMU Version=\"99\"/><SMC Version=\"99\"/>", 0},                   // none installed of those
+    };
+    for (const auto& [tables, needed] : cases) EXPECT_EQ(Decide("", tables), needed) << tables;
+
+    // The package's versions are kept for the installer, cut to their slot.
+    Decide("", "<Script Version=\"1.40\"/><FNMF Version=\"2.3\"/><Unknown Version=\"8\"/>"
+               "<CTIP Version=\"123456789012345678\"/>");
+    const SesamPackState& state = ctx_.sesamPack;
+    EXPECT_EQ(state.TableVersion(0), "1.40");
+    EXPECT_EQ(state.TableVersion(10), "2.3");
+    EXPECT_EQ(state.TableVersion(8), "12345678901234");
+    EXPECT_EQ(state.Bytes()[8 * 15 + 14], 0);
+    EXPECT_EQ(state.TableVersion(3), "");
+
+    // A failed probe leaves only the executables to decide.
+    Script(kWorkingReader + "status 23 4\n");
+    EXPECT_EQ(Decide("", "<SRT Version=\"9.99\"/>"), 0);
+    EXPECT_EQ(state.TableVersion(4), "");
+}
+
+}  // namespace
+}  // namespace kt::sesam
