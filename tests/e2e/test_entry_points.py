@@ -52,9 +52,11 @@ class RunAlreadyInProgress(unittest.TestCase):
         self.holder = None
 
     def tearDown(self):
-        if self.holder and self.holder.poll() is None:
-            self.holder.kill()
-            self.holder.wait(timeout=10)
+        if self.holder:
+            if self.holder.poll() is None:
+                self.holder.kill()
+                self.holder.wait(timeout=10)
+            self.holder.stdout.close()
         self.tree.close()
 
     def start_first_run(self):
