@@ -13,7 +13,7 @@
 #include "download/catalogue_writer.h"
 #include "download/update_search.h"
 #include "support/temp_tree.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string WorkstationGuid(int index) {
 
 struct Practice {
     explicit Practice(int steps) {
-        kt::update::ConfigureActivityLog();
+        kt::log::ConfigureActivityLog();
         ctx.appDir = tree.MakeDir("app").string();
         ctx.updateDir = tree.MakeDir("UpdateInfo").string();
         ctx.updateDirSlash = ctx.updateDir + "/";
@@ -51,7 +51,7 @@ struct Practice {
     }
 
     kt::test::TempTree tree;
-    kt::update::RunContext ctx;
+    kt::run::RunContext ctx;
     std::string versions;
 };
 

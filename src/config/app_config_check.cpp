@@ -9,7 +9,7 @@
 #include "config/version_compare.h"
 #include "config/workstation_state_file.h"
 #include "config/xml_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {
@@ -50,7 +50,7 @@ StoredState ReadStoredState(const pugi::xml_document& doc) {
 }
 
 // Writes the running versions into appid.xml.
-void CorrectVersions(update::RunContext& ctx, pugi::xml_document& doc, const StoredState& stored) {
+void CorrectVersions(run::RunContext& ctx, pugi::xml_document& doc, const StoredState& stored) {
     pugi::xml_node version = FindFirstElement(doc, "Version");
     if (CompareVersions(ctx.compatVersion.c_str(), stored.compatVersion.c_str()) != 0) {
         KT_LOG(Error) << "IsAppConfig : KTVer compat version (" << ctx.compatVersion << ") != appid compat version ("
@@ -66,9 +66,9 @@ void CorrectVersions(update::RunContext& ctx, pugi::xml_document& doc, const Sto
 
 }  // namespace
 
-int IsAppConfig(update::RunContext& ctx, const std::string& guid) { return IsAppConfig(ctx, guid, LocalNow()); }
+int IsAppConfig(run::RunContext& ctx, const std::string& guid) { return IsAppConfig(ctx, guid, LocalNow()); }
 
-int IsAppConfig(update::RunContext& ctx, const std::string& guid, const std::tm& today) {
+int IsAppConfig(run::RunContext& ctx, const std::string& guid, const std::tm& today) {
     pugi::xml_document doc;
     if (LoadXmlFile(doc, AppIdPath(ctx)) != XmlLoad::kLoaded) return 0;
     if (!FindFirstElement(doc, "Workstation") || !FindFirstElement(doc, "Version")) return 0;

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <string>
 
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::config {
 
@@ -14,7 +14,7 @@ namespace kt::config {
 // Otherwise publishes the stored state in GUID.xml, corrects the stored
 // versions to the running ones when they differ (publishing again), and
 // returns 1.
-int IsAppConfig(update::RunContext& ctx, const std::string& guid);
-int IsAppConfig(update::RunContext& ctx, const std::string& guid, const std::tm& today);
+int IsAppConfig(run::RunContext& ctx, const std::string& guid);
+int IsAppConfig(run::RunContext& ctx, const std::string& guid, const std::tm& today);
 
 }  // namespace kt::config

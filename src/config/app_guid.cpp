@@ -5,15 +5,15 @@
 #include "config/config_paths.h"
 #include "config/text_limit.h"
 #include "config/xml_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 
-int GetAppFormattedGuid(update::RunContext& ctx, std::string* out, std::size_t size) {
+int GetAppFormattedGuid(run::RunContext& ctx, std::string* out, std::size_t size) {
     return GetAppFormattedGuid(ctx, out, size, SystemGuid);
 }
 
-int GetAppFormattedGuid(update::RunContext& ctx, std::string* out, std::size_t size, const GuidSource& source) {
+int GetAppFormattedGuid(run::RunContext& ctx, std::string* out, std::size_t size, const GuidSource& source) {
     const std::string appId = AppIdPath(ctx);
     pugi::xml_document doc;
     const XmlLoad load = LoadXmlFile(doc, appId);

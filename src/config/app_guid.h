@@ -5,7 +5,7 @@
 #include <string>
 
 #include "config/workstation_guid.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::config {
 
@@ -13,7 +13,7 @@ namespace kt::config {
 // appid.xml, or with one that holds no Workstation element (which is then
 // deleted), a new GUID is made; 0 when that fails. Writing the new GUID to
 // appid.xml is left to the caller (CreateDefaultConfig).
-int GetAppFormattedGuid(update::RunContext& ctx, std::string* out, std::size_t size);
-int GetAppFormattedGuid(update::RunContext& ctx, std::string* out, std::size_t size, const GuidSource& source);
+int GetAppFormattedGuid(run::RunContext& ctx, std::string* out, std::size_t size);
+int GetAppFormattedGuid(run::RunContext& ctx, std::string* out, std::size_t size, const GuidSource& source);
 
 }  // namespace kt::config

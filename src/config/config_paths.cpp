@@ -11,13 +11,13 @@ std::string Join(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
-std::string AppIdPath(const update::RunContext& ctx) { return Join(ctx.appDir, kAppIdName); }
+std::string AppIdPath(const run::RunContext& ctx) { return Join(ctx.appDir, kAppIdName); }
 
-std::string UpdateFilePath(const update::RunContext& ctx, const std::string& name) {
+std::string UpdateFilePath(const run::RunContext& ctx, const std::string& name) {
     return Join(ctx.updateDirSlash.empty() ? ctx.updateDir : ctx.updateDirSlash, name);
 }
 
-std::string GuidFilePath(const update::RunContext& ctx, const std::string& guid) {
+std::string GuidFilePath(const run::RunContext& ctx, const std::string& guid) {
     return UpdateFilePath(ctx, guid + ".xml");
 }
 

@@ -4,19 +4,19 @@
 
 #include <string>
 
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::config {
 
 inline constexpr const char* kAppIdName = "appid.xml";
 
 // appid.xml of the run's application folder.
-std::string AppIdPath(const update::RunContext& ctx);
+std::string AppIdPath(const run::RunContext& ctx);
 
 // `name` inside the run's update folder.
-std::string UpdateFilePath(const update::RunContext& ctx, const std::string& name);
+std::string UpdateFilePath(const run::RunContext& ctx, const std::string& name);
 
 // The state file of workstation `guid` in the update folder: GUID + ".xml".
-std::string GuidFilePath(const update::RunContext& ctx, const std::string& guid);
+std::string GuidFilePath(const run::RunContext& ctx, const std::string& guid);
 
 }  // namespace kt::config

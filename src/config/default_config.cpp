@@ -7,7 +7,7 @@
 #include "config/config_paths.h"
 #include "config/workstation_state_file.h"
 #include "config/xml_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {
@@ -22,7 +22,7 @@ pugi::xml_node AppendElement(pugi::xml_node parent, const char* name, const char
 }
 
 // The tree in the order every reader and the installer expect.
-void BuildDefaultTree(pugi::xml_document& doc, const update::RunContext& ctx, const std::string& guid,
+void BuildDefaultTree(pugi::xml_document& doc, const run::RunContext& ctx, const std::string& guid,
                       const std::string& lastUpdate) {
     pugi::xml_node workstation = AppendElement(doc, "Workstation", nullptr, {{"GUID", guid.c_str()}});
     AppendElement(workstation, "Folder", ctx.appDir.c_str(), {});
@@ -47,11 +47,11 @@ CalendarDate OneMonthBack(const std::tm& today) {
     return {today.tm_mday, month - 1, year};
 }
 
-int CreateDefaultConfig(update::RunContext& ctx, const std::string& guid) {
+int CreateDefaultConfig(run::RunContext& ctx, const std::string& guid) {
     return CreateDefaultConfig(ctx, guid, LocalNow());
 }
 
-int CreateDefaultConfig(update::RunContext& ctx, const std::string& guid, const std::tm& today) {
+int CreateDefaultConfig(run::RunContext& ctx, const std::string& guid, const std::tm& today) {
     KT_LOG(Info) << "Create default config in appid.xml";
     const std::string lastUpdate = DateText(OneMonthBack(today));
     pugi::xml_document doc;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "config/calendar_date.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::config {
 
@@ -19,7 +19,7 @@ CalendarDate OneMonthBack(const std::tm& today);
 // Replaces appid.xml with the default tree for `guid` and the running
 // versions, after publishing the same state in GUID.xml. Returns 1, or 0
 // when appid.xml could not be written (logged; the old file stays whole).
-int CreateDefaultConfig(update::RunContext& ctx, const std::string& guid);
-int CreateDefaultConfig(update::RunContext& ctx, const std::string& guid, const std::tm& today);
+int CreateDefaultConfig(run::RunContext& ctx, const std::string& guid);
+int CreateDefaultConfig(run::RunContext& ctx, const std::string& guid, const std::tm& today);
 
 }  // namespace kt::config

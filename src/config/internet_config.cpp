@@ -6,7 +6,7 @@
 #include "config/config_paths.h"
 #include "config/decimal_text.h"
 #include "config/node_data.h"
-#include "update/failure_journal.h"
+#include "run/failure_journal.h"
 
 namespace kt::config {
 namespace {
@@ -15,7 +15,7 @@ constexpr std::size_t kValueChars = 25;
 
 class ProxyReader {
 public:
-    ProxyReader(update::RunContext& ctx, hostsuite::Window owner) : ctx_(ctx), owner_(owner), appId_(AppIdPath(ctx)) {}
+    ProxyReader(run::RunContext& ctx, hostsuite::Window owner) : ctx_(ctx), owner_(owner), appId_(AppIdPath(ctx)) {}
 
     // Reads one attribute; on failure journals `failure` and returns false.
     bool Read(const char* parent, const char* element, const char* attribute, std::string& value,
@@ -29,10 +29,10 @@ public:
         return Read("Update", "Proxy", attribute, value, failure);
     }
 
-    void Journal(const char* message) { update::WriteJournal(ctx_, owner_, 0, 0, message); }
+    void Journal(const char* message) { run::WriteJournal(ctx_, owner_, 0, 0, message); }
 
 private:
-    update::RunContext& ctx_;
+    run::RunContext& ctx_;
     hostsuite::Window owner_;
     std::string appId_;
 };
@@ -63,7 +63,7 @@ bool ReadNamedProxy(ProxyReader& reader, InternetConfig& config) {
 
 }  // namespace
 
-int ReadInternetConfig(update::RunContext& ctx, hostsuite::Window owner, InternetConfig& config) {
+int ReadInternetConfig(run::RunContext& ctx, hostsuite::Window owner, InternetConfig& config) {
     ProxyReader reader(ctx, owner);
     reader.Journal("MJ_DWL_RC : Lecture de la config.");
 

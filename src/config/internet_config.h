@@ -6,7 +6,7 @@
 #include <string>
 
 #include "hostsuite/presenter.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::config {
 
@@ -32,6 +32,6 @@ struct InternetConfig {
 // Reads the proxy settings and the speed limit into `config`, journalling
 // the read (owner: the download dialog's window). 1 on success; 0, with the
 // journal code of the value that could not be read, otherwise.
-int ReadInternetConfig(update::RunContext& ctx, hostsuite::Window owner, InternetConfig& config);
+int ReadInternetConfig(run::RunContext& ctx, hostsuite::Window owner, InternetConfig& config);
 
 }  // namespace kt::config

@@ -4,13 +4,13 @@
 #include <ctime>
 #include <string>
 
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::config {
 
 // Writes today's date as the LastUpdate text of appid.xml and of this
 // workstation's GUID.xml. Returns 1 when both were written, else 0.
-int SetLastUpdate(update::RunContext& ctx, const std::string& guid);
-int SetLastUpdate(update::RunContext& ctx, const std::string& guid, const std::tm& today);
+int SetLastUpdate(run::RunContext& ctx, const std::string& guid);
+int SetLastUpdate(run::RunContext& ctx, const std::string& guid, const std::tm& today);
 
 }  // namespace kt::config

@@ -2,7 +2,7 @@
 
 #include "config/text_limit.h"
 #include "config/xml_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {

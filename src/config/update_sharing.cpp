@@ -12,7 +12,7 @@
 #include "config/text_limit.h"
 #include "config/workstation_files.h"
 #include "config/xml_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {
@@ -43,7 +43,7 @@ bool IsNewerPack(const pugi::xml_node& files, const std::string& sesam) {
 
 }  // namespace
 
-int IsAnyUpdateOnNetwork(update::RunContext& ctx) {
+int IsAnyUpdateOnNetwork(run::RunContext& ctx) {
     constexpr std::size_t kValueChars = 25;
     const std::string filesXml = UpdateFilePath(ctx, kFilesName);
     std::error_code ec;
@@ -73,7 +73,7 @@ int IsAnyUpdateOnNetwork(update::RunContext& ctx) {
     return 0;
 }
 
-int FindNextUpdFile(update::RunContext& ctx, const std::string& version, std::string* newVersion, std::size_t size) {
+int FindNextUpdFile(run::RunContext& ctx, const std::string& version, std::string* newVersion, std::size_t size) {
     const std::string filesXml = UpdateFilePath(ctx, kFilesName);
     pugi::xml_document doc;
     if (LoadXmlFile(doc, filesXml) != XmlLoad::kLoaded) return 0;
@@ -85,7 +85,7 @@ int FindNextUpdFile(update::RunContext& ctx, const std::string& version, std::st
     return 1;
 }
 
-int CheckUpdateType(update::RunContext& ctx, const std::string& ownGuid) {
+int CheckUpdateType(run::RunContext& ctx, const std::string& ownGuid) {
     constexpr std::size_t kTypeChars = 3;
     const std::string ownName = ownGuid + ".xml";
     for (const std::string& name : ListWorkstationFiles(UpdateFilePath(ctx, ""))) {

@@ -5,7 +5,7 @@
 #include "config/config_paths.h"
 #include "config/node_data.h"
 #include "config/text_limit.h"
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 
 namespace kt::config {
@@ -31,7 +31,7 @@ std::string RecordedDirectory(const std::string& directory) {
     return recorded;
 }
 
-int ApplyUpdateSource(update::RunContext& ctx, const std::string& guid, const UpdateSourceChoice& choice,
+int ApplyUpdateSource(run::RunContext& ctx, const std::string& guid, const UpdateSourceChoice& choice,
                       bool checkDirectory, hostsuite::Window owner) {
     const std::string appId = AppIdPath(ctx);
     const std::string stateFile = GuidFilePath(ctx, guid);
@@ -51,7 +51,7 @@ int ApplyUpdateSource(update::RunContext& ctx, const std::string& guid, const Up
     std::error_code ec;
     if (checkDirectory && choice.source == kSourceDirectory &&
         (directory.empty() || !std::filesystem::exists(std::filesystem::path(directory) / "versions.xml", ec))) {
-        hostsuite::KtMessageBox(owner, dialogs::LoadString(kNoUpdateInDirectory), "Erreur",
+        hostsuite::KtMessageBox(owner, strings::LoadString(kNoUpdateInDirectory), "Erreur",
                                 hostsuite::kStyleErrorOk, 1, kNoUpdateInDirectory);
         return 0;
     }

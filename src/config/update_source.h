@@ -4,7 +4,7 @@
 #include <string>
 
 #include "hostsuite/presenter.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::config {
 
@@ -27,7 +27,7 @@ struct UpdateSourceChoice {
 // (`guid` + ".xml"). With `checkDirectory` (the user starts the update), a
 // directory source without "versions.xml" is refused: message 1074 is shown
 // to `owner`, the directory is not recorded and 0 is returned. Else 1.
-int ApplyUpdateSource(update::RunContext& ctx, const std::string& guid, const UpdateSourceChoice& choice,
+int ApplyUpdateSource(run::RunContext& ctx, const std::string& guid, const UpdateSourceChoice& choice,
                       bool checkDirectory, hostsuite::Window owner);
 
 // The directory as recorded: at most 260 characters, ending with the

@@ -8,7 +8,7 @@
 #include "config/calendar_date.h"
 #include "config/node_data.h"
 #include "config/xml_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {
@@ -37,11 +37,11 @@ long long LockAge(const std::string& dateText, const std::tm& now) {
 
 }  // namespace
 
-int IsLockHeldElsewhere(update::RunContext& ctx, const std::string& lockPath) {
+int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath) {
     return IsLockHeldElsewhere(ctx, lockPath, LocalNow());
 }
 
-int IsLockHeldElsewhere(update::RunContext& ctx, const std::string& lockPath, const std::tm& now) {
+int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath, const std::tm& now) {
     std::error_code ec;
     if (!std::filesystem::exists(lockPath, ec)) return 0;
     std::string holder;
@@ -57,17 +57,17 @@ int IsLockHeldElsewhere(update::RunContext& ctx, const std::string& lockPath, co
     return 0;
 }
 
-int IsUpdateRunningElsewhere(update::RunContext& ctx, const std::string& updateDirSlash) {
+int IsUpdateRunningElsewhere(run::RunContext& ctx, const std::string& updateDirSlash) {
     return IsUpdateRunningElsewhere(ctx, updateDirSlash, LocalNow());
 }
 
-int IsUpdateRunningElsewhere(update::RunContext& ctx, const std::string& updateDirSlash, const std::tm& now) {
+int IsUpdateRunningElsewhere(run::RunContext& ctx, const std::string& updateDirSlash, const std::tm& now) {
     return IsLockHeldElsewhere(ctx, LockPath(updateDirSlash), now);
 }
 
-void SetUpdatingLock(update::RunContext& ctx, bool on) { SetUpdatingLock(ctx, on, LocalNow()); }
+void SetUpdatingLock(run::RunContext& ctx, bool on) { SetUpdatingLock(ctx, on, LocalNow()); }
 
-void SetUpdatingLock(update::RunContext& ctx, bool on, const std::tm& today) {
+void SetUpdatingLock(run::RunContext& ctx, bool on, const std::tm& today) {
     if (ctx.updateDirSlash.empty()) return;
     const std::string lockPath = LockPath(ctx.updateDirSlash);
     if (!on) {

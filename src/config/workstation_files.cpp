@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {

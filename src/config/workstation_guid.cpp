@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 #include "platform/random_bytes.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {
@@ -46,14 +46,14 @@ std::string FormatGuid(const Guid& guid) {
     return text;
 }
 
-int GetFormattedGuid(update::RunContext& ctx, std::string* out, std::size_t size) {
+int GetFormattedGuid(run::RunContext& ctx, std::string* out, std::size_t size) {
     return GetFormattedGuid(ctx, out, size, SystemGuid);
 }
 
-int GetFormattedGuid(update::RunContext& ctx, std::string* out, std::size_t size, const GuidSource& source) {
+int GetFormattedGuid(run::RunContext& ctx, std::string* out, std::size_t size, const GuidSource& source) {
     const Guid guid = source();
     if (IsZero(guid)) {
-        hostsuite::KtMessageBox(ctx.ownerWindow, dialogs::LoadString(1000), ctx.appTitle, hostsuite::kStyleErrorOk, 1,
+        hostsuite::KtMessageBox(ctx.ownerWindow, strings::LoadString(1000), ctx.appTitle, hostsuite::kStyleErrorOk, 1,
                                 1000);
         KT_LOG(Error) << "Can't generate new GUID";
         return 0;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::config {
 
@@ -31,7 +31,7 @@ std::string FormatGuid(const Guid& guid);
 
 // 1 with a new GUID text (at most `size` characters) in `out`. When no GUID
 // can be made, shows message 1000, logs the error and returns 0.
-int GetFormattedGuid(update::RunContext& ctx, std::string* out, std::size_t size);
-int GetFormattedGuid(update::RunContext& ctx, std::string* out, std::size_t size, const GuidSource& source);
+int GetFormattedGuid(run::RunContext& ctx, std::string* out, std::size_t size);
+int GetFormattedGuid(run::RunContext& ctx, std::string* out, std::size_t size, const GuidSource& source);
 
 }  // namespace kt::config

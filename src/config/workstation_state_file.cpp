@@ -4,7 +4,7 @@
 
 #include "config/config_paths.h"
 #include "config/xml_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {
@@ -17,7 +17,7 @@ pugi::xml_node AppendWithText(pugi::xml_node parent, const char* name, const std
 
 }  // namespace
 
-int UpdateConfXML(update::RunContext& ctx, const std::string& guid, const std::string& version,
+int UpdateConfXML(run::RunContext& ctx, const std::string& guid, const std::string& version,
                   const std::string& lastUpdate, const std::string& compatVersion, const std::string& type,
                   const std::string& sesamVersion, const std::string& shared) {
     KT_LOG(Info) << "Update GUID.xml with appid.xml info";

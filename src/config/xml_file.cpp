@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "platform/atomic_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::config {
 namespace {

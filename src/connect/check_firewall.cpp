@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::connect {
 namespace {
@@ -19,7 +19,7 @@ std::string ResultText(Firewall& firewall, FirewallResult result) {
 
 }  // namespace
 
-bool CheckFirewall(const update::RunContext& ctx, Firewall& firewall) {
+bool CheckFirewall(const run::RunContext& ctx, Firewall& firewall) {
     const std::string program = (std::filesystem::path(ctx.appDir) / kHostProgram).string();
     if (firewall.CanLaunch(program)) {
         KT_LOG(Info) << "Windows firewall is not blocking Talvo";

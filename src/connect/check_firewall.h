@@ -3,7 +3,7 @@
 #pragma once
 
 #include "connect/firewall.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::connect {
 
@@ -12,6 +12,6 @@ inline constexpr const char* kFirewallRuleName = "Talvo - Module principal";
 
 // False only when a rule was added and the firewall still blocks the host
 // program; a firewall that cannot be changed does not stop the connection.
-bool CheckFirewall(const update::RunContext& ctx, Firewall& firewall);
+bool CheckFirewall(const run::RunContext& ctx, Firewall& firewall);
 
 }  // namespace kt::connect

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "config/node_data.h"
-#include "update/activity_log.h"
-#include "update/failure_journal.h"
+#include "log/activity_log.h"
+#include "run/failure_journal.h"
 
 namespace kt::connect {
 namespace {
@@ -27,11 +27,11 @@ std::optional<std::string> ReadCheckSetting(const std::string& appId, const char
     return std::nullopt;
 }
 
-std::optional<platform::InternetSession> ReadSessionSettings(update::RunContext& ctx, hostsuite::Window owner,
+std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ctx, hostsuite::Window owner,
                                                              const std::string& appId) {
     const auto active = ReadProxySetting(appId, "Active");
     if (!active) {
-        update::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_5 : Problème dans GetNodeData.");
+        run::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_5 : Problème dans GetNodeData.");
         return std::nullopt;
     }
     platform::InternetSession session;
@@ -40,7 +40,7 @@ std::optional<platform::InternetSession> ReadSessionSettings(update::RunContext&
         const bool read = config::GetNodeData(appId, "Update", "Proxy", nullptr, 0, "Address", &value, kProxyValueLength);
         if (!read || value.empty()) {
             KT_LOG(Error) << "Wrong Proxy/Address in appid.xml. Address = " << value;
-            update::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_6 : Problème dans GetNodeData.");
+            run::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_6 : Problème dans GetNodeData.");
             return std::nullopt;
         }
         session.access = platform::InternetAccess::kProxy;
@@ -50,7 +50,7 @@ std::optional<platform::InternetSession> ReadSessionSettings(update::RunContext&
     }
     const auto useIe = ReadProxySetting(appId, "UseIE");
     if (!useIe) {
-        update::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_7 : Problème dans GetNodeData.");
+        run::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_7 : Problème dans GetNodeData.");
         return std::nullopt;
     }
     if (std::atoi(useIe->c_str()) != 0) {
@@ -60,7 +60,7 @@ std::optional<platform::InternetSession> ReadSessionSettings(update::RunContext&
         session.access = platform::InternetAccess::kDirect;
         KT_LOG(Info) << "Internet session created : direct";
     }
-    update::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC : Session créé.");
+    run::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC : Session créé.");
     return session;
 }
 

@@ -8,7 +8,7 @@
 
 #include "hostsuite/presenter.h"
 #include "platform/curl_session.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::connect {
 
@@ -22,7 +22,7 @@ std::optional<std::string> ReadCheckSetting(const std::string& appId, const char
 // The session the proxy settings ask for, logged and journalled; nothing
 // when they cannot be read. A named proxy without a name is unreadable: an
 // empty proxy name would quietly connect directly.
-std::optional<platform::InternetSession> ReadSessionSettings(update::RunContext& ctx, hostsuite::Window owner,
+std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ctx, hostsuite::Window owner,
                                                              const std::string& appId);
 
 }  // namespace kt::connect

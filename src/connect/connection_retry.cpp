@@ -2,7 +2,7 @@
 
 namespace kt::connect {
 
-int CheckConnectionWithRetry(InternetConnection& connection, const update::RunContext& ctx, hostsuite::Window owner,
+int CheckConnectionWithRetry(InternetConnection& connection, const run::RunContext& ctx, hostsuite::Window owner,
                              const std::list<std::string>& urls, std::string* found,
                              const dialogs::OpenOptions& openOptions) {
     while (connection.IsInternetConnection(owner, urls, found) == 0) {

@@ -5,8 +5,8 @@
 #include "connect/check_settings.h"
 #include "connect/internet_connection.h"
 #include "connect/ras_dialog.h"
-#include "update/activity_log.h"
-#include "update/failure_journal.h"
+#include "log/activity_log.h"
+#include "run/failure_journal.h"
 
 namespace kt::connect {
 namespace {

@@ -10,8 +10,8 @@
 #include "connect/url_parts.h"
 #include "platform/curl_ftp_connection.h"
 #include "platform/network_state.h"
-#include "update/activity_log.h"
-#include "update/failure_journal.h"
+#include "log/activity_log.h"
+#include "run/failure_journal.h"
 
 namespace kt::connect {
 
@@ -26,11 +26,11 @@ ConnectionServices ConnectionServices::Completed() const {
     return services;
 }
 
-InternetConnection::InternetConnection(update::RunContext& ctx, ConnectionServices services)
+InternetConnection::InternetConnection(run::RunContext& ctx, ConnectionServices services)
     : ctx_(ctx), services_(services.Completed()) {}
 
 void InternetConnection::Journal(hostsuite::Window owner, const char* message) {
-    update::WriteJournal(ctx_, owner, 0, 0, message);
+    run::WriteJournal(ctx_, owner, 0, 0, message);
 }
 
 int InternetConnection::IsInternetConnection(hostsuite::Window owner, std::list<std::string> urls,

@@ -17,7 +17,7 @@
 #include "connect/firewall.h"
 #include "hostsuite/presenter.h"
 #include "platform/curl_session.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::connect {
 
@@ -37,7 +37,7 @@ struct ConnectionServices {
 
 class InternetConnection {
 public:
-    explicit InternetConnection(update::RunContext& ctx, ConnectionServices services = {});
+    explicit InternetConnection(run::RunContext& ctx, ConnectionServices services = {});
 
     // 1 when an FTP server of `urls` (tried in order) accepted a login; its
     // address then goes into `found` when given. 0 on every failure, which
@@ -64,7 +64,7 @@ private:
                                              const std::list<std::string>& urls);
     void Journal(hostsuite::Window owner, const char* message);
 
-    update::RunContext& ctx_;
+    run::RunContext& ctx_;
     ConnectionServices services_;
     std::atomic<DialHandle> dialupHandle_{0};
 };

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "dialogs/password_dialog.h"
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 
 namespace kt::connect {
@@ -37,7 +37,7 @@ const char* StatusText(int state) {
 
 }  // namespace
 
-CRASDlg::CRASDlg(const update::RunContext& ctx, Dialer& dialer, std::string entryName,
+CRASDlg::CRASDlg(const run::RunContext& ctx, Dialer& dialer, std::string entryName,
                  std::chrono::milliseconds connectedHold)
     : DialogModel(kResourceId, "Connexion"),
       ctx_(ctx),
@@ -121,7 +121,7 @@ bool CRASDlg::ReadDialParams(bool& passwordSaved) {
     if (auto system = dialer_.ErrorString(error)) {
         text = system->substr(0, kErrorTextLength);
     } else {
-        text = dialogs::LoadString(kRasErrorText);
+        text = strings::LoadString(kRasErrorText);
         textId = kRasErrorText;
     }
     if (ctx_.bAtStart) {

@@ -15,7 +15,7 @@
 
 #include "connect/dialer.h"
 #include "hostsuite/dialog_model.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::connect {
 
@@ -26,7 +26,7 @@ public:
     // How long "Connexion établie!" shows before the dialog ends with OK.
     static constexpr std::chrono::milliseconds kConnectedHold{2000};
 
-    CRASDlg(const update::RunContext& ctx, Dialer& dialer, std::string entryName,
+    CRASDlg(const run::RunContext& ctx, Dialer& dialer, std::string entryName,
             std::chrono::milliseconds connectedHold = kConnectedHold);
     ~CRASDlg() override;
 
@@ -50,7 +50,7 @@ private:
 
     static void OnDialNotification(unsigned message, int state, unsigned error);
 
-    const update::RunContext& ctx_;
+    const run::RunContext& ctx_;
     Dialer& dialer_;
     const std::string entryName_;
     const std::chrono::milliseconds connectedHold_;

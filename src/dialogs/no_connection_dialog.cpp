@@ -10,7 +10,7 @@ constexpr const char* kDefaultTitle = "l'Application";
 
 }  // namespace
 
-CKTMessageBox::CKTMessageBox(const update::RunContext& ctx, OpenOptions openOptions)
+CKTMessageBox::CKTMessageBox(const run::RunContext& ctx, OpenOptions openOptions)
     : DialogModel(kResourceId, ""), ctx_(ctx), openOptions_(std::move(openOptions)) {
     AddPush(hostsuite::kIdOk, "OK");
     AddPush(hostsuite::kIdCancel, "Annuler");

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "hostsuite/dialog_model.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::dialogs {
 
@@ -22,7 +22,7 @@ public:
     static constexpr int kSettingsText = 1103;
     static constexpr int kBackgroundImage = 692;
 
-    CKTMessageBox(const update::RunContext& ctx, OpenOptions openOptions);
+    CKTMessageBox(const run::RunContext& ctx, OpenOptions openOptions);
 
 protected:
     bool OnInitDialog() override;
@@ -30,7 +30,7 @@ protected:
     void OnDestroy() override;
 
 private:
-    const update::RunContext& ctx_;
+    const run::RunContext& ctx_;
     OpenOptions openOptions_;
 };
 

@@ -2,16 +2,16 @@
 
 #include <system_error>
 
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "download/download_controls.h"
 #include "download/download_events.h"
 #include "download/download_worker.h"
 #include "download/local_copy.h"
 #include "hostsuite/dialog_skin.h"
 #include "hostsuite/message_box.h"
-#include "update/activity_log.h"
-#include "update/failure_journal.h"
-#include "update/run_names.h"
+#include "log/activity_log.h"
+#include "run/failure_journal.h"
+#include "run/run_names.h"
 
 namespace kt::download {
 namespace {
@@ -23,7 +23,7 @@ constexpr int kConfigUnreadable = 1105;
 
 }  // namespace
 
-CKTDownload::CKTDownload(update::RunContext& ctx, hostsuite::Window, SourceMode mode, const std::string& localFolder,
+CKTDownload::CKTDownload(run::RunContext& ctx, hostsuite::Window, SourceMode mode, const std::string& localFolder,
                          DownloadServices services)
     : DialogModel(kDownloadDialogId, "Téléchargement"),
       ctx_(ctx),
@@ -64,7 +64,7 @@ bool CKTDownload::OnInitDialog() {
     const bool shown = !job_.silent || ctx_.bSesamInstall;
     SetShowState(shown ? hostsuite::ShowState::Normal : hostsuite::ShowState::Minimised);
     // A second call of the module brings this dialog back instead of starting a run.
-    registration_ = platform::RegisterOpenDialog(update::kDownloadDialogClass, [this] { RequestRestore(); });
+    registration_ = platform::RegisterOpenDialog(run::kDownloadDialogClass, [this] { RequestRestore(); });
     if (mode_ == SourceMode::kInternet) {
         StartInternet();
         return true;
@@ -84,7 +84,7 @@ int CKTDownload::MainDownloader() {
     if (!config::ReadInternetConfig(ctx_, Handle(), job_.internet)) {
         KT_DLOG(Warning) << "Can't read internet configuration in appid.xml";
         if (!job_.silent) {
-            hostsuite::KtMessageBox(Handle(), dialogs::LoadString(kConfigUnreadable), "Erreur",
+            hostsuite::KtMessageBox(Handle(), strings::LoadString(kConfigUnreadable), "Erreur",
                                     hostsuite::kStyleErrorOk, 1, kConfigUnreadable);
         }
         EndDialog(hostsuite::kIdCancel);
@@ -96,23 +96,23 @@ int CKTDownload::MainDownloader() {
     } catch (const std::system_error&) {
         KT_DLOG(Warning) << "Failed to create download thread";
         if (!job_.silent) {
-            hostsuite::KtMessageBox(Handle(), dialogs::LoadString(kCannotStart), "Erreur", hostsuite::kStyleErrorOk,
+            hostsuite::KtMessageBox(Handle(), strings::LoadString(kCannotStart), "Erreur", hostsuite::kStyleErrorOk,
                                     1, kCannotStart);
         }
-        update::WriteJournal(ctx_, Handle(), 0, 1, "MJ_DWL_MD_1 : Démarrage du thread echoué.");
+        run::WriteJournal(ctx_, Handle(), 0, 1, "MJ_DWL_MD_1 : Démarrage du thread echoué.");
         EndDialog(hostsuite::kIdCancel);
         return 1;
     }
-    update::WriteJournal(ctx_, Handle(), 0, 0, "MJ_DWL_MD : Démarrage du thread.");
+    run::WriteJournal(ctx_, Handle(), 0, 0, "MJ_DWL_MD : Démarrage du thread.");
     return 1;
 }
 
 void CKTDownload::ConfirmCancel() {
-    const int answer = hostsuite::KtMessageBox(Handle(), dialogs::LoadString(kCancelQuestion), "Attention !",
+    const int answer = hostsuite::KtMessageBox(Handle(), strings::LoadString(kCancelQuestion), "Attention !",
                                                hostsuite::kStyleWarningYesNo, 1, kCancelQuestion);
     if (answer != hostsuite::kIdYes) return;
     Enable(kCancelButton, false);
-    SetText(kStatusLine1, dialogs::LoadString(kEndingOperation));
+    SetText(kStatusLine1, strings::LoadString(kEndingOperation));
     // A first attempt still waiting for the dialog must go on to see the cancel.
     DialogReadyEvent().Set();
     CancelEvent().Set();

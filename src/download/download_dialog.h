@@ -16,7 +16,7 @@
 #include "download/update_search.h"
 #include "hostsuite/dialog_model.h"
 #include "platform/dialog_registry.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::download {
 
@@ -24,7 +24,7 @@ class CKTDownload : public hostsuite::DialogModel {
 public:
     // `localFolder` is the source of a local update (`mode` kLocal). The
     // parent window places the dialog; the presenter does that here.
-    CKTDownload(update::RunContext& ctx, hostsuite::Window parent, SourceMode mode, const std::string& localFolder,
+    CKTDownload(run::RunContext& ctx, hostsuite::Window parent, SourceMode mode, const std::string& localFolder,
                 DownloadServices services = {});
     ~CKTDownload() override;
 
@@ -46,7 +46,7 @@ private:
     void StopWorker();
     void StartInternet();
 
-    update::RunContext& ctx_;
+    run::RunContext& ctx_;
     const SourceMode mode_;
     DownloadServices services_;
     // The check used when the run gives none.

@@ -13,16 +13,16 @@
 #include "download/update_search.h"
 #include "hostsuite/dialog_model.h"
 #include "platform/ftp_client.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::download {
 
 struct DownloadJob {
-    DownloadJob(update::RunContext& runContext, hostsuite::DialogModel& downloadDialog, UpdateSearch& updateSearch,
+    DownloadJob(run::RunContext& runContext, hostsuite::DialogModel& downloadDialog, UpdateSearch& updateSearch,
                 DownloadServices& downloadServices)
         : ctx(runContext), dialog(downloadDialog), search(updateSearch), services(downloadServices) {}
 
-    update::RunContext& ctx;
+    run::RunContext& ctx;
     hostsuite::DialogModel& dialog;
     UpdateSearch& search;
     DownloadServices& services;

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 
 namespace kt::download {
@@ -28,7 +28,7 @@ int ShowOnDialogThread(hostsuite::DialogModel& dialog, hostsuite::Window owner, 
 void ShowDownloadError(DownloadJob& job, const std::string& text, int code, int stringId) {
     if (job.silent) return;
     std::string message = text;
-    if (stringId != 0) message += dialogs::LoadString(stringId);
+    if (stringId != 0) message += strings::LoadString(stringId);
     if (code != 0 && text.empty() && stringId == 0) message = SystemText(code);
     const std::string caption = code != 0 ? "Erreur " + std::to_string(code) : "Erreur";
     const int shownId = text.empty() && stringId != 0 ? stringId : hostsuite::kLiteralText;

@@ -6,8 +6,8 @@
 #include "download/download_messages.h"
 #include "download/transfers.h"
 #include "hostsuite/message_box.h"
-#include "update/activity_log.h"
-#include "update/failure_journal.h"
+#include "log/activity_log.h"
+#include "run/failure_journal.h"
 
 namespace kt::download {
 namespace {
@@ -60,7 +60,7 @@ void FinishDownload(DownloadJob& job, unsigned result) {
         case kTransferCancelled:
         case kNoFileNorFolder:
         case kNothingToFetch:
-            update::WriteJournal(job.ctx, window, 0, 0, nullptr);
+            run::WriteJournal(job.ctx, window, 0, 0, nullptr);
             job.dialog.PostCommand(hostsuite::kIdCancel);
             return;
         case kProxyAddressRefused:
@@ -72,12 +72,12 @@ void FinishDownload(DownloadJob& job, unsigned result) {
     }
     // Every other result above the known failures counts as success.
     if (result == kTransferDone || result > kNoFileNorFolder) {
-        update::WriteJournal(job.ctx, window, 0, 0, nullptr);
+        run::WriteJournal(job.ctx, window, 0, 0, nullptr);
         job.dialog.SetShowState(hostsuite::ShowState::Normal);
         job.dialog.PostCommand(hostsuite::kIdOk);
         return;
     }
-    update::WriteJournal(job.ctx, window, 0, 1, nullptr);
+    run::WriteJournal(job.ctx, window, 0, 1, nullptr);
     ShowError(job, "Une erreur s'est produite lors du téléchargement des mises à jour.");
     job.dialog.PostCommand(hostsuite::kIdCancel);
 }

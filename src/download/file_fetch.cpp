@@ -11,7 +11,7 @@
 #include "download/transfer_attempt.h"
 #include "download/transfer_session.h"
 #include "download/transfers.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::download {
 namespace {

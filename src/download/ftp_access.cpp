@@ -7,8 +7,8 @@
 #include <iterator>
 
 #include "config/text_limit.h"
-#include "update/activity_log.h"
-#include "update/failure_journal.h"
+#include "log/activity_log.h"
+#include "run/failure_journal.h"
 
 namespace kt::download {
 namespace {
@@ -55,12 +55,12 @@ FtpAccess UnscrambleFtpAccess(const std::string& content, std::size_t maxChars) 
     return access;
 }
 
-void GetFTPAccessParams(update::RunContext& ctx, hostsuite::Window owner, const std::string& path, std::string& user,
+void GetFTPAccessParams(run::RunContext& ctx, hostsuite::Window owner, const std::string& path, std::string& user,
                         std::size_t userSize, std::string& password, std::size_t passwordSize) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         KT_DLOG(Warning) << "KTDownload : Can't finf file " << path;
-        update::WriteJournal(ctx, owner, 0, 0, "MJ_DWL_GFAP_1 : Problème: connexion FTP - getparams.");
+        run::WriteJournal(ctx, owner, 0, 0, "MJ_DWL_GFAP_1 : Problème: connexion FTP - getparams.");
         return;
     }
     std::ifstream in(path, std::ios::binary);
@@ -68,7 +68,7 @@ void GetFTPAccessParams(update::RunContext& ctx, hostsuite::Window owner, const 
     // Not even the first length byte: the file cannot be used.
     if (content.empty()) {
         KT_DLOG(Warning) << "KTDownload : Can't read file " << path;
-        update::WriteJournal(ctx, owner, 0, 0, "MJ_DWL_GFAP_2 : Problème: connexion FTP - readfile.");
+        run::WriteJournal(ctx, owner, 0, 0, "MJ_DWL_GFAP_2 : Problème: connexion FTP - readfile.");
         return;
     }
     const FtpAccess access = UnscrambleFtpAccess(content);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "hostsuite/presenter.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::download {
 
@@ -35,7 +35,7 @@ FtpAccess UnscrambleFtpAccess(const std::string& content, std::size_t maxChars =
 // Reads the login from the fetched file at `path` into `user` and `password`,
 // each cut to its size in characters; logs and journals (owner: `owner`) a
 // file that is missing or cannot be read, and leaves the values unchanged then.
-void GetFTPAccessParams(update::RunContext& ctx, hostsuite::Window owner, const std::string& path, std::string& user,
+void GetFTPAccessParams(run::RunContext& ctx, hostsuite::Window owner, const std::string& path, std::string& user,
                         std::size_t userSize, std::string& password, std::size_t passwordSize);
 
 }  // namespace kt::download

@@ -4,13 +4,13 @@
 
 #include "config/config_paths.h"
 #include "config/decimal_text.h"
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "download/download_controls.h"
 #include "download/download_messages.h"
 #include "download/package_record.h"
 #include "download/progress_text.h"
 #include "hostsuite/message_box.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::download {
 namespace {
@@ -31,7 +31,7 @@ public:
         std::error_code ec;
         if (!fs::exists(versions, ec)) {
             KT_DLOG(Warning) << "No versions.xml file found";
-            ShowOnDialogThread(job_.dialog, job_.ctx.ownerWindow, dialogs::LoadString(kNoUpdateHere),
+            ShowOnDialogThread(job_.dialog, job_.ctx.ownerWindow, strings::LoadString(kNoUpdateHere),
                                job_.ctx.appTitle, hostsuite::kStyleInfoOk, kNoUpdateHere);
             return hostsuite::kIdCancel;
         }
@@ -102,7 +102,7 @@ private:
 
     bool Missing(const std::string& name) {
         ShowOnDialogThread(job_.dialog, job_.ctx.ownerWindow,
-                           dialogs::FormatString(dialogs::LoadString(kFileMissing), {name}), job_.ctx.appTitle,
+                           strings::FormatString(strings::LoadString(kFileMissing), {name}), job_.ctx.appTitle,
                            hostsuite::kStyleErrorOk, kFileMissing);
         return false;
     }

@@ -2,7 +2,7 @@
 // for a workstation without one, the pack updates newer than its pack.
 #include "download/package_name_check.h"
 #include "download/update_search.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::download {
 namespace {

@@ -9,7 +9,7 @@
 #include "download/package_record.h"
 #include "download/transfer_attempt.h"
 #include "download/transfers.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::download {
 namespace {

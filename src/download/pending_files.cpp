@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "config/xml_file.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::download {
 namespace {

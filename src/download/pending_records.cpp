@@ -4,10 +4,10 @@
 
 #include "config/date_number.h"
 #include "config/decimal_text.h"
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "download/update_search.h"
 #include "hostsuite/message_box.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::download {
 namespace {
@@ -38,7 +38,7 @@ int UpdateSearch::AddNodeToFilesXml(const std::string& date, const std::string& 
     if (!config::FlagIsOn(compatibility) && !ctx_.bCritical && !state_.askedOnce) {
         KT_DLOG(Info) << "KTDownload : Update changes compatibility version : ask for confirmation";
         state_.askedOnce = true;
-        const int answer = hostsuite::KtMessageBox(state_.owner, dialogs::LoadString(kCompatibilityQuestion),
+        const int answer = hostsuite::KtMessageBox(state_.owner, strings::LoadString(kCompatibilityQuestion),
                                                    ctx_.appTitle, hostsuite::kStyleInfoYesNo, 1,
                                                    kCompatibilityQuestion);
         if (answer == hostsuite::kIdNo) {

@@ -9,7 +9,7 @@
 #include "config/xml_file.h"
 #include "download/package_name_check.h"
 #include "download/update_search.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::download {
 namespace {

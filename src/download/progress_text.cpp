@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 
 namespace kt::download {
 namespace {
@@ -28,7 +28,7 @@ std::string Number(const char* format, double value) {
 }
 
 std::string Format(int id, std::initializer_list<std::string> args) {
-    return dialogs::FormatString(dialogs::LoadString(id), args);
+    return strings::FormatString(strings::LoadString(id), args);
 }
 
 std::string OneSize(std::uint64_t bytes) {
@@ -52,7 +52,7 @@ std::string SpeedText(double rate) {
     return Format(kKilobytesPerSecond, {Number("%0.0f", rate)});
 }
 
-std::string SpeedLine(double rate) { return dialogs::LoadString(kSpeed) + SpeedText(rate); }
+std::string SpeedLine(double rate) { return strings::LoadString(kSpeed) + SpeedText(rate); }
 
 std::string RemainingTimeText(std::uint64_t seconds) {
     if (seconds < 60) return Format(kSeconds, {std::to_string(seconds)});
@@ -63,7 +63,7 @@ std::string RemainingTimeText(std::uint64_t seconds) {
 }
 
 std::string RemainingLine(std::uint64_t seconds, const std::string& sizeText) {
-    return dialogs::LoadString(kRemaining) + Format(kCopied, {RemainingTimeText(seconds), sizeText});
+    return strings::LoadString(kRemaining) + Format(kCopied, {RemainingTimeText(seconds), sizeText});
 }
 
 int ProgressRange(std::uint64_t bytes) { return Clamp((bytes + 512) >> 10); }

@@ -1,7 +1,7 @@
 #include "download/proxy_checks.h"
 
-#include "update/activity_log.h"
-#include "update/failure_journal.h"
+#include "log/activity_log.h"
+#include "run/failure_journal.h"
 
 namespace kt::download {
 namespace {
@@ -11,7 +11,7 @@ constexpr long kDenied = 401;
 
 }  // namespace
 
-ProxyChecks::ProxyChecks(update::RunContext& ctx, hostsuite::Window owner, const config::InternetConfig& config)
+ProxyChecks::ProxyChecks(run::RunContext& ctx, hostsuite::Window owner, const config::InternetConfig& config)
     : ctx_(ctx), owner_(owner), config_(config) {}
 
 int ProxyChecks::CheckProxyStatus(platform::CurlRequest& request) {
@@ -110,7 +110,7 @@ bool ProxyChecks::AskUserLogin(platform::CurlRequest& request, long status) {
 
 int ProxyChecks::Fail(const char* logLine, const char* journalLine) {
     KT_DLOG(Warning) << logLine;
-    update::WriteJournal(ctx_, owner_, 0, 0, journalLine);
+    run::WriteJournal(ctx_, owner_, 0, 0, journalLine);
     return 0;
 }
 

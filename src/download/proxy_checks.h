@@ -10,7 +10,7 @@
 #include "hostsuite/presenter.h"
 #include "platform/curl_request.h"
 #include "platform/curl_session.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::download {
 
@@ -21,7 +21,7 @@ class ProxyChecks {
 public:
     // `config`: the download's connection settings (mode, proxy login and
     // password); `owner`: the download dialog, for the journal.
-    ProxyChecks(update::RunContext& ctx, hostsuite::Window owner, const config::InternetConfig& config);
+    ProxyChecks(run::RunContext& ctx, hostsuite::Window owner, const config::InternetConfig& config);
 
     // The request check: sends the request until it is answered without a
     // login demand. 1 when the final status is below 300, else 0.
@@ -40,7 +40,7 @@ private:
     bool AskUserLogin(platform::CurlRequest& request, long status);
     int Fail(const char* logLine, const char* journalLine);
 
-    update::RunContext& ctx_;
+    run::RunContext& ctx_;
     hostsuite::Window owner_;
     config::InternetConfig config_;
 };

@@ -5,14 +5,14 @@
 
 #include "config/decimal_text.h"
 #include "connect/url_parts.h"
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "download/download_controls.h"
 #include "download/download_events.h"
 #include "download/download_messages.h"
 #include "download/proxy_checks.h"
 #include "download/transfer_session.h"
 #include "download/transfers.h"
-#include "update/failure_journal.h"
+#include "run/failure_journal.h"
 
 namespace kt::download {
 namespace {
@@ -27,7 +27,7 @@ public:
     explicit SizePass(DownloadJob& job) : job_(job) {}
 
     std::uint64_t Run(const DownloadList& list) {
-        job_.dialog.SetText(kOperationStatus, dialogs::LoadString(kComputing));
+        job_.dialog.SetText(kOperationStatus, strings::LoadString(kComputing));
         const auto session = MakeTransferSession(job_.internet);
         if (!session) {
             ShowDownloadError(job_, "", EINVAL, kDownloadError);
@@ -70,7 +70,7 @@ private:
         return true;
     }
 
-    void Journal(const char* message) { update::WriteJournal(job_.ctx, job_.dialog.Handle(), 0, 0, message); }
+    void Journal(const char* message) { run::WriteJournal(job_.ctx, job_.dialog.Handle(), 0, 0, message); }
 
     DownloadJob& job_;
 };

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "download/download_controls.h"
 #include "download/download_events.h"
 #include "download/download_messages.h"
@@ -11,8 +11,8 @@
 #include "download/transfers.h"
 #include "hostsuite/message_box.h"
 #include "platform/system_paths.h"
-#include "update/activity_log.h"
-#include "update/failure_journal.h"
+#include "log/activity_log.h"
+#include "run/failure_journal.h"
 
 namespace kt::download {
 namespace {
@@ -62,7 +62,7 @@ unsigned TransferAttempt::Run() {
 }
 
 TransferAttempt::Outcome TransferAttempt::CheckConnection() {
-    update::RunContext& ctx = job_.ctx;
+    run::RunContext& ctx = job_.ctx;
     for (;;) {
         std::string found;
         if (job_.services.connection->IsInternetConnection(job_.dialog.Handle(), job_.search.State().sourceList,
@@ -79,7 +79,7 @@ TransferAttempt::Outcome TransferAttempt::CheckConnection() {
             job_.services.closeRunHandles();
             ctx.m_nDownloadStatus = -2;
             KT_DLOG(Warning) << "KTDownload : Connection problem";
-            update::WriteJournal(ctx, job_.dialog.Handle(), 0, 1, "MJ_DWL_DU_0 : Problème: connexion.");
+            run::WriteJournal(ctx, job_.dialog.Handle(), 0, 1, "MJ_DWL_DU_0 : Problème: connexion.");
             return kTransferFailed;
         }
     }
@@ -156,8 +156,8 @@ unsigned TransferAttempt::WriteError(const std::error_code& error) {
     return kTransferFailed;
 }
 
-void TransferAttempt::Journal(const char* message) { update::WriteJournal(job_.ctx, job_.dialog.Handle(), 0, 0, message); }
+void TransferAttempt::Journal(const char* message) { run::WriteJournal(job_.ctx, job_.dialog.Handle(), 0, 0, message); }
 
-void TransferAttempt::SetText(int control, int stringId) { job_.dialog.SetText(control, dialogs::LoadString(stringId)); }
+void TransferAttempt::SetText(int control, int stringId) { job_.dialog.SetText(control, strings::LoadString(stringId)); }
 
 }  // namespace kt::download

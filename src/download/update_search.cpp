@@ -10,7 +10,7 @@
 #include "download/package_name_check.h"
 #include "sesam/pack_update_check.h"
 #include "sesam/sesam_ini.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::download {
 namespace {
@@ -26,7 +26,7 @@ void RemoveWorkingFile(const std::string& path) {
 
 }  // namespace
 
-UpdateSearch::UpdateSearch(update::RunContext& ctx, SourceMode mode, const std::string& localFolder,
+UpdateSearch::UpdateSearch(run::RunContext& ctx, SourceMode mode, const std::string& localFolder,
                            PackDecision packDecision)
     : ctx_(ctx), packDecision_(std::move(packDecision)) {
     state_.sourceMode = mode;

@@ -13,7 +13,7 @@
 #include "download/download_state.h"
 #include "download/pending_files.h"
 #include "sesam/pack_check_session.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::download {
 
@@ -27,7 +27,7 @@ public:
     // Internet mode takes the run's server addresses as its source list,
     // local mode the one folder `localFolder`. Without `packDecision` the
     // pack is judged by the Sesam Vitale pack module.
-    UpdateSearch(update::RunContext& ctx, SourceMode mode, const std::string& localFolder,
+    UpdateSearch(run::RunContext& ctx, SourceMode mode, const std::string& localFolder,
                  PackDecision packDecision = {});
     UpdateSearch(const UpdateSearch&) = delete;
     UpdateSearch& operator=(const UpdateSearch&) = delete;
@@ -85,7 +85,7 @@ private:
     void CopyFilesXmlOnce();
     int DecidePack(const std::string& versionsPath, int probeOnly);
 
-    update::RunContext& ctx_;
+    run::RunContext& ctx_;
     DownloadState state_;
     // The card-reader probe and the library it loaded, kept for the dialog's life.
     sesam::PackCheckSession packSession_;

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "hostsuite/dialog_model.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::hostsuite {
 

@@ -1,7 +1,7 @@
 #include "hostsuite/modal_session.h"
 
 #include "hostsuite/transcript_format.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::hostsuite {
 

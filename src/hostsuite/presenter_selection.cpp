@@ -10,7 +10,7 @@
 #include "hostsuite/scripted_presenter.h"
 #include "hostsuite/terminal_presenter.h"
 #include "hostsuite/transcript_writer.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::hostsuite {
 

@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 #include "sesam/card_reader_abi.h"
 #include "sesam/pack_records.h"
 #include "sesam/sesam_ini.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::sesam {
 namespace {
@@ -22,7 +22,7 @@ bool Succeeded(std::uint32_t status) { return (status & 0xFFFF) == 0; }
 
 class Probe {
 public:
-    Probe(update::RunContext& ctx, PackCheckSession& session)
+    Probe(run::RunContext& ctx, PackCheckSession& session)
         : state_(ctx.sesamPack), session_(session), library_(*session.cardReader) {}
 
     bool Run() {
@@ -68,7 +68,7 @@ private:
         if (query == nullptr) return false;
         state_.ClearComponents();
         const std::uint32_t status =
-            query(session_.owner, state_.ComponentList(), state_.ComponentTable(), kComponentTableSize);
+            query(session_.owner, state_.ComponentList(), state_.ComponentTable(), run::kComponentTableSize);
         if (!Succeeded(status)) {
             Report(KTBTT_COMPONENTS_NAME, status, kComponentsReportMode);
             return false;
@@ -89,19 +89,19 @@ private:
                 return Usable(InstalledModules(state_, &problem).has_value(), problem);
             }
             KT_LOG(Warning) << "Card-reader function " << KTBTT_MODULES_NAME << " failed with status " << status;
-            const int answer = hostsuite::KtMessageBox(session_.owner, dialogs::LoadString(kReaderOffMessage), "Erreur",
+            const int answer = hostsuite::KtMessageBox(session_.owner, strings::LoadString(kReaderOffMessage), "Erreur",
                                                        hostsuite::kStyleWarningRetryCancel, 1, kReaderOffMessage);
             if (answer != hostsuite::kIdRetry) return false;
         }
     }
 
-    SesamPackState& state_;
+    run::SesamPackState& state_;
     PackCheckSession& session_;
     const platform::SharedLibrary& library_;
     KtbttReportFn report_ = nullptr;
 };
 
-bool LoadCardReader(const update::RunContext& ctx, PackCheckSession& session) {
+bool LoadCardReader(const run::RunContext& ctx, PackCheckSession& session) {
     if (session.cardReader) return true;
     const std::string path = (std::filesystem::path(ctx.appDir) / KTBTT_LIBRARY_NAME).string();
     std::string error;
@@ -112,7 +112,7 @@ bool LoadCardReader(const update::RunContext& ctx, PackCheckSession& session) {
 
 }  // namespace
 
-int ProbeCardReader(update::RunContext& ctx, PackCheckSession& session) {
+int ProbeCardReader(run::RunContext& ctx, PackCheckSession& session) {
     session.probeDone = true;
     session.probeSucceeded = false;
     if (!IsSesamPackInstalled()) return 0;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "sesam/pack_check_session.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::sesam {
 
@@ -14,6 +14,6 @@ namespace kt::sesam {
 // component query is reported through the library; a failed module query
 // asks the user to switch the card reader on (Retry) or to go on without
 // it (Cancel).
-int ProbeCardReader(update::RunContext& ctx, PackCheckSession& session);
+int ProbeCardReader(run::RunContext& ctx, PackCheckSession& session);
 
 }  // namespace kt::sesam

@@ -26,10 +26,10 @@ void Tell(std::string* problem, std::string text) {
 
 }  // namespace
 
-std::optional<std::string> InstalledSrtVersion(const SesamPackState& state, std::string* problem) {
+std::optional<std::string> InstalledSrtVersion(const run::SesamPackState& state, std::string* problem) {
     const unsigned char* record = state.SoftwareRecord();
-    auto first = FieldText(record, kSoftwareSecondField);
-    auto second = FieldText(record + kSoftwareSecondField, kSoftwareRecordSize - kSoftwareSecondField);
+    auto first = FieldText(record, run::kSoftwareSecondField);
+    auto second = FieldText(record + run::kSoftwareSecondField, run::kSoftwareRecordSize - run::kSoftwareSecondField);
     if (!first || !second) {
         Tell(problem, "software record text without terminator");
         return std::nullopt;
@@ -37,18 +37,18 @@ std::optional<std::string> InstalledSrtVersion(const SesamPackState& state, std:
     return *first + "." + *second;
 }
 
-std::optional<std::vector<TableComponent>> InstalledComponents(const SesamPackState& state, std::string* problem) {
+std::optional<std::vector<TableComponent>> InstalledComponents(const run::SesamPackState& state, std::string* problem) {
     const std::uint32_t count = state.ComponentCount();
     const std::uint32_t position = state.ComponentPosition();
-    if (!EntriesFit(position, count, kComponentEntrySize, kComponentTableSize)) {
+    if (!EntriesFit(position, count, run::kComponentEntrySize, run::kComponentTableSize)) {
         Tell(problem, "component list of " + std::to_string(count) + " entries at " + std::to_string(position) +
-                          " exceeds " + std::to_string(kComponentTableSize) + " bytes");
+                          " exceeds " + std::to_string(run::kComponentTableSize) + " bytes");
         return std::nullopt;
     }
     std::vector<TableComponent> components;
     for (std::uint32_t i = 0; i < count; ++i) {
-        const unsigned char* entry = state.ComponentTable() + position + std::size_t{i} * kComponentEntrySize;
-        auto version = FieldText(entry + kComponentVersionAt, kComponentEntrySize - kComponentVersionAt);
+        const unsigned char* entry = state.ComponentTable() + position + std::size_t{i} * run::kComponentEntrySize;
+        auto version = FieldText(entry + run::kComponentVersionAt, run::kComponentEntrySize - run::kComponentVersionAt);
         if (!version) {
             Tell(problem, "component " + std::to_string(i) + " version without terminator");
             return std::nullopt;
@@ -58,19 +58,19 @@ std::optional<std::vector<TableComponent>> InstalledComponents(const SesamPackSt
     return components;
 }
 
-std::optional<std::vector<PackModule>> InstalledModules(const SesamPackState& state, std::string* problem) {
+std::optional<std::vector<PackModule>> InstalledModules(const run::SesamPackState& state, std::string* problem) {
     const std::uint32_t count = state.ModuleCount();
     const std::uint32_t position = state.ModulePosition();
-    if (!EntriesFit(position, count, kModuleEntrySize, kModuleEntriesLimit)) {
+    if (!EntriesFit(position, count, run::kModuleEntrySize, run::kModuleEntriesLimit)) {
         Tell(problem, "module list of " + std::to_string(count) + " entries at " + std::to_string(position) +
-                          " exceeds " + std::to_string(kModuleEntriesLimit) + " bytes");
+                          " exceeds " + std::to_string(run::kModuleEntriesLimit) + " bytes");
         return std::nullopt;
     }
     std::vector<PackModule> modules;
     for (std::uint32_t i = 0; i < count; ++i) {
-        const unsigned char* entry = state.ModuleArea() + position + std::size_t{i} * kModuleEntrySize;
-        auto id = FieldText(entry, kModuleVersionAt);
-        auto version = FieldText(entry + kModuleVersionAt, kModuleEntrySize - kModuleVersionAt);
+        const unsigned char* entry = state.ModuleArea() + position + std::size_t{i} * run::kModuleEntrySize;
+        auto id = FieldText(entry, run::kModuleVersionAt);
+        auto version = FieldText(entry + run::kModuleVersionAt, run::kModuleEntrySize - run::kModuleVersionAt);
         if (!id || !version) {
             Tell(problem, "module " + std::to_string(i) + " text without terminator");
             return std::nullopt;

@@ -15,7 +15,7 @@
 #include "sesam/pe_file_info.h"
 #include "sesam/sesam_ini.h"
 #include "sesam/version_number.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::sesam {
 namespace {
@@ -58,7 +58,7 @@ bool ExecutablesNeedPackage(const pugi::xml_document& doc) {
 }
 
 // The installed numbers a table of the package is compared with.
-std::vector<long long> InstalledNumbers(const SesamPackState& state, std::size_t table) {
+std::vector<long long> InstalledNumbers(const run::SesamPackState& state, std::size_t table) {
     static constexpr const char* kModuleIds[] = {"94", "93", "90", "9"};
     static constexpr char kComponentTypes[] = {'I', 'U', 'R', '8', '4', 'M'};
     constexpr std::size_t kSrt = 4;
@@ -86,15 +86,15 @@ std::vector<long long> InstalledNumbers(const SesamPackState& state, std::size_t
 }
 
 std::optional<std::size_t> TableIndex(const char* name) {
-    for (std::size_t i = 0; i < kTableCount; ++i) {
-        if (SameName(name, kTableNames[i])) return i;
+    for (std::size_t i = 0; i < run::kTableCount; ++i) {
+        if (SameName(name, run::kTableNames[i])) return i;
     }
     return std::nullopt;
 }
 
 // Keeps the package's table versions and tells whether one is newer than
 // what is installed.
-bool TablesNeedPackage(const pugi::xml_document& doc, SesamPackState& state) {
+bool TablesNeedPackage(const pugi::xml_document& doc, run::SesamPackState& state) {
     bool needed = false;
     state.ClearTableVersions();
     for (const pugi::xml_node& child : config::FindFirstElement(doc, "Tables").children()) {
@@ -108,14 +108,14 @@ bool TablesNeedPackage(const pugi::xml_document& doc, SesamPackState& state) {
         for (long long installed : InstalledNumbers(state, *table)) {
             if (installed < packaged) needed = true;
         }
-        if (needed) KT_LOG(Info) << "Sesam table " << kTableNames[*table] << " needs the package";
+        if (needed) KT_LOG(Info) << "Sesam table " << run::kTableNames[*table] << " needs the package";
     }
     return needed;
 }
 
 }  // namespace
 
-int IsSesamPackUpdateNeeded(update::RunContext& ctx, PackCheckSession& session, const std::string& path,
+int IsSesamPackUpdateNeeded(run::RunContext& ctx, PackCheckSession& session, const std::string& path,
                             int bProbeOnly) {
     if (!session.probeDone) ProbeCardReader(ctx, session);
     if (bProbeOnly) return session.probeSucceeded ? 1 : 0;

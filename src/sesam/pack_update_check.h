@@ -5,7 +5,7 @@
 #include <string>
 
 #include "sesam/pack_check_session.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::sesam {
 
@@ -16,7 +16,7 @@ namespace kt::sesam {
 // older than described, or, when the probe succeeded, a table or module
 // older than described), else 0. The package's table versions are kept in
 // the pack state for the installer.
-int IsSesamPackUpdateNeeded(update::RunContext& ctx, PackCheckSession& session, const std::string& path,
+int IsSesamPackUpdateNeeded(run::RunContext& ctx, PackCheckSession& session, const std::string& path,
                             int bProbeOnly);
 
 }  // namespace kt::sesam

@@ -16,7 +16,7 @@ std::string ReadText(const std::string& path, const char* element) {
 
 }  // namespace
 
-std::string SesamXmlPath(const update::RunContext& ctx) { return config::UpdateFilePath(ctx, kSesamXmlName); }
+std::string SesamXmlPath(const run::RunContext& ctx) { return config::UpdateFilePath(ctx, kSesamXmlName); }
 
 std::optional<TableSet> ReadSharedTableSet(const std::string& path) {
     std::error_code ec;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "sesam/table_set.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::sesam {
 
@@ -16,7 +16,7 @@ inline constexpr const char* kSesamXmlName = "sesam.xml";
 inline constexpr std::size_t kSesamXmlTextLength = 260;
 
 // sesam.xml of the run's update folder.
-std::string SesamXmlPath(const update::RunContext& ctx);
+std::string SesamXmlPath(const run::RunContext& ctx);
 
 // The shared set: the COMMUN, SSV, SRT and STS texts under Sesam (empty
 // when one is missing); nothing when the file does not exist.

@@ -10,7 +10,7 @@
 #include "config/calendar_date.h"
 #include "config/last_update_age.h"
 #include "platform/recycle_bin.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 #include "update/installer_record.h"
 
 namespace kt::update {
@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 constexpr const char* kPendingInstallerName = "ktupdate.ex~";
 constexpr std::size_t kExtensionLength = 4;  // ".xml"
 
-void ReplaceInstaller(const RunContext& ctx) {
+void ReplaceInstaller(const run::RunContext& ctx) {
     const fs::path pending = fs::path(ctx.appDir) / kPendingInstallerName;
     std::error_code ec;
     if (!fs::exists(pending, ec)) return;
@@ -47,7 +47,7 @@ std::vector<std::string> WorkstationFiles(const std::string& updateDir) {
     return names;
 }
 
-void RemoveWorkstation(const RunContext& ctx, const std::string& name) {
+void RemoveWorkstation(const run::RunContext& ctx, const std::string& name) {
     const std::string file = ctx.updateDirSlash + name;
     KT_LOG(Info) << "Remove " << file << " directory because it is has not been updated for too long";
     std::error_code ec;
@@ -58,9 +58,9 @@ void RemoveWorkstation(const RunContext& ctx, const std::string& name) {
 
 }  // namespace
 
-int CleanUp(RunContext& ctx, const char* pszGuid) { return CleanUp(ctx, pszGuid, config::LocalNow()); }
+int CleanUp(run::RunContext& ctx, const char* pszGuid) { return CleanUp(ctx, pszGuid, config::LocalNow()); }
 
-int CleanUp(RunContext& ctx, const char*, const std::tm& now) {
+int CleanUp(run::RunContext& ctx, const char*, const std::tm& now) {
     ReplaceInstaller(ctx);
     const std::vector<std::string> files = WorkstationFiles(ctx.updateDirSlash);
     for (const std::string& name : files) {

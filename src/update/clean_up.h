@@ -5,7 +5,7 @@
 
 #include <ctime>
 
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::update {
 
@@ -15,7 +15,7 @@ inline constexpr int kForgottenWorkstationDays = 180;
 // 0 when the update folder holds no workstation file ("{" ... ".xml"), else
 // 1. The GUID argument is not used. A file that cannot be removed or moved
 // stays where it is.
-int CleanUp(RunContext& ctx, const char* pszGuid);
-int CleanUp(RunContext& ctx, const char* pszGuid, const std::tm& now);
+int CleanUp(run::RunContext& ctx, const char* pszGuid);
+int CleanUp(run::RunContext& ctx, const char* pszGuid, const std::tm& now);
 
 }  // namespace kt::update

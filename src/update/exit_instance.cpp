@@ -1,9 +1,9 @@
 // The end of every run.
 #include "config/updating_lock.h"
 #include "platform/waitable_timer.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 #include "update/ktupdate_app.h"
-#include "update/run_names.h"
+#include "run/run_names.h"
 
 namespace kt::update {
 
@@ -11,7 +11,7 @@ int CKTupdateDLLApp::ExitInstance() {
     KT_LOG(Info) << "ktupdateDLL stop";
     ctx_.bStopLoop = 1;
     // Releases a run of this or another process that waits for its schedule.
-    if (auto timer = platform::WaitableTimer::Open(kUpdaterTimerName)) {
+    if (auto timer = platform::WaitableTimer::Open(run::kUpdaterTimerName)) {
         timer->FireNow();
         timer->Cancel();
     }

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "hostsuite/presenter_selection.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 #include "update/ktupdate_app.h"
 
 namespace {

@@ -6,11 +6,11 @@
 
 #include "config/app_guid.h"
 #include "config/last_update_stamp.h"
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 #include "platform/named_event.h"
 #include "platform/shared_memory.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 #include "update/installer_record.h"
 
 namespace kt::update {
@@ -21,13 +21,13 @@ constexpr std::size_t kGuidLength = 128;
 constexpr const char* kCreateFailure = "Erreur dans la mémoire partagée :\nCréation de mapping.";
 constexpr const char* kMapFailure = "Erreur dans la mémoire partagée :\nCréation de view.";
 
-void StampLastUpdate(RunContext& ctx) {
+void StampLastUpdate(run::RunContext& ctx) {
     std::string guid;
     // Without a GUID there is no workstation file to stamp.
     if (config::GetAppFormattedGuid(ctx, &guid, kGuidLength) && !guid.empty()) config::SetLastUpdate(ctx, guid);
 }
 
-InstallerRecord RecordOf(const RunContext& ctx, int nFirst, int nSecond, int nMode) {
+InstallerRecord RecordOf(const run::RunContext& ctx, int nFirst, int nSecond, int nMode) {
     InstallerRecord record;
     record.mode = nMode;
     // The owner window belongs to the calling process.
@@ -44,8 +44,8 @@ InstallerRecord RecordOf(const RunContext& ctx, int nFirst, int nSecond, int nMo
     return record;
 }
 
-void ShowNotStarted(const RunContext& ctx) {
-    hostsuite::KtMessageBox(ctx.ownerWindow, dialogs::LoadString(kNotStartedMessage), ctx.appTitle,
+void ShowNotStarted(const run::RunContext& ctx) {
+    hostsuite::KtMessageBox(ctx.ownerWindow, strings::LoadString(kNotStartedMessage), ctx.appTitle,
                             hostsuite::kStyleErrorOk, 1, kNotStartedMessage);
 }
 
@@ -66,12 +66,12 @@ bool WaitForConfirmation(platform::NamedEvent* started, platform::Process& insta
 
 }  // namespace
 
-std::unique_ptr<platform::Process> InstallUpdates(RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
+std::unique_ptr<platform::Process> InstallUpdates(run::RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
                                                   int nMode) {
     return InstallUpdatesWithin(ctx, nFirst, nSecond, bStampLastUpdate, nMode, kInstallerConfirmation);
 }
 
-std::unique_ptr<platform::Process> InstallUpdatesWithin(RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
+std::unique_ptr<platform::Process> InstallUpdatesWithin(run::RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
                                                         int nMode, std::chrono::milliseconds confirmation) {
     if (bStampLastUpdate) StampLastUpdate(ctx);
     auto started = platform::NamedEvent::Create(kInstallerStartedEventName, true, false);

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/process.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::update {
 
@@ -20,11 +20,11 @@ inline constexpr std::chrono::milliseconds kInstallerConfirmation{60000};
 // installer's process, which the caller may poll until it ends, or null
 // when it did not start or did not confirm in time (message 1027 shown; a
 // silent installer is left running).
-std::unique_ptr<platform::Process> InstallUpdates(RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
+std::unique_ptr<platform::Process> InstallUpdates(run::RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
                                                   int nMode);
 
 // The same with the confirmation time as a parameter.
-std::unique_ptr<platform::Process> InstallUpdatesWithin(RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
+std::unique_ptr<platform::Process> InstallUpdatesWithin(run::RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
                                                         int nMode, std::chrono::milliseconds confirmation);
 
 }  // namespace kt::update

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sesam/little_endian.h"
+#include "platform/little_endian.h"
 
 namespace kt::update {
 namespace {
@@ -17,18 +17,18 @@ void PutText(unsigned char* field, std::size_t size, const std::string& text) {
     field[length] = 0;
 }
 
-void PutInt(unsigned char* at, std::int32_t value) { sesam::WriteLe32(at, static_cast<std::uint32_t>(value)); }
+void PutInt(unsigned char* at, std::int32_t value) { platform::WriteLe32(at, static_cast<std::uint32_t>(value)); }
 
 }  // namespace
 
 void WriteInstallerRecord(unsigned char* block, const InstallerRecord& record) {
     PutInt(block + kModeAt, record.mode);
-    sesam::WriteLe32(block + kHostProcessIdAt, record.hostProcessId);
+    platform::WriteLe32(block + kHostProcessIdAt, record.hostProcessId);
     PutText(block + kTitleAt, kTitleSize, record.title);
     PutText(block + kAppDirAt, kFolderSize, record.appDir);
     PutText(block + kUpdateDirAt, kFolderSize, record.updateDir);
     PutText(block + kDataDirAt, kFolderSize, record.dataDir);
-    sesam::WriteLe32(block + kOwnerWindowAt, record.ownerWindow);
+    platform::WriteLe32(block + kOwnerWindowAt, record.ownerWindow);
     PutText(block + kHostProgramAt, kFolderSize, record.hostProgram);
     PutInt(block + kFirstArgumentAt, record.firstArgument);
     PutInt(block + kSecondArgumentAt, record.secondArgument);

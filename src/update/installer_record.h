@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sesam/sesam_pack_state.h"
+#include "run/sesam_pack_state.h"
 
 namespace kt::update {
 
@@ -37,7 +37,7 @@ inline constexpr std::size_t kSpareAt = 11051;
 static_assert(kTitleAt + kTitleSize == kAppDirAt);
 static_assert(kAppDirAt + kFolderSize == kUpdateDirAt && kUpdateDirAt + kFolderSize == kDataDirAt);
 static_assert(kDataDirAt + kFolderSize == kOwnerWindowAt && kHostProgramAt + kFolderSize == kFirstArgumentAt);
-static_assert(kSesamPackAt + sesam::kPackStateSize == kSpareAt && kSpareAt + 1 == kInstallerRecordSize);
+static_assert(kSesamPackAt + run::kPackStateSize == kSpareAt && kSpareAt + 1 == kInstallerRecordSize);
 
 // Install the ready updates / uninstall the package chosen in the history.
 inline constexpr std::int32_t kInstallMode = 2;
@@ -57,7 +57,7 @@ struct InstallerRecord {
     std::string hostProgram;
     std::int32_t firstArgument = 0;
     std::int32_t secondArgument = 0;
-    const sesam::SesamPackState* sesamPack = nullptr;
+    const run::SesamPackState* sesamPack = nullptr;
 };
 
 // Writes every field into `block` (kInstallerRecordSize bytes, zeroed by the

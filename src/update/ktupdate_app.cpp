@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 #include "update/record_validation.h"
 
 namespace kt::update {
@@ -17,8 +17,8 @@ std::string TextOr(const char* text, const char* fallback) { return text != null
 }  // namespace
 
 CKTupdateDLLApp::CKTupdateDLLApp() {
-    ConfigureActivityLog();
-    KT_LOG(Info) << "  ---   " << kLogName;
+    log::ConfigureActivityLog();
+    KT_LOG(Info) << "  ---   " << log::kLogName;
 }
 
 CKTupdateDLLApp::~CKTupdateDLLApp() {
@@ -71,7 +71,7 @@ bool CKTupdateDLLApp::AcceptRecord(const tagKTUpdateStruct& record, hostsuite::W
         ctx_.versionLabel = TextOr(record.pszVersionLabel, "");
         return true;
     }
-    hostsuite::KtMessageBox(owner, dialogs::LoadString(problem), "Erreur", hostsuite::kStyleErrorOk, 1, problem);
+    hostsuite::KtMessageBox(owner, strings::LoadString(problem), "Erreur", hostsuite::kStyleErrorOk, 1, problem);
     return false;
 }
 

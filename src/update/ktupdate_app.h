@@ -5,7 +5,7 @@
 #include <ktupdate.h>
 
 #include "hostsuite/presenter.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::update {
 
@@ -30,14 +30,14 @@ public:
     // removes the network lock.
     int ExitInstance();
 
-    RunContext& Context() { return ctx_; }
+    run::RunContext& Context() { return ctx_; }
 
 private:
     // Shows the record's problem, if any; true when the record is usable.
     bool AcceptRecord(const tagKTUpdateStruct& record, hostsuite::Window owner);
     void CopyRecord(const tagKTUpdateStruct& record);
 
-    RunContext ctx_;
+    run::RunContext ctx_;
     bool exited_ = true;
 };
 

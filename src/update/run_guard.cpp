@@ -5,12 +5,12 @@
 
 #include "config/node_data.h"
 #include "config/updating_lock.h"
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 #include "platform/dialog_registry.h"
 #include "platform/waitable_timer.h"
 #include "update/ktupdate_app.h"
-#include "update/run_names.h"
+#include "run/run_names.h"
 
 namespace kt::update {
 namespace {
@@ -22,10 +22,10 @@ bool ScheduledUpdatesActive(const char* appDir) {
     return std::atoi(active.c_str()) != 0;
 }
 
-void WakeRunningInstance(RunContext& ctx) {
-    ctx.updaterEvent = platform::NamedEvent::Open(kUpdaterEventName);
+void WakeRunningInstance(run::RunContext& ctx) {
+    ctx.updaterEvent = platform::NamedEvent::Open(run::kUpdaterEventName);
     if (ctx.updaterEvent) ctx.updaterEvent->Set();
-    if (auto timer = platform::WaitableTimer::Open(kUpdaterTimerName)) timer->FireNow();
+    if (auto timer = platform::WaitableTimer::Open(run::kUpdaterTimerName)) timer->FireNow();
 }
 
 }  // namespace
@@ -33,24 +33,24 @@ void WakeRunningInstance(RunContext& ctx) {
 int CKTupdateDLLApp::IsRunBlocked(hostsuite::Window, const char* updateDir, int bAtStart, int bTeletrans,
                                   const char* appDir) {
     if (bTeletrans && ScheduledUpdatesActive(appDir)) return 1;
-    if (platform::RestoreOpenDialog(kDownloadDialogClass)) return 1;
+    if (platform::RestoreOpenDialog(run::kDownloadDialogClass)) return 1;
 
     std::string updateDirSlash = updateDir;
     if (updateDirSlash.empty() || updateDirSlash.back() != '/') updateDirSlash += '/';
     if (!bAtStart && config::IsUpdateRunningElsewhere(ctx_, updateDirSlash)) {
-        hostsuite::KtMessageBox(ctx_.ownerWindow, dialogs::LoadString(1097), "Erreur", hostsuite::kStyleInfoOk, 1,
+        hostsuite::KtMessageBox(ctx_.ownerWindow, strings::LoadString(1097), "Erreur", hostsuite::kStyleInfoOk, 1,
                                 1097);
         return 1;
     }
 
     bool alreadyRunning = false;
-    auto mutex = platform::NamedMutex::Create(kRunMutexName, alreadyRunning);
+    auto mutex = platform::NamedMutex::Create(run::kRunMutexName, alreadyRunning);
     if (alreadyRunning) {
         WakeRunningInstance(ctx_);
         return 1;
     }
     ctx_.runMutex = std::move(mutex);
-    ctx_.updaterEvent = platform::NamedEvent::Create(kUpdaterEventName, true, false);
+    ctx_.updaterEvent = platform::NamedEvent::Create(run::kUpdaterEventName, true, false);
     return 0;
 }
 

@@ -15,15 +15,15 @@
 #include "config/default_config.h"
 #include "config/node_data.h"
 #include "support/temp_tree.h"
-#include "update/activity_log.h"
-#include "update/run_context.h"
+#include "log/activity_log.h"
+#include "run/run_context.h"
 
 namespace kt::test {
 
 class ConfigTest : public ::testing::Test {
 protected:
     ConfigTest() {
-        update::ConfigureActivityLog();
+        log::ConfigureActivityLog();
         ctx.appDir = tree.MakeDir("app").string() + "/";
         ctx.updateDir = tree.MakeDir("UpdateInfo").string();
         ctx.updateDirSlash = ctx.updateDir + "/";
@@ -58,8 +58,8 @@ protected:
     // The activity log's messages, each after its level: "INFO text".
     std::vector<std::string> Log() const {
         std::vector<std::string> lines;
-        const std::string marker = std::string(" ") + update::kLogName + " : ";
-        std::istringstream in(ReadFile(update::ActivityLogPath()));
+        const std::string marker = std::string(" ") + log::kLogName + " : ";
+        std::istringstream in(ReadFile(log::ActivityLogPath()));
         for (std::string line; std::getline(in, line);) {
             const auto at = line.find(marker);
             if (at != std::string::npos) lines.push_back(line.substr(0, line.find(' ')) + " " + line.substr(at + marker.size()));
@@ -74,7 +74,7 @@ protected:
     static constexpr const char* kGuid = "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}";
 
     TempTree tree;
-    update::RunContext ctx;
+    run::RunContext ctx;
 };
 
 // The same workstation with its default configuration made on 31.3.2026.

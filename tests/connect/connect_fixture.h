@@ -18,7 +18,7 @@
 #include "connect/scripted_dialer.h"
 #include "connect/scripted_firewall.h"
 #include "support/workstation_test.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
 namespace kt::test {
 

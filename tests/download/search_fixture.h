@@ -21,7 +21,7 @@
 #include "download/update_search.h"
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace kt::test {
 
@@ -32,7 +32,7 @@ using Items = std::vector<std::string>;
 class SearchFixture : public ::testing::Test {
 protected:
     SearchFixture() {
-        update::ConfigureActivityLog();
+        log::ConfigureActivityLog();
         hostsuite::InstallPresenter(presenter);
         ctx.appDir = tree.MakeDir("app").string();
         ctx.updateDir = tree.MakeDir("UpdateInfo").string();
@@ -80,8 +80,8 @@ protected:
 
     // True when the activity log holds `message` at `level` ("INFO", "WARNING", "ERROR").
     bool Logged(const std::string& level, const std::string& message) const {
-        const std::string tail = std::string(update::kLogName) + " : " + message;
-        std::istringstream lines(ReadFile(update::ActivityLogPath()));
+        const std::string tail = std::string(log::kLogName) + " : " + message;
+        std::istringstream lines(ReadFile(log::ActivityLogPath()));
         for (std::string line; std::getline(lines, line);) {
             if (line.starts_with(level + " ") && line.ends_with(tail)) return true;
         }
@@ -89,7 +89,7 @@ protected:
     }
 
     int CountLogged(const std::string& fragment) const {
-        std::istringstream lines(ReadFile(update::ActivityLogPath()));
+        std::istringstream lines(ReadFile(log::ActivityLogPath()));
         int count = 0;
         for (std::string line; std::getline(lines, line);) count += line.find(fragment) != std::string::npos;
         return count;
@@ -97,7 +97,7 @@ protected:
 
     TempTree tree;
     std::shared_ptr<RecordingPresenter> presenter = std::make_shared<RecordingPresenter>();
-    update::RunContext ctx;
+    run::RunContext ctx;
     const std::string versions = (tree / "versions.xml").string();
     CatalogueWriter catalogue;
     std::vector<std::pair<std::string, int>> packCalls;

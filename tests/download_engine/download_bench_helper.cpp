@@ -28,7 +28,7 @@
 #include "hostsuite/presenter.h"
 #include "support/temp_tree.h"
 #include "support/update_server.h"
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -82,7 +82,7 @@ class Workstation {
 public:
     explicit Workstation(kt::test::TempTree& tree) : tree_(tree) {
         setenv("TMPDIR", tree.MakeDir("tmp").c_str(), 1);
-        kt::update::ConfigureActivityLog();
+        kt::log::ConfigureActivityLog();
         ctx.appDir = tree.MakeDir("app").string() + "/";
         ctx.appTitle = "Talvo";
         ctx.version = "5.2.0";
@@ -109,7 +109,7 @@ public:
         return kt::hostsuite::ActivePresenter().RunDialog(dialog) == kt::hostsuite::kIdOk;
     }
 
-    kt::update::RunContext ctx;
+    kt::run::RunContext ctx;
 
 private:
     kt::test::TempTree& tree_;
@@ -127,7 +127,7 @@ double LineTime(const std::string& line) {
 
 // The time the engine spent reading `object` in its last download, from the activity log.
 double TransferMs(const std::string& object) {
-    std::ifstream log(kt::update::ActivityLogPath());
+    std::ifstream log(kt::log::ActivityLogPath());
     double start = -1, end = -1;
     bool reading = false;
     for (std::string line; std::getline(log, line);) {

@@ -9,7 +9,7 @@
 #include "platform/named_event.h"
 #include "platform/waitable_timer.h"
 #include "update/ktupdate_app.h"
-#include "update/run_names.h"
+#include "run/run_names.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -21,13 +21,13 @@ int main(int argc, char** argv) {
         std::cout << "blocked" << std::endl;
         return 1;
     }
-    auto timer = kt::platform::WaitableTimer::Create(kt::update::kUpdaterTimerName, true);
+    auto timer = kt::platform::WaitableTimer::Create(kt::run::kUpdaterTimerName, true);
     timer->SetAt(kt::platform::WaitableTimer::Clock::now() + std::chrono::hours(1));
     std::cout << "ready" << std::endl;
     const auto start = std::chrono::steady_clock::now();
     const bool fired = timer->Wait(std::chrono::seconds(60));
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    auto event = kt::platform::NamedEvent::Open(kt::update::kUpdaterEventName);
+    auto event = kt::platform::NamedEvent::Open(kt::run::kUpdaterEventName);
     const bool asked = event && event->Wait(std::chrono::milliseconds(0));
     std::cout << "woke fired=" << fired << " ms=" << waited.count() << " event=" << asked << std::endl;
     std::this_thread::sleep_for(std::chrono::minutes(5));

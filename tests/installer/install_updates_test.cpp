@@ -13,7 +13,7 @@
 #include "config/node_data.h"
 #include "installer_fixture.h"
 #include "platform/shared_memory.h"
-#include "sesam/little_endian.h"
+#include "platform/little_endian.h"
 #include "update/installer_record.h"
 
 namespace kt::update {
@@ -67,7 +67,7 @@ protected:
         return text;
     }
     static std::int32_t IntAt(const std::string& raw, std::size_t at) {
-        return static_cast<std::int32_t>(sesam::ReadLe32(reinterpret_cast<const unsigned char*>(raw.data()) + at));
+        return static_cast<std::int32_t>(platform::ReadLe32(reinterpret_cast<const unsigned char*>(raw.data()) + at));
     }
     // The zero-terminated text of the field, and whether the rest of it is zero.
     static Field TextAt(const std::string& raw, std::size_t at, std::size_t size) {
@@ -96,7 +96,7 @@ TEST_F(InstallUpdatesTest, InstallerReadsEveryFieldAtItsOffset) {
     ctx.appTitle = "Talvo Médical";
     ctx.bSesamInstall = 1;
     ctx.sesamPack.SetTableVersion(0, "1.40");
-    ctx.sesamPack.ModuleArea()[sesam::kModuleAreaSize - 1] = 0x5A;
+    ctx.sesamPack.ModuleArea()[run::kModuleAreaSize - 1] = 0x5A;
     const auto before = Clock::now();
     auto installer = InstallUpdatesWithin(ctx, ctx.bSesamInstall, 0, 0, kInstallMode, 20s);
     ASSERT_TRUE(installer);

@@ -13,8 +13,8 @@
 
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
-#include "update/activity_log.h"
-#include "update/run_context.h"
+#include "log/activity_log.h"
+#include "run/run_context.h"
 
 namespace kt::test {
 
@@ -23,7 +23,7 @@ protected:
     InstallerFixture() {
         if (const char* dataHome = std::getenv("XDG_DATA_HOME")) savedDataHome_ = dataHome;
         setenv("XDG_DATA_HOME", tree.MakeDir("userdata").c_str(), 1);
-        update::ConfigureActivityLog();
+        log::ConfigureActivityLog();
         hostsuite::InstallPresenter(presenter);
         ctx.appDir = tree.MakeDir("app").string();
         ctx.dataDir = tree.MakeDir("data").string();
@@ -41,8 +41,8 @@ protected:
     // True when the activity log holds `line`, a message after its level: "INFO text".
     bool Logged(const std::string& line) const {
         const std::string level = line.substr(0, line.find(' ') + 1);
-        const std::string tail = std::string(" ") + update::kLogName + " : " + line.substr(level.size());
-        std::istringstream in(ReadFile(update::ActivityLogPath()));
+        const std::string tail = std::string(" ") + log::kLogName + " : " + line.substr(level.size());
+        std::istringstream in(ReadFile(log::ActivityLogPath()));
         for (std::string logged; std::getline(in, logged);) {
             if (logged.starts_with(level) && logged.ends_with(tail)) return true;
         }
@@ -51,7 +51,7 @@ protected:
 
     TempTree tree;
     std::shared_ptr<RecordingPresenter> presenter = std::make_shared<RecordingPresenter>();
-    update::RunContext ctx;
+    run::RunContext ctx;
     int ownerTag = 0;
 
 private:

@@ -12,8 +12,8 @@
 #include "sesam/pack_update_check.h"
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
-#include "update/activity_log.h"
-#include "update/run_context.h"
+#include "log/activity_log.h"
+#include "run/run_context.h"
 
 namespace kt::sesam {
 namespace {
@@ -29,7 +29,7 @@ const Strings kAllQueries = {"ktbtt_22", "ktbtt_23", "ktbtt_14"};
 class PackCheckTest : public ::testing::Test {
 protected:
     PackCheckTest() {
-        update::ConfigureActivityLog();
+        log::ConfigureActivityLog();
         hostsuite::InstallPresenter(presenter_);
         session_.owner = &ownerTag_;
         setenv("KT_CARDREADER_STUB_SCRIPT", script_.c_str(), 1);
@@ -70,7 +70,7 @@ protected:
 
     test::TempTree tree_;
     std::shared_ptr<test::RecordingPresenter> presenter_ = std::make_shared<test::RecordingPresenter>();
-    update::RunContext ctx_;
+    run::RunContext ctx_;
     PackCheckSession session_;
     const std::string script_ = (tree_ / "cardreader.txt").string();
     const std::string catalogue_ = (tree_ / "versions.xml").string();
@@ -146,7 +146,7 @@ TEST_F(PackCheckTest, RecordsReachingPastTheirBoundsFailTheProbe) {
         Script(kWorkingReader + faulty);
         EXPECT_EQ(ProbeCardReader(ctx_, session), 0) << faulty;
     }
-    const std::string log = test::ReadFile(update::ActivityLogPath());
+    const std::string log = test::ReadFile(log::ActivityLogPath());
     for (const char* line : {"ERROR",
                              "Card-reader answer rejected : component list of 65 entries at 0 exceeds 14336 bytes",
                              "Card-reader answer rejected : module 2 text without terminator"}) {
@@ -222,7 +222,7 @@ TEST_F(PackCheckTest, TableVersionAboveTheInstalledNumberNeedsThePackage) {
     // The package's versions are kept for the installer, cut to their slot.
     Decide("", "<Script Version=\"1.40\"/><FNMF Version=\"2.3\"/><Unknown Version=\"8\"/>"
                "<CTIP Version=\"123456789012345678\"/>");
-    const SesamPackState& state = ctx_.sesamPack;
+    const run::SesamPackState& state = ctx_.sesamPack;
     EXPECT_EQ(state.TableVersion(0), "1.40");
     EXPECT_EQ(state.TableVersion(10), "2.3");
     EXPECT_EQ(state.TableVersion(8), "12345678901234");

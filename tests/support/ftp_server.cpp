@@ -17,7 +17,7 @@ FtpServer::FtpServer(Options options) {
     if (options.maxDownloadRate > 0) {
         args.insert(args.end(), {"--max-download-rate", std::to_string(options.maxDownloadRate)});
     }
-    process_ = std::make_unique<ServerProcess>(std::filesystem::path(__FILE__).parent_path() / "ftp_server.py", args);
+    process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "ftp_server.py", args);
 }
 
 std::string FtpServer::Url(const std::string& path) const {

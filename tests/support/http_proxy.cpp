@@ -13,7 +13,7 @@ HttpProxy::HttpProxy(Options options) {
     if (!options.serverAuth.empty()) args.insert(args.end(), {"--server-auth", options.serverAuth});
     if (options.neverAccept) args.push_back("--never-accept");
     if (options.forwardFtp) args.push_back("--forward-ftp");
-    process_ = std::make_unique<ServerProcess>(std::filesystem::path(__FILE__).parent_path() / "http_proxy.py", args);
+    process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "http_proxy.py", args);
 }
 
 std::vector<HttpProxy::Request> HttpProxy::Requests() const {

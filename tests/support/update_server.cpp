@@ -30,7 +30,7 @@ UpdateServer::UpdateServer(Options options) : root_(scratch_.Path() / "root") {
                                   "--throttle", std::to_string(options.throttle)};
     AddPathValues(args, "--announce", options.announce);
     AddPathValues(args, "--stall", options.stall);
-    process_ = std::make_unique<ServerProcess>(std::filesystem::path(__FILE__).parent_path() / "update_server.py", args);
+    process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "update_server.py", args);
 }
 
 std::string UpdateServer::BaseUrl(const std::string& folder) const {

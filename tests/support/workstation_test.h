@@ -19,8 +19,8 @@
 #include "hostsuite/scripted_presenter.h"
 #include "hostsuite/transcript_writer.h"
 #include "support/temp_tree.h"
-#include "update/activity_log.h"
-#include "update/run_context.h"
+#include "log/activity_log.h"
+#include "run/run_context.h"
 
 namespace kt::test {
 
@@ -31,7 +31,7 @@ protected:
     using Strings = std::vector<std::string>;
 
     WorkstationTest() {
-        update::ConfigureActivityLog();
+        log::ConfigureActivityLog();
         ctx.appDir = tree.MakeDir("app").string() + "/";
         ctx.appTitle = "Talvo";
         ctx.version = ctx.compatVersion = "5.2.0";
@@ -39,7 +39,7 @@ protected:
         ctx.updateDirSlash = ctx.updateDir + "/";
         config::CreateDefaultConfig(ctx, kGuid);
         UseScript("");
-        logStart_ = Lines(ReadFile(update::ActivityLogPath())).size();
+        logStart_ = Lines(ReadFile(log::ActivityLogPath())).size();
     }
     ~WorkstationTest() override { hostsuite::InstallPresenter(nullptr); }
 
@@ -72,8 +72,8 @@ protected:
     // The activity log of the test (the set-up's lines left out) as "LEVEL message" lines.
     Strings Log() const {
         Strings lines;
-        const std::string marker = std::string(" ") + update::kLogName + " : ";
-        const Strings all = Lines(ReadFile(update::ActivityLogPath()));
+        const std::string marker = std::string(" ") + log::kLogName + " : ";
+        const Strings all = Lines(ReadFile(log::ActivityLogPath()));
         for (std::size_t i = logStart_; i < all.size(); ++i) {
             const auto at = all[i].find(marker);
             if (at != std::string::npos) lines.push_back(all[i].substr(0, all[i].find(' ')) + " " + all[i].substr(at + marker.size()));
@@ -113,7 +113,7 @@ protected:
     }
 
     TempTree tree;
-    update::RunContext ctx;
+    run::RunContext ctx;
 
 private:
     std::string transcriptPath_;

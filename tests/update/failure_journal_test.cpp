@@ -1,4 +1,4 @@
-#include "update/failure_journal.h"
+#include "run/failure_journal.h"
 
 #include <gtest/gtest.h>
 
@@ -22,10 +22,10 @@ std::tm At(int day, int month, int year, int hour, int minute, int second) {
 }
 
 TEST(JournalLines, MinutesHaveTwoDigitsAndNothingElseIsPadded) {
-    EXPECT_EQ(JournalHeaderLine(At(3, 3, 2020, 9, 5, 0)), "------------- [3-3-2020, 9:05] -------------\r\n");
-    EXPECT_EQ(JournalHeaderLine(At(24, 12, 2026, 17, 45, 0)), "------------- [24-12-2026, 17:45] -------------\r\n");
-    EXPECT_EQ(JournalMessageLine(At(1, 1, 2020, 14, 7, 3), "MJ_X : y"), "14:07:3 - MJ_X : y\r\n");
-    EXPECT_EQ(JournalMessageLine(At(1, 1, 2020, 8, 30, 59), "z"), "8:30:59 - z\r\n");
+    EXPECT_EQ(run::JournalHeaderLine(At(3, 3, 2020, 9, 5, 0)), "------------- [3-3-2020, 9:05] -------------\r\n");
+    EXPECT_EQ(run::JournalHeaderLine(At(24, 12, 2026, 17, 45, 0)), "------------- [24-12-2026, 17:45] -------------\r\n");
+    EXPECT_EQ(run::JournalMessageLine(At(1, 1, 2020, 14, 7, 3), "MJ_X : y"), "14:07:3 - MJ_X : y\r\n");
+    EXPECT_EQ(run::JournalMessageLine(At(1, 1, 2020, 8, 30, 59), "z"), "8:30:59 - z\r\n");
 }
 
 class WriteJournalTest : public ::testing::Test {
@@ -43,11 +43,11 @@ protected:
         return platform::MachineValue("Software/Talvo/Talvo", "FailCount").ReadDword().value_or(0);
     }
     int Write(int begin, int failed, const char* message) {
-        return WriteJournalAt(ctx_, nullptr, begin, failed, message, At(3, 3, 2020, 9, 5, 7));
+        return run::WriteJournalAt(ctx_, nullptr, begin, failed, message, At(3, 3, 2020, 9, 5, 7));
     }
 
     test::TempTree tree_;
-    RunContext ctx_;
+    run::RunContext ctx_;
     std::shared_ptr<test::RecordingPresenter> presenter_;
 };
 
@@ -64,7 +64,7 @@ TEST_F(WriteJournalTest, AfterFailuresTheJournalKeepsGrowingUntilACleanEnd) {
     EXPECT_EQ(Write(0, 1, nullptr), 0);
     EXPECT_EQ(FailCount(), 1u);
     Write(1, 0, nullptr);
-    const std::string header = JournalHeaderLine(At(3, 3, 2020, 9, 5, 0));
+    const std::string header = run::JournalHeaderLine(At(3, 3, 2020, 9, 5, 0));
     EXPECT_EQ(Journal(), header + header);
     EXPECT_EQ(Write(0, 0, nullptr), 1);
     EXPECT_EQ(FailCount(), 0u);

@@ -29,12 +29,12 @@
 #include <vector>
 
 #include "sesam/card_reader_abi.h"
-#include "sesam/little_endian.h"
-#include "sesam/sesam_pack_state.h"
+#include "platform/little_endian.h"
+#include "run/sesam_pack_state.h"
 
 namespace {
 
-using kt::sesam::WriteLe32;
+using kt::platform::WriteLe32;
 
 struct Entry {
     std::string first;
@@ -125,8 +125,8 @@ extern "C" {
 __attribute__((visibility("default"))) uint32_t ktbtt_22(void*, unsigned char* record) {
     Record("ktbtt_22");
     const Script script = LoadScript();
-    PutText(record, kt::sesam::kSoftwareSecondField, script.software.first);
-    PutText(record + kt::sesam::kSoftwareSecondField, kt::sesam::kSoftwareRecordSize - kt::sesam::kSoftwareSecondField,
+    PutText(record, kt::run::kSoftwareSecondField, script.software.first);
+    PutText(record + kt::run::kSoftwareSecondField, kt::run::kSoftwareRecordSize - kt::run::kSoftwareSecondField,
             script.software.second);
     return script.status22;
 }
@@ -138,8 +138,8 @@ __attribute__((visibility("default"))) uint32_t ktbtt_23(void*, unsigned char* l
     Record("ktbtt_23");
     const Script script = LoadScript();
     const std::uint32_t position = script.componentPosition.value_or(0);
-    PutEntries(table, tableSize, position, script.components, kt::sesam::kComponentEntrySize,
-               kt::sesam::kComponentVersionAt, true);
+    PutEntries(table, tableSize, position, script.components, kt::run::kComponentEntrySize,
+               kt::run::kComponentVersionAt, true);
     WriteLe32(list, script.componentCount.value_or(static_cast<std::uint32_t>(script.components.size())));
     WriteLe32(list + 4, position);
     return script.status23;
@@ -158,10 +158,10 @@ __attribute__((visibility("default"))) uint32_t ktbtt_14(void*, unsigned char* a
         return status;
     }
     const std::uint32_t position = script.modulePosition.value_or(0);
-    PutEntries(area, kt::sesam::kModuleEntriesLimit, position, script.modules, kt::sesam::kModuleEntrySize,
-               kt::sesam::kModuleVersionAt, false);
-    WriteLe32(area + kt::sesam::kModuleEntriesLimit, position);
-    WriteLe32(area + kt::sesam::kModuleEntriesLimit + 4,
+    PutEntries(area, kt::run::kModuleEntriesLimit, position, script.modules, kt::run::kModuleEntrySize,
+               kt::run::kModuleVersionAt, false);
+    WriteLe32(area + kt::run::kModuleEntriesLimit, position);
+    WriteLe32(area + kt::run::kModuleEntriesLimit + 4,
               script.moduleCount.value_or(static_cast<std::uint32_t>(script.modules.size())));
     return status;
 }

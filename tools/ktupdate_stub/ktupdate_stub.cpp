@@ -21,7 +21,7 @@
 #include "platform/named_event.h"
 #include "platform/process.h"
 #include "platform/shared_memory.h"
-#include "sesam/little_endian.h"
+#include "platform/little_endian.h"
 #include "update/installer_record.h"
 
 namespace {
@@ -58,18 +58,18 @@ std::string Text(const unsigned char* block, std::size_t at, std::size_t size) {
 }
 
 std::int32_t Signed(const unsigned char* block, std::size_t at) {
-    return static_cast<std::int32_t>(kt::sesam::ReadLe32(block + at));
+    return static_cast<std::int32_t>(kt::platform::ReadLe32(block + at));
 }
 
 std::string Describe(const unsigned char* block) {
     std::ostringstream out;
     out << "mode=" << Signed(block, kModeAt) << "\n"
-        << "host_process_id=" << kt::sesam::ReadLe32(block + kHostProcessIdAt) << "\n"
+        << "host_process_id=" << kt::platform::ReadLe32(block + kHostProcessIdAt) << "\n"
         << "title=" << Text(block, kTitleAt, kTitleSize) << "\n"
         << "app_dir=" << Text(block, kAppDirAt, kFolderSize) << "\n"
         << "update_dir=" << Text(block, kUpdateDirAt, kFolderSize) << "\n"
         << "data_dir=" << Text(block, kDataDirAt, kFolderSize) << "\n"
-        << "owner_window=" << kt::sesam::ReadLe32(block + kOwnerWindowAt) << "\n"
+        << "owner_window=" << kt::platform::ReadLe32(block + kOwnerWindowAt) << "\n"
         << "host_program=" << Text(block, kHostProgramAt, kFolderSize) << "\n"
         << "first_argument=" << Signed(block, kFirstArgumentAt) << "\n"
         << "second_argument=" << Signed(block, kSecondArgumentAt) << "\n"

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kt::sesam {
+namespace kt::platform {
 
 inline std::uint32_t ReadLe32(const unsigned char* at) {
     return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
@@ -17,4 +17,4 @@ inline void WriteLe32(unsigned char* at, std::uint32_t value) {
     for (std::size_t i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-}  // namespace kt::sesam
+}  // namespace kt::platform

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-namespace kt::dialogs {
+namespace kt::strings {
 
 // The text of entry `id`; empty for an identifier the table does not hold.
 std::string LoadString(int id);
@@ -14,4 +14,4 @@ std::string LoadString(int id);
 // host suite's message formatting does. A "%n" without an argument stays.
 std::string FormatString(const std::string& text, std::initializer_list<std::string> args);
 
-}  // namespace kt::dialogs
+}  // namespace kt::strings

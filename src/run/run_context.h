@@ -11,9 +11,9 @@
 #include "hostsuite/presenter.h"
 #include "platform/named_event.h"
 #include "platform/named_mutex.h"
-#include "sesam/sesam_pack_state.h"
+#include "run/sesam_pack_state.h"
 
-namespace kt::update {
+namespace kt::run {
 
 struct RunContext {
     std::uint32_t hostProcessId = 0;
@@ -43,7 +43,7 @@ struct RunContext {
     std::atomic<int> m_nDownloadStatus{0};
     int showCommand = 1;
     // The Sesam Vitale pack state, handed to the installer byte for byte.
-    sesam::SesamPackState sesamPack;
+    run::SesamPackState sesamPack;
 
     std::unique_ptr<platform::NamedMutex> runMutex;
     std::unique_ptr<platform::NamedEvent> updaterEvent;
@@ -53,4 +53,4 @@ struct RunContext {
     std::string reservedString;
 };
 
-}  // namespace kt::update
+}  // namespace kt::run

@@ -1,10 +1,10 @@
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 
 #include <algorithm>
 #include <iterator>
 #include <string_view>
 
-namespace kt::dialogs {
+namespace kt::strings {
 namespace {
 
 struct Entry {
@@ -141,4 +141,4 @@ std::string FormatString(const std::string& text, std::initializer_list<std::str
     return result;
 }
 
-}  // namespace kt::dialogs
+}  // namespace kt::strings

@@ -24,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-namespace kt::sesam {
+namespace kt::run {
 
 inline constexpr std::size_t kPackStateSize = 9859;
 
@@ -97,4 +97,4 @@ private:
     std::array<unsigned char, kComponentTableSize> componentTable_{};
 };
 
-}  // namespace kt::sesam
+}  // namespace kt::run

@@ -1,11 +1,11 @@
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 
 #include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
 
-namespace kt::dialogs {
+namespace kt::strings {
 namespace {
 
 TEST(StringTable, RecordValidationMessagesKeepTheirLineBreaksAndSpaces) {
@@ -88,4 +88,4 @@ TEST(FormatString, APlaceholderIsOneDigit) {
 }
 
 }  // namespace
-}  // namespace kt::dialogs
+}  // namespace kt::strings

@@ -1,11 +1,11 @@
-#include "sesam/sesam_pack_state.h"
+#include "run/sesam_pack_state.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "sesam/little_endian.h"
+#include "platform/little_endian.h"
 
-namespace kt::sesam {
+namespace kt::run {
 namespace {
 
 bool ContinuesUtf8(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -33,10 +33,10 @@ void SesamPackState::ClearTableVersions() {
 
 void SesamPackState::ClearSoftwareRecord() { std::fill_n(SoftwareRecord(), kSoftwareRecordSize, 0); }
 
-std::uint32_t SesamPackState::ComponentCount() const { return ReadLe32(block_.data() + kComponentListOffset); }
+std::uint32_t SesamPackState::ComponentCount() const { return platform::ReadLe32(block_.data() + kComponentListOffset); }
 
 std::uint32_t SesamPackState::ComponentPosition() const {
-    return ReadLe32(block_.data() + kComponentListOffset + 4);
+    return platform::ReadLe32(block_.data() + kComponentListOffset + 4);
 }
 
 void SesamPackState::ClearComponents() {
@@ -44,10 +44,10 @@ void SesamPackState::ClearComponents() {
     componentTable_.fill(0);
 }
 
-std::uint32_t SesamPackState::ModulePosition() const { return ReadLe32(ModuleArea() + kModuleEntriesLimit); }
+std::uint32_t SesamPackState::ModulePosition() const { return platform::ReadLe32(ModuleArea() + kModuleEntriesLimit); }
 
-std::uint32_t SesamPackState::ModuleCount() const { return ReadLe32(ModuleArea() + kModuleEntriesLimit + 4); }
+std::uint32_t SesamPackState::ModuleCount() const { return platform::ReadLe32(ModuleArea() + kModuleEntriesLimit + 4); }
 
 void SesamPackState::ClearModuleArea() { std::fill_n(ModuleArea(), kModuleAreaSize, 0); }
 
-}  // namespace kt::sesam
+}  // namespace kt::run

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "hostsuite/presenter.h"
-#include "update/run_context.h"
+#include "run/run_context.h"
 
-namespace kt::update {
+namespace kt::run {
 
 // "------------- [d-m-yyyy, h:mm] -------------\r\n"
 std::string JournalHeaderLine(const std::tm& now);
@@ -23,4 +23,4 @@ int WriteJournal(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFail
 int WriteJournalAt(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFailed,
                    const char* message, const std::tm& now);
 
-}  // namespace kt::update
+}  // namespace kt::run

@@ -2,11 +2,11 @@
 // look for; they are shared with earlier versions and must not change.
 #pragma once
 
-namespace kt::update {
+namespace kt::run {
 
 inline constexpr const char* kRunMutexName = "KTUpdateDLL_MainUpdateFnc";
 inline constexpr const char* kUpdaterEventName = "UpdaterEvent";
 inline constexpr const char* kUpdaterTimerName = "UpdaterWaitableTimer";
 inline constexpr const char* kDownloadDialogClass = "ZuvAduUpdateDownloadDlg";
 
-}  // namespace kt::update
+}  // namespace kt::run

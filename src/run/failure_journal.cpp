@@ -1,14 +1,14 @@
-#include "update/failure_journal.h"
+#include "run/failure_journal.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "dialogs/string_table.h"
+#include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 #include "platform/machine_values.h"
 
-namespace kt::update {
+namespace kt::run {
 namespace {
 
 constexpr int kFailuresBeforeWarning = 5;
@@ -58,7 +58,7 @@ int WriteJournalAt(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFa
         // The reason of a failure is what the journal is for: keep its line.
         if (hasMessage) AppendToJournal(ctx, JournalMessageLine(now, message));
         if (count > kFailuresBeforeWarning) {
-            hostsuite::KtMessageBox(owner ? owner : ctx.ownerWindow, dialogs::LoadString(1018), ctx.appTitle,
+            hostsuite::KtMessageBox(owner ? owner : ctx.ownerWindow, strings::LoadString(1018), ctx.appTitle,
                                     hostsuite::kStyleErrorOk, 1, 1018);
         }
         return 0;
@@ -76,4 +76,4 @@ int WriteJournalAt(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFa
     return 1;
 }
 
-}  // namespace kt::update
+}  // namespace kt::run

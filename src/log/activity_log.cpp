@@ -1,18 +1,8 @@
-#include "update/activity_log.h"
+#include "log/activity_log.h"
 
 #include "platform/system_paths.h"
 
-// The log storage is made before any other object of the library, so that
-// the application object, built when the library is loaded, can log at once.
-namespace el {
-namespace base {
-el::base::type::StoragePointer elStorage __attribute__((init_priority(101)))(
-    new el::base::Storage(el::LogBuilderPtr(new el::base::DefaultLogBuilder())));
-}  // namespace base
-el::base::debug::CrashHandler elCrashHandler __attribute__((init_priority(101)))(ELPP_USE_DEF_CRASH_HANDLER);
-}  // namespace el
-
-namespace kt::update {
+namespace kt::log {
 
 std::string ActivityLogPath() {
     const std::string common = platform::SystemPaths::CommonAppData();
@@ -38,4 +28,4 @@ void ConfigureActivityLog() {
     el::Loggers::setDefaultConfigurations(conf, true);
 }
 
-}  // namespace kt::update
+}  // namespace kt::log

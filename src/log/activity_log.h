@@ -12,7 +12,7 @@
 #define KT_LOG(LEVEL) KT_LOG_AS("ktupdateDLL/ktupdateDLL", LEVEL)
 #define KT_DLOG(LEVEL) KT_LOG_AS("ktupdateDLL/KTDownload", LEVEL)
 
-namespace kt::update {
+namespace kt::log {
 
 inline constexpr const char* kLogName = "ktupdateDLL";
 
@@ -23,4 +23,4 @@ std::string ActivityLogPath();
 // Configures every logger as the module wants it. Called once per load.
 void ConfigureActivityLog();
 
-}  // namespace kt::update
+}  // namespace kt::log
