@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/sys_error.h"
+
 namespace kt::platform {
 namespace {
 
@@ -47,8 +49,7 @@ std::error_code OutputFile::Write(const char* data, std::size_t size) {
 std::error_code OutputFile::Flush() {
     std::size_t done = 0;
     while (done < used_) {
-        const ssize_t written = ::write(fd_.Get(), buffer_.data() + done, used_ - done);
-        if (written < 0 && errno == EINTR) continue;
+        const ssize_t written = RetryOnEintr([&] { return ::write(fd_.Get(), buffer_.data() + done, used_ - done); });
         if (written <= 0) {
             const std::error_code error = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
             // What could not be written is lost; the file is known to be bad.
