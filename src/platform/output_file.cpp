@@ -18,11 +18,13 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 
 }  // namespace
 
-OutputFile::~OutputFile() { Close(); }
+// A file still open here was given up by its writer, whose attempt already
+// failed or was cancelled: what it holds no longer matters.
+OutputFile::~OutputFile() { static_cast<void>(Close()); }
 
 std::error_code OutputFile::Open(const std::string& path) {
-    Close();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    static_cast<void>(Close());
+    const int fd = RetryOnEintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
     if (fd < 0) return LastError();
     fd_ = UniqueFd(fd);
     path_ = path;

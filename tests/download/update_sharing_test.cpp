@@ -56,7 +56,7 @@ TEST_F(UpdateSharingTest, DamagedFilesXmlHoldsNoPackage) {
     config::SetNodeData(appId, "Workstation", "Version", "5.2.0", nullptr, nullptr);
     EXPECT_EQ(0, config::IsAnyUpdateOnNetwork(ctx));
     const std::string path = config::UpdateFilePath(ctx, "files.xml");
-    EXPECT_TRUE(Logged("WARNING", "Can't parse " + path + " : Error parsing start element tag at offset 7"));
+    EXPECT_TRUE(Logged("WARNING", "Can't parse " + path + " : Error parsing start element tag at offset 47"));
     EXPECT_TRUE(Logged("WARNING", "files.xml unusable, read as empty : " + path));
     EXPECT_TRUE(Logged("INFO", "No update package available on network"));
 }
