@@ -54,8 +54,8 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
 }
 
 TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp) {
-    KT_DLOG(Warning) << "KTDownload : Error with FTP connexion : can't find file : " << current_.object;
-    Journal("MJ_DWL_DU_11 : Problème: connexion FTP - find.");
+    Report(el::Level::Warning, "KTDownload : Error with FTP connexion : can't find file : " + current_.object,
+           "MJ_DWL_DU_11 : Problème: connexion FTP - find.");
     const std::string::size_type slash = current_.object.rfind('/');
     const std::string directory = slash == std::string::npos ? std::string() : current_.object.substr(0, slash);
     const platform::FtpStatus status = ftp.FindDirectory(directory, &StopWanted);
