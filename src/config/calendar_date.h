@@ -27,10 +27,10 @@ std::string DateText(const CalendarDate& date);
 
 // Splits "d.m.y" on "." and reads each part as a number; nothing when the
 // text has fewer than three parts. Further parts are ignored.
-std::optional<CalendarDate> ParseDateText(std::string_view text);
+[[nodiscard]] std::optional<CalendarDate> ParseDateText(std::string_view text);
 
 // True when the date names a day of the calendar (years 100 to 9999).
-bool IsValidDate(const CalendarDate& date);
+[[nodiscard]] bool IsValidDate(const CalendarDate& date);
 
 // Whole days from `date` at 00:00 to `now`, truncated toward zero (a date
 // later today, or tomorrow before its midnight, is 0; two days ahead is -1).

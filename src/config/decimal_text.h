@@ -11,6 +11,6 @@ namespace kt::config {
 long long DecimalValue(std::string_view text);
 
 // A flag is on when its number is non-zero.
-bool FlagIsOn(std::string_view text);
+[[nodiscard]] bool FlagIsOn(std::string_view text);
 
 }  // namespace kt::config

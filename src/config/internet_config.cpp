@@ -15,7 +15,7 @@ constexpr std::size_t kValueChars = 25;
 
 class ProxyReader {
 public:
-    ProxyReader(run::RunContext& ctx, hostsuite::Window owner) : ctx_(ctx), owner_(owner), appId_(AppIdPath(ctx)) {}
+    explicit ProxyReader(run::RunContext& ctx) : ctx_(ctx), appId_(AppIdPath(ctx)) {}
 
     // Reads one attribute; on failure journals `failure` and returns false.
     bool Read(const char* parent, const char* element, const char* attribute, std::string& value,
@@ -29,11 +29,10 @@ public:
         return Read("Update", "Proxy", attribute, value, failure);
     }
 
-    void Journal(const char* message) { run::WriteJournal(ctx_, owner_, 0, 0, message); }
+    void Journal(const char* message) { run::WriteJournal(ctx_, 0, 0, message); }
 
 private:
     run::RunContext& ctx_;
-    hostsuite::Window owner_;
     std::string appId_;
 };
 
@@ -63,8 +62,8 @@ bool ReadNamedProxy(ProxyReader& reader, InternetConfig& config) {
 
 }  // namespace
 
-int ReadInternetConfig(run::RunContext& ctx, hostsuite::Window owner, InternetConfig& config) {
-    ProxyReader reader(ctx, owner);
+int ReadInternetConfig(run::RunContext& ctx, InternetConfig& config) {
+    ProxyReader reader(ctx);
     reader.Journal("MJ_DWL_RC : Lecture de la config.");
 
     std::string active;

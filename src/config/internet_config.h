@@ -32,6 +32,6 @@ struct InternetConfig {
 // Reads the proxy settings and the speed limit into `config`, journalling
 // the read (owner: the download dialog's window). 1 on success; 0, with the
 // journal code of the value that could not be read, otherwise.
-int ReadInternetConfig(run::RunContext& ctx, hostsuite::Window owner, InternetConfig& config);
+[[nodiscard]] int ReadInternetConfig(run::RunContext& ctx, InternetConfig& config);
 
 }  // namespace kt::config

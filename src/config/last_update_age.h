@@ -13,7 +13,7 @@ inline constexpr int kUnknownLastUpdateAge = 30;
 // file or the element is missing. A day past the end of its month (31.2)
 // counts as the month's last day; a text that names no day counts from the
 // start of the calendar.
-int DaysSinceLastUpdate(const std::string& file);
-int DaysSinceLastUpdate(const std::string& file, const std::tm& now);
+[[nodiscard]] int DaysSinceLastUpdate(const std::string& file);
+[[nodiscard]] int DaysSinceLastUpdate(const std::string& file, const std::tm& now);
 
 }  // namespace kt::config

@@ -59,7 +59,11 @@ int IsAnyUpdateOnNetwork(run::RunContext& ctx) {
     KT_LOG(Info) << "Search update package on local network for current version = " << version;
 
     pugi::xml_document doc;
-    LoadXmlFile(doc, filesXml);
+    // The load logged what is wrong with a damaged files.xml; read as empty,
+    // it holds no package.
+    if (LoadXmlFile(doc, filesXml) != XmlLoad::kLoaded) {
+        KT_LOG(Warning) << "files.xml unusable, read as empty : " << filesXml;
+    }
     if (const pugi::xml_node step = FindStepFrom(doc, version)) {
         KT_LOG(Info) << "Update package available on local network : newVersion = "
                      << step.attribute("NewVersion").value();

@@ -14,14 +14,14 @@ namespace kt::config {
 // 1 when files.xml of the update folder holds a package this workstation
 // should install: the step from its version, a pack update newer than its
 // Sesam Vitale pack, or a complete pack when it has none.
-int IsAnyUpdateOnNetwork(run::RunContext& ctx);
+[[nodiscard]] int IsAnyUpdateOnNetwork(run::RunContext& ctx);
 
 // 1 with the new version of the package in files.xml that upgrades
 // `version` (at most `size` characters) in `newVersion`, else 0.
-int FindNextUpdFile(run::RunContext& ctx, const std::string& version, std::string* newVersion, std::size_t size);
+[[nodiscard]] int FindNextUpdFile(run::RunContext& ctx, const std::string& version, std::string* newVersion, std::size_t size);
 
 // 1 when the state file of another workstation (any file but `ownGuid`'s,
 // whatever its letter case) says that it downloads and shares.
-int CheckUpdateType(run::RunContext& ctx, const std::string& ownGuid);
+[[nodiscard]] int CheckUpdateType(run::RunContext& ctx, const std::string& ownGuid);
 
 }  // namespace kt::config

@@ -7,6 +7,6 @@ namespace kt::config {
 // numbers, at most three of them (5.2.0.7 equals 5.2.0.1); a version with
 // a part more is greater (5.2.0 > 5.2). nullptr is below any version.
 // Only the first 51 characters of each text count.
-int CompareVersions(const char* a, const char* b);
+[[nodiscard]] int CompareVersions(const char* a, const char* b);
 
 }  // namespace kt::config

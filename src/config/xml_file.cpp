@@ -47,9 +47,9 @@ std::string SerializeXml(pugi::xml_document& doc) {
 }
 
 bool SaveXmlFile(pugi::xml_document& doc, const std::string& path) {
-    const std::error_code error = platform::ReplaceFileAtomically(path, SerializeXml(doc));
-    if (!error) return true;
-    KT_LOG(Error) << "Can't write " << path << " : " << error.message();
+    const platform::SysStatus written = platform::ReplaceFileAtomically(path, SerializeXml(doc));
+    if (written) return true;
+    KT_LOG(Error) << "Can't write " << path << " : " << written.Error().code.message();
     return false;
 }
 

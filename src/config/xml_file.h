@@ -19,7 +19,7 @@ enum class XmlLoad {
 
 // Parses `path` into `doc`. Anything but kLoaded leaves `doc` empty; a
 // malformed file is logged.
-XmlLoad LoadXmlFile(pugi::xml_document& doc, const std::string& path);
+[[nodiscard]] XmlLoad LoadXmlFile(pugi::xml_document& doc, const std::string& path);
 
 // The document as it is written to disk (declaration first).
 std::string SerializeXml(pugi::xml_document& doc);

@@ -5,6 +5,7 @@
 #include "config/node_data.h"
 #include "log/activity_log.h"
 #include "run/failure_journal.h"
+#include "run/run_report.h"
 
 namespace kt::connect {
 namespace {
@@ -27,11 +28,10 @@ std::optional<std::string> ReadCheckSetting(const std::string& appId, const char
     return std::nullopt;
 }
 
-std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ctx, hostsuite::Window owner,
-                                                             const std::string& appId) {
+std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ctx, const std::string& appId) {
     const auto active = ReadProxySetting(appId, "Active");
     if (!active) {
-        run::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_5 : Problème dans GetNodeData.");
+        run::WriteJournal(ctx, 0, 0, "MJ_MAIN_IIC_5 : Problème dans GetNodeData.");
         return std::nullopt;
     }
     platform::InternetSession session;
@@ -39,8 +39,8 @@ std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ct
         std::string value;
         const bool read = config::GetNodeData(appId, "Update", "Proxy", nullptr, 0, "Address", &value, kProxyValueLength);
         if (!read || value.empty()) {
-            KT_LOG(Error) << "Wrong Proxy/Address in appid.xml. Address = " << value;
-            run::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_6 : Problème dans GetNodeData.");
+            run::Report(ctx, {el::Level::Error, "Wrong Proxy/Address in appid.xml. Address = " + value,
+                              "MJ_MAIN_IIC_6 : Problème dans GetNodeData."});
             return std::nullopt;
         }
         session.access = platform::InternetAccess::kProxy;
@@ -50,7 +50,7 @@ std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ct
     }
     const auto useIe = ReadProxySetting(appId, "UseIE");
     if (!useIe) {
-        run::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC_7 : Problème dans GetNodeData.");
+        run::WriteJournal(ctx, 0, 0, "MJ_MAIN_IIC_7 : Problème dans GetNodeData.");
         return std::nullopt;
     }
     if (std::atoi(useIe->c_str()) != 0) {
@@ -60,7 +60,7 @@ std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ct
         session.access = platform::InternetAccess::kDirect;
         KT_LOG(Info) << "Internet session created : direct";
     }
-    run::WriteJournal(ctx, owner, 0, 0, "MJ_MAIN_IIC : Session créé.");
+    run::WriteJournal(ctx, 0, 0, "MJ_MAIN_IIC : Session créé.");
     return session;
 }
 

@@ -22,7 +22,6 @@ std::optional<std::string> ReadCheckSetting(const std::string& appId, const char
 // The session the proxy settings ask for, logged and journalled; nothing
 // when they cannot be read. A named proxy without a name is unreadable: an
 // empty proxy name would quietly connect directly.
-std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ctx, hostsuite::Window owner,
-                                                             const std::string& appId);
+std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ctx, const std::string& appId);
 
 }  // namespace kt::connect

@@ -14,7 +14,7 @@ namespace kt::connect {
 // 1 once a check succeeds; 0 when the user gives up ("Annuler"). Every
 // retry reads the settings again, so changes made through "Paramétrer..."
 // count.
-int CheckConnectionWithRetry(InternetConnection& connection, const run::RunContext& ctx, hostsuite::Window owner,
+[[nodiscard]] int CheckConnectionWithRetry(InternetConnection& connection, const run::RunContext& ctx,
                              const std::list<std::string>& urls, std::string* found,
                              const dialogs::OpenOptions& openOptions);
 

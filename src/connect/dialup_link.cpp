@@ -18,27 +18,25 @@ constexpr std::chrono::milliseconds kAfterHangUp{3000};
 
 }  // namespace
 
-bool InternetConnection::BringLinkUp(hostsuite::Window owner, const std::string& appId) {
+bool InternetConnection::BringLinkUp(const std::string& appId) {
     const auto modem = ReadCheckSetting(appId, "Workstation", "Update", "Modem", kModemLength, "Modem", "Modem");
     if (!modem) {
-        Journal(owner, "MJ_MAIN_IIC_0 : Problème avec GetNodeData.");
+        Journal("MJ_MAIN_IIC_0 : Problème avec GetNodeData.");
         return false;
     }
-    return std::atoi(modem->c_str()) != 0 ? DialUp(owner, appId) : CheckNetwork(owner);
+    return std::atoi(modem->c_str()) != 0 ? DialUp(appId) : CheckNetwork();
 }
 
-bool InternetConnection::DialUp(hostsuite::Window owner, const std::string& appId) {
-    KT_LOG(Info) << "Connexion with a modem";
-    Journal(owner, "MJ_MAIN_IIC : Connexion avec un modem.");
+bool InternetConnection::DialUp(const std::string& appId) {
+    Report(el::Level::Info, "Connexion with a modem", "MJ_MAIN_IIC : Connexion avec un modem.");
     const auto entry =
         ReadCheckSetting(appId, "Workstation", "Update", "RASName", kEntryNameLength, "RASName", "RAS");
     if (!entry) {
-        Journal(owner, "MJ_MAIN_IIC_1 : Problème avec GetNodeData.");
+        Journal("MJ_MAIN_IIC_1 : Problème avec GetNodeData.");
         return false;
     }
     if (entry->empty()) {
-        KT_LOG(Error) << "Invalid RAS";
-        Journal(owner, "MJ_MAIN_IIC_2 : Nom de la connexion RAS invalide !");
+        Report(el::Level::Error, "Invalid RAS", "MJ_MAIN_IIC_2 : Nom de la connexion RAS invalide !");
         return false;
     }
     CRASDlg dialog(ctx_, *services_.dialer, *entry, services_.connectedHold);
@@ -49,17 +47,14 @@ bool InternetConnection::DialUp(hostsuite::Window owner, const std::string& appI
     if (dialog.ConnectionHandle() != 0) services_.dialer->HangUp(dialog.ConnectionHandle());
     dialupHandle_ = 0;
     services_.pause(kAfterHangUp);
-    KT_LOG(Error) << "Error during RAS connexion";
-    Journal(owner, "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
+    Report(el::Level::Error, "Error during RAS connexion", "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
     return false;
 }
 
-bool InternetConnection::CheckNetwork(hostsuite::Window owner) {
-    KT_LOG(Info) << "Connexion with LAN";
-    Journal(owner, "MJ_MAIN_IIC : Connexion avec un LAN.");
+bool InternetConnection::CheckNetwork() {
+    Report(el::Level::Info, "Connexion with LAN", "MJ_MAIN_IIC : Connexion avec un LAN.");
     if (services_.isNetworkConnected()) return true;
-    KT_LOG(Error) << "Error with LAN connexion";
-    Journal(owner, "MJ_MAIN_IIC_4 : Problème dans la connexion LAN !");
+    Report(el::Level::Error, "Error with LAN connexion", "MJ_MAIN_IIC_4 : Problème dans la connexion LAN !");
     return false;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/network_state.h"
 #include "log/activity_log.h"
 #include "run/failure_journal.h"
+#include "run/run_report.h"
 
 namespace kt::connect {
 
@@ -29,46 +30,42 @@ ConnectionServices ConnectionServices::Completed() const {
 InternetConnection::InternetConnection(run::RunContext& ctx, ConnectionServices services)
     : ctx_(ctx), services_(services.Completed()) {}
 
-void InternetConnection::Journal(hostsuite::Window owner, const char* message) {
-    run::WriteJournal(ctx_, owner, 0, 0, message);
+void InternetConnection::Journal(const char* message) { run::WriteJournal(ctx_, 0, 0, message); }
+
+void InternetConnection::Report(el::Level level, const std::string& logLine, const char* journalLine) {
+    run::Report(ctx_, {level, logLine, journalLine});
 }
 
-int InternetConnection::IsInternetConnection(hostsuite::Window owner, std::list<std::string> urls,
-                                             std::string* found) {
+int InternetConnection::IsInternetConnection(std::list<std::string> urls, std::string* found) {
     const std::string appId = config::AppIdPath(ctx_);
-    KT_LOG(Info) << "Check internet connexion : start";
-    Journal(owner, "MJ_MAIN_IIC : Démarrage IIC.");
-    if (!BringLinkUp(owner, appId)) return 0;
+    Report(el::Level::Info, "Check internet connexion : start", "MJ_MAIN_IIC : Démarrage IIC.");
+    if (!BringLinkUp(appId)) return 0;
     if (!CheckFirewall()) {
         KT_LOG(Error) << "Error with windows firewall";
         return 0;
     }
-    const auto session = ReadSessionSettings(ctx_, owner, appId);
+    const auto session = ReadSessionSettings(ctx_, appId);
     if (!session) return 0;
-    const auto answered = FindFtpServer(owner, *session, urls);
+    const auto answered = FindFtpServer(*session, urls);
     if (!answered) {
-        KT_LOG(Warning) << "Check internet connexion : error. Problem with url ";
-        Journal(owner, "MJ_MAIN_IIC_11 : Problème de URL !");
+        Report(el::Level::Warning, "Check internet connexion : error. Problem with url ", "MJ_MAIN_IIC_11 : Problème de URL !");
         return 0;
     }
-    KT_LOG(Info) << "Internet session closed";
-    Journal(owner, "MJ_MAIN_IIC : Session ferméé.");
+    Report(el::Level::Info, "Internet session closed", "MJ_MAIN_IIC : Session ferméé.");
     if (found != nullptr) *found = *answered;
-    KT_LOG(Info) << "FTP url is found";
-    Journal(owner, "MJ_MAIN_IIC : Un URL FTP est trouvé.");
+    Report(el::Level::Info, "FTP url is found", "MJ_MAIN_IIC : Un URL FTP est trouvé.");
     KT_LOG(Info) << "Check internet connexion : OK";
     return 1;
 }
 
-std::optional<std::string> InternetConnection::FindFtpServer(hostsuite::Window owner,
-                                                             const platform::InternetSession& session,
+std::optional<std::string> InternetConnection::FindFtpServer(const platform::InternetSession& session,
                                                              const std::list<std::string>& urls) {
     for (const std::string& url : urls) {
         KT_LOG(Info) << "Test url : " << url;
         const auto parts = SplitUrl(url);
         if (!parts || parts->service == UrlService::kOther) {
-            KT_LOG(Warning) << "Problem with url " << url << " : no HTTP or FTP";
-            Journal(owner, "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !");
+            Report(el::Level::Warning, "Problem with url " + url + " : no HTTP or FTP",
+                   "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !");
             continue;
         }
         if (parts->service == UrlService::kHttp) {
@@ -77,8 +74,8 @@ std::optional<std::string> InternetConnection::FindFtpServer(hostsuite::Window o
         }
         const int error = platform::OpenFtpConnection(session, parts->server, parts->port);
         if (error == 0) return url;
-        KT_LOG(Warning) << "FTP connexion problem : exception catched " << error;
-        Journal(owner, "MJ_MAIN_IIC_9 : Problème de la connexion FTP !");
+        Report(el::Level::Warning, "FTP connexion problem : exception catched " + std::to_string(error),
+               "MJ_MAIN_IIC_9 : Problème de la connexion FTP !");
     }
     return std::nullopt;
 }

@@ -17,6 +17,7 @@
 #include "connect/firewall.h"
 #include "hostsuite/presenter.h"
 #include "platform/curl_session.h"
+#include "log/activity_log.h"
 #include "run/run_context.h"
 
 namespace kt::connect {
@@ -41,8 +42,8 @@ public:
 
     // 1 when an FTP server of `urls` (tried in order) accepted a login; its
     // address then goes into `found` when given. 0 on every failure, which
-    // is logged and journalled (owner: `owner`) but never shown.
-    int IsInternetConnection(hostsuite::Window owner, std::list<std::string> urls, std::string* found);
+    // is logged and journalled but never shown.
+    [[nodiscard]] int IsInternetConnection(std::list<std::string> urls, std::string* found);
     // False only when the firewall still blocks the host program after a
     // rule was added for it.
     bool CheckFirewall();
@@ -56,13 +57,15 @@ public:
 
 private:
     // The link: dial-up or network. False ends the check.
-    bool BringLinkUp(hostsuite::Window owner, const std::string& appId);
-    bool DialUp(hostsuite::Window owner, const std::string& appId);
-    bool CheckNetwork(hostsuite::Window owner);
+    bool BringLinkUp(const std::string& appId);
+    bool DialUp(const std::string& appId);
+    bool CheckNetwork();
     // The first address where an FTP server accepts a login.
-    std::optional<std::string> FindFtpServer(hostsuite::Window owner, const platform::InternetSession& session,
+    std::optional<std::string> FindFtpServer(const platform::InternetSession& session,
                                              const std::list<std::string>& urls);
-    void Journal(hostsuite::Window owner, const char* message);
+    void Journal(const char* message);
+    // The log line at `level`, then the matching journal line.
+    void Report(el::Level level, const std::string& logLine, const char* journalLine);
 
     run::RunContext& ctx_;
     ConnectionServices services_;

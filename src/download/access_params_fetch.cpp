@@ -25,26 +25,24 @@ bool StopWanted() { return CancelEvent().IsSet(); }
 TransferAttempt::Outcome TransferAttempt::FetchAccessParams() {
     const std::string localPath = TempFilePath(kFtpAccessName);
     if (output_.Open(localPath)) {
-        KT_DLOG(Warning) << "KTDownload : Error with FTP connexion write file";
-        Journal("MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
-        return kTransferFailed;
+        return Fail("KTDownload : Error with FTP connexion write file",
+                    "MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
     }
     SetText(kOperationStatus, kConnecting);
     const std::string address = job_.search.State().baseAddress + kFtpAccessName;
     const auto parts = connect::SplitUrl(address);
     if (!parts || parts->service != connect::UrlService::kFtp) {
-        KT_DLOG(Warning) << "KTDownload : Failed to parse url : " << address;
         ShowDownloadError(job_, "", 0, kSiteNotFound);
-        Journal("MJ_DWL_DU_5 : Problème: URL parse.");
-        return kTransferFailed;
+        return Fail(std::string("KTDownload : Failed to parse url : ") + address,
+                    "MJ_DWL_DU_5 : Problème: URL parse.");
     }
-    ProxyChecks proxy(job_.ctx, job_.dialog.Handle(), job_.internet);
+    ProxyChecks proxy(job_.ctx, job_.internet);
     if (proxy.CheckProxyStatus(session_, address) == 0) return kProxyAddressRefused;
     if (const Outcome end = CopyAccessFile(*parts)) return end;
 
     std::string user = job_.account.user;
     std::string password = job_.account.password;
-    GetFTPAccessParams(job_.ctx, job_.dialog.Handle(), localPath, user, kFtpAccessChars, password, kFtpAccessChars);
+    GetFTPAccessParams(job_.ctx, localPath, user, kFtpAccessChars, password, kFtpAccessChars);
     job_.account = {user, password};
     Journal("MJ_DWL_DU : Params de la connexion lu.");
     return std::nullopt;
@@ -57,12 +55,10 @@ TransferAttempt::Outcome TransferAttempt::CopyAccessFile(const connect::UrlParts
         return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
     }
     if (login != platform::FtpStatus::kOk) {
-        KT_DLOG(Warning) << "KTDownload : Error with FTP connexion";
-        Journal("MJ_DWL_DU_6 : Problème: connexion FTP - exception.");
-        return kTransferFailed;
+        return Fail("KTDownload : Error with FTP connexion",
+                    "MJ_DWL_DU_6 : Problème: connexion FTP - exception.");
     }
-    KT_DLOG(Info) << "KTDownload : FTP connexion confirmed";
-    Journal("MJ_DWL_DU : Connexion assurée.");
+    Report(el::Level::Info, "KTDownload : FTP connexion confirmed", "MJ_DWL_DU : Connexion assurée.");
 
     ftp.OpenFile(address.object);
     char buffer[kReadSize];
@@ -71,26 +67,22 @@ TransferAttempt::Outcome TransferAttempt::CopyAccessFile(const connect::UrlParts
         const platform::FtpRead read = ftp.Read(buffer, sizeof buffer, &StopWanted);
         if (read.status == platform::FtpStatus::kStopped) continue;
         if (read.status == platform::FtpStatus::kNotFound) {
-            KT_DLOG(Warning) << "KTDownload : Error with FTP connexion open file " << address.object;
-            Journal("MJ_DWL_DU_7 : Problème: connexion FTP - openfile.");
-            return kTransferFailed;
+            return Fail(std::string("KTDownload : Error with FTP connexion open file ") + address.object,
+                        "MJ_DWL_DU_7 : Problème: connexion FTP - openfile.");
         }
         if (read.status == platform::FtpStatus::kFailed) {
-            KT_DLOG(Warning) << "KTDownload : Error with FTP connexion read file";
-            Journal("MJ_DWL_DU_8 : Problème: connexion FTP - readfile.");
-            return kTransferFailed;
+            return Fail("KTDownload : Error with FTP connexion read file",
+                        "MJ_DWL_DU_8 : Problème: connexion FTP - readfile.");
         }
         if (read.size == 0) break;
         if (output_.Write(buffer, read.size)) {
-            KT_DLOG(Warning) << "KTDownload : Error with FTP connexion write file";
-            Journal("MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
-            return kTransferFailed;
+            return Fail("KTDownload : Error with FTP connexion write file",
+                        "MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
         }
     }
     if (output_.Close()) {
-        KT_DLOG(Warning) << "KTDownload : Error with FTP connexion write file";
-        Journal("MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
-        return kTransferFailed;
+        return Fail("KTDownload : Error with FTP connexion write file",
+                    "MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
     }
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "strings/string_table.h"
+#include "dialogs/failure_warning.h"
 #include "download/download_controls.h"
 #include "download/download_events.h"
 #include "download/download_worker.h"
@@ -30,7 +31,8 @@ CKTDownload::CKTDownload(run::RunContext& ctx, hostsuite::Window, SourceMode mod
       mode_(mode),
       services_(std::move(services)),
       search_(ctx, mode, localFolder, services_.packDecision),
-      job_(ctx, *this, search_, services_) {
+      job_(ctx, *this, search_, services_),
+      failureWarning_(ctx, [this] { dialogs::ShowFailureWarning(Handle(), ctx_.appTitle); }) {
     if (services_.connection == nullptr) {
         ownConnection_ = std::make_unique<connect::InternetConnection>(ctx);
         services_.connection = ownConnection_.get();
@@ -81,7 +83,7 @@ void CKTDownload::StartInternet() {
 }
 
 int CKTDownload::MainDownloader() {
-    if (!config::ReadInternetConfig(ctx_, Handle(), job_.internet)) {
+    if (!config::ReadInternetConfig(ctx_, job_.internet)) {
         KT_DLOG(Warning) << "Can't read internet configuration in appid.xml";
         if (!job_.silent) {
             hostsuite::KtMessageBox(Handle(), strings::LoadString(kConfigUnreadable), "Erreur",
@@ -99,11 +101,11 @@ int CKTDownload::MainDownloader() {
             hostsuite::KtMessageBox(Handle(), strings::LoadString(kCannotStart), "Erreur", hostsuite::kStyleErrorOk,
                                     1, kCannotStart);
         }
-        run::WriteJournal(ctx_, Handle(), 0, 1, "MJ_DWL_MD_1 : Démarrage du thread echoué.");
+        run::WriteJournal(ctx_, 0, 1, "MJ_DWL_MD_1 : Démarrage du thread echoué.");
         EndDialog(hostsuite::kIdCancel);
         return 1;
     }
-    run::WriteJournal(ctx_, Handle(), 0, 0, "MJ_DWL_MD : Démarrage du thread.");
+    run::WriteJournal(ctx_, 0, 0, "MJ_DWL_MD : Démarrage du thread.");
     return 1;
 }
 

@@ -16,6 +16,7 @@
 #include "download/update_search.h"
 #include "hostsuite/dialog_model.h"
 #include "platform/dialog_registry.h"
+#include "run/failure_journal.h"
 #include "run/run_context.h"
 
 namespace kt::download {
@@ -53,6 +54,8 @@ private:
     std::unique_ptr<connect::InternetConnection> ownConnection_;
     UpdateSearch search_;
     DownloadJob job_;
+    // While the dialog is open, the warning that runs keep failing is its own.
+    run::FailureWarningScope failureWarning_;
     std::thread worker_;
     std::unique_ptr<platform::OpenDialogRegistration> registration_;
 };

@@ -55,12 +55,11 @@ void RunDownloadThread(DownloadJob& job) {
 }
 
 void FinishDownload(DownloadJob& job, unsigned result) {
-    const hostsuite::Window window = job.dialog.Handle();
     switch (result) {
         case kTransferCancelled:
         case kNoFileNorFolder:
         case kNothingToFetch:
-            run::WriteJournal(job.ctx, window, 0, 0, nullptr);
+            run::WriteJournal(job.ctx, 0, 0, nullptr);
             job.dialog.PostCommand(hostsuite::kIdCancel);
             return;
         case kProxyAddressRefused:
@@ -72,12 +71,12 @@ void FinishDownload(DownloadJob& job, unsigned result) {
     }
     // Every other result above the known failures counts as success.
     if (result == kTransferDone || result > kNoFileNorFolder) {
-        run::WriteJournal(job.ctx, window, 0, 0, nullptr);
+        run::WriteJournal(job.ctx, 0, 0, nullptr);
         job.dialog.SetShowState(hostsuite::ShowState::Normal);
         job.dialog.PostCommand(hostsuite::kIdOk);
         return;
     }
-    run::WriteJournal(job.ctx, window, 0, 1, nullptr);
+    run::WriteJournal(job.ctx, 0, 1, nullptr);
     ShowError(job, "Une erreur s'est produite lors du téléchargement des mises à jour.");
     job.dialog.PostCommand(hostsuite::kIdCancel);
 }

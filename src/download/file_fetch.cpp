@@ -45,9 +45,8 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
         return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
     }
     if (status != platform::FtpStatus::kOk) {
-        KT_DLOG(Warning) << "KTDownload : Error with FTP connexion";
-        Journal("MJ_DWL_DU_10 : Problème: connexion FTP - connexion.");
-        return kTransferFailed;
+        return Fail("KTDownload : Error with FTP connexion",
+                    "MJ_DWL_DU_10 : Problème: connexion FTP - connexion.");
     }
     if (size >= 0) job_.dialog.SetRange(kFileBar, 0, ProgressRange(static_cast<std::uint64_t>(size)));
     ftp.OpenFile(current_.object);
@@ -55,8 +54,8 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
 }
 
 TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp) {
-    KT_DLOG(Warning) << "KTDownload : Error with FTP connexion : can't find file : " << current_.object;
-    Journal("MJ_DWL_DU_11 : Problème: connexion FTP - find.");
+    Report(el::Level::Warning, "KTDownload : Error with FTP connexion : can't find file : " + current_.object,
+           "MJ_DWL_DU_11 : Problème: connexion FTP - find.");
     const std::string::size_type slash = current_.object.rfind('/');
     const std::string directory = slash == std::string::npos ? std::string() : current_.object.substr(0, slash);
     const platform::FtpStatus status = ftp.FindDirectory(directory, &StopWanted);
@@ -88,13 +87,11 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
         if (CancelEvent().Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
         const platform::FtpRead read = ftp.Read(buffer, sizeof buffer, waiting);
         if (read.status == platform::FtpStatus::kNotFound) {
-            KT_DLOG(Warning) << "KTDownload : Error with FTP connexion open file " << current_.object;
-            Journal("MJ_DWL_DU_12 : Problème: connexion FTP - openfile.");
-            return kTransferFailed;
+            return Fail(std::string("KTDownload : Error with FTP connexion open file ") + current_.object,
+                        "MJ_DWL_DU_12 : Problème: connexion FTP - openfile.");
         }
         if (read.status == platform::FtpStatus::kFailed) {
-            KT_DLOG(Warning) << "KTDownload : Read error during download";
-            Journal("MJ_DWL_DU_14 : Problème: lecture.");
+            Report(el::Level::Warning, "KTDownload : Read error during download", "MJ_DWL_DU_14 : Problème: lecture.");
             readFailed = true;
             break;
         }
@@ -119,9 +116,8 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
     if (tooShort) {
         std::error_code ec;
         std::filesystem::remove(path, ec);
-        KT_DLOG(Warning) << "KTDownload : Wrong size for file " << path << " : File deleted";
-        Journal("MJ_DWL_DU_15 : Problème: taille differente.");
-        return kTransferFailed;
+        return Fail(std::string("KTDownload : Wrong size for file ") + path + " : File deleted",
+                    "MJ_DWL_DU_15 : Problème: taille differente.");
     }
     return std::nullopt;
 }

@@ -8,7 +8,7 @@
 
 #include "config/text_limit.h"
 #include "log/activity_log.h"
-#include "run/failure_journal.h"
+#include "run/run_report.h"
 
 namespace kt::download {
 namespace {
@@ -55,20 +55,20 @@ FtpAccess UnscrambleFtpAccess(const std::string& content, std::size_t maxChars) 
     return access;
 }
 
-void GetFTPAccessParams(run::RunContext& ctx, hostsuite::Window owner, const std::string& path, std::string& user,
-                        std::size_t userSize, std::string& password, std::size_t passwordSize) {
+void GetFTPAccessParams(run::RunContext& ctx, const std::string& path, std::string& user, std::size_t userSize,
+                        std::string& password, std::size_t passwordSize) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        KT_DLOG(Warning) << "KTDownload : Can't finf file " << path;
-        run::WriteJournal(ctx, owner, 0, 0, "MJ_DWL_GFAP_1 : Problème: connexion FTP - getparams.");
+        run::Report(ctx, {el::Level::Warning, "KTDownload : Can't finf file " + path,
+                          "MJ_DWL_GFAP_1 : Problème: connexion FTP - getparams.", run::LogSource::kDownload});
         return;
     }
     std::ifstream in(path, std::ios::binary);
     const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // Not even the first length byte: the file cannot be used.
     if (content.empty()) {
-        KT_DLOG(Warning) << "KTDownload : Can't read file " << path;
-        run::WriteJournal(ctx, owner, 0, 0, "MJ_DWL_GFAP_2 : Problème: connexion FTP - readfile.");
+        run::Report(ctx, {el::Level::Warning, "KTDownload : Can't read file " + path,
+                          "MJ_DWL_GFAP_2 : Problème: connexion FTP - readfile.", run::LogSource::kDownload});
         return;
     }
     const FtpAccess access = UnscrambleFtpAccess(content);

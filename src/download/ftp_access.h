@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <string>
 
-#include "hostsuite/presenter.h"
 #include "run/run_context.h"
 
 namespace kt::download {
@@ -33,9 +32,9 @@ std::string ScrambleFtpAccess(const FtpAccess& access);
 FtpAccess UnscrambleFtpAccess(const std::string& content, std::size_t maxChars = kFtpAccessChars);
 
 // Reads the login from the fetched file at `path` into `user` and `password`,
-// each cut to its size in characters; logs and journals (owner: `owner`) a
+// each cut to its size in characters; logs and journals a
 // file that is missing or cannot be read, and leaves the values unchanged then.
-void GetFTPAccessParams(run::RunContext& ctx, hostsuite::Window owner, const std::string& path, std::string& user,
-                        std::size_t userSize, std::string& password, std::size_t passwordSize);
+void GetFTPAccessParams(run::RunContext& ctx, const std::string& path, std::string& user, std::size_t userSize,
+                        std::string& password, std::size_t passwordSize);
 
 }  // namespace kt::download

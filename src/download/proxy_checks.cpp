@@ -1,7 +1,7 @@
 #include "download/proxy_checks.h"
 
 #include "log/activity_log.h"
-#include "run/failure_journal.h"
+#include "run/run_report.h"
 
 namespace kt::download {
 namespace {
@@ -11,8 +11,7 @@ constexpr long kDenied = 401;
 
 }  // namespace
 
-ProxyChecks::ProxyChecks(run::RunContext& ctx, hostsuite::Window owner, const config::InternetConfig& config)
-    : ctx_(ctx), owner_(owner), config_(config) {}
+ProxyChecks::ProxyChecks(run::RunContext& ctx, const config::InternetConfig& config) : ctx_(ctx), config_(config) {}
 
 int ProxyChecks::CheckProxyStatus(platform::CurlRequest& request) {
     KT_DLOG(Info) << "KTDownload : Check proxy status";
@@ -109,9 +108,7 @@ bool ProxyChecks::AskUserLogin(platform::CurlRequest& request, long status) {
 }
 
 int ProxyChecks::Fail(const char* logLine, const char* journalLine) {
-    KT_DLOG(Warning) << logLine;
-    run::WriteJournal(ctx_, owner_, 0, 0, journalLine);
-    return 0;
+    return run::ReportFailure(ctx_, {el::Level::Warning, logLine, journalLine, run::LogSource::kDownload}, 0);
 }
 
 }  // namespace kt::download

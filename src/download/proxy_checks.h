@@ -20,8 +20,8 @@ inline constexpr int kMaxProxyRounds = 5;
 class ProxyChecks {
 public:
     // `config`: the download's connection settings (mode, proxy login and
-    // password); `owner`: the download dialog, for the journal.
-    ProxyChecks(run::RunContext& ctx, hostsuite::Window owner, const config::InternetConfig& config);
+    // password).
+    ProxyChecks(run::RunContext& ctx, const config::InternetConfig& config);
 
     // The request check: sends the request until it is answered without a
     // login demand. 1 when the final status is below 300, else 0.
@@ -41,7 +41,6 @@ private:
     int Fail(const char* logLine, const char* journalLine);
 
     run::RunContext& ctx_;
-    hostsuite::Window owner_;
     config::InternetConfig config_;
 };
 

@@ -51,7 +51,7 @@ private:
             Journal("MJ_DWL_GTS_4 : Problème: URL parse.");
             return false;
         }
-        ProxyChecks proxy(job_.ctx, job_.dialog.Handle(), job_.internet);
+        ProxyChecks proxy(job_.ctx, job_.internet);
         if (proxy.CheckProxyStatus(session, source) == 0) return false;
         platform::FtpClient ftp(session, parts->server, parts->port, job_.account, ProxyAccount(job_.internet));
         platform::FtpStatus status = ftp.Connect(&StopWanted);
@@ -70,7 +70,7 @@ private:
         return true;
     }
 
-    void Journal(const char* message) { run::WriteJournal(job_.ctx, job_.dialog.Handle(), 0, 0, message); }
+    void Journal(const char* message) { run::WriteJournal(job_.ctx, 0, 0, message); }
 
     DownloadJob& job_;
 };

@@ -13,6 +13,7 @@
 #include "platform/system_paths.h"
 #include "log/activity_log.h"
 #include "run/failure_journal.h"
+#include "run/run_report.h"
 
 namespace kt::download {
 namespace {
@@ -56,8 +57,7 @@ unsigned TransferAttempt::Run() {
         if (next == kTransferDone) break;
         if (next) return *next;
     }
-    KT_DLOG(Info) << "KTDownload : Updates download is finished";
-    Journal("MJ_DWL_DU : La mise à jour est terminée.");
+    Report(el::Level::Info, "KTDownload : Updates download is finished", "MJ_DWL_DU : La mise à jour est terminée.");
     return kTransferDone;
 }
 
@@ -65,8 +65,7 @@ TransferAttempt::Outcome TransferAttempt::CheckConnection() {
     run::RunContext& ctx = job_.ctx;
     for (;;) {
         std::string found;
-        if (job_.services.connection->IsInternetConnection(job_.dialog.Handle(), job_.search.State().sourceList,
-                                                           &found)) {
+        if (job_.services.connection->IsInternetConnection(job_.search.State().sourceList, &found)) {
             job_.search.State().baseAddress = found;
             break;
         }
@@ -78,27 +77,25 @@ TransferAttempt::Outcome TransferAttempt::CheckConnection() {
         if (answer == hostsuite::kIdCancel) {
             job_.services.closeRunHandles();
             ctx.m_nDownloadStatus = -2;
-            KT_DLOG(Warning) << "KTDownload : Connection problem";
-            run::WriteJournal(ctx, job_.dialog.Handle(), 0, 1, "MJ_DWL_DU_0 : Problème: connexion.");
-            return kTransferFailed;
+            return run::ReportFailure(ctx,
+                                      {el::Level::Warning, "KTDownload : Connection problem",
+                                       "MJ_DWL_DU_0 : Problème: connexion.", run::LogSource::kDownload, true},
+                                      kTransferFailed);
         }
     }
-    KT_DLOG(Info) << "KTDownload : Connexion checked";
-    Journal("MJ_DWL_DU : Connexion verifié.");
+    Report(el::Level::Info, "KTDownload : Connexion checked", "MJ_DWL_DU : Connexion verifié.");
     return std::nullopt;
 }
 
 TransferAttempt::Outcome TransferAttempt::OpenSession() {
     const auto session = MakeTransferSession(job_.internet);
     if (!session) {
-        KT_DLOG(Warning) << "KTDownload : Failed to open internet connexion";
         ShowDownloadError(job_, "", EINVAL, kDownloadError);
-        Journal("MJ_DWL_DU_1 : Problème: session.");
-        return kTransferFailed;
+        return Fail("KTDownload : Failed to open internet connexion",
+                    "MJ_DWL_DU_1 : Problème: session.");
     }
     session_ = *session;
-    KT_DLOG(Info) << "KTDownload : Internet session created";
-    Journal("MJ_DWL_DU : Session créé.");
+    Report(el::Level::Info, "KTDownload : Internet session created", "MJ_DWL_DU : Session créé.");
     return std::nullopt;
 }
 
@@ -107,10 +104,9 @@ TransferAttempt::Outcome TransferAttempt::ParseBaseAddress() {
     const auto parts = connect::SplitUrl(address);
     // Only FTP addresses come from the connection check, and only FTP is fetched.
     if (!parts || parts->service != connect::UrlService::kFtp) {
-        KT_DLOG(Warning) << "KTDownload : Failed to parse url : " << address;
         ShowDownloadError(job_, "", 0, kSiteNotFound);
-        Journal("MJ_DWL_DU_2 : Problème: parse URL.");
-        return kTransferFailed;
+        return Fail(std::string("KTDownload : Failed to parse url : ") + address,
+                    "MJ_DWL_DU_2 : Problème: parse URL.");
     }
     base_ = *parts;
     return std::nullopt;
@@ -124,10 +120,9 @@ TransferAttempt::Outcome TransferAttempt::StartCatalogue() {
     const std::string address = base + "versions.xml";
     const auto parts = connect::SplitUrl(address);
     if (!parts || parts->service != connect::UrlService::kFtp) {
-        KT_DLOG(Warning) << "KTDownload : Failed to parse url : " << address;
         ShowDownloadError(job_, "", 0, kSiteNotFound);
-        Journal("MJ_DWL_DU_16 : Problème: parse URL.");
-        return kTransferFailed;
+        return Fail(std::string("KTDownload : Failed to parse url : ") + address,
+                    "MJ_DWL_DU_16 : Problème: parse URL.");
     }
     current_ = *parts;
     cataloguePhase_ = true;
@@ -143,20 +138,27 @@ TransferAttempt::Outcome TransferAttempt::OpenLocalFile(const std::string& path)
 }
 
 unsigned TransferAttempt::Cancelled(const char* journal) {
-    KT_DLOG(Info) << "KTDownload : Annulation par l'utilisateur";
-    Journal(journal);
+    Report(el::Level::Info, "KTDownload : Annulation par l'utilisateur", journal);
     job_.ctx.m_nDownloadStatus = -2;
     return kTransferCancelled;
 }
 
 unsigned TransferAttempt::WriteError(const std::error_code& error) {
-    KT_DLOG(Warning) << "KTDownload : Write error during download";
     ShowDownloadError(job_, error.message(), error.value(), 0);
-    Journal("MJ_DWL_DU_15 : Problème: écriture.");
-    return kTransferFailed;
+    return Fail("KTDownload : Write error during download",
+                "MJ_DWL_DU_15 : Problème: écriture.");
 }
 
-void TransferAttempt::Journal(const char* message) { run::WriteJournal(job_.ctx, job_.dialog.Handle(), 0, 0, message); }
+void TransferAttempt::Journal(const char* message) { run::WriteJournal(job_.ctx, 0, 0, message); }
+
+void TransferAttempt::Report(el::Level level, const std::string& logLine, const char* journalLine) {
+    run::Report(job_.ctx, {level, logLine, journalLine, run::LogSource::kDownload});
+}
+
+unsigned TransferAttempt::Fail(const std::string& logLine, const char* journalLine) {
+    return run::ReportFailure(job_.ctx, {el::Level::Warning, logLine, journalLine, run::LogSource::kDownload},
+                              kTransferFailed);
+}
 
 void TransferAttempt::SetText(int control, int stringId) { job_.dialog.SetText(control, strings::LoadString(stringId)); }
 

@@ -10,6 +10,7 @@
 #include "download/download_job.h"
 #include "download/transfer_progress.h"
 #include "platform/curl_session.h"
+#include "log/activity_log.h"
 #include "platform/output_file.h"
 
 namespace kt::download {
@@ -49,6 +50,10 @@ private:
     unsigned Cancelled(const char* journal);
     unsigned WriteError(const std::error_code& error);
     void Journal(const char* message);
+    // The log line at `level`, then the matching journal line.
+    void Report(el::Level level, const std::string& logLine, const char* journalLine);
+    // Reports a failure that ends the attempt (a warning): kTransferFailed.
+    unsigned Fail(const std::string& logLine, const char* journalLine);
     void SetText(int control, int stringId);
 
     DownloadJob& job_;

@@ -9,10 +9,13 @@
 
 #define KT_LOG_AS(SOURCE, LEVEL) \
     el::base::Writer(el::Level::LEVEL, SOURCE, __LINE__, ELPP_FUNC).construct(1, "default")
-#define KT_LOG(LEVEL) KT_LOG_AS("ktupdateDLL/ktupdateDLL", LEVEL)
-#define KT_DLOG(LEVEL) KT_LOG_AS("ktupdateDLL/KTDownload", LEVEL)
+#define KT_LOG(LEVEL) KT_LOG_AS(kt::log::kModuleSource, LEVEL)
+#define KT_DLOG(LEVEL) KT_LOG_AS(kt::log::kDownloadSource, LEVEL)
 
 namespace kt::log {
+
+inline constexpr const char* kModuleSource = "ktupdateDLL/ktupdateDLL";
+inline constexpr const char* kDownloadSource = "ktupdateDLL/KTDownload";
 
 inline constexpr const char* kLogName = "ktupdateDLL";
 

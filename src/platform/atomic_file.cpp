@@ -1,22 +1,24 @@
 #include "platform/atomic_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
 #include "platform/random_bytes.h"
+#include "platform/unique_fd.h"
 
 namespace kt::platform {
 namespace {
 
-std::error_code LastError() { return {errno, std::generic_category()}; }
+constexpr int kNameAttempts = 8;
 
-std::string RandomSuffix() {
+std::optional<std::string> RandomSuffix() {
     unsigned char bytes[6] = {};
-    FillRandomBytes(bytes, sizeof bytes);
+    if (!FillRandomBytes(bytes, sizeof bytes)) return std::nullopt;
     std::string suffix;
     for (unsigned char byte : bytes) {
         char hex[3];
@@ -28,56 +30,65 @@ std::string RandomSuffix() {
 
 // A hidden name in the same folder, so the rename stays on one file system
 // and folder listings that look for the real names never meet it.
-int CreateTemporary(const std::filesystem::path& target, std::string& tempPath) {
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        tempPath = (target.parent_path() / ("." + target.filename().string() + "." + RandomSuffix() + ".tmp")).string();
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+SysResult<UniqueFd> CreateTemporary(const std::filesystem::path& target, std::string& tempPath) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const auto suffix = RandomSuffix();
+        if (!suffix) return LastSysError("getrandom", target.string());
+        tempPath = (target.parent_path() / ("." + target.filename().string() + "." + *suffix + ".tmp")).string();
+        UniqueFd fd(RetryOnEintr([&] { return ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }));
+        if (fd.Valid()) return fd;
+        if (errno != EEXIST) break;
     }
-    return -1;
+    return LastSysError("open", tempPath);
 }
 
-std::error_code WriteAll(int fd, std::string_view content) {
+SysStatus WriteAll(int fd, std::string_view content, const std::string& tempPath) {
     while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return LastError();
-        }
+        const ssize_t written = RetryOnEintr([&] { return ::write(fd, content.data(), content.size()); });
+        if (written < 0) return LastSysError("write", tempPath);
         content.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
 }
 
-void KeepPermissions(int fd, const std::string& path) {
+// Best effort: a shared folder may refuse permission changes, and the
+// content matters more than the mode.
+void SetPermissions(int fd, const std::string& path, std::optional<mode_t> newFileMode) {
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    std::optional<mode_t> mode = newFileMode;
+    if (::stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    if (mode) static_cast<void>(::fchmod(fd, *mode));
+}
+
+SysStatus WriteTemporary(const std::string& path, std::string_view content, std::optional<mode_t> newFileMode,
+                         const std::string& tempPath, UniqueFd fd) {
+    SetPermissions(fd.Get(), path, newFileMode);
+    if (SysStatus written = WriteAll(fd.Get(), content, tempPath); !written) return written;
+    if (::fsync(fd.Get()) != 0) return LastSysError("fsync", tempPath);
+    // Close errors report a write that never reached the disk.
+    if (::close(fd.Release()) != 0) return LastSysError("close", tempPath);
+    return {};
 }
 
 // Makes the rename itself durable; a failure here loses nothing already written.
 void SyncFolder(const std::filesystem::path& folder) {
-    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return;
-    ::fsync(dir);
-    ::close(dir);
+    const UniqueFd dir(RetryOnEintr(
+        [&] { return ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    if (dir.Valid()) ::fsync(dir.Get());
 }
 
 }  // namespace
 
-std::error_code ReplaceFileAtomically(const std::string& path, std::string_view content) {
+SysStatus ReplaceFileAtomically(const std::string& path, std::string_view content, std::optional<mode_t> newFileMode) {
     const std::filesystem::path target(path);
     std::string tempPath;
-    const int fd = CreateTemporary(target, tempPath);
-    if (fd < 0) return LastError();
-
-    KeepPermissions(fd, path);
-    std::error_code error = WriteAll(fd, content);
-    if (!error && ::fsync(fd) != 0) error = LastError();
-    if (::close(fd) != 0 && !error) error = LastError();
-    if (!error && ::rename(tempPath.c_str(), path.c_str()) != 0) error = LastError();
-    if (error) {
+    auto fd = CreateTemporary(target, tempPath);
+    if (!fd) return fd.Error();
+    SysStatus done = WriteTemporary(path, content, newFileMode, tempPath, std::move(*fd));
+    if (done && ::rename(tempPath.c_str(), path.c_str()) != 0) done = LastSysError("rename", path);
+    if (!done) {
         ::unlink(tempPath.c_str());
-        return error;
+        return done;
     }
     SyncFolder(target.parent_path());
     return {};

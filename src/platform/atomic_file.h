@@ -1,17 +1,25 @@
-// Replacing a file so that nobody ever sees it half written: files that other
-// workstations read, and the configuration that a crash must not lose.
+// Replacing a file so that nobody ever sees it half written: every file that
+// another process or workstation reads, and the configuration that a crash
+// must not lose, is written through here.
 #pragma once
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
+
+#include "platform/sys_error.h"
 
 namespace kt::platform {
 
-// Writes `content` to a new file in the folder of `path`, flushes it to the
-// disk and renames it over `path`. A reader sees the old file or the new one
-// whole; on failure the old file is left as it was. The new file keeps the
-// permissions of the one it replaces. Returns the error, empty on success.
-std::error_code ReplaceFileAtomically(const std::string& path, std::string_view content);
+// Writes `content` to a new hidden file in the folder of `path`, flushes it
+// to the disk, renames it over `path` and flushes the folder. A reader sees
+// the old file or the new one whole; on failure the old file is left as it
+// was and the result names the failed call. The new file keeps the permissions of the
+// one it replaces; a file made anew gets `newFileMode` when given, else the
+// usual permissions under the process's umask.
+[[nodiscard]] SysStatus ReplaceFileAtomically(const std::string& path, std::string_view content,
+                                              std::optional<mode_t> newFileMode = std::nullopt);
 
 }  // namespace kt::platform

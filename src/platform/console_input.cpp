@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <mutex>
 
+#include "platform/sys_error.h"
+
 namespace kt::platform {
 
 namespace {
@@ -45,9 +47,9 @@ bool Fill(ConsoleBuffer& buffer, std::chrono::milliseconds wait) {
     }
     if (ready == 0) return false;
     char chunk[4096];
-    const ssize_t got = read(STDIN_FILENO, chunk, sizeof chunk);
+    const ssize_t got = RetryOnEintr([&] { return read(STDIN_FILENO, chunk, sizeof chunk); });
     if (got > 0) buffer.pending.append(chunk, static_cast<std::size_t>(got));
-    else if (got == 0 || (errno != EINTR && errno != EAGAIN)) buffer.closed = true;
+    else if (got == 0 || errno != EAGAIN) buffer.closed = true;
     return true;
 }
 

@@ -1,10 +1,5 @@
 #include "platform/machine_values.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +7,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/atomic_file.h"
 #include "platform/system_paths.h"
 
 namespace kt::platform {
@@ -52,20 +48,10 @@ std::optional<std::uint32_t> ParseDword(const std::string& text) {
     return value;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 }  // namespace
 
-MachineValue::MachineValue(std::string key, std::string name) : path_(ValuePath(std::move(key), name)) {}
+MachineValue::MachineValue(std::string key, std::string name)
+    : path_(ValuePath(std::move(key), name)), name_(std::move(name)) {}
 
 std::optional<std::uint32_t> MachineValue::ReadDword() const {
     if (path_.empty()) return std::nullopt;
@@ -78,24 +64,15 @@ std::optional<std::uint32_t> MachineValue::ReadDword() const {
     return ParseDword(text);
 }
 
-bool MachineValue::WriteDword(std::uint32_t value) const {
-    if (path_.empty()) return false;
+SysStatus MachineValue::WriteDword(std::uint32_t value) const {
+    if (path_.empty()) return SysError{"write", name_, std::make_error_code(std::errc::invalid_argument)};
     const std::filesystem::path target(path_);
     std::error_code ec;
     std::filesystem::create_directories(target.parent_path(), ec);
-    if (ec) return false;
+    if (ec) return SysError{"mkdir", target.parent_path().string(), ec};
     // Readers of other processes see the old value or the new one, never a
     // half-written file.
-    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, std::to_string(value) + "\n") && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), path_.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFileAtomically(path_, std::to_string(value) + "\n", mode_t{0644});
 }
 
 }  // namespace kt::platform

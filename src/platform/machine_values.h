@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/sys_error.h"
+
 namespace kt::platform {
 
 class MachineValue {
@@ -14,11 +16,12 @@ public:
     MachineValue(std::string key, std::string name);
     // Nothing when the value (or its key) does not exist or is unreadable.
     std::optional<std::uint32_t> ReadDword() const;
-    // False when it could not be written; the old value then stays.
-    bool WriteDword(std::uint32_t value) const;
+    // The failed call when it could not be written; the old value then stays.
+    [[nodiscard]] SysStatus WriteDword(std::uint32_t value) const;
 
 private:
     std::string path_;
+    std::string name_;
 };
 
 }  // namespace kt::platform

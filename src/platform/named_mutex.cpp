@@ -6,10 +6,10 @@
 
 namespace kt::platform {
 
-std::unique_ptr<NamedMutex> NamedMutex::Create(const std::string& name, bool& alreadyExisted) {
+SysResult<std::unique_ptr<NamedMutex>> NamedMutex::Create(const std::string& name, bool& alreadyExisted) {
     alreadyExisted = false;
     auto handle = AttachNamedObject("mutex", name, true, [](int, bool) { return true; });
-    if (!handle) return nullptr;
+    if (!handle) return handle.Error();
     alreadyExisted = !handle->first;
     return std::unique_ptr<NamedMutex>(new NamedMutex(handle->file.Release()));
 }

@@ -6,14 +6,16 @@
 #include <memory>
 #include <string>
 
+#include "platform/sys_error.h"
+
 namespace kt::platform {
 
 class NamedMutex {
 public:
     // Creates the named mutex, or opens it when it exists. `alreadyExisted`
-    // tells whether a live handle held it before this call. Null when the
-    // object cannot be made at all; `alreadyExisted` is then false.
-    static std::unique_ptr<NamedMutex> Create(const std::string& name, bool& alreadyExisted);
+    // tells whether a live handle held it before this call. The failed call
+    // when the object cannot be made at all; `alreadyExisted` is then false.
+    static SysResult<std::unique_ptr<NamedMutex>> Create(const std::string& name, bool& alreadyExisted);
     ~NamedMutex();
     NamedMutex(const NamedMutex&) = delete;
     NamedMutex& operator=(const NamedMutex&) = delete;

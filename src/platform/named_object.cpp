@@ -71,45 +71,51 @@ std::string ObjectPath(const std::string& kind, const std::string& name) {
 }
 
 bool TryFlock(int fd, int operation) {
-    int rc;
-    do {
-        rc = ::flock(fd, operation | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    return rc == 0;
+    return RetryOnEintr([&] { return ::flock(fd, operation | LOCK_NB); }) == 0;
 }
 
-// The guard of the object, locked; invalid when it cannot be had in time or,
-// without `mayCreate`, when it does not exist (then neither does the object).
-UniqueFd LockGuard(const std::string& objectPath, bool mayCreate) {
+UniqueFd OpenObjectFile(const std::string& path, bool mayCreate) {
     const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (mayCreate ? O_CREAT : 0);
-    UniqueFd guard(::open((objectPath + kGuardSuffix).c_str(), flags, 0600));
-    if (!guard.Valid()) return {};
+    return UniqueFd(RetryOnEintr([&] { return ::open(path.c_str(), flags, 0600); }));
+}
+
+// The guard of the object, locked; an error when it cannot be had in time
+// or, without `mayCreate`, when it does not exist (then neither does the
+// object).
+SysResult<UniqueFd> LockGuard(const std::string& objectPath, bool mayCreate) {
+    const std::string path = objectPath + kGuardSuffix;
+    UniqueFd guard = OpenObjectFile(path, mayCreate);
+    if (!guard.Valid()) return LastSysError("open", path);
     const auto giveUp = std::chrono::steady_clock::now() + kGuardPatience;
     while (!TryFlock(guard.Get(), LOCK_EX)) {
-        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= giveUp) return {};
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= giveUp) return LastSysError("flock", path);
         std::this_thread::sleep_for(kGuardRetry);
     }
     return guard;
 }
 
+SysError NotHeld(const std::string& path) {
+    return {"open", path, std::make_error_code(std::errc::no_such_file_or_directory)};
+}
+
 }  // namespace
 
-std::optional<NamedObjectHandle> AttachNamedObject(const std::string& kind, const std::string& name, bool mayCreate,
-                                                   const NamedObjectSetUp& setUp) {
+SysResult<NamedObjectHandle> AttachNamedObject(const std::string& kind, const std::string& name, bool mayCreate,
+                                               const NamedObjectSetUp& setUp) {
     const std::string path = ObjectPath(kind, name);
-    const UniqueFd guard = LockGuard(path, mayCreate);
-    if (!guard.Valid()) return std::nullopt;
-    const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (mayCreate ? O_CREAT : 0);
-    UniqueFd file(::open(path.c_str(), flags, 0600));
-    if (!file.Valid()) return std::nullopt;
+    const auto guard = LockGuard(path, mayCreate);
+    if (!guard) return guard.Error();
+    UniqueFd file = OpenObjectFile(path, mayCreate);
+    if (!file.Valid()) return LastSysError("open", path);
     // Holders keep shared locks only, so an exclusive one is granted exactly
     // when nobody alive holds the object.
     const bool first = TryFlock(file.Get(), LOCK_EX);
-    if (first && !mayCreate) return std::nullopt;
-    if (!setUp(file.Get(), first)) return std::nullopt;
+    if (first && !mayCreate) return NotHeld(path);
+    errno = 0;
+    if (!setUp(file.Get(), first)) return LastSysError("set up", path);
     // flock converts by dropping and retaking; the guard keeps everyone else
     // out of that gap.
-    if (!TryFlock(file.Get(), LOCK_SH)) return std::nullopt;
+    if (!TryFlock(file.Get(), LOCK_SH)) return LastSysError("flock", path);
     return NamedObjectHandle{std::move(file), first};
 }
 
@@ -130,8 +136,8 @@ std::vector<std::string> ListNamedObjects(const std::string& kind, const std::st
 
 void RemoveAbandonedNamedObject(const std::string& kind, const std::string& name) {
     const std::string path = ObjectPath(kind, name);
-    const UniqueFd guard = LockGuard(path, false);
-    if (!guard.Valid()) return;
+    const auto guard = LockGuard(path, false);
+    if (!guard) return;
     const UniqueFd file(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
     if (file.Valid() && !TryFlock(file.Get(), LOCK_EX)) return;
     ::unlink(path.c_str());

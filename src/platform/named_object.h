@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sys_error.h"
 #include "platform/unique_fd.h"
 
 namespace kt::platform {
@@ -25,10 +26,11 @@ struct NamedObjectHandle {
 // object up here. False gives the attach up.
 using NamedObjectSetUp = std::function<bool(int fd, bool first)>;
 
-// Takes a handle on the object `name` of `kind` ("mutex", "event"...). With
-// `mayCreate` false, nothing when no live process holds the object.
-std::optional<NamedObjectHandle> AttachNamedObject(const std::string& kind, const std::string& name, bool mayCreate,
-                                                   const NamedObjectSetUp& setUp);
+// Takes a handle on the object `name` of `kind` ("mutex", "event"...), or
+// says which call failed on which file. With `mayCreate` false, ENOENT when
+// no live process holds the object.
+SysResult<NamedObjectHandle> AttachNamedObject(const std::string& kind, const std::string& name, bool mayCreate,
+                                               const NamedObjectSetUp& setUp);
 
 // Names of the objects of `kind` starting with `prefix` that have a file,
 // whether a live process holds them or not.

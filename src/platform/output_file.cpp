@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/sys_error.h"
+
 namespace kt::platform {
 namespace {
 
@@ -16,11 +18,13 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 
 }  // namespace
 
-OutputFile::~OutputFile() { Close(); }
+// A file still open here was given up by its writer, whose attempt already
+// failed or was cancelled: what it holds no longer matters.
+OutputFile::~OutputFile() { static_cast<void>(Close()); }
 
 std::error_code OutputFile::Open(const std::string& path) {
-    Close();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    static_cast<void>(Close());
+    const int fd = RetryOnEintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
     if (fd < 0) return LastError();
     fd_ = UniqueFd(fd);
     path_ = path;
@@ -47,8 +51,7 @@ std::error_code OutputFile::Write(const char* data, std::size_t size) {
 std::error_code OutputFile::Flush() {
     std::size_t done = 0;
     while (done < used_) {
-        const ssize_t written = ::write(fd_.Get(), buffer_.data() + done, used_ - done);
-        if (written < 0 && errno == EINTR) continue;
+        const ssize_t written = RetryOnEintr([&] { return ::write(fd_.Get(), buffer_.data() + done, used_ - done); });
         if (written <= 0) {
             const std::error_code error = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
             // What could not be written is lost; the file is known to be bad.

@@ -20,18 +20,18 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Creates `path`, or empties it when it exists. Closes a file still open.
-    std::error_code Open(const std::string& path);
+    [[nodiscard]] std::error_code Open(const std::string& path);
     bool IsOpen() const { return fd_.Valid(); }
     const std::string& Path() const { return path_; }
 
     // Appends `size` bytes; a failure of the disk may only show at a later
     // write or at Close.
-    std::error_code Write(const char* data, std::size_t size);
+    [[nodiscard]] std::error_code Write(const char* data, std::size_t size);
     // Writes what is buffered and closes. Nothing to do when not open.
-    std::error_code Close();
+    [[nodiscard]] std::error_code Close();
 
 private:
-    std::error_code Flush();
+    [[nodiscard]] std::error_code Flush();
 
     UniqueFd fd_;
     std::string path_;

@@ -1,8 +1,6 @@
 #include "platform/private_profile.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -11,10 +9,7 @@
 #include <sstream>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "platform/atomic_file.h"
 #include "platform/system_paths.h"
 
 namespace kt::platform {
@@ -174,38 +169,6 @@ void SetValue(ProfileText& text, std::string_view section, std::string_view key,
     text.lines.push_back(std::move(entry));
 }
 
-bool WriteAll(int fd, const std::string& content) {
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Other workstations' programs read these files: they must never see half of one.
-bool WriteAtomically(const fs::path& path, const std::string& content) {
-    static std::atomic<unsigned> counter{0};
-    struct stat existing {};
-    const bool keepMode = ::stat(path.c_str(), &existing) == 0;
-    fs::path temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path;
-        temp += ".~" + std::to_string(::getpid()) + "." + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, content) && (!keepMode || ::fchmod(fd, existing.st_mode & 07777) == 0) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
-    ::unlink(temp.c_str());
-    return false;
-}
-
 }  // namespace
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
@@ -247,7 +210,8 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     }
     ProfileText text = SplitLines(content);
     SetValue(text, section, key, value);
-    return WriteAtomically(path, Join(text));
+    // Other workstations' programs read these files: they must never see half of one.
+    return static_cast<bool>(ReplaceFileAtomically(path.string(), Join(text)));
 }
 
 }  // namespace kt::platform

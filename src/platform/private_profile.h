@@ -32,7 +32,7 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
 // rename), so a reader sees either the old or the new content. False when it
 // could not be written, or when a name or the value cannot be stored on one
 // line (line breaks, a key with "=" or starting like a section or comment).
-bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
-                               const std::string& file);
+[[nodiscard]] bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                                             std::string_view value, const std::string& file);
 
 }  // namespace kt::platform

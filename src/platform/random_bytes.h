@@ -7,6 +7,6 @@
 namespace kt::platform {
 
 // Fills `size` bytes at `out`; false when the system could not give them.
-bool FillRandomBytes(void* out, std::size_t size);
+[[nodiscard]] bool FillRandomBytes(void* out, std::size_t size);
 
 }  // namespace kt::platform

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/sys_error.h"
 #include "platform/unique_fd.h"
 
 namespace kt::platform {
@@ -72,7 +73,7 @@ std::optional<std::string> ReserveName(const fs::path& trash, const fs::path& or
         UniqueFd file(::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (!file.Valid() && errno == EEXIST) continue;
         if (!file.Valid()) return std::nullopt;
-        if (::write(file.Get(), info.data(), info.size()) != static_cast<ssize_t>(info.size())) {
+        if (RetryOnEintr([&] { return ::write(file.Get(), info.data(), info.size()); }) != static_cast<ssize_t>(info.size())) {
             ::unlink(infoPath.c_str());
             return std::nullopt;
         }

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
-#include "strings/string_table.h"
-#include "hostsuite/message_box.h"
+#include "log/activity_log.h"
 #include "platform/machine_values.h"
 
 namespace kt::run {
@@ -14,6 +14,14 @@ namespace {
 constexpr int kFailuresBeforeWarning = 5;
 
 platform::MachineValue FailCount() { return platform::MachineValue("Software/Talvo/Talvo", "FailCount"); }
+
+// The count decides when the user is warned; a count that cannot be kept is
+// said in the log, and the run goes on.
+void StoreFailCount(const platform::MachineValue& failCount, std::uint32_t count) {
+    if (const platform::SysStatus stored = failCount.WriteDword(count); !stored) {
+        KT_LOG(Warning) << "Can't store the count of failed runs : " << stored.Error().Describe();
+    }
+}
 
 std::string Printf(const char* format, int a, int b, int c, int d = 0, int e = 0) {
     char buffer[96];
@@ -39,28 +47,24 @@ std::string JournalMessageLine(const std::tm& now, const std::string& message) {
     return Printf(format, now.tm_hour, now.tm_min, now.tm_sec) + message + "\r\n";
 }
 
-int WriteJournal(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFailed, const char* message) {
+int WriteJournal(RunContext& ctx, int bBegin, int bFailed, const char* message) {
     std::time_t seconds = std::time(nullptr);
     std::tm now{};
     localtime_r(&seconds, &now);
-    return WriteJournalAt(ctx, owner, bBegin, bFailed, message, now);
+    return WriteJournalAt(ctx, bBegin, bFailed, message, now);
 }
 
-int WriteJournalAt(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFailed, const char* message,
-                   const std::tm& now) {
+int WriteJournalAt(RunContext& ctx, int bBegin, int bFailed, const char* message, const std::tm& now) {
     const bool hasMessage = message != nullptr && *message != '\0';
     const platform::MachineValue failCount = FailCount();
     std::uint32_t count = failCount.ReadDword().value_or(0);
 
     if (bFailed && ctx.m_nDownloadStatus != -2) {
         ++count;
-        failCount.WriteDword(count);
+        StoreFailCount(failCount, count);
         // The reason of a failure is what the journal is for: keep its line.
         if (hasMessage) AppendToJournal(ctx, JournalMessageLine(now, message));
-        if (count > kFailuresBeforeWarning) {
-            hostsuite::KtMessageBox(owner ? owner : ctx.ownerWindow, strings::LoadString(1018), ctx.appTitle,
-                                    hostsuite::kStyleErrorOk, 1, 1018);
-        }
+        if (count > kFailuresBeforeWarning && ctx.showFailureWarning) ctx.showFailureWarning();
         return 0;
     }
     if (bBegin && count == 0) {
@@ -68,12 +72,17 @@ int WriteJournalAt(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFa
         std::filesystem::remove(ctx.appDir + "mjlog.log", ec);
     }
     if (!bBegin && !bFailed && !hasMessage) {
-        failCount.WriteDword(0);
+        StoreFailCount(failCount, 0);
         return 1;
     }
     if (hasMessage) AppendToJournal(ctx, JournalMessageLine(now, message));
     else if (bBegin) AppendToJournal(ctx, JournalHeaderLine(now));
     return 1;
 }
+
+FailureWarningScope::FailureWarningScope(RunContext& ctx, std::function<void()> show)
+    : ctx_(ctx), previous_(std::exchange(ctx.showFailureWarning, std::move(show))) {}
+
+FailureWarningScope::~FailureWarningScope() { ctx_.showFailureWarning = std::move(previous_); }
 
 }  // namespace kt::run

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <ctime>
+#include <functional>
 #include <string>
 
-#include "hostsuite/presenter.h"
 #include "run/run_context.h"
 
 namespace kt::run {
@@ -17,10 +17,23 @@ std::string JournalMessageLine(const std::tm& now, const std::string& message);
 
 // Begins a run's journal (bBegin), journals a message, counts a failed run
 // (bFailed) or ends the journal cleanly (neither, no message). Returns 0 for
-// a counted failure, else 1.
-int WriteJournal(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFailed,
-                 const char* message);
-int WriteJournalAt(RunContext& ctx, hostsuite::Window owner, int bBegin, int bFailed,
-                   const char* message, const std::tm& now);
+// a counted failure, else 1. Past five failed runs in a row every further
+// one calls the run's showFailureWarning.
+int WriteJournal(RunContext& ctx, int bBegin, int bFailed, const char* message);
+int WriteJournalAt(RunContext& ctx, int bBegin, int bFailed, const char* message, const std::tm& now);
+
+// While it lives, the run's failure warning is `show` (a dialog that owns the
+// warning while it is open); the previous one comes back after.
+class FailureWarningScope {
+public:
+    FailureWarningScope(RunContext& ctx, std::function<void()> show);
+    ~FailureWarningScope();
+    FailureWarningScope(const FailureWarningScope&) = delete;
+    FailureWarningScope& operator=(const FailureWarningScope&) = delete;
+
+private:
+    RunContext& ctx_;
+    std::function<void()> previous_;
+};
 
 }  // namespace kt::run

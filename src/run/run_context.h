@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
@@ -42,6 +43,9 @@ struct RunContext {
     // download worker writes it while the run thread reads it.
     std::atomic<int> m_nDownloadStatus{0};
     int showCommand = 1;
+    // Shows the warning that runs keep failing, owned by the window in front:
+    // the entry point that starts the run installs it. Empty: no warning.
+    std::function<void()> showFailureWarning;
     // The Sesam Vitale pack state, handed to the installer byte for byte.
     run::SesamPackState sesamPack;
 

@@ -24,13 +24,13 @@ struct PackModule {
 
 // The installed SRT version, "first field.second field" of the software
 // record. Nothing when a field has no terminator; `problem` then says why.
-std::optional<std::string> InstalledSrtVersion(const run::SesamPackState& state, std::string* problem = nullptr);
+[[nodiscard]] std::optional<std::string> InstalledSrtVersion(const run::SesamPackState& state, std::string* problem = nullptr);
 
 // The table components the library listed.
-std::optional<std::vector<TableComponent>> InstalledComponents(const run::SesamPackState& state,
+[[nodiscard]] std::optional<std::vector<TableComponent>> InstalledComponents(const run::SesamPackState& state,
                                                                std::string* problem = nullptr);
 
 // The modules the library listed in the module area.
-std::optional<std::vector<PackModule>> InstalledModules(const run::SesamPackState& state, std::string* problem = nullptr);
+[[nodiscard]] std::optional<std::vector<PackModule>> InstalledModules(const run::SesamPackState& state, std::string* problem = nullptr);
 
 }  // namespace kt::sesam

@@ -122,7 +122,11 @@ int IsSesamPackUpdateNeeded(run::RunContext& ctx, PackCheckSession& session, con
     session.packCompared = true;
     if (!IsSesamPackInstalled()) return 1;
     pugi::xml_document doc;
-    config::LoadXmlFile(doc, path);
+    // The load logged what is wrong with a damaged description; read as
+    // empty, it asks for no package.
+    if (config::LoadXmlFile(doc, path) != config::XmlLoad::kLoaded) {
+        KT_LOG(Warning) << "Sesam pack description unusable, read as empty : " << path;
+    }
     bool needed = ExecutablesNeedPackage(doc);
     if (session.probeSucceeded && TablesNeedPackage(doc, ctx.sesamPack)) needed = true;
     return needed ? 1 : 0;

@@ -26,7 +26,7 @@ inline constexpr std::size_t kSesamIniBufferSize = 260;
 std::string SesamIniPath();
 
 // True when sesam.ini exists: the pack is installed.
-bool IsSesamPackInstalled();
+[[nodiscard]] bool IsSesamPackInstalled();
 
 // The table folders `ini` names: the working directory of COMMUN and the
 // table directories of SSV, SRT and STS, each empty when absent.

@@ -20,6 +20,6 @@ std::string SesamXmlPath(const run::RunContext& ctx);
 
 // The shared set: the COMMUN, SSV, SRT and STS texts under Sesam (empty
 // when one is missing); nothing when the file does not exist.
-std::optional<TableSet> ReadSharedTableSet(const std::string& path);
+[[nodiscard]] std::optional<TableSet> ReadSharedTableSet(const std::string& path);
 
 }  // namespace kt::sesam

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dialogs/failure_warning.h"
 #include "strings/string_table.h"
 #include "hostsuite/message_box.h"
 #include "log/activity_log.h"
@@ -19,6 +20,7 @@ std::string TextOr(const char* text, const char* fallback) { return text != null
 CKTupdateDLLApp::CKTupdateDLLApp() {
     log::ConfigureActivityLog();
     KT_LOG(Info) << "  ---   " << log::kLogName;
+    ctx_.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx_.ownerWindow, ctx_.appTitle); };
 }
 
 CKTupdateDLLApp::~CKTupdateDLLApp() {

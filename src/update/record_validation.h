@@ -9,7 +9,7 @@ namespace kt::update {
 
 // The string-table identifier of the record's first problem (1078, 1084,
 // 1098 or 1100), or 0 when the record is usable.
-int FindRecordProblem(const tagKTUpdateStruct& record);
+[[nodiscard]] int FindRecordProblem(const tagKTUpdateStruct& record);
 
 // "major.minor.build" of the record; a missing third part is "0".
 std::string RecordVersion(const tagKTUpdateStruct& record);

@@ -7,6 +7,7 @@
 #include "config/updating_lock.h"
 #include "strings/string_table.h"
 #include "hostsuite/message_box.h"
+#include "log/activity_log.h"
 #include "platform/dialog_registry.h"
 #include "platform/waitable_timer.h"
 #include "update/ktupdate_app.h"
@@ -49,7 +50,9 @@ int CKTupdateDLLApp::IsRunBlocked(hostsuite::Window, const char* updateDir, int 
         WakeRunningInstance(ctx_);
         return 1;
     }
-    ctx_.runMutex = std::move(mutex);
+    // Without the mutex the run still goes on, as it always did; the log says why.
+    if (!mutex) KT_LOG(Warning) << "Can't create the run mutex : " << mutex.Error().Describe();
+    else ctx_.runMutex = std::move(*mutex);
     ctx_.updaterEvent = platform::NamedEvent::Create(run::kUpdaterEventName, true, false);
     return 0;
 }

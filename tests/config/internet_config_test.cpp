@@ -15,7 +15,7 @@ protected:
     // The settings read as "mode address:port login/password speed".
     std::string Settings() {
         InternetConfig c;
-        if (ReadInternetConfig(ctx, nullptr, c) != 1) return "refused";
+        if (ReadInternetConfig(ctx, c) != 1) return "refused";
         return std::to_string(c.connectionMode) + " " + c.proxyAddress + ":" + std::to_string(c.proxyPort) + " " +
                c.proxyLogin + "/" + c.proxyPassword + " " + std::to_string(c.speedLimit);
     }

@@ -46,7 +46,7 @@ protected:
         return *connection;
     }
     int Check(const std::list<std::string>& urls, std::string* found = nullptr) {
-        return Connection().IsInternetConnection(nullptr, urls, found);
+        return Connection().IsInternetConnection(urls, found);
     }
 
     bool networkUp = true;

@@ -28,7 +28,7 @@ protected:
         };
     }
     int Retry(const std::list<std::string>& urls, std::string* found = nullptr) {
-        return connect::CheckConnectionWithRetry(Connection(), ctx, nullptr, urls, found, Options());
+        return connect::CheckConnectionWithRetry(Connection(), ctx, urls, found, Options());
     }
     int ChecksRun() const { return Count(Journal(), "MJ_MAIN_IIC : Démarrage IIC."); }
 

@@ -33,10 +33,10 @@ protected:
     }
     int CheckRequest(const std::string& url = kFile) {
         platform::CurlRequest request(session, url);
-        return download::ProxyChecks(ctx, nullptr, config).CheckProxyStatus(request);
+        return download::ProxyChecks(ctx, config).CheckProxyStatus(request);
     }
     int CheckAddress(const std::string& url = kFile) {
-        return download::ProxyChecks(ctx, nullptr, config).CheckProxyStatus(session, url);
+        return download::ProxyChecks(ctx, config).CheckProxyStatus(session, url);
     }
     int RequestsAs(const std::string& proxyUser) const {
         int count = 0;

@@ -50,6 +50,17 @@ TEST_F(UpdateSharingTest, PackagesWaitingOnTheNetwork) {
     EXPECT_TRUE(Logged("INFO", "Update package (Sesam) available on network"));
 }
 
+// A damaged files.xml is logged with where it breaks, and holds no package.
+TEST_F(UpdateSharingTest, DamagedFilesXmlHoldsNoPackage) {
+    tree.WriteFile("UpdateInfo/files.xml", "<Files><File Version=\"5.2.0\" NewVersion=\"5.3.0\" ");
+    config::SetNodeData(appId, "Workstation", "Version", "5.2.0", nullptr, nullptr);
+    EXPECT_EQ(0, config::IsAnyUpdateOnNetwork(ctx));
+    const std::string path = config::UpdateFilePath(ctx, "files.xml");
+    EXPECT_TRUE(Logged("WARNING", "Can't parse " + path + " : Error parsing start element tag at offset 47"));
+    EXPECT_TRUE(Logged("WARNING", "files.xml unusable, read as empty : " + path));
+    EXPECT_TRUE(Logged("INFO", "No update package available on network"));
+}
+
 TEST_F(UpdateSharingTest, NextPackageOfTheChain) {
     std::string next;
     EXPECT_EQ(0, config::FindNextUpdFile(ctx, "5.1.0", &next, 50));

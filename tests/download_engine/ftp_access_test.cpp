@@ -52,18 +52,18 @@ TEST_F(FtpAccessFileTest, TheToolWritesWhatTheModuleReadsAndBadFilesLeaveTheValu
     ASSERT_EQ(std::system((std::string(KT_FTPACS_WRITER) + " '" + path + "' talvo 'maj 2026'").c_str()), 0);
     std::string user = "old";
     std::string password = "old";
-    download::GetFTPAccessParams(ctx, nullptr, path, user, 128, password, 4);
+    download::GetFTPAccessParams(ctx, path, user, 128, password, 4);
     EXPECT_EQ(user, "talvo");
     EXPECT_EQ(password, "maj ");
     EXPECT_TRUE(Logged("INFO KTDownload : Get FTP params OK"));
 
     user = password = "old";
     const std::string missing = (tree / "absent.bin").string();
-    download::GetFTPAccessParams(ctx, nullptr, missing, user, 128, password, 128);
+    download::GetFTPAccessParams(ctx, missing, user, 128, password, 128);
     EXPECT_TRUE(Logged("WARNING KTDownload : Can't finf file " + missing));
     EXPECT_TRUE(Journaled("MJ_DWL_GFAP_1 : Problème: connexion FTP - getparams."));
     const std::string empty = tree.WriteFile("empty.bin", "").string();
-    download::GetFTPAccessParams(ctx, nullptr, empty, user, 128, password, 128);
+    download::GetFTPAccessParams(ctx, empty, user, 128, password, 128);
     EXPECT_TRUE(Logged("WARNING KTDownload : Can't read file " + empty));
     EXPECT_TRUE(Journaled("MJ_DWL_GFAP_2 : Problème: connexion FTP - readfile."));
     EXPECT_EQ(user + "/" + password, "old/old");

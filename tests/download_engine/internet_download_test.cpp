@@ -24,7 +24,7 @@ TEST_F(InternetDownloadTest, AChainAndTheSesamPackArriveAndAreRecorded) {
     StartServer();
     // The first address answers nothing: the connection check takes the next.
     ctx.serverUrls = {NoServer(), server->BaseUrl()};
-    FailCount().WriteDword(3);
+    ASSERT_TRUE(FailCount().WriteDword(3));
 
     EXPECT_EQ(Run(), hostsuite::kIdOk);
     EXPECT_EQ(attempts, Attempts{kTransferDone});
@@ -111,7 +111,7 @@ TEST_F(InternetDownloadTest, AMissingPackageOrFolderSendsToTheSplitFolder) {
     // Without a split folder the dialog ends, and nothing counts as a failed run.
     ctx.postalCode = "77";
     fs::remove(UpdatePath("files.xml"));
-    FailCount().WriteDword(2);
+    ASSERT_TRUE(FailCount().WriteDword(2));
     EXPECT_EQ(Run(), hostsuite::kIdCancel);
     EXPECT_EQ(attempts, Attempts{kNoFileNorFolder});
     EXPECT_EQ(FailCount().ReadDword(), 0u);

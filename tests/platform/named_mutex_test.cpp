@@ -17,8 +17,9 @@ protected:
     // Creates or opens the mutex, keeping the handle; tells whether it existed.
     bool Existed(const std::string& name) {
         bool existed = false;
-        handles.push_back(NamedMutex::Create(name, existed));
-        EXPECT_TRUE(handles.back()) << name;
+        auto mutex = NamedMutex::Create(name, existed);
+        EXPECT_TRUE(mutex) << name;
+        if (mutex) handles.push_back(std::move(*mutex));
         return existed;
     }
     std::vector<std::unique_ptr<NamedMutex>> handles;

@@ -48,7 +48,7 @@ int Run(const std::string& mode, const std::string& name, int argc, char** argv)
     if (mode == "mutex") {
         bool existed = false;
         auto mutex = NamedMutex::Create(name, existed);
-        return SayAndStay(mutex, existed ? "existed=1" : "existed=0");
+        return SayAndStay(mutex ? std::move(*mutex) : nullptr, existed ? "existed=1" : "existed=0");
     }
     if (mode == "event" && argc == 5) return SayAndStay(NamedEvent::Create(name, argv[3][0] == '1', argv[4][0] == '1'), "ready");
     if (mode == "event-wait") {

@@ -129,7 +129,7 @@ TEST_F(PrivateProfileTest, ConcurrentWritersOfOneProcessLoseNoChange) {
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t) {
         writers.emplace_back([&, t] {
-            for (int k = 0; k < 25; ++k) WritePrivateProfileString("S", key(t, k), "v", ini);
+            for (int k = 0; k < 25; ++k) EXPECT_TRUE(WritePrivateProfileString("S", key(t, k), "v", ini));
         });
     }
     for (auto& writer : writers) writer.join();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs/failure_warning.h"
 #include "hostsuite/presenter.h"
 #include "platform/machine_values.h"
 #include "support/recording_presenter.h"
@@ -35,6 +36,7 @@ protected:
         hostsuite::InstallPresenter(presenter_);
         ctx_.appDir = tree_.MakeDir("app").string() + "/";
         ctx_.appTitle = "Talvo";
+        ctx_.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx_.ownerWindow, ctx_.appTitle); };
     }
     void TearDown() override { hostsuite::InstallPresenter(nullptr); }
 
@@ -43,7 +45,7 @@ protected:
         return platform::MachineValue("Software/Talvo/Talvo", "FailCount").ReadDword().value_or(0);
     }
     int Write(int begin, int failed, const char* message) {
-        return run::WriteJournalAt(ctx_, nullptr, begin, failed, message, At(3, 3, 2020, 9, 5, 7));
+        return run::WriteJournalAt(ctx_, begin, failed, message, At(3, 3, 2020, 9, 5, 7));
     }
 
     test::TempTree tree_;

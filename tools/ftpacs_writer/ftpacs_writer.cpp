@@ -19,9 +19,10 @@ int main(int argc, char** argv) {
                      kt::download::kFtpAccessRecordMax);
         return 2;
     }
-    if (const std::error_code error =
-            kt::platform::ReplaceFileAtomically(argv[1], kt::download::ScrambleFtpAccess(access))) {
-        std::fprintf(stderr, "ftpacs_writer: cannot write %s: %s\n", argv[1], error.message().c_str());
+    const kt::platform::SysStatus written =
+        kt::platform::ReplaceFileAtomically(argv[1], kt::download::ScrambleFtpAccess(access));
+    if (!written) {
+        std::fprintf(stderr, "ftpacs_writer: cannot write %s: %s\n", argv[1], written.Error().Describe().c_str());
         return 1;
     }
     return 0;
