@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "download/download_job.h"
@@ -17,6 +16,7 @@
 #include "hostsuite/dialog_model.h"
 #include "platform/dialog_registry.h"
 #include "run/run_context.h"
+#include "run/worker_thread.h"
 
 namespace kt::download {
 
@@ -53,7 +53,7 @@ private:
     std::unique_ptr<connect::InternetConnection> ownConnection_;
     UpdateSearch search_;
     DownloadJob job_;
-    std::thread worker_;
+    run::WorkerThread worker_;
     std::unique_ptr<platform::OpenDialogRegistration> registration_;
 };
 

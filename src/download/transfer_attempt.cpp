@@ -5,7 +5,6 @@
 
 #include "strings/string_table.h"
 #include "download/download_controls.h"
-#include "download/download_events.h"
 #include "download/download_messages.h"
 #include "download/transfer_session.h"
 #include "download/transfers.h"
@@ -38,8 +37,8 @@ TransferAttempt::TransferAttempt(DownloadJob& job, unsigned resume, unsigned spl
     : job_(job), resume_(resume), split_(split), progress_(job.dialog) {}
 
 unsigned TransferAttempt::Run() {
-    if (resume_ == 0) DialogReadyEvent().Wait();
-    if (CancelEvent().Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
+    if (resume_ == 0) job_.dialogReady.Wait();
+    if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
     SetText(kStatusLine1, kChecking);
     SetText(kStatusLine2, kPleaseWait);
     for (auto step : {&TransferAttempt::CheckConnection, &TransferAttempt::OpenSession,
