@@ -3,7 +3,6 @@
 // time. It has its own session and one login per package.
 #include <cerrno>
 
-#include "config/decimal_text.h"
 #include "connect/url_parts.h"
 #include "strings/string_table.h"
 #include "download/download_controls.h"
@@ -32,10 +31,9 @@ public:
             return 0;
         }
         std::uint64_t total = 0;
-        for (const std::string& text : list) {
-            const auto item = ParseDownloadItem(text);
-            if (!item || config::DecimalValue(item->added) == 0) continue;
-            if (!AddSize(*session, item->source, total)) break;
+        for (const DownloadItem& item : list) {
+            if (!item.added) continue;
+            if (!AddSize(*session, item.source, total)) break;
         }
         return total;
     }
