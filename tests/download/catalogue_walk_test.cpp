@@ -98,7 +98,9 @@ TEST_F(CatalogueWalkTest, SharedSearchListsAStepNeededByManyWorkstationsOnce) {
 }
 
 TEST_F(CatalogueWalkTest, SearchEndsWithoutListWhenNothingCanBeSearched) {
-    const download::DownloadList kept{download::DownloadItem{.source = "kept"}};
+    download::DownloadItem keptItem;
+    keptItem.source = "kept";
+    const download::DownloadList kept{keptItem};
     download::DownloadList list = kept;
     auto search = MakeSearch();
     EXPECT_EQ(0, search->GetUpdatesList(versions, list, {}));
