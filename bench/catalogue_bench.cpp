@@ -62,7 +62,7 @@ void BM_GetUpdatesList(benchmark::State& state) {
     search.State().baseAddress = "ftp://127.0.0.1/maj/";
     kt::download::DownloadList list;
     for (auto _ : state) {
-        if (search.GetUpdatesList(practice.versions, list, 0, "") != 1 || list.size() != static_cast<size_t>(steps)) {
+        if (search.GetUpdatesList(practice.versions, list, {}) != 1 || list.size() != static_cast<size_t>(steps)) {
             state.SkipWithError("the search did not list the whole chain");
             break;
         }

@@ -1,9 +1,8 @@
 #include "connect/ras_dialog.h"
 
-#include <cstdint>
-#include <mutex>
 #include <optional>
 #include <system_error>
+#include <thread>
 
 #include "dialogs/password_dialog.h"
 #include "strings/string_table.h"
@@ -15,12 +14,6 @@ namespace {
 constexpr int kRasErrorText = 1080;
 // RasGetErrorString fills a buffer of this many characters.
 constexpr std::size_t kErrorTextLength = 256;
-
-// The dial-up service calls back with no context of ours: the dialog that
-// dials now is found here. The generation tells a dialog from a later one.
-std::mutex currentMutex;
-CRASDlg* current = nullptr;
-std::uint64_t currentGeneration = 0;
 
 const char* StatusText(int state) {
     switch (state) {
@@ -39,7 +32,7 @@ const char* StatusText(int state) {
 
 CRASDlg::CRASDlg(const run::RunContext& ctx, Dialer& dialer, std::string entryName,
                  std::chrono::milliseconds connectedHold)
-    : DialogModel(kResourceId, "Connexion"),
+    : DialogModel(kResourceId, "Connexion", Ending::ByItself),
       ctx_(ctx),
       dialer_(dialer),
       entryName_(std::move(entryName)),
@@ -49,24 +42,24 @@ CRASDlg::CRASDlg(const run::RunContext& ctx, Dialer& dialer, std::string entryNa
 }
 
 CRASDlg::~CRASDlg() {
-    {
-        std::lock_guard lock(currentMutex);
-        if (current == this) {
-            current = nullptr;
-            ++currentGeneration;
-        }
-    }
+    Unlink();
     JoinWorker();
 }
 
+void CRASDlg::Unlink() {
+    if (!link_) return;
+    std::lock_guard lock(link_->mutex);
+    link_->dialog = nullptr;
+}
+
 bool CRASDlg::OnInitDialog() {
-    {
-        std::lock_guard lock(currentMutex);
-        current = this;
-        ++currentGeneration;
-    }
+    // Notifications of a call from an earlier run of this dialog are not for this run.
+    Unlink();
+    link_ = std::make_shared<Link>();
+    link_->dialog = this;
     try {
-        worker_ = std::thread(&CRASDlg::DialWorker, this);
+        // A dial that stops by an exception ends as a failed dial does.
+        worker_.Start("dial-up", [this] { DialWorker(); }, [this] { PostCommand(hostsuite::kIdCancel); });
     } catch (const std::system_error&) {
         EndDialog(hostsuite::kIdCancel);
     }
@@ -79,9 +72,7 @@ void CRASDlg::OnDestroy() {
     JoinWorker();
 }
 
-void CRASDlg::JoinWorker() {
-    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
-}
+void CRASDlg::JoinWorker() { worker_.Join(); }
 
 void CRASDlg::DialWorker() {
     if (IsAlreadyConnected()) {
@@ -147,7 +138,15 @@ bool CRASDlg::AskPassword() {
 
 void CRASDlg::StartCall() {
     DialHandle handle = 0;
-    const unsigned error = dialer_.Dial(params_, &CRASDlg::OnDialNotification, handle);
+    const auto notify = [link = link_](unsigned, int state, unsigned error) {
+        run::RunGuarded(
+            "dial-up notification", [&] { OnDialNotification(link, state, error); },
+            [&] {
+                std::lock_guard lock(link->mutex);
+                if (link->dialog != nullptr) link->dialog->PostCommand(hostsuite::kIdCancel);
+            });
+    };
+    const unsigned error = dialer_.Dial(params_, notify, handle);
     handle_ = handle;
     if (error == 0) return;
     if (handle != 0) {
@@ -166,21 +165,20 @@ void CRASDlg::ShowStatus(int state, unsigned error) {
     if (const char* text = StatusText(state)) SetText(kStatusText, text);
 }
 
-void CRASDlg::OnDialNotification(unsigned, int state, unsigned error) {
-    std::unique_lock lock(currentMutex);
-    CRASDlg* dialog = current;
+void CRASDlg::OnDialNotification(const std::shared_ptr<Link>& link, int state, unsigned error) {
+    std::unique_lock lock(link->mutex);
+    CRASDlg* dialog = link->dialog;
     if (dialog == nullptr || dialog->Ended()) return;
     dialog->ShowStatus(state, error);
     if (error != 0) return;
     if (state == kRasDisconnected) {
         dialog->PostCommand(hostsuite::kIdCancel);
     } else if (state == kRasConnected) {
-        const std::uint64_t generation = currentGeneration;
         const auto hold = dialog->connectedHold_;
         lock.unlock();
         std::this_thread::sleep_for(hold);
         lock.lock();
-        if (current == dialog && currentGeneration == generation) dialog->PostCommand(hostsuite::kIdOk);
+        if (link->dialog == dialog) dialog->PostCommand(hostsuite::kIdOk);
     }
 }
 

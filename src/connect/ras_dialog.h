@@ -10,12 +10,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
+#include <mutex>
 #include <string>
-#include <thread>
 
 #include "connect/dialer.h"
 #include "hostsuite/dialog_model.h"
 #include "run/run_context.h"
+#include "run/worker_thread.h"
 
 namespace kt::connect {
 
@@ -48,7 +50,14 @@ private:
     void ShowStatus(int state, unsigned error);
     void JoinWorker();
 
-    static void OnDialNotification(unsigned message, int state, unsigned error);
+    // What a call's notifications reach the dialog through: the dialog
+    // while it runs that call, nothing once it ran another or went away.
+    struct Link {
+        std::mutex mutex;
+        CRASDlg* dialog = nullptr;
+    };
+    void Unlink();
+    static void OnDialNotification(const std::shared_ptr<Link>& link, int state, unsigned error);
 
     const run::RunContext& ctx_;
     Dialer& dialer_;
@@ -56,7 +65,8 @@ private:
     const std::chrono::milliseconds connectedHold_;
     DialParams params_;
     std::atomic<DialHandle> handle_{0};
-    std::thread worker_;
+    std::shared_ptr<Link> link_;
+    run::WorkerThread worker_;
 };
 
 }  // namespace kt::connect

@@ -48,13 +48,15 @@ unsigned ScriptedDialer::Dial(const DialParams& params, DialNotification notify,
         stop_ = false;
         played_ = false;
     }
-    player_ = std::thread(&ScriptedDialer::Play, this, script_.steps, std::move(notify));
+    player_.Start(
+        "dial-up notifications", [this, steps = script_.steps, notify = std::move(notify)] { Play(steps, notify); },
+        [this] { MarkPlayed(); });
     return 0;
 }
 
 unsigned ScriptedDialer::HangUp(DialHandle handle) {
     // A hang-up ends the call: no further notification comes.
-    if (player_.joinable() && player_.get_id() != std::this_thread::get_id()) StopPlaying();
+    if (player_.Running() && !player_.IsCurrent()) StopPlaying();
     std::lock_guard lock(mutex_);
     hangUps_.push_back(handle);
     return 0;
@@ -75,7 +77,7 @@ bool ScriptedDialer::WaitPlayed(std::chrono::milliseconds limit) const {
     return changed_.wait_for(lock, limit, [this] { return played_; });
 }
 
-void ScriptedDialer::Play(std::vector<Step> steps, DialNotification notify) {
+void ScriptedDialer::Play(const std::vector<Step>& steps, const DialNotification& notify) {
     for (const Step& step : steps) {
         {
             std::unique_lock lock(mutex_);
@@ -83,6 +85,10 @@ void ScriptedDialer::Play(std::vector<Step> steps, DialNotification notify) {
         }
         notify(kRasDialEvent, step.state, step.error);
     }
+    MarkPlayed();
+}
+
+void ScriptedDialer::MarkPlayed() {
     std::lock_guard lock(mutex_);
     played_ = true;
     changed_.notify_all();
@@ -94,7 +100,7 @@ void ScriptedDialer::StopPlaying() {
         stop_ = true;
         changed_.notify_all();
     }
-    if (player_.joinable()) player_.join();
+    player_.Join();
 }
 
 }  // namespace kt::connect

@@ -8,9 +8,9 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
-#include <thread>
 
 #include "connect/dialer.h"
+#include "run/worker_thread.h"
 
 namespace kt::connect {
 
@@ -54,7 +54,8 @@ public:
     bool WaitPlayed(std::chrono::milliseconds limit) const;
 
 private:
-    void Play(std::vector<Step> steps, DialNotification notify);
+    void Play(const std::vector<Step>& steps, const DialNotification& notify);
+    void MarkPlayed();
     void StopPlaying();
 
     Script script_;
@@ -64,7 +65,7 @@ private:
     std::vector<DialHandle> hangUps_;
     bool stop_ = false;
     bool played_ = true;
-    std::thread player_;
+    run::WorkerThread player_;
 };
 
 }  // namespace kt::connect

@@ -2,7 +2,6 @@
 // the server's base folder into the temporary folder, gives the login of
 // the server's account for the catalogue and the packages.
 #include "download/download_controls.h"
-#include "download/download_events.h"
 #include "download/download_messages.h"
 #include "download/ftp_access.h"
 #include "download/proxy_checks.h"
@@ -17,8 +16,6 @@ namespace {
 constexpr int kConnecting = 1005;
 constexpr int kSiteNotFound = 1059;
 constexpr std::size_t kReadSize = 1024;
-
-bool StopWanted() { return CancelEvent().IsSet(); }
 
 }  // namespace
 
@@ -50,8 +47,8 @@ TransferAttempt::Outcome TransferAttempt::FetchAccessParams() {
 
 TransferAttempt::Outcome TransferAttempt::CopyAccessFile(const connect::UrlParts& address) {
     platform::FtpClient ftp(session_, address.server, address.port, {}, ProxyAccount(job_.internet));
-    const platform::FtpStatus login = ftp.Connect(&StopWanted);
-    if (login == platform::FtpStatus::kStopped && CancelEvent().Poll()) {
+    const platform::FtpStatus login = ftp.Connect(job_.stopWanted);
+    if (login == platform::FtpStatus::kStopped && job_.cancel.Poll()) {
         return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
     }
     if (login != platform::FtpStatus::kOk) {
@@ -63,8 +60,8 @@ TransferAttempt::Outcome TransferAttempt::CopyAccessFile(const connect::UrlParts
     ftp.OpenFile(address.object);
     char buffer[kReadSize];
     for (;;) {
-        if (CancelEvent().Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
-        const platform::FtpRead read = ftp.Read(buffer, sizeof buffer, &StopWanted);
+        if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
+        const platform::FtpRead read = ftp.Read(buffer, sizeof buffer, job_.stopWanted);
         if (read.status == platform::FtpStatus::kStopped) continue;
         if (read.status == platform::FtpStatus::kNotFound) {
             return Fail(std::string("KTDownload : Error with FTP connexion open file ") + address.object,

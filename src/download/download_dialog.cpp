@@ -5,7 +5,6 @@
 #include "strings/string_table.h"
 #include "dialogs/failure_warning.h"
 #include "download/download_controls.h"
-#include "download/download_events.h"
 #include "download/download_worker.h"
 #include "download/local_copy.h"
 #include "hostsuite/dialog_skin.h"
@@ -26,7 +25,7 @@ constexpr int kConfigUnreadable = 1105;
 
 CKTDownload::CKTDownload(run::RunContext& ctx, hostsuite::Window, SourceMode mode, const std::string& localFolder,
                          DownloadServices services)
-    : DialogModel(kDownloadDialogId, "Téléchargement"),
+    : DialogModel(kDownloadDialogId, "Téléchargement", Ending::ByItself),
       ctx_(ctx),
       mode_(mode),
       services_(std::move(services)),
@@ -79,7 +78,7 @@ bool CKTDownload::OnInitDialog() {
 void CKTDownload::StartInternet() {
     KT_DLOG(Info) << "KTDownload : internet update";
     MainDownloader();
-    DialogReadyEvent().Set();
+    job_.dialogReady.Set();
 }
 
 int CKTDownload::MainDownloader() {
@@ -94,7 +93,7 @@ int CKTDownload::MainDownloader() {
     }
     SetText(kFileLabel, "");
     try {
-        worker_ = std::thread([this] { RunDownloadThread(job_); });
+        worker_.Start("download", [this] { RunDownloadThread(job_); }, [this] { EndFailedDownload(job_); });
     } catch (const std::system_error&) {
         KT_DLOG(Warning) << "Failed to create download thread";
         if (!job_.silent) {
@@ -116,8 +115,8 @@ void CKTDownload::ConfirmCancel() {
     Enable(kCancelButton, false);
     SetText(kStatusLine1, strings::LoadString(kEndingOperation));
     // A first attempt still waiting for the dialog must go on to see the cancel.
-    DialogReadyEvent().Set();
-    CancelEvent().Set();
+    job_.dialogReady.Set();
+    job_.cancel.Set();
 }
 
 int CKTDownload::OnEraseBackground(hostsuite::DeviceContext dc) {
@@ -125,18 +124,18 @@ int CKTDownload::OnEraseBackground(hostsuite::DeviceContext dc) {
 }
 
 void CKTDownload::StopWorker() {
-    if (!worker_.joinable()) return;
+    if (!worker_.Running()) return;
     // The dialog may end without the worker's word (the presenter gave up on
     // it): the worker is told to stop, and waited for.
-    DialogReadyEvent().Set();
-    CancelEvent().Set();
-    worker_.join();
+    job_.dialogReady.Set();
+    job_.cancel.Set();
+    worker_.Join();
 }
 
 void CKTDownload::OnDestroy() {
     StopWorker();
-    DialogReadyEvent().Reset();
-    CancelEvent().Reset();
+    job_.dialogReady.Reset();
+    job_.cancel.Reset();
     registration_.reset();
     hostsuite::ReleaseDialogSkin(Handle());
 }

@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "download/download_job.h"
@@ -18,6 +17,7 @@
 #include "platform/dialog_registry.h"
 #include "run/failure_journal.h"
 #include "run/run_context.h"
+#include "run/worker_thread.h"
 
 namespace kt::download {
 
@@ -56,7 +56,7 @@ private:
     DownloadJob job_;
     // While the dialog is open, the warning that runs keep failing is its own.
     run::FailureWarningScope failureWarning_;
-    std::thread worker_;
+    run::WorkerThread worker_;
     std::unique_ptr<platform::OpenDialogRegistration> registration_;
 };
 

@@ -32,14 +32,4 @@ bool AutoResetEvent::WaitSet(std::chrono::milliseconds limit) {
     return signalled_.wait_for(lock, limit, [this] { return IsSet(); });
 }
 
-AutoResetEvent& DialogReadyEvent() {
-    static AutoResetEvent event;
-    return event;
-}
-
-AutoResetEvent& CancelEvent() {
-    static AutoResetEvent event;
-    return event;
-}
-
 }  // namespace kt::download

@@ -1,8 +1,7 @@
 // The two events between the download dialog and its worker thread: the
 // dialog is ready (the first attempt waits for it) and the user cancelled
 // (the attempts poll it). Both reset themselves when a wait or a poll finds
-// them set. There is one of each in the process: one download dialog runs
-// at a time.
+// them set. The download job holds one of each.
 #pragma once
 
 #include <atomic>
@@ -31,8 +30,5 @@ private:
     std::condition_variable signalled_;
     std::atomic<bool> set_{false};
 };
-
-AutoResetEvent& DialogReadyEvent();
-AutoResetEvent& CancelEvent();
 
 }  // namespace kt::download

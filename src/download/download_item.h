@@ -1,51 +1,65 @@
-// One package of the download list as the ";"-separated text that the
-// transfer and copy loops take apart again: eight fields for a host-version
-// package, seven for a Sesam Vitale pack package.
+// One package of the download list, as the search found it: a step of the
+// host-version chain, a Sesam Vitale pack update or the complete pack. Its
+// ";"-separated text is written only where a log line needs it.
 #pragma once
 
 #include <list>
-#include <optional>
 #include <string>
 
 namespace kt::download {
 
-// The download list: new items go to the front, consumers take from the front.
-using DownloadList = std::list<std::string>;
-
 inline constexpr const char* kSesamKind = "Sesam";
 inline constexpr const char* kSesamAllKind = "SesamAll";
 
+enum class PackageKind {
+    kVersionStep,
+    kPackUpdate,
+    kCompletePack,
+};
+
 struct DownloadItem {
+    PackageKind kind = PackageKind::kVersionStep;
+    // Where the package is fetched from: a server address or a local path.
     std::string source;
+    // The package's file name, its name in Temp and Update.
+    std::string name;
     std::string date;
-    // The version the step starts from, or "Sesam" / "SesamAll".
+    // The version step; empty for pack packages.
     std::string oldVersion;
     std::string newVersion;
     std::string canRestore;
-    // The compatibility value; "Sesam" for a pack update, NoVerCheck for a complete pack.
-    std::string compatibility;
-    // Empty for pack items, which carry no continue field.
+    // The step's Continue and Compatibility values.
     std::string continueFlag;
-    // "1" when the package was newly recorded by the search, "0" when it was already there.
-    std::string added;
+    std::string compatibility;
+    // The complete pack's NoVerCheck value.
+    std::string noVerCheck;
+    // False when the search found the package recorded already.
+    bool added = true;
+
+    bool operator==(const DownloadItem&) const = default;
 };
 
-// "source;date;old;new;canrestore;compatibility;continue;added"
-std::string FormatVersionItem(const std::string& source, const std::string& date, const std::string& oldVersion,
-                              const std::string& newVersion, const std::string& canRestore,
-                              const std::string& compatibility, const std::string& continueFlag, int added);
+// The download list: new items go to the front, consumers take from the front.
+using DownloadList = std::list<DownloadItem>;
 
-// "source;date;kind;kind;canrestore;sixth;added", kind "Sesam" or "SesamAll";
-// the sixth field is "Sesam" for a pack update and NoVerCheck for a complete pack.
-std::string FormatSesamItem(const std::string& source, const std::string& date, const std::string& kind,
-                            const std::string& canRestore, const std::string& sixth, int added);
+// "source;date;old;new;canrestore;compatibility;continue;added" for a
+// version step; "source;date;kind;kind;canrestore;sixth;added" for a pack
+// package, kind "Sesam" or "SesamAll", the sixth field "Sesam" for a pack
+// update and NoVerCheck for the complete pack.
+std::string FormatDownloadItem(const DownloadItem& item);
 
-// True when the third field names a pack package ("Sesam" or "SesamAll", any
-// letter case), which makes the item seven fields long.
-bool IsSesamKind(const std::string& oldVersionField);
+// Which server folder holds the packages: the common one, or the region's,
+// named after the common one followed by the region code (.../maj77/).
+struct PackageFolder {
+    // The region's folder of a practice: its postal code's first two characters.
+    static PackageFolder OfRegion(const std::string& postalCode);
 
-// Splits an item. Missing trailing fields stay empty; nothing when the text
-// holds no field separator at all.
-std::optional<DownloadItem> ParseDownloadItem(const std::string& text);
+    // The folder's address on the server whose common folder is `base`
+    // (ending with "/"); `base` itself for the common folder.
+    std::string On(const std::string& base) const;
+
+    // Empty: the common folder.
+    std::string regionCode;
+};
 
 }  // namespace kt::download

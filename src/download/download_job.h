@@ -1,6 +1,6 @@
 // What the download dialog shares with its worker thread: the run, the
 // dialog's controls, the catalogue search, the connection settings, the
-// download list and the results of the attempts. The worker alone uses it
+// download list, the events between the two and the results of the attempts. The worker alone uses it
 // while it runs; the dialog reads the results once the worker has ended.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/internet_config.h"
+#include "download/download_events.h"
 #include "download/download_item.h"
 #include "download/download_services.h"
 #include "download/update_search.h"
@@ -37,6 +38,12 @@ struct DownloadJob {
     bool silent = false;
     // The result of each transfer attempt, in order.
     std::vector<unsigned> results;
+    // The dialog is ready: the first attempt waits for it.
+    AutoResetEvent dialogReady;
+    // The user cancelled: the attempts poll it.
+    AutoResetEvent cancel;
+    // For the transfers' waits on the server.
+    const platform::StopCheck stopWanted = [this] { return cancel.IsSet(); };
 };
 
 }  // namespace kt::download

@@ -81,4 +81,15 @@ void FinishDownload(DownloadJob& job, unsigned result) {
     job.dialog.PostCommand(hostsuite::kIdCancel);
 }
 
+void EndFailedDownload(DownloadJob& job) {
+    try {
+        run::WriteJournal(job.ctx, job.dialog.Handle(), 0, 0, "MJ_DWL_DU_18 : Problème: exception.");
+        FinishDownload(job, kTransferFailed);
+    } catch (...) {
+        // The dialog ends even when the failure cannot be shown.
+        job.dialog.PostCommand(hostsuite::kIdCancel);
+        throw;
+    }
+}
+
 }  // namespace kt::download

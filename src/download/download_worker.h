@@ -15,4 +15,8 @@ void RunDownloadThread(DownloadJob& job);
 // the dialog's end.
 void FinishDownload(DownloadJob& job, unsigned result);
 
+// After the thread's work stopped by an exception: journals it and ends the
+// dialog as a failed transfer does.
+void EndFailedDownload(DownloadJob& job);
+
 }  // namespace kt::download

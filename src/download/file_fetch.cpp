@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "download/download_controls.h"
-#include "download/download_events.h"
 #include "download/progress_text.h"
 #include "download/speed_limit.h"
 #include "download/transfer_attempt.h"
@@ -21,8 +20,6 @@ constexpr int kDownloading = 1083;
 constexpr int kDownloadUnderWay = 1070;
 constexpr std::size_t kReadSize = 1024;
 
-bool StopWanted() { return CancelEvent().IsSet(); }
-
 }  // namespace
 
 TransferAttempt::Outcome TransferAttempt::FetchFile() {
@@ -34,14 +31,14 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
         SetText(kOverallLabel, 1013);
     }
     platform::FtpClient ftp(session_, current_.server, current_.port, job_.account, ProxyAccount(job_.internet));
-    platform::FtpStatus status = ftp.Connect(&StopWanted);
+    platform::FtpStatus status = ftp.Connect(job_.stopWanted);
     std::int64_t size = -1;
     if (status == platform::FtpStatus::kOk) {
         SetText(kOperationStatus, kConnected);
-        status = ftp.Find(current_.object, size, &StopWanted);
+        status = ftp.Find(current_.object, size, job_.stopWanted);
         if (status == platform::FtpStatus::kNotFound) return FileNotFound(ftp);
     }
-    if (status == platform::FtpStatus::kStopped && CancelEvent().Poll()) {
+    if (status == platform::FtpStatus::kStopped && job_.cancel.Poll()) {
         return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
     }
     if (status != platform::FtpStatus::kOk) {
@@ -58,8 +55,8 @@ TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp)
            "MJ_DWL_DU_11 : Problème: connexion FTP - find.");
     const std::string::size_type slash = current_.object.rfind('/');
     const std::string directory = slash == std::string::npos ? std::string() : current_.object.substr(0, slash);
-    const platform::FtpStatus status = ftp.FindDirectory(directory, &StopWanted);
-    if (status == platform::FtpStatus::kStopped && CancelEvent().Poll()) {
+    const platform::FtpStatus status = ftp.FindDirectory(directory, job_.stopWanted);
+    if (status == platform::FtpStatus::kStopped && job_.cancel.Poll()) {
         return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
     }
     if (status != platform::FtpStatus::kNotFound) return kTransferFailed;
@@ -79,12 +76,12 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
     // While the server keeps the next bytes waiting, the dialog shows all that arrived.
     const platform::StopCheck waiting = [this] {
         if (!cataloguePhase_) progress_.ShowPendingCounts();
-        return StopWanted();
+        return job_.stopWanted();
     };
     bool readFailed = false;
     char buffer[kReadSize];
     for (;;) {
-        if (CancelEvent().Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
+        if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
         const platform::FtpRead read = ftp.Read(buffer, sizeof buffer, waiting);
         if (read.status == platform::FtpStatus::kNotFound) {
             return Fail(std::string("KTDownload : Error with FTP connexion open file ") + current_.object,
@@ -101,7 +98,7 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
             bytes += read.size;
             if (!cataloguePhase_) progress_.Add(read.size, TransferProgress::Clock::now());
         }
-        if (CancelEvent().Poll()) return Cancelled("MJ_DWL_DU : Annuleé par l'utilisateur.");
+        if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annuleé par l'utilisateur.");
         if (read.status == platform::FtpStatus::kOk && read.size == 0) break;
     }
 
@@ -127,7 +124,7 @@ void TransferAttempt::ApplySpeedLimit(std::uint64_t bytesBefore, TransferProgres
     if (!(limit > 0.0)) return;
     const auto pause = SpeedLimitPause(limit, bytesBefore, TransferProgress::Clock::now() - start);
     // The pause ends early when the user cancels; the check after the read acts on it.
-    if (pause.count() > 0) CancelEvent().WaitSet(pause);
+    if (pause.count() > 0) job_.cancel.WaitSet(pause);
 }
 
 }  // namespace kt::download

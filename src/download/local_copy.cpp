@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "config/config_paths.h"
-#include "config/decimal_text.h"
 #include "strings/string_table.h"
 #include "download/download_controls.h"
 #include "download/download_messages.h"
@@ -35,7 +34,7 @@ public:
                                job_.ctx.appTitle, hostsuite::kStyleInfoOk, kNoUpdateHere);
             return hostsuite::kIdCancel;
         }
-        job_.search.GetUpdatesList(versions, job_.list, 0, "");
+        job_.search.GetUpdatesList(versions, job_.list, PackageFolder{});
         if (job_.list.empty()) return hostsuite::kIdCancel;
         job_.dialog.SetRange(kOverallBar, 0, ProgressRange(TotalSize()));
         if (!CopyAll()) return hostsuite::kIdCancel;
@@ -47,11 +46,10 @@ private:
     // The sizes of the packages still to copy.
     std::uint64_t TotalSize() const {
         std::uint64_t total = 0;
-        for (const std::string& text : job_.list) {
-            const auto item = ParseDownloadItem(text);
-            if (!item || config::DecimalValue(item->added) == 0) continue;
+        for (const DownloadItem& item : job_.list) {
+            if (!item.added) continue;
             std::error_code ec;
-            const auto size = fs::file_size(item->source, ec);
+            const auto size = fs::file_size(item.source, ec);
             if (!ec) total += size;
         }
         return total;
@@ -63,16 +61,13 @@ private:
         for (;;) {
             RecordIfComplete(job_.search, previous);
             if (job_.list.empty()) return true;
-            const std::string text = job_.list.front();
-            DownloadItem item = ParseDownloadItem(text).value_or(DownloadItem{});
+            DownloadItem item = job_.list.front();
             if (item.source.empty()) return Missing(item.source);
-            const std::string source = item.source;
             job_.list.pop_front();
             CarryContinue(item, lastContinue);
-            item.source = fs::path(source).filename().string();
             previous = item;
-            if (!IsAlreadyRecorded(item) || !HasAllFields(text, item)) {
-                if (!CopyPackage(source, item.source)) return Missing(item.source);
+            if (!IsAlreadyRecorded(item)) {
+                if (!CopyPackage(item.source, item.name)) return Missing(item.name);
                 continue;
             }
             if (job_.list.empty()) {

@@ -14,11 +14,24 @@ bool RefuseUnsafe(const PackageFile& file, std::initializer_list<std::string> fi
     return true;
 }
 
+DownloadItem PackItem(PackageKind kind, std::string source, const PackageFile& file, const std::string& canRestore,
+                      const std::string& noVerCheck, int added) {
+    DownloadItem item;
+    item.kind = kind;
+    item.source = std::move(source);
+    item.name = file.name;
+    item.date = file.date;
+    item.canRestore = canRestore;
+    item.noVerCheck = noVerCheck;
+    item.added = added != 0;
+    return item;
+}
+
 }  // namespace
 
 void UpdateSearch::AddCompletePack(const Catalogue& catalogue, const std::string& versionsPath,
-                                   const std::string& sesamDate, PackageFile& file, DownloadList& list, int split,
-                                   const std::string& splitCode) {
+                                   const std::string& sesamDate, PackageFile& file, DownloadList& list,
+                                   const PackageFolder& folder) {
     const pugi::xml_node node = catalogue.CompletePack();
     if (!node) return;
     KT_DLOG(Info) << "KTDownload : Found Sesam node in versions.xml";
@@ -29,14 +42,14 @@ void UpdateSearch::AddCompletePack(const Catalogue& catalogue, const std::string
     CopyFilesXmlOnce();
     int added = 1;
     if (AddSesamNodeToFilesXml(versionsPath, file.date, sesamDate, file.name, canRestore, &added, noVerCheck)) {
-        list.push_front(FormatSesamItem(PackageSource(file, split, splitCode), file.date, kSesamAllKind, canRestore,
-                                        noVerCheck, added));
+        list.push_front(PackItem(PackageKind::kCompletePack, PackageSource(file, folder), file, canRestore, noVerCheck,
+                                 added));
     }
 }
 
 void UpdateSearch::AddPackUpdates(const Catalogue& catalogue, const std::string& versionsPath,
-                                  const std::string& sesamDate, PackageFile& file, DownloadList& list, int split,
-                                  const std::string& splitCode) {
+                                  const std::string& sesamDate, PackageFile& file, DownloadList& list,
+                                  const PackageFolder& folder) {
     for (const pugi::xml_node& node : catalogue.PackUpdates()) {
         const std::string canRestore = node.attribute("CanRestore").value();
         ReadPackageFile(node, file);
@@ -44,8 +57,7 @@ void UpdateSearch::AddPackUpdates(const Catalogue& catalogue, const std::string&
         CopyFilesXmlOnce();
         int added = 1;
         if (AddSesamNodeToFilesXml(versionsPath, file.date, sesamDate, file.name, canRestore, &added, std::nullopt)) {
-            list.push_front(FormatSesamItem(PackageSource(file, split, splitCode), file.date, kSesamKind, canRestore,
-                                            kSesamKind, added));
+            list.push_front(PackItem(PackageKind::kPackUpdate, PackageSource(file, folder), file, canRestore, "", added));
         }
     }
 }

@@ -16,14 +16,12 @@ namespace {
 
 constexpr int kDone = 1071;
 constexpr int kProcessing = 1069;
-constexpr std::size_t kSplitCodeChars = 2;
 
 }  // namespace
 
 TransferAttempt::Outcome TransferAttempt::ReadCatalogue() {
     KT_DLOG(Info) << "KTDownload : Read file versions.xml";
-    const std::string splitCode = split_ ? job_.postalCode.substr(0, kSplitCodeChars) : std::string();
-    job_.search.GetUpdatesList(TempFilePath("versions.xml"), job_.list, split_, splitCode);
+    job_.search.GetUpdatesList(TempFilePath("versions.xml"), job_.list, folder_);
     if (job_.list.empty()) {
         Journal("MJ_DWL_DU : Il n’y a pas de mises à jour.");
         return kNothingToFetch;
@@ -45,8 +43,7 @@ TransferAttempt::Outcome TransferAttempt::NextPackage() {
     for (;;) {
         SetText(kOperationStatus, kProcessing);
         RecordIfComplete(job_.search, previous_);
-        const std::string text = job_.list.front();
-        DownloadItem item = ParseDownloadItem(text).value_or(DownloadItem{});
+        DownloadItem item = job_.list.front();
         const auto parts = connect::SplitUrl(item.source);
         if (!parts || parts->service != connect::UrlService::kFtp) {
             Journal("MJ_DWL_DU_17 : Problème: file URL.");
@@ -54,14 +51,13 @@ TransferAttempt::Outcome TransferAttempt::NextPackage() {
         }
         job_.list.pop_front();
         CarryContinue(item, continue_);
-        item.source = std::filesystem::path(parts->object).filename().string();
         previous_ = item;
-        if (!IsAlreadyRecorded(item) || !HasAllFields(text, item)) {
+        if (!IsAlreadyRecorded(item)) {
             const std::filesystem::path temp = config::UpdateFilePath(job_.ctx, "Temp");
             std::error_code ec;
             std::filesystem::create_directories(temp, ec);
             current_ = *parts;
-            return OpenLocalFile((temp / item.source).string());
+            return OpenLocalFile((temp / item.name).string());
         }
         // Already in place: recorded with the next package, or now when it is the last.
         if (job_.list.empty()) {

@@ -1,29 +1,24 @@
 #include "download/package_record.h"
 
-#include <algorithm>
-
-#include "config/decimal_text.h"
-
 namespace kt::download {
 
-bool HasAllFields(const std::string& text, const DownloadItem& item) {
-    const auto separators = static_cast<std::size_t>(std::count(text.begin(), text.end(), ';'));
-    return separators + 1 >= (IsSesamKind(item.oldVersion) ? 7u : 8u);
-}
-
-bool IsAlreadyRecorded(const DownloadItem& item) {
-    return !item.added.empty() && config::DecimalValue(item.added) == 0;
-}
+bool IsAlreadyRecorded(const DownloadItem& item) { return !item.added; }
 
 void CarryContinue(DownloadItem& item, std::string& last) {
-    if (IsSesamKind(item.oldVersion)) item.continueFlag = last;
-    else last = item.continueFlag;
+    if (item.kind == PackageKind::kVersionStep) last = item.continueFlag;
+    else item.continueFlag = last;
 }
 
 void RecordIfComplete(UpdateSearch& search, const DownloadItem& item) {
-    if (item.oldVersion.empty() || item.newVersion.empty() || item.date.empty() || item.source.empty()) return;
-    search.ProcessUpdate(item.oldVersion, item.newVersion, item.date, item.source, item.canRestore,
-                         item.compatibility, item.continueFlag, item.added);
+    const bool step = item.kind == PackageKind::kVersionStep;
+    if (item.date.empty() || item.name.empty()) return;
+    if (step && (item.oldVersion.empty() || item.newVersion.empty())) return;
+    const std::string kind = item.kind == PackageKind::kPackUpdate ? kSesamKind : kSesamAllKind;
+    // files.xml tells the three kinds apart by these fields.
+    const std::string compatibility =
+        step ? item.compatibility : item.kind == PackageKind::kPackUpdate ? kind : item.noVerCheck;
+    search.ProcessUpdate(step ? item.oldVersion : kind, step ? item.newVersion : kind, item.date, item.name,
+                         item.canRestore, compatibility, item.continueFlag, item.added ? "1" : "0");
 }
 
 }  // namespace kt::download

@@ -3,11 +3,9 @@
 // time. It has its own session and one login per package.
 #include <cerrno>
 
-#include "config/decimal_text.h"
 #include "connect/url_parts.h"
 #include "strings/string_table.h"
 #include "download/download_controls.h"
-#include "download/download_events.h"
 #include "download/download_messages.h"
 #include "download/proxy_checks.h"
 #include "download/transfer_session.h"
@@ -19,8 +17,6 @@ namespace {
 
 constexpr int kComputing = 1068;
 constexpr int kDownloadError = 1063;
-
-bool StopWanted() { return CancelEvent().IsSet(); }
 
 class SizePass {
 public:
@@ -35,10 +31,9 @@ public:
             return 0;
         }
         std::uint64_t total = 0;
-        for (const std::string& text : list) {
-            const auto item = ParseDownloadItem(text);
-            if (!item || config::DecimalValue(item->added) == 0) continue;
-            if (!AddSize(*session, item->source, total)) break;
+        for (const DownloadItem& item : list) {
+            if (!item.added) continue;
+            if (!AddSize(*session, item.source, total)) break;
         }
         return total;
     }
@@ -54,7 +49,7 @@ private:
         ProxyChecks proxy(job_.ctx, job_.internet);
         if (proxy.CheckProxyStatus(session, source) == 0) return false;
         platform::FtpClient ftp(session, parts->server, parts->port, job_.account, ProxyAccount(job_.internet));
-        platform::FtpStatus status = ftp.Connect(&StopWanted);
+        platform::FtpStatus status = ftp.Connect(job_.stopWanted);
         if (status == platform::FtpStatus::kStopped) return false;
         if (status != platform::FtpStatus::kOk) {
             Journal("MJ_DWL_GTS_5 : Problème: connexion FTP - exception.");
@@ -62,7 +57,7 @@ private:
         }
         Journal("MJ_DWL_GTS : Connexion assurée.");
         std::int64_t size = -1;
-        status = ftp.Find(parts->object, size, &StopWanted);
+        status = ftp.Find(parts->object, size, job_.stopWanted);
         if (status == platform::FtpStatus::kNotFound) Journal("MJ_DWL_GTS_6 : Problème: connexion FTP - find.");
         if (status == platform::FtpStatus::kFailed) Journal("MJ_DWL_GTS_7 : Problème: connexion FTP - openfile.");
         if (status != platform::FtpStatus::kOk) return false;

@@ -5,7 +5,6 @@
 
 #include "strings/string_table.h"
 #include "download/download_controls.h"
-#include "download/download_events.h"
 #include "download/download_messages.h"
 #include "download/transfer_session.h"
 #include "download/transfers.h"
@@ -22,7 +21,6 @@ constexpr int kChecking = 1017;
 constexpr int kPleaseWait = 1082;
 constexpr int kSiteNotFound = 1059;
 constexpr int kDownloadError = 1063;
-constexpr std::size_t kSplitCodeChars = 2;
 
 }  // namespace
 
@@ -36,11 +34,14 @@ unsigned DownloadUpdates(DownloadJob& job, unsigned resume, unsigned split) {
 }
 
 TransferAttempt::TransferAttempt(DownloadJob& job, unsigned resume, unsigned split)
-    : job_(job), resume_(resume), split_(split), progress_(job.dialog) {}
+    : job_(job),
+      resume_(resume),
+      folder_(split ? PackageFolder::OfRegion(job.postalCode) : PackageFolder{}),
+      progress_(job.dialog) {}
 
 unsigned TransferAttempt::Run() {
-    if (resume_ == 0) DialogReadyEvent().Wait();
-    if (CancelEvent().Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
+    if (resume_ == 0) job_.dialogReady.Wait();
+    if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
     SetText(kStatusLine1, kChecking);
     SetText(kStatusLine2, kPleaseWait);
     for (auto step : {&TransferAttempt::CheckConnection, &TransferAttempt::OpenSession,
@@ -113,11 +114,7 @@ TransferAttempt::Outcome TransferAttempt::ParseBaseAddress() {
 }
 
 TransferAttempt::Outcome TransferAttempt::StartCatalogue() {
-    std::string base = job_.search.State().baseAddress;
-    // The split layout keeps each region's packages in the common folder
-    // name followed by the region code: .../maj/ becomes .../maj77/.
-    if (split_ && !base.empty()) base.insert(base.size() - 1, job_.postalCode.substr(0, kSplitCodeChars));
-    const std::string address = base + "versions.xml";
+    const std::string address = folder_.On(job_.search.State().baseAddress) + "versions.xml";
     const auto parts = connect::SplitUrl(address);
     if (!parts || parts->service != connect::UrlService::kFtp) {
         ShowDownloadError(job_, "", 0, kSiteNotFound);

@@ -58,7 +58,8 @@ private:
 
     DownloadJob& job_;
     const unsigned resume_;
-    const unsigned split_;
+    // The server folder of the catalogue and the packages.
+    const PackageFolder folder_;
     platform::InternetSession session_;
     connect::UrlParts base_;
     // Where the file being fetched is: its server and its path there.

@@ -44,8 +44,7 @@ UpdateSearch::UpdateSearch(run::RunContext& ctx, SourceMode mode, const std::str
     }
 }
 
-int UpdateSearch::GetUpdatesList(const std::string& versionsPath, DownloadList& list, int split,
-                                 const std::string& splitCode) {
+int UpdateSearch::GetUpdatesList(const std::string& versionsPath, DownloadList& list, const PackageFolder& folder) {
     std::error_code ec;
     if (!std::filesystem::exists(versionsPath, ec)) return 0;
     list.clear();
@@ -64,14 +63,14 @@ int UpdateSearch::GetUpdatesList(const std::string& versionsPath, DownloadList& 
         const Catalogue catalogue(versionsPath);
         for (const std::string& name : stateFiles) {
             KT_DLOG(Info) << "KTDownload : search available updates for GUID = " << name << ")";
-            SearchWorkstation(config::UpdateFilePath(ctx_, name), catalogue, versionsPath, list, split, splitCode);
+            SearchWorkstation(config::UpdateFilePath(ctx_, name), catalogue, versionsPath, list, folder);
         }
     } else {
         std::string guid;
         config::GetAppFormattedGuid(ctx_, &guid, kGuidChars);
         KT_DLOG(Info) << "KTDownload : search available updates (GUID = " << guid << ")";
         const Catalogue catalogue(versionsPath);
-        SearchWorkstation(config::GuidFilePath(ctx_, guid), catalogue, versionsPath, list, split, splitCode);
+        SearchWorkstation(config::GuidFilePath(ctx_, guid), catalogue, versionsPath, list, folder);
     }
 
     pending_.Clear();
@@ -81,15 +80,15 @@ int UpdateSearch::GetUpdatesList(const std::string& versionsPath, DownloadList& 
 }
 
 int UpdateSearch::FillList(const std::string& stateFile, const std::string& versionsPath, DownloadList& list,
-                           int split, const std::string& splitCode) {
+                           const PackageFolder& folder) {
     const Catalogue catalogue(versionsPath);
-    SearchWorkstation(stateFile, catalogue, versionsPath, list, split, splitCode);
+    SearchWorkstation(stateFile, catalogue, versionsPath, list, folder);
     return 1;
 }
 
 void UpdateSearch::SearchWorkstation(const std::string& stateFile, const Catalogue& catalogue,
-                                     const std::string& versionsPath, DownloadList& list, int split,
-                                     const std::string& splitCode) {
+                                     const std::string& versionsPath, DownloadList& list,
+                                     const PackageFolder& folder) {
     constexpr std::size_t kVersionChars = 50;
     constexpr std::size_t kSesamChars = 20;
     std::string version;
@@ -100,28 +99,24 @@ void UpdateSearch::SearchWorkstation(const std::string& stateFile, const Catalog
     // One set of package values for the whole walk: a package element
     // without its own Location or File keeps those of the one before.
     PackageFile file;
-    if (!ctx_.bSesamInstall) WalkVersions(catalogue, version, file, list, split, splitCode);
+    if (!ctx_.bSesamInstall) WalkVersions(catalogue, version, file, list, folder);
 
     const bool packInstalled = sesam::IsSesamPackInstalled();
     const bool noPackDate = config::DecimalValue(sesamDate) == 0;
     if (!packInstalled || (noPackDate && !state_.packCompared)) {
-        AddCompletePack(catalogue, versionsPath, sesamDate, file, list, split, splitCode);
+        AddCompletePack(catalogue, versionsPath, sesamDate, file, list, folder);
     } else if (!noPackDate) {
-        AddPackUpdates(catalogue, versionsPath, sesamDate, file, list, split, splitCode);
+        AddPackUpdates(catalogue, versionsPath, sesamDate, file, list, folder);
     }
 }
 
-std::string UpdateSearch::PackageSource(const PackageFile& file, int split, const std::string& splitCode) const {
+std::string UpdateSearch::PackageSource(const PackageFile& file, const PackageFolder& folder) const {
     const std::string location = LocationPath(file.location);
     if (state_.sourceMode == SourceMode::kLocal) {
         const std::string folder = state_.sourceList.empty() ? std::string() : state_.sourceList.front();
         return (std::filesystem::path(folder) / location / file.name).string();
     }
-    std::string base = state_.baseAddress;
-    // The split layout keeps each region's packages in the common folder
-    // name followed by the region code: .../maj/ becomes .../maj77/.
-    if (split && !base.empty()) base.insert(base.size() - 1, splitCode);
-    return base + location + "/" + file.name;
+    return folder.On(state_.baseAddress) + location + "/" + file.name;
 }
 
 void UpdateSearch::CopyFilesXmlOnce() {

@@ -39,12 +39,12 @@ public:
     // it shares its downloads, for every workstation of the update folder.
     // 1 when the search ran (the list may be empty); 0 when versions.xml is
     // missing (the list is left alone) or no workstation file was found.
-    int GetUpdatesList(const std::string& versionsPath, DownloadList& list, int split, const std::string& splitCode);
+    int GetUpdatesList(const std::string& versionsPath, DownloadList& list, const PackageFolder& folder);
 
     // Adds to the front of `list` the packages one workstation needs, from
-    // its state file. `split` and `splitCode` alter the server address.
-    int FillList(const std::string& stateFile, const std::string& versionsPath, DownloadList& list, int split,
-                 const std::string& splitCode);
+    // its state file, fetched from `folder` of the server.
+    int FillList(const std::string& stateFile, const std::string& versionsPath, DownloadList& list,
+                 const PackageFolder& folder);
 
     // Records a host-version step in the working list. May replace
     // `newVersion` by the one already recorded for `oldVersion`. Returns 1
@@ -72,15 +72,15 @@ public:
 
 private:
     void SearchWorkstation(const std::string& stateFile, const Catalogue& catalogue, const std::string& versionsPath,
-                           DownloadList& list, int split, const std::string& splitCode);
+                           DownloadList& list, const PackageFolder& folder);
     void WalkVersions(const Catalogue& catalogue, const std::string& version, PackageFile& file, DownloadList& list,
-                      int split, const std::string& splitCode);
+                      const PackageFolder& folder);
     void AddCompletePack(const Catalogue& catalogue, const std::string& versionsPath, const std::string& sesamDate,
-                         PackageFile& file, DownloadList& list, int split, const std::string& splitCode);
+                         PackageFile& file, DownloadList& list, const PackageFolder& folder);
     void AddPackUpdates(const Catalogue& catalogue, const std::string& versionsPath, const std::string& sesamDate,
-                        PackageFile& file, DownloadList& list, int split, const std::string& splitCode);
+                        PackageFile& file, DownloadList& list, const PackageFolder& folder);
     // Where the package is fetched from: a server address or a local path.
-    std::string PackageSource(const PackageFile& file, int split, const std::string& splitCode) const;
+    std::string PackageSource(const PackageFile& file, const PackageFolder& folder) const;
     // Starts the working list from files.xml the first time it is needed.
     void CopyFilesXmlOnce();
     int DecidePack(const std::string& versionsPath, int probeOnly);

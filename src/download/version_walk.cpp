@@ -29,7 +29,7 @@ StepValues ReadStep(const pugi::xml_node& node) {
 }  // namespace
 
 void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& version, PackageFile& file,
-                                DownloadList& list, int split, const std::string& splitCode) {
+                                DownloadList& list, const PackageFolder& folder) {
     std::string oldVersion = version;
     // A catalogue whose steps lead back to a version already passed would
     // otherwise be walked for ever: a walk without a loop passes each
@@ -60,11 +60,18 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
         int refused = 0;
         if (AddNodeToFilesXml(file.date, file.name, oldVersion, values.newVersion, values.canRestore,
                               values.compatibility, added, refused)) {
-            const std::string item =
-                FormatVersionItem(PackageSource(file, split, splitCode), file.date, oldVersion, values.newVersion,
-                                  values.canRestore, values.compatibility, values.continueFlag, added);
-            KT_DLOG(Info) << "KTDownload : Add item to download list : " << item;
-            list.push_front(item);
+            DownloadItem item;
+            item.source = PackageSource(file, folder);
+            item.name = file.name;
+            item.date = file.date;
+            item.oldVersion = oldVersion;
+            item.newVersion = values.newVersion;
+            item.canRestore = values.canRestore;
+            item.continueFlag = values.continueFlag;
+            item.compatibility = values.compatibility;
+            item.added = added != 0;
+            KT_DLOG(Info) << "KTDownload : Add item to download list : " << FormatDownloadItem(item);
+            list.push_front(std::move(item));
         }
         if (!added) KT_DLOG(Info) << "KTDownload : " << file.name << " not added in files.xml because already existing";
         if (refused) {

@@ -4,8 +4,8 @@
 
 namespace kt::hostsuite {
 
-DialogModel::DialogModel(int resourceId, std::string caption)
-    : resourceId_(resourceId), caption_(std::move(caption)) {}
+DialogModel::DialogModel(int resourceId, std::string caption, Ending ending)
+    : resourceId_(resourceId), ending_(ending), caption_(std::move(caption)) {}
 
 DialogModel::~DialogModel() {
     std::deque<Posted> dropped;
@@ -15,12 +15,6 @@ DialogModel::~DialogModel() {
         dropped.swap(posted_);
     }
     DropPosted(dropped);
-}
-
-bool DialogModel::WaitsForUser() const {
-    constexpr int kDownloadDialog = 130;
-    constexpr int kDialUpDialog = 144;
-    return resourceId_ != kDownloadDialog && resourceId_ != kDialUpDialog;
 }
 
 void DialogModel::AddControl(Control control) {

@@ -32,7 +32,11 @@ enum class ShowState { Normal, Minimised };
 
 class DialogModel {
 public:
-    DialogModel(int resourceId, std::string caption);
+    // How a modal run ends: by the user, or by the dialog's own work (a
+    // transfer, a dial-up) that ends it when done.
+    enum class Ending { ByUser, ByItself };
+
+    DialogModel(int resourceId, std::string caption, Ending ending = Ending::ByUser);
     virtual ~DialogModel();
     DialogModel(const DialogModel&) = delete;
     DialogModel& operator=(const DialogModel&) = delete;
@@ -40,10 +44,9 @@ public:
     int ResourceId() const { return resourceId_; }
     // The dialog's window, as owner of the message boxes it shows.
     Window Handle() const { return const_cast<DialogModel*>(this); }
-    // False for the dialogs that run by themselves and end on their own
-    // (download 130, dial-up 144); a dialog that waits for the user is ended
-    // with Cancel when nobody answers it.
-    bool WaitsForUser() const;
+    // False for the dialogs that run by themselves and end on their own; a
+    // dialog that waits for the user is ended with Cancel when nobody answers it.
+    bool WaitsForUser() const { return ending_ == Ending::ByUser; }
 
     // Definition, before the dialog runs. A second control with the same
     // identifier is ignored.
@@ -117,7 +120,8 @@ public:
     void PostCall(std::function<void()> call);
     void RequestRestore();
     // Runs `call` on the dialog's thread and waits for it; false when the
-    // dialog ended (or was not running) before running it.
+    // dialog ended (or was not running) before running it. What `call`
+    // throws is thrown again here, on the waiting thread.
     bool CallOnDialogThread(std::function<void()> call);
 
     // Ends the modal run with `result`; the last call before the run
@@ -189,6 +193,7 @@ private:
     void Changed();
 
     const int resourceId_;
+    const Ending ending_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::string caption_;

@@ -1,5 +1,6 @@
 // The modal run of a dialog model: work posted by other threads, the run's
 // beginning and end, and the wait that keeps draining while it waits.
+#include <exception>
 #include <utility>
 
 #include "hostsuite/dialog_model.h"
@@ -11,11 +12,14 @@ struct DialogModel::CallState {
     std::condition_variable finished;
     bool done = false;
     bool ran = false;
+    // What the call threw, for the thread that waits for it.
+    std::exception_ptr error;
 
-    void Finish(bool hasRun) {
+    void Finish(bool hasRun, std::exception_ptr thrown = nullptr) {
         std::lock_guard lock(mutex);
         done = true;
         ran = hasRun;
+        error = std::move(thrown);
         finished.notify_all();
     }
 };
@@ -67,6 +71,7 @@ bool DialogModel::CallOnDialogThread(std::function<void()> call) {
     // Bounded by the run: the call either runs or is dropped when the run ends.
     std::unique_lock lock(waiter->mutex);
     waiter->finished.wait(lock, [&] { return waiter->done; });
+    if (waiter->error) std::rethrow_exception(waiter->error);
     return waiter->ran;
 }
 
@@ -83,7 +88,17 @@ void DialogModel::RunPosted(Posted& posted) {
             Command(posted.id);
             break;
         case Posted::Kind::Call:
-            if (posted.call) posted.call();
+            if (posted.waiter) {
+                // The thread that asked gets what the call threw; the dialog runs on.
+                try {
+                    if (posted.call) posted.call();
+                } catch (...) {
+                    posted.waiter->Finish(true, std::current_exception());
+                    return;
+                }
+            } else if (posted.call) {
+                posted.call();
+            }
             break;
         case Posted::Kind::Restore:
             OnRestore();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
+#include <utility>
 
 #include "connect_fixture.h"
 #include "support/ftp_server.h"
@@ -162,6 +164,34 @@ TEST_F(DialupCheckTest, UnreadableDialParametersAreShownOnlyAtStart) {
     EXPECT_EQ(Dial(""), 0);
     EXPECT_EQ(Transcript(), (Strings{"dialog 144 open caption=\"Connexion\"", "dialog 144 end 2"}));
     EXPECT_TRUE(dialer->Dials().empty());
+}
+
+// A dial-up service that fails by throwing, at the start or at the dial.
+class ThrowingDialer : public ScriptedDialer {
+public:
+    ThrowingDialer(Script script, bool atDial) : ScriptedDialer(std::move(script)), atDial_(atDial) {}
+    unsigned GetEntryDialParams(const std::string& entry, connect::DialParams& params, bool& saved) override {
+        if (!atDial_) throw std::runtime_error("phone book unreadable");
+        return ScriptedDialer::GetEntryDialParams(entry, params, saved);
+    }
+    unsigned Dial(const connect::DialParams&, connect::DialNotification, connect::DialHandle&) override { throw 7; }
+
+private:
+    const bool atDial_;
+};
+
+TEST_F(DialupCheckTest, ADialerThatThrowsEndsTheDialogAsAFailedDial) {
+    for (const auto& [atDial, logged] : {std::pair{false, "phone book unreadable"}, std::pair{true, "unknown exception"}}) {
+        SCOPED_TRACE(logged);
+        dialer = std::make_shared<ThrowingDialer>(script, atDial);
+        connection.reset();
+        UseScript("");
+        EXPECT_EQ(Check({ftp.Url()}), 0);
+        EXPECT_EQ(Transcript(), (Strings{"dialog 144 open caption=\"Connexion\"", "dialog 144 end 2"}));
+        EXPECT_TRUE(Logged(std::string("ERROR Worker thread dial-up : stopped by an exception : ") + logged));
+        EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
+    }
+    EXPECT_EQ(Count(Log(), "ERROR Error during RAS connexion"), 2);
 }
 
 }  // namespace

@@ -98,22 +98,25 @@ TEST_F(CatalogueWalkTest, SharedSearchListsAStepNeededByManyWorkstationsOnce) {
 }
 
 TEST_F(CatalogueWalkTest, SearchEndsWithoutListWhenNothingCanBeSearched) {
-    download::DownloadList list{"kept"};
+    download::DownloadItem keptItem;
+    keptItem.source = "kept";
+    const download::DownloadList kept{keptItem};
+    download::DownloadList list = kept;
     auto search = MakeSearch();
-    EXPECT_EQ(0, search->GetUpdatesList(versions, list, 0, ""));
-    EXPECT_EQ(list, download::DownloadList{"kept"});
+    EXPECT_EQ(0, search->GetUpdatesList(versions, list, {}));
+    EXPECT_EQ(list, kept);
 
     catalogue.AddStep("1.0", "1.1", "a.exe");
     ASSERT_TRUE(catalogue.Save(versions));
     SetNetwork(true);
     std::filesystem::remove(config::GuidFilePath(ctx, kOwnGuid));
-    EXPECT_EQ(0, search->GetUpdatesList(versions, list, 0, ""));
+    EXPECT_EQ(0, search->GetUpdatesList(versions, list, {}));
     EXPECT_TRUE(list.empty());
 }
 
 TEST_F(CatalogueWalkTest, SourcesFollowTheSplitLayoutAndTheLocalFolder) {
     catalogue.AddStep("1.0", "1.1", "a.exe", "1.2.2026", "sub\\dir");
-    EXPECT_EQ(Search(*MakeSearch(), 1, "77"),
+    EXPECT_EQ(Search(*MakeSearch(), download::PackageFolder{"77"}),
               Items{"ftp://127.0.0.1:2121/maj77/sub/dir/a.exe;1.2.2026;1.0;1.1;1;1;1;1"});
     const std::string folder = tree.MakeDir("patch").string();
     EXPECT_EQ(Search(*MakeSearch(download::SourceMode::kLocal, folder)),
@@ -135,7 +138,7 @@ TEST_F(CatalogueWalkTest, CompatibilityQuestionIsAskedOnceAndNoStopsTheWalk) {
                                   "update in versions.xml"));
     // The pack part still runs.
     ASSERT_EQ(1u, declined.size());
-    EXPECT_EQ("SesamAll", download::ParseDownloadItem(declined.front())->oldVersion);
+    EXPECT_NE(declined.front().find("/pack.exe;1.1.2026;SesamAll;SesamAll;"), std::string::npos);
 
     auto accepted = MakeSearch();
     presenter->answers = {hostsuite::kIdYes};

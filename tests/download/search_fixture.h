@@ -59,11 +59,13 @@ protected:
     }
 
     // Saves `catalogue`, then returns what `search` lists, newest first.
-    Items Search(download::UpdateSearch& search, int split = 0, const std::string& splitCode = "") {
+    Items Search(download::UpdateSearch& search, const download::PackageFolder& folder = {}) {
         EXPECT_TRUE(catalogue.Save(versions));
-        download::DownloadList list{"left over"};
-        EXPECT_EQ(1, search.GetUpdatesList(versions, list, split, splitCode));
-        return {list.begin(), list.end()};
+        download::DownloadList list{download::DownloadItem{}};
+        EXPECT_EQ(1, search.GetUpdatesList(versions, list, folder));
+        Items items;
+        for (const download::DownloadItem& item : list) items.push_back(download::FormatDownloadItem(item));
+        return items;
     }
     Items Search() { return Search(*MakeSearch()); }
 

@@ -112,7 +112,7 @@ TEST_F(ScriptedPresenterTest, ADialogOpenedByAnotherIsShownInsideItInOrder) {
 // folder holds no update.
 class FailingDialog : public DialogModel {
 public:
-    FailingDialog() : DialogModel(130, "Téléchargement") {}
+    FailingDialog() : DialogModel(130, "Téléchargement", Ending::ByItself) {}
 
 protected:
     bool OnInitDialog() override {
@@ -185,7 +185,7 @@ TEST_F(ScriptedPresenterTest, ScriptedBoxesAnswerAsWrittenAndSayWhatWasAnswered)
 // thread while the script waits for its bar; the click of 2 ends the dialog.
 class AskingDialog : public DialogModel {
 public:
-    AskingDialog() : DialogModel(144, "Connexion") {
+    AskingDialog() : DialogModel(144, "Connexion", Ending::ByItself) {
         AddProgress(1022);
         AddPush(1001, "Composer");
         AddPush(2, "Cancel");

@@ -24,7 +24,7 @@ namespace kt::hostsuite::test {
 // asks message 1062 and, on Yes, disables itself and asks the worker to stop.
 class WorkerDialog : public DialogModel {
 public:
-    explicit WorkerDialog(int pauseAt = 0) : DialogModel(130, "Téléchargement"), pauseAt_(pauseAt) {
+    explicit WorkerDialog(int pauseAt = 0) : DialogModel(130, "Téléchargement", Ending::ByItself), pauseAt_(pauseAt) {
         AddLabel(1028);
         AddLabel(1061);
         AddProgress(1022);

@@ -55,8 +55,9 @@ protected:
         auto parsed = hostsuite::ParseScript(script);
         ASSERT_TRUE(std::holds_alternative<hostsuite::Script>(parsed)) << std::get<hostsuite::ScriptError>(parsed).message;
         transcriptPath_ = (tree / ("transcript-" + std::to_string(++scripts_) + ".txt")).string();
-        hostsuite::InstallPresenter(std::make_shared<hostsuite::ScriptedPresenter>(
-            std::get<hostsuite::Script>(parsed), hostsuite::TranscriptWriter::Open(transcriptPath_)));
+        scripted = std::make_shared<hostsuite::ScriptedPresenter>(std::get<hostsuite::Script>(parsed),
+                                                                  hostsuite::TranscriptWriter::Open(transcriptPath_));
+        hostsuite::InstallPresenter(scripted);
     }
     Strings Transcript() const { return Lines(ReadFile(transcriptPath_)); }
     bool Shown(const std::string& line) const { return Contains(Transcript(), line); }
@@ -114,6 +115,8 @@ protected:
 
     TempTree tree;
     run::RunContext ctx;
+    // The presenter UseScript installed last.
+    std::shared_ptr<hostsuite::Presenter> scripted;
 
 private:
     std::string transcriptPath_;
