@@ -83,7 +83,7 @@ void FinishDownload(DownloadJob& job, unsigned result) {
 
 void EndFailedDownload(DownloadJob& job) {
     try {
-        run::WriteJournal(job.ctx, job.dialog.Handle(), 0, 0, "MJ_DWL_DU_18 : Problème: exception.");
+        run::WriteJournal(job.ctx, 0, 0, "MJ_DWL_DU_18 : Problème: exception.");
         FinishDownload(job, kTransferFailed);
     } catch (...) {
         // The dialog ends even when the failure cannot be shown.
