@@ -85,7 +85,9 @@ TEST_F(NoConnectionDialogTest, SettingsChangedInTheOptionsCountForTheRetry) {
 
 TEST_F(NoConnectionDialogTest, SettingsOpensTheOptionsOverItWithTheDialersEntries) {
     networkUp = false;
-    dialer = std::make_shared<connect::ScriptedDialer>(connect::ScriptedDialer::Script{.entries = {"Orange", "Free"}});
+    connect::ScriptedDialer::Script phoneBook;
+    phoneBook.entries = {"Orange", "Free"};
+    dialer = std::make_shared<connect::ScriptedDialer>(phoneBook);
     UseScript("dialog 145: click 1037; click 1\n"
               "dialog 131: click 1026; select 1025 \"Orange\"; click 1027; click 1\n"
               "dialog 145: click 2");
