@@ -65,6 +65,25 @@ int GetNodeData(const std::string& file, const char* parent, const char* element
     return 1;
 }
 
+int SetNodeValues(const std::string& file, const std::vector<NodeValue>& values) {
+    pugi::xml_document doc;
+    if (LoadXmlFile(doc, file) != XmlLoad::kLoaded) return 0;
+    bool placedAll = true;
+    for (const NodeValue& node : values) {
+        Lookup found = Find(doc, node.parent, node.element);
+        if (!found.placeable || !Named(node.element) || !Named(node.attribute)) {
+            placedAll = false;
+            continue;
+        }
+        if (!found.element) {
+            pugi::xml_node container = Named(node.parent) ? found.parent : pugi::xml_node(doc);
+            found.element = container.append_child(node.element);
+        }
+        SetAttribute(found.element, node.attribute, node.value.c_str());
+    }
+    return SaveXmlFile(doc, file) && placedAll ? 1 : 0;
+}
+
 int SetNodeData(const std::string& file, const char* parent, const char* element, const char* text,
                 const char* attribute, const char* value) {
     pugi::xml_document doc;

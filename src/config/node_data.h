@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace kt::config {
 
@@ -27,5 +28,20 @@ int GetNodeData(const std::string& file, const char* parent, const char* element
 // new file could not be written (the old one then stays as it was).
 int SetNodeData(const std::string& file, const char* parent, const char* element, const char* text,
                 const char* attribute, const char* value);
+
+// One attribute to write with SetNodeValues.
+struct NodeValue {
+    const char* parent;
+    const char* element;
+    const char* attribute;
+    std::string value;
+};
+
+// Writes several attributes, in order, as SetNodeData writes each one, and
+// replaces the file once: a reader, or a crash, never sees some of them
+// written and not the others. Returns 1 when done; 0 when the file is
+// missing or unusable, a value has no place (the others are still written)
+// or the new file could not be written (the old one then stays as it was).
+int SetNodeValues(const std::string& file, const std::vector<NodeValue>& values);
 
 }  // namespace kt::config

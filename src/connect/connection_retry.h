@@ -13,9 +13,10 @@ namespace kt::connect {
 
 // 1 once a check succeeds; 0 when the user gives up ("Annuler"). Every
 // retry reads the settings again, so changes made through "Paramétrer..."
-// count.
+// count. Without an opener, "Paramétrer..." opens the options dialog with
+// the entries of the check's dialer.
 [[nodiscard]] int CheckConnectionWithRetry(InternetConnection& connection, const run::RunContext& ctx,
                              const std::list<std::string>& urls, std::string* found,
-                             const dialogs::OpenOptions& openOptions);
+                             const dialogs::OpenOptions& openOptions = {});
 
 }  // namespace kt::connect

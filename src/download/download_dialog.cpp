@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "connect/options_opener.h"
 #include "strings/string_table.h"
 #include "dialogs/failure_warning.h"
 #include "download/download_controls.h"
@@ -36,6 +37,7 @@ CKTDownload::CKTDownload(run::RunContext& ctx, hostsuite::Window, SourceMode mod
         ownConnection_ = std::make_unique<connect::InternetConnection>(ctx);
         services_.connection = ownConnection_.get();
     }
+    if (!services_.openOptions) services_.openOptions = connect::OptionsOpener(ctx, *services_.connection);
     if (!services_.closeRunHandles) {
         services_.closeRunHandles = [&ctx] {
             ctx.runMutex.reset();

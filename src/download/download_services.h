@@ -14,7 +14,8 @@ struct DownloadServices {
     // The application's connection check, which keeps the dial-up link the
     // run hangs up afterwards. None: the dialog uses a check of its own.
     connect::InternetConnection* connection = nullptr;
-    // "Paramétrer..." of the no-connection dialog.
+    // "Paramétrer..." of the no-connection dialog. None: the options dialog
+    // with the entries of the connection check's dialer.
     dialogs::OpenOptions openOptions;
     // Closes the run's handles when the user gives up on the connection.
     // None: the handles the run context holds are closed.

@@ -86,6 +86,9 @@ public:
     void Show(int id, bool visible);
     bool IsChecked(int id) const;
     void SetCheck(int id, bool checked);
+    // Checks a radio button and clears the others of its group, by program
+    // (no handler runs).
+    void CheckRadio(int id);
     // Edit styles.
     void SetEditStyle(int id, bool password, bool readOnly, bool digitsOnly, std::size_t maxLength);
 

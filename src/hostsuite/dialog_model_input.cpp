@@ -69,6 +69,11 @@ void DialogModel::ChooseRadio(const Control& radio) {
     Changed();
 }
 
+void DialogModel::CheckRadio(int id) {
+    const std::optional<Control> radio = GetControl(id);
+    if (radio && radio->kind == ControlKind::Radio) ChooseRadio(*radio);
+}
+
 void DialogModel::Command(int id) {
     if (id == kIdOk) OnOK();
     else if (id == kIdCancel) OnCancel();

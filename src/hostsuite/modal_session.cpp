@@ -18,7 +18,7 @@ bool ModalSession::Open() {
 
 bool ModalSession::Play(const DialogAction& action) {
     if (!Open()) return false;
-    WriteTranscript(transcript_, DialogActionLine(dialog_.ResourceId(), action));
+    WriteTranscript(transcript_, DialogActionLine(dialog_, action));
     return PlayAction(dialog_, action);
 }
 

@@ -19,6 +19,14 @@ std::string Style(unsigned style) {
 
 std::string Unscripted(bool unscripted) { return unscripted ? " unscripted" : ""; }
 
+// What a transcript shows of a password.
+constexpr const char* kHiddenPassword = "***";
+
+bool IsPasswordEdit(const DialogModel& dialog, int id) {
+    const std::optional<Control> control = dialog.GetControl(id);
+    return control && control->kind == ControlKind::Edit && control->password;
+}
+
 }  // namespace
 
 std::string QuoteText(const std::string& text) {
@@ -92,6 +100,15 @@ std::string DialogActionLine(int dialog, const DialogAction& action) {
     return "dialog " + std::to_string(dialog) + " do " + FormatAction(action);
 }
 
+std::string DialogActionLine(const DialogModel& dialog, const DialogAction& action) {
+    if (action.kind != ActionKind::Text || !IsPasswordEdit(dialog, action.control)) {
+        return DialogActionLine(dialog.ResourceId(), action);
+    }
+    DialogAction hidden = action;
+    hidden.value = kHiddenPassword;
+    return DialogActionLine(dialog.ResourceId(), hidden);
+}
+
 std::string DialogEndLine(int dialog, int result, bool unscripted) {
     return "dialog " + std::to_string(dialog) + " end " + std::to_string(result) + Unscripted(unscripted);
 }
@@ -105,7 +122,8 @@ std::vector<std::string> DialogTextLines(const DialogModel& dialog) {
         const bool shown = control.kind == ControlKind::Label || control.kind == ControlKind::Edit;
         if (!shown || control.text.empty()) continue;
         lines.push_back("dialog " + std::to_string(dialog.ResourceId()) + " text " +
-                        std::to_string(control.id) + "=" + QuoteText(control.text));
+                        std::to_string(control.id) + "=" +
+                        QuoteText(control.password ? kHiddenPassword : control.text));
     }
     return lines;
 }

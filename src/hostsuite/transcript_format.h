@@ -28,10 +28,12 @@ std::string CredentialsLine(const std::string& target, const std::optional<Crede
                             bool unscripted);
 std::string DialogOpenLine(int dialog, const std::string& caption);
 std::string DialogActionLine(int dialog, const DialogAction& action);
+// The action played on `dialog`; a text typed into a password edit shows as "***".
+std::string DialogActionLine(const DialogModel& dialog, const DialogAction& action);
 std::string DialogEndLine(int dialog, int result, bool unscripted);
 
 // The "text" lines of an ending dialog: its labels and edits whose text is
-// not empty, in identifier order.
+// not empty, in identifier order; a password edit's text shows as "***".
 std::vector<std::string> DialogTextLines(const DialogModel& dialog);
 
 }  // namespace kt::hostsuite

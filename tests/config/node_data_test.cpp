@@ -72,6 +72,14 @@ TEST_F(NodeDataTest, WritesInPlaceAndAppendsWhatIsMissing) {
     // Update holds Proxy: giving it a text must not lose the proxy settings.
     ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Update", "note", nullptr, nullptr), 1);
     EXPECT_EQ(Read(AppId(), "Update", "Proxy", "UseIE"), "1");
+
+    // Several values in one replacement: one without a place is left out, the others are written.
+    EXPECT_EQ(SetNodeValues(AppId(), {{"Update", "Proxy", "Port", "3128"},
+                                      {"NoParent", "Item", "A", "x"},
+                                      {"Workstation", "Schedule", "Time", "09:30"}}),
+              0);
+    EXPECT_EQ(Read(AppId(), "Update", "Proxy", "Port"), "3128");
+    EXPECT_EQ(Read(AppId(), "Workstation", "Schedule", "Time"), "09:30");
 }
 
 TEST_F(NodeDataTest, WriteKeepsTheFormatAndThePermissions) {

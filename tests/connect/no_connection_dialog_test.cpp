@@ -83,5 +83,25 @@ TEST_F(NoConnectionDialogTest, SettingsChangedInTheOptionsCountForTheRetry) {
     EXPECT_TRUE(Logged("INFO Internet session created : direct"));
 }
 
+TEST_F(NoConnectionDialogTest, SettingsOpensTheOptionsOverItWithTheDialersEntries) {
+    networkUp = false;
+    connect::ScriptedDialer::Script phoneBook;
+    phoneBook.entries = {"Orange", "Free"};
+    dialer = std::make_shared<connect::ScriptedDialer>(phoneBook);
+    UseScript("dialog 145: click 1037; click 1\n"
+              "dialog 131: click 1026; select 1025 \"Orange\"; click 1027; click 1\n"
+              "dialog 145: click 2");
+    EXPECT_EQ(connect::CheckConnectionWithRetry(Connection(), ctx, {"ftp://127.0.0.1/"}, nullptr), 0);
+    EXPECT_TRUE(InOrder(Transcript(), {"dialog 145 do click 1037", "dialog 131 open caption=\"Options\"",
+                                       "dialog 131 end 1", "dialog 145 do click 1", "dialog 145 end 1",
+                                       "dialog 145 open caption=\"Talvo\"", "dialog 145 end 2"}));
+    EXPECT_EQ(ChecksRun(), 2);
+    std::string modem;
+    std::string entry;
+    ASSERT_EQ(config::GetNodeData(config::AppIdPath(ctx), "Workstation", "Update", nullptr, 0, "Modem", &modem, 50), 1);
+    ASSERT_EQ(config::GetNodeData(config::AppIdPath(ctx), "Workstation", "Update", nullptr, 0, "RASName", &entry, 50), 1);
+    EXPECT_EQ(modem + " " + entry, "0 Orange");
+}
+
 }  // namespace
 }  // namespace kt::test

@@ -114,6 +114,7 @@ TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
               (std::vector<std::string>{"dialog 102 do click 1001", "dialog 102 do text 1004 \"/srv/maj\"",
                                         "dialog 102 do select 1047 \"Hebdomadaire\"", "dialog 102 do click 1"}));
     EXPECT_EQ(lines.back(), "dialog 102 end 1");
+    EXPECT_EQ(lines[lines.size() - 2], "dialog 102 text 1010=\"***\"") << "a password is not written";
 }
 
 TEST_F(TerminalPresenterTest, TheCloseBoxAndEscapeAreOfferedToo) {

@@ -1,0 +1,259 @@
+// The options dialog on a real appid.xml, played by the scripted presenter.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <pugixml.hpp>
+
+#include "dialogs/options_dialog.h"
+#include "support/workstation_test.h"
+
+namespace kt::test {
+namespace {
+
+using dialogs::CKTUpdOptions;
+using Settings = std::map<std::string, std::string>;
+
+// "Element@Attribute" -> value for every attribute of the file (element names
+// are unique in appid.xml), and "Element" -> text for elements with a text.
+void CollectSettings(const pugi::xml_node& element, Settings& settings) {
+    for (pugi::xml_node node : element.children()) {
+        if (node.type() != pugi::node_element) continue;
+        if (*node.text().get() != '\0') settings[node.name()] = node.text().get();
+        for (pugi::xml_attribute attribute : node.attributes()) {
+            settings[std::string(node.name()) + "@" + attribute.name()] = attribute.value();
+        }
+        CollectSettings(node, settings);
+    }
+}
+
+Settings AllSettings(const std::string& path) {
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_file(path.c_str()));
+    Settings settings;
+    CollectSettings(doc, settings);
+    return settings;
+}
+
+// What a person sees of a control: caption or text or selected item, then its state.
+std::string Seen(const hostsuite::Control& control) {
+    std::string shown = control.text;
+    if (control.kind == hostsuite::ControlKind::Combo) {
+        shown = control.selection < 0 ? "" : control.items[static_cast<std::size_t>(control.selection)].Text();
+        shown += " /" + std::to_string(control.items.size());
+    }
+    if (control.checked) shown += " [x]";
+    if (!control.enabled) shown += " -";
+    if (!control.visible) shown += " hidden";
+    return shown;
+}
+
+class OptionsDialogTest : public WorkstationTest {
+protected:
+    std::string AppId() const { return config::AppIdPath(ctx); }
+    void SetSchedule(const char* attribute, const std::string& value) const {
+        ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "Schedule", nullptr, attribute, value.c_str()), 1);
+    }
+    // Runs the dialog with `script` for it; what it showed stays in `shown`.
+    int Run(const std::string& script, std::vector<std::string> entries = {}) {
+        UseScript(script);
+        CKTUpdOptions dialog(ctx, nullptr, {[entries] { return entries; }});
+        const int result = hostsuite::ActivePresenter().RunDialog(dialog);
+        shown.clear();
+        for (const hostsuite::Control& control : dialog.Controls()) shown[control.id] = Seen(control);
+        return result;
+    }
+
+    std::map<int, std::string> shown;
+};
+
+TEST_F(OptionsDialogTest, OpensOnTheStoredSettings) {
+    const std::map<int, std::string> defaults = {
+        {1, "Confirmer"},
+        {2, "Annuler"},
+        {1101, "Type de la connexion :"},
+        {1000, "Utiliser les paramètres d'Internet Explorer [x]"},
+        {1001, "Connexion directe"},
+        {1003, "Connexion via serveur proxy"},
+        {1100, "Paramètres du serveur proxy :"},
+        {1049, "Serveur Proxy"},
+        {1008, " -"},
+        {1050, "Proxy Port"},
+        {1011, " -"},
+        {1013, "Le serveur proxy requiert une authentification -"},
+        {1051, "Login de proxy"},
+        {1009, " -"},
+        {1052, "Mot de passe proxy"},
+        {1010, " -"},
+        {1048, "Paramètres de connexion :"},
+        {1027, "Se connecter par l'intermédiaire d'un réseau local [x]"},
+        {1026, "Se connecter en utilisant un modem"},
+        {1025, " /0 -"},
+        {1098, "Horaires des mises à jour :"},
+        {1014, "Désactiver les mises à jour"},
+        // Teletrans "1" in the file opens on the automatic updates.
+        {1015, "Mises à jour automatiques (au démarrage) [x]"},
+        {1016, "Mises à jour planifiées"},
+        {1017, "Télécharger les mises à jour au moment de télétransmission. - hidden"},
+        {1053, "Fréquence"},
+        {1047, "Hebdomadaire /3 -"},
+        {1054, "Jour"},
+        {1018, "Lundi /7 -"},
+        {1055, "Heure"},
+        {1019, "13:00 /48 -"},
+        {1056, "Limiter la vitesse de téléchargement à"},
+        {1012, "0"},
+        {1057, "Ko/sec."},
+        {1058, "(0 - pas de limite)"},
+    };
+    const std::string before = ReadFile(AppId());
+    EXPECT_EQ(Run(""), hostsuite::kIdCancel);
+    EXPECT_EQ(shown, defaults);
+    EXPECT_EQ(ReadFile(AppId()), before);
+    EXPECT_EQ(Transcript(), (Strings{"dialog 131 open caption=\"Options\"",
+                                     "dialog 131 text 1012=\"0\"",
+                                     "dialog 131 text 1049=\"Serveur Proxy\"",
+                                     "dialog 131 text 1050=\"Proxy Port\"",
+                                     "dialog 131 text 1051=\"Login de proxy\"",
+                                     "dialog 131 text 1052=\"Mot de passe proxy\"",
+                                     "dialog 131 text 1053=\"Fréquence\"",
+                                     "dialog 131 text 1054=\"Jour\"",
+                                     "dialog 131 text 1055=\"Heure\"",
+                                     "dialog 131 text 1056=\"Limiter la vitesse de téléchargement à\"",
+                                     "dialog 131 text 1057=\"Ko/sec.\"",
+                                     "dialog 131 text 1058=\"(0 - pas de limite)\"",
+                                     "dialog 131 end 2 unscripted"}));
+
+    const struct {
+        const char* name;
+        Settings proxy, update, schedule;
+        std::map<int, std::string> expected;
+    } cases[] = {
+        {"named proxy wins over the system settings, login open",
+         {{"Active", "1"}, {"Auth", "1"}, {"Address", "proxy.local"}, {"Pass", "s3cret"}},
+         {},
+         {},
+         {{1000, "Utiliser les paramètres d'Internet Explorer"}, {1003, "Connexion via serveur proxy [x]"},
+          {1008, "proxy.local"}, {1009, ""}, {1010, "s3cret"}, {1013, "Le serveur proxy requiert une authentification [x]"}}},
+        {"direct, no login",
+         {{"UseIE", "0"}},
+         {},
+         {},
+         {{1001, "Connexion directe [x]"}, {1008, " -"}, {1013, "Le serveur proxy requiert une authentification -"}}},
+        {"dial-up entry found ignoring case",
+         {},
+         {{"Modem", "1"}, {"RASName", "orange"}},
+         {},
+         {{1026, "Se connecter en utilisant un modem [x]"}, {1025, "Orange /3"}}},
+        {"dial-up entry not in the phone book: the first one",
+         {},
+         {{"Modem", "1"}, {"RASName", "Bouygues"}},
+         {},
+         {{1025, "Free /3"}}},
+        {"monthly schedule",
+         {},
+         {},
+         {{"Teletrans", "0"}, {"Active", "1"}, {"Frequency", "30"}, {"DayNumber", "15"}, {"Time", "22:30"}},
+         {{1016, "Mises à jour planifiées [x]"}, {1047, "Mensuel /3"}, {1018, "15 /31"}, {1019, "22:30 /48"}}},
+        {"weekly with a monthly day: the first day; a time between half hours",
+         {},
+         {},
+         {{"Teletrans", "0"}, {"Active", "1"}, {"DayNumber", "28"}, {"Time", "9:10"}},
+         {{1018, "Dimanche /7"}, {1019, "09:00 /48"}}},
+        {"daily: the day list stays disabled",
+         {},
+         {},
+         {{"Teletrans", "0"}, {"Active", "1"}, {"Frequency", "1"}, {"DayNumber", "1"}, {"Time", "13:45"}},
+         {{1047, "Quotidien /3"}, {1018, "Dimanche /7 -"}, {1019, "13:30 /48"}}},
+        {"nothing scheduled; a time without colon",
+         {},
+         {},
+         {{"Teletrans", "0"}, {"Frequency", "3"}, {"Time", "9"}},
+         {{1014, "Désactiver les mises à jour [x]"}, {1047, " /3 -"}, {1019, "13:00 /48 -"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        config::CreateDefaultConfig(ctx, kGuid);
+        for (const auto& [attribute, value] : c.proxy) SetProxy(attribute.c_str(), value);
+        for (const auto& [attribute, value] : c.update) SetUpdate(attribute.c_str(), value);
+        for (const auto& [attribute, value] : c.schedule) SetSchedule(attribute.c_str(), value);
+        Run("", {"Orange", "Free", "SFR"});
+        for (const auto& [id, expected] : c.expected) EXPECT_EQ(shown[id], expected) << id;
+    }
+}
+
+TEST_F(OptionsDialogTest, ConfirmWritesTheChosenSettingsOnly) {
+    const struct {
+        const char* name;
+        std::string actions;
+        Settings changed;
+    } cases[] = {
+        {"as opened", "", {}},
+        {"named proxy with login",
+         "click 1003; text 1008 \"proxy.local\"; text 1011 \"3128\"; click 1013; text 1009 \"dr\"; text 1010 \"s3cret\"",
+         {{"Proxy@Active", "1"}, {"Proxy@Address", "proxy.local"}, {"Proxy@Port", "3128"}, {"Proxy@Auth", "1"},
+          {"Proxy@Login", "dr"}, {"Proxy@Pass", "s3cret"}}},
+        {"direct", "click 1001", {{"Proxy@UseIE", "0"}}},
+        {"dial-up", "click 1026; select 1025 \"SFR\"", {{"Update@Modem", "1"}, {"Update@RASName", "SFR"}}},
+        {"monthly at 22:30", "click 1016; select 1047 \"Mensuel\"; select 1019 \"22:30\"",
+         {{"LastUpdate@Active", "0"}, {"Schedule@Active", "1"}, {"Schedule@Frequency", "30"},
+          {"Schedule@DayNumber", "28"}, {"Schedule@Time", "22:30"}}},
+        {"weekly on Friday", "click 1016; select 1018 \"Vendredi\"",
+         {{"LastUpdate@Active", "0"}, {"Schedule@Active", "1"}, {"Schedule@DayNumber", "6"}}},
+        {"daily", "click 1016; select 1047 \"Quotidien\"",
+         {{"LastUpdate@Active", "0"}, {"Schedule@Active", "1"}, {"Schedule@Frequency", "1"}}},
+        {"updates off, speed limited", "click 1014; text 1012 \"12a5\"",
+         {{"LastUpdate@Active", "0"}, {"Update@Speed", "125"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        config::CreateDefaultConfig(ctx, kGuid);
+        Settings expected = AllSettings(AppId());
+        // Always written: the teletransmission choice is off, the workstation configured;
+        // the automatic updates the file's Teletrans opened on.
+        expected["Schedule@Teletrans"] = "0";
+        expected["Update@Configured"] = "1";
+        expected["LastUpdate@Active"] = "1";
+        for (const auto& [key, value] : c.changed) expected[key] = value;
+        const std::string script = "dialog 131: " + c.actions + (c.actions.empty() ? "" : "; ") + "click 1";
+        EXPECT_EQ(Run(script, {"Orange", "Free", "SFR"}), hostsuite::kIdOk);
+        EXPECT_EQ(AllSettings(AppId()), expected);
+        EXPECT_TRUE(Messages().empty());
+        // The password shows in neither the transcript nor the activity log.
+        for (const std::string& line : Transcript()) EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+        for (const std::string& line : Log()) EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+        if (c.changed.count("Proxy@Pass") != 0) {
+            EXPECT_TRUE(Shown("dialog 131 do text 1010 \"***\""));
+            EXPECT_TRUE(Shown("dialog 131 text 1010=\"***\""));
+        }
+    }
+}
+
+TEST_F(OptionsDialogTest, FailedCheckOrCancelWritesNothing) {
+    const std::string proxy = "click 1003; text 1008 \"proxy.local\"; text 1011 \"3128\"; ";
+    const struct {
+        std::string actions;
+        std::string message;
+    } cases[] = {
+        {"click 1003; text 1011 \"3128\"; click 1", "message id=1014 caption=\"Erreur\" style=0x10 flag=1 "
+                                                   "text=\"Veuillez spécifier le nom du serveur proxy.\" -> ok"},
+        {"click 1003; text 1008 \"proxy.local\"; click 1",
+         "message id=1015 caption=\"Erreur\" style=0x10 flag=1 "
+         "text=\"Veuillez spécifier le port pour le serveur proxy.\" -> ok"},
+        {proxy + "click 1013; click 1", "message id=1016 caption=\"Erreur\" style=0x10 flag=1 "
+                                       "text=\"Veuillez spécifier le login pour le serveur proxy.\" -> ok"},
+        {proxy + "click 1016; click 2", ""},
+        {proxy + "click 1026; escape", ""},
+        {proxy + "text 1012 \"5\"; close", ""},
+    };
+    const std::string before = ReadFile(AppId());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.actions);
+        // A failed check leaves the dialog open: the Escape after it is played.
+        EXPECT_EQ(Run("message 1014 -> ok\nmessage 1015 -> ok\nmessage 1016 -> ok\ndialog 131: " + c.actions + "; escape", {"Orange"}), hostsuite::kIdCancel);
+        EXPECT_EQ(Messages(), c.message.empty() ? Strings{} : Strings{c.message});
+        EXPECT_EQ(ReadFile(AppId()), before);
+    }
+}
+
+}  // namespace
+}  // namespace kt::test
