@@ -147,6 +147,10 @@ public:
     // Chooses the item whose text (or, for a report list, whose cells joined
     // by tabs) is `itemText`.
     bool UserSelect(int id, const std::string& itemText);
+    // Adds the item to (or removes it from) a multi-selection list's
+    // selection, the others staying as they are (a Ctrl-click). False for
+    // other controls, an unknown item, or an item already in that state.
+    bool UserToggle(int id, const std::string& itemText, bool selected);
     void UserClose();
     void UserEscape();
     // A command from the window's own controls or posted by another thread.

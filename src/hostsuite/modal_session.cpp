@@ -9,6 +9,7 @@ ModalSession::ModalSession(DialogModel& dialog, TranscriptWriter* transcript)
     : dialog_(dialog), transcript_(transcript) {
     dialog_.BeginModal();
     WriteTranscript(transcript_, DialogOpenLine(dialog_.ResourceId(), dialog_.Caption()));
+    for (const std::string& line : DialogRowLines(dialog_)) WriteTranscript(transcript_, line);
 }
 
 bool ModalSession::Open() {

@@ -29,6 +29,12 @@ std::string CredentialsLine(const std::string& target, const std::optional<Crede
 std::string DialogOpenLine(int dialog, const std::string& caption);
 std::string DialogActionLine(int dialog, const DialogAction& action);
 std::string DialogEndLine(int dialog, int result, bool unscripted);
+// "busy on" or "busy off".
+std::string BusyLine(bool busy);
+
+// The "row" lines of the dialog's lists: one per item, in list order, its
+// cells joined by tabs.
+std::vector<std::string> DialogRowLines(const DialogModel& dialog);
 
 // The "text" lines of an ending dialog: its labels and edits whose text is
 // not empty, in identifier order.
