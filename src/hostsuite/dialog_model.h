@@ -91,6 +91,8 @@ public:
     int AddItem(int id, std::string text, std::intptr_t data = 0);
     int AddRow(int id, std::vector<std::string> cells, std::intptr_t data = 0);
     void ClearItems(int id);
+    // Makes the list a report-style list with these column titles.
+    void SetColumns(int id, std::vector<std::string> titles);
     int ItemCount(int id) const;
     std::string ItemText(int id, int index, int column = 0) const;
     std::intptr_t ItemData(int id, int index) const;
