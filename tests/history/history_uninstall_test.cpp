@@ -20,11 +20,13 @@ const char* const kItemRow = "Talvo V5 (1234)\\t3.2.2026\\t1.2.2026\\tmaj1234.ex
 const char* const kSesamRow = "Sesam\\t4.2.2026\\t15.1.2026\\tsesam.exe";
 const char* const kOldRow = "Talvo V5 (1230)\\t1.1.2026\\t1.1.2026\\told.exe";
 
+std::string Select(const char* row) { return std::string("select 1020 \"") + row + "\""; }
+
 enum class Sharing { kNone, kLastUser, kOthersToo, kIniOnly };
 
 struct UninstallCase {
     const char* name;
-    const char* row;
+    std::string actions;
     Sharing sharing;
     const char* answer1037;  // "" when 1037 must not be asked
     const char* firstArgument;  // "" when the installer must not start
@@ -52,7 +54,7 @@ TEST_P(HistoryUninstallTest, HandsOverInUninstallMode) {
     ShareTables(c.sharing);
     const auto sharedBefore = Snapshot(tree / "network/Sesam");
     const std::string answer = *c.answer1037 ? std::string("message 1037 -> ") + c.answer1037 + "\n" : "";
-    const int result = Run(answer + "dialog 133: select 1020 \"" + c.row + "\"; click 1\n");
+    const int result = Run(answer + "dialog 133: " + c.actions + "; click 1\n");
 
     const bool started = *c.firstArgument != '\0';
     EXPECT_EQ(result, started ? 1 : 2);
@@ -86,13 +88,16 @@ TEST_P(HistoryUninstallTest, HandsOverInUninstallMode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HistoryUninstallTest,
-    ::testing::Values(UninstallCase{"Application", kItemRow, Sharing::kLastUser, "", "0"},
-                      UninstallCase{"SesamNotShared", kSesamRow, Sharing::kNone, "", "1"},
-                      UninstallCase{"SesamWithoutSesamXml", kSesamRow, Sharing::kIniOnly, "", "1"},
-                      UninstallCase{"SesamLastUser", kSesamRow, Sharing::kLastUser, "yes", "1"},
-                      UninstallCase{"SesamOthersToo", kSesamRow, Sharing::kOthersToo, "yes", "1"},
-                      UninstallCase{"SesamDeclined", kSesamRow, Sharing::kOthersToo, "no", ""},
-                      UninstallCase{"NotRestorable", kOldRow, Sharing::kNone, "", ""}),
+    ::testing::Values(UninstallCase{"Application", Select(kItemRow), Sharing::kLastUser, "", "0"},
+                      UninstallCase{"SesamNotShared", Select(kSesamRow), Sharing::kNone, "", "1"},
+                      UninstallCase{"SesamWithoutSesamXml", Select(kSesamRow), Sharing::kIniOnly, "", "1"},
+                      UninstallCase{"SesamLastUser", Select(kSesamRow), Sharing::kLastUser, "yes", "1"},
+                      UninstallCase{"SesamOthersToo", Select(kSesamRow), Sharing::kOthersToo, "yes", "1"},
+                      UninstallCase{"SesamDeclined", Select(kSesamRow), Sharing::kOthersToo, "no", ""},
+                      UninstallCase{"NotRestorable", Select(kOldRow), Sharing::kNone, "", ""},
+                      // Deselecting leaves the button enabled; a click then has nothing to uninstall.
+                      UninstallCase{"NothingSelected", Select(kItemRow) + "; deselect 1020 \"" + kItemRow + "\"",
+                                    Sharing::kNone, "", ""}),
     [](const ::testing::TestParamInfo<UninstallCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
