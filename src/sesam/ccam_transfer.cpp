@@ -1,6 +1,8 @@
 #include "sesam/ccam_transfer.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "hostsuite/busy_cursor.h"
 #include "hostsuite/message_box.h"

@@ -1,5 +1,7 @@
 #include "update/history_services.h"
 
+#include <utility>
+
 #include "update/install_updates.h"
 
 namespace kt::update {
