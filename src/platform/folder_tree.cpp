@@ -39,6 +39,10 @@ std::error_code MoveFolder(const std::string& from, const std::string& to) {
 
 std::error_code DeleteFolder(const std::string& path) {
     std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    // A path through a file names nothing either.
+    if (status.type() == fs::file_type::not_found || ec == std::errc::not_a_directory) return {};
+    if (ec) return ec;
     fs::remove_all(path, ec);
     return ec;
 }

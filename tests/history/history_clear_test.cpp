@@ -14,7 +14,7 @@ const char* const k1019 =
     "message id=1019 caption=\"Talvo\" style=0x34 flag=1 text=\"ATTENTION ! Cette opération n'effacera que l'historique "
     "des mises à jour. Les mises à jour ne seront pas désinstallées.\\r\\nCette option vous permet de réinstaller toutes "
     "les mises à jour. Voulez-vous continuer ?\"";
-const char* const k1020 = "message id=1020 caption=\"Talvo\" style=0x10 flag=1 text=\"L'historique est vide.\" -> ok";
+const char* const k1020 = "message id=1020 caption=\"Talvo\" style=0x10 flag=1 text=\"L'historique est vide.\" -> ok unscripted";
 
 struct ClearCase {
     const char* name;
@@ -23,7 +23,7 @@ struct ClearCase {
     const char* version;
     // The Version text afterwards, both in appid.xml and GUID.xml; empty: nothing cleared.
     const char* cleared;
-    Strings messages;
+    std::vector<std::string> messages;
 };
 
 class HistoryClearTest : public HistoryFixture, public ::testing::WithParamInterface<ClearCase> {};

@@ -34,7 +34,9 @@ TEST_P(HistoryListTest, ListsEntriesAndEnablesUninstall) {
     Strings stored;
     for (const pugi::xml_node& entry : doc.child("Workstation").child("History").children()) {
         stored.push_back(entry.attribute("CanRestore").value());
-        if (stored.back() == "0") EXPECT_FALSE(entry.first_child()) << "children of a forgotten backup stay";
+        if (stored.back() == "0") {
+            EXPECT_FALSE(entry.first_child()) << "children of a forgotten backup stay";
+        }
     }
     EXPECT_EQ(stored, c.stored);
     EXPECT_EQ(dialog->IsEnabled(1), c.uninstallEnabled);

@@ -61,7 +61,10 @@ TEST_P(HistoryUninstallTest, HandsOverInUninstallMode) {
     EXPECT_EQ(ownerEnds, started ? 1 : 0);
     const Strings messages = Messages();
     ASSERT_EQ(messages.size(), *c.answer1037 ? 1u : 0u);
-    if (*c.answer1037) EXPECT_TRUE(messages[0].starts_with("message id=1037 caption=\"Talvo\" style=0x14 flag=1 text=\"ATTENTION ! Vous allez désinstaller une mise à jour du pack Sesam Vitale\\nmais"));
+    if (*c.answer1037) {
+        EXPECT_TRUE(messages[0].starts_with("message id=1037 caption=\"Talvo\" style=0x14 flag=1 text=\"ATTENTION ! Vous "
+                                            "allez désinstaller une mise à jour du pack Sesam Vitale\\nmais"));
+    }
     if (!started) {
         EXPECT_FALSE(InstallerStarted());
     } else {

@@ -78,7 +78,9 @@ TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
         EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), sourceAfterFault);
         EXPECT_EQ(test::Snapshot(fs::path(local.common).parent_path()), c.toShared ? sourceAfterFault : destinationBefore);
         EXPECT_EQ(test::ReadFile(ini), iniBefore);
-        if (c.fault != Fault::kNoTempFolder) EXPECT_TRUE(InOrder(Transcript(), {"busy on", "busy off", messages[0]}));
+        if (c.fault != Fault::kNoTempFolder) {
+            EXPECT_TRUE(InOrder(Transcript(), {"busy on", "busy off", messages[0]}));
+        }
     }
     // The private backup folder is gone once the tables are back.
     EXPECT_TRUE(fs::is_empty(tree / "tmp"));
