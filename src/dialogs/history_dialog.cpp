@@ -115,8 +115,8 @@ void CKTHistory::EmptyBackupFolders() const {
 }
 
 void CKTHistory::RewriteGuidFile(const std::string& version) {
-    std::string type = Read(appId_, "Update", 3, "Type", 3);
-    if (type != "1") type = "0";
+    const bool internet = Read(appId_, "Update", 3, "Type", 3) == "1";
+    const std::string type(internet ? "1" : "0");
     (void)config::UpdateConfXML(ctx_, guid_, version, Read(appId_, "LastUpdate", 12),
                                 Read(appId_, "Version", 0, "CompatVersion", 50), type, Read(appId_, "Sesam", 20),
                                 Read(appId_, "Sesam", 0, "Shared", 3));
