@@ -3,10 +3,8 @@
 // owner that records being asked to end without saving.
 #pragma once
 
-#include <chrono>
 #include <cstdlib>
 #include <pugixml.hpp>
-#include <thread>
 
 #include "config/config_paths.h"
 #include "dialogs/history_dialog.h"
@@ -51,14 +49,9 @@ protected:
         return hostsuite::ActivePresenter().RunDialog(*dialog);
     }
 
-    // What the installer stand-in recorded for `key`; empty after 10 s without.
+    // What the installer stand-in recorded for `key`: it records before confirming its start.
     std::string Installer(const std::string& key) const {
-        const std::filesystem::path file = ctx.appDir + "ktupdate-record.txt";
-        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-             !std::filesystem::exists(file) && std::chrono::steady_clock::now() < end;) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        for (const std::string& line : Lines(ReadFile(file))) {
+        for (const std::string& line : Lines(ReadFile(ctx.appDir + "ktupdate-record.txt"))) {
             if (line.starts_with(key + "=")) return line.substr(key.size() + 1);
         }
         return "";

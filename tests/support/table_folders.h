@@ -11,13 +11,12 @@
 
 namespace kt::test {
 
-// Every file under `root`, by its path relative to `root`, with its content.
+// Every file under `root` (relative path -> content).
 inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& root) {
     std::map<std::string, std::string> files;
     std::error_code ec;
-    if (!std::filesystem::exists(root, ec)) return files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) files[std::filesystem::relative(entry.path(), root).string()] = ReadFile(entry.path());
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec); !ec && it != decltype(it){}; it.increment(ec)) {
+        if (it->is_regular_file()) files[std::filesystem::relative(it->path(), root).string()] = ReadFile(it->path());
     }
     return files;
 }
