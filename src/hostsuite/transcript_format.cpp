@@ -100,16 +100,12 @@ std::string DialogEndLine(int dialog, int result, bool unscripted) {
 
 std::string BusyLine(bool busy) { return busy ? "busy on" : "busy off"; }
 
-std::vector<std::string> DialogRowLines(const DialogModel& dialog) {
+std::vector<std::string> ListRowLines(int dialog, const Control& list) {
     std::vector<std::string> lines;
-    for (const Control& control : dialog.Controls()) {
-        if (control.kind != ControlKind::List) continue;
-        for (const ListItem& item : control.items) {
-            std::string cells;
-            for (std::size_t i = 0; i < item.cells.size(); ++i) cells += (i > 0 ? "\t" : "") + item.cells[i];
-            lines.push_back("dialog " + std::to_string(dialog.ResourceId()) + " row " + std::to_string(control.id) +
-                            "=" + QuoteText(cells));
-        }
+    for (const ListItem& item : list.items) {
+        std::string cells;
+        for (std::size_t i = 0; i < item.cells.size(); ++i) cells += (i > 0 ? "\t" : "") + item.cells[i];
+        lines.push_back("dialog " + std::to_string(dialog) + " row " + std::to_string(list.id) + "=" + QuoteText(cells));
     }
     return lines;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "hostsuite/control.h"
 #include "hostsuite/dialog_action.h"
 #include "hostsuite/presenter.h"
 
@@ -32,9 +33,9 @@ std::string DialogEndLine(int dialog, int result, bool unscripted);
 // "busy on" or "busy off".
 std::string BusyLine(bool busy);
 
-// The "row" lines of the dialog's lists: one per item, in list order, its
-// cells joined by tabs.
-std::vector<std::string> DialogRowLines(const DialogModel& dialog);
+// The "row" lines of one list: one per item, in list order, its cells joined
+// by tabs.
+std::vector<std::string> ListRowLines(int dialog, const Control& list);
 
 // The "text" lines of an ending dialog: its labels and edits whose text is
 // not empty, in identifier order.
