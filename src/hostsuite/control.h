@@ -44,6 +44,8 @@ struct Control {
     // Lists and combo boxes.
     bool sorted = false;
     bool multiSelect = false;
+    // Column titles of a report-style list; empty for other lists.
+    std::vector<std::string> columns;
     std::vector<ListItem> items;
     // Single-selection lists: index of the selected item, -1 for none.
     int selection = -1;

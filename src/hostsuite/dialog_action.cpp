@@ -43,6 +43,10 @@ bool PlayAction(DialogModel& dialog, const DialogAction& action) {
             return dialog.UserSetText(action.control, action.value);
         case ActionKind::Select:
             return dialog.UserSelect(action.control, action.value);
+        case ActionKind::Add:
+            return dialog.UserToggle(action.control, action.value, true);
+        case ActionKind::Deselect:
+            return dialog.UserToggle(action.control, action.value, false);
         case ActionKind::Wait:
             return WaitForPosition(dialog, action.control, action.number);
         case ActionKind::Sleep:

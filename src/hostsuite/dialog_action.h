@@ -7,13 +7,13 @@ namespace kt::hostsuite {
 
 class DialogModel;
 
-enum class ActionKind { Click, Check, Uncheck, Text, Select, Wait, Sleep, Close, Escape };
+enum class ActionKind { Click, Check, Uncheck, Text, Select, Add, Deselect, Wait, Sleep, Close, Escape };
 
 struct DialogAction {
     ActionKind kind = ActionKind::Click;
     // The control acted on (all but sleep, close and escape).
     int control = 0;
-    // The text of `text` and the item of `select`.
+    // The text of `text` and the item of `select`, `add` and `deselect`.
     std::string value;
     // The position `wait` waits for; the milliseconds of `sleep`.
     int number = 0;

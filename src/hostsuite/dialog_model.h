@@ -97,6 +97,8 @@ public:
     int AddItem(int id, std::string text, std::intptr_t data = 0);
     int AddRow(int id, std::vector<std::string> cells, std::intptr_t data = 0);
     void ClearItems(int id);
+    // Makes the list a report-style list with these column titles.
+    void SetColumns(int id, std::vector<std::string> titles);
     int ItemCount(int id) const;
     std::string ItemText(int id, int index, int column = 0) const;
     std::intptr_t ItemData(int id, int index) const;
@@ -154,6 +156,10 @@ public:
     // Chooses the item whose text (or, for a report list, whose cells joined
     // by tabs) is `itemText`.
     bool UserSelect(int id, const std::string& itemText);
+    // Adds the item to (or removes it from) a multi-selection list's
+    // selection, the others staying as they are (a Ctrl-click). False for
+    // other controls, an unknown item, or an item already in that state.
+    bool UserToggle(int id, const std::string& itemText, bool selected);
     void UserClose();
     void UserEscape();
     // A command from the window's own controls or posted by another thread.

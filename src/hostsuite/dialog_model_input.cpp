@@ -34,6 +34,20 @@ std::string JoinCells(const std::vector<std::string>& cells) {
     return joined;
 }
 
+bool IsListKind(const Control& control) {
+    return control.kind == ControlKind::List || control.kind == ControlKind::Combo;
+}
+
+// The first item whose text (or, for a report list, whose cells joined by
+// tabs) is `itemText`; -1 when none.
+int FindRow(const Control& control, const std::string& itemText) {
+    for (std::size_t i = 0; i < control.items.size(); ++i) {
+        const ListItem& item = control.items[i];
+        if (item.Text() == itemText || JoinCells(item.cells) == itemText) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 }  // namespace
 
 std::optional<Control> DialogModel::InputControl(int id) const {
@@ -126,14 +140,8 @@ bool DialogModel::UserSetText(int id, const std::string& text) {
 
 bool DialogModel::UserSelect(int id, const std::string& itemText) {
     const std::optional<Control> control = InputControl(id);
-    if (!control || (control->kind != ControlKind::List && control->kind != ControlKind::Combo)) {
-        return false;
-    }
-    int chosen = -1;
-    for (std::size_t i = 0; i < control->items.size() && chosen < 0; ++i) {
-        const ListItem& item = control->items[i];
-        if (item.Text() == itemText || JoinCells(item.cells) == itemText) chosen = static_cast<int>(i);
-    }
+    if (!control || !IsListKind(*control)) return false;
+    const int chosen = FindRow(*control, itemText);
     if (chosen < 0) return false;
     if (!control->multiSelect) {
         SetSelection(id, chosen);
@@ -154,6 +162,18 @@ bool DialogModel::UserSelect(int id, const std::string& itemText) {
     for (int item : changed) {
         if (item == chosen) RunSelectionHandler(id, item);
     }
+    return true;
+}
+
+bool DialogModel::UserToggle(int id, const std::string& itemText, bool selected) {
+    const std::optional<Control> control = InputControl(id);
+    if (!control || control->kind != ControlKind::List || !control->multiSelect) return false;
+    const int item = FindRow(*control, itemText);
+    if (item < 0 || control->items[static_cast<std::size_t>(item)].selected == selected) return false;
+    Change(id, [&](Control& list) {
+        if (static_cast<std::size_t>(item) < list.items.size()) list.items[static_cast<std::size_t>(item)].selected = selected;
+    });
+    RunSelectionHandler(id, item);
     return true;
 }
 

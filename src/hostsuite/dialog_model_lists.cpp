@@ -57,6 +57,12 @@ int DialogModel::AddRow(int id, std::vector<std::string> cells, std::intptr_t da
     return inserted;
 }
 
+void DialogModel::SetColumns(int id, std::vector<std::string> titles) {
+    Change(id, [&](Control& control) {
+        if (control.kind == ControlKind::List) control.columns = std::move(titles);
+    });
+}
+
 void DialogModel::ClearItems(int id) {
     Change(id, [](Control& control) {
         control.items.clear();

@@ -1,5 +1,7 @@
 #include "hostsuite/modal_session.h"
 
+#include <utility>
+
 #include "hostsuite/transcript_format.h"
 #include "log/activity_log.h"
 
@@ -9,6 +11,7 @@ ModalSession::ModalSession(DialogModel& dialog, TranscriptWriter* transcript)
     : dialog_(dialog), transcript_(transcript) {
     dialog_.BeginModal();
     WriteTranscript(transcript_, DialogOpenLine(dialog_.ResourceId(), dialog_.Caption()));
+    WriteNewRows();
 }
 
 bool ModalSession::Open() {
@@ -16,10 +19,23 @@ bool ModalSession::Open() {
     return !dialog_.Ended();
 }
 
+void ModalSession::WriteNewRows() {
+    for (const Control& control : dialog_.Controls()) {
+        if (control.kind != ControlKind::List) continue;
+        std::vector<std::string> rows = ListRowLines(dialog_.ResourceId(), control);
+        std::vector<std::string>& shown = shownRows_[control.id];
+        if (rows == shown) continue;
+        for (const std::string& line : rows) WriteTranscript(transcript_, line);
+        shown = std::move(rows);
+    }
+}
+
 bool ModalSession::Play(const DialogAction& action) {
     if (!Open()) return false;
     WriteTranscript(transcript_, DialogActionLine(dialog_, action));
-    return PlayAction(dialog_, action);
+    const bool played = PlayAction(dialog_, action);
+    WriteNewRows();
+    return played;
 }
 
 bool ModalSession::WaitForOwnEnd(std::chrono::milliseconds limit) {

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <chrono>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "hostsuite/dialog_action.h"
 #include "hostsuite/dialog_model.h"
@@ -35,10 +38,14 @@ public:
     int Finish(bool unscripted);
 
 private:
+    // Writes the rows of each list filled since they were last written.
+    void WriteNewRows();
     bool WaitForOwnEnd(std::chrono::milliseconds limit);
 
     DialogModel& dialog_;
     TranscriptWriter* transcript_;
+    // The row lines last written, by list.
+    std::map<int, std::vector<std::string>> shownRows_;
 };
 
 }  // namespace kt::hostsuite

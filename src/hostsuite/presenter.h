@@ -65,6 +65,8 @@ public:
     virtual std::optional<Credentials> AskCredentials(const std::string& target) = 0;
     // Runs the dialog modally until it ends; returns its end result.
     virtual int RunDialog(DialogModel& dialog) = 0;
+    // Shows that the module is busy (the wait cursor) or no longer busy.
+    virtual void ShowBusy(bool /*busy*/) {}
 };
 
 // The presenter in use; the terminal presenter until another is installed.

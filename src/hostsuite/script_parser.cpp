@@ -162,8 +162,11 @@ DialogAction ReadAction(Cursor& cursor) {
         action.kind = verb == "click" ? ActionKind::Click
                                       : (verb == "check" ? ActionKind::Check : ActionKind::Uncheck);
         action.control = cursor.Number("a control identifier");
-    } else if (verb == "text" || verb == "select") {
-        action.kind = verb == "text" ? ActionKind::Text : ActionKind::Select;
+    } else if (verb == "text" || verb == "select" || verb == "add" || verb == "deselect") {
+        action.kind = verb == "text"     ? ActionKind::Text
+                      : verb == "select" ? ActionKind::Select
+                      : verb == "add"    ? ActionKind::Add
+                                         : ActionKind::Deselect;
         action.control = cursor.Number("a control identifier");
         action.value = cursor.Quoted("a quoted text");
     } else if (verb == "wait") {

@@ -36,6 +36,8 @@ std::optional<Credentials> ScriptedPresenter::AskCredentials(const std::string& 
     return answer;
 }
 
+void ScriptedPresenter::ShowBusy(bool busy) { WriteTranscript(transcript_.get(), BusyLine(busy)); }
+
 int ScriptedPresenter::RunDialog(DialogModel& dialog) {
     ModalSession session(dialog, transcript_.get());
     std::vector<DialogAction> actions;

@@ -20,6 +20,7 @@ public:
     int ShowButtons(const ButtonsRequest& request) override;
     std::optional<Credentials> AskCredentials(const std::string& target) override;
     int RunDialog(DialogModel& dialog) override;
+    void ShowBusy(bool busy) override;
 
 private:
     // Guards the script's used lines; message boxes may come from any thread.

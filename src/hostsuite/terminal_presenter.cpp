@@ -54,6 +54,14 @@ int TerminalPresenter::Choose(const std::string& caption, unsigned style, const 
     }
 }
 
+void TerminalPresenter::ShowBusy(bool busy) {
+    {
+        std::lock_guard lock(console_);
+        if (busy) out_ << "Veuillez patienter...\n" << std::flush;
+    }
+    WriteTranscript(transcript_.get(), BusyLine(busy));
+}
+
 int TerminalPresenter::ShowMessage(const MessageRequest& request) {
     bool unscripted = false;
     int answer = 0;
@@ -103,7 +111,8 @@ std::optional<DialogAction> TerminalPresenter::CompleteAction(const DialogModel&
         const std::optional<std::string> text = AskLine("Nouveau texte : ");
         if (!text) return std::nullopt;
         action.value = *text;
-    } else if (entry.kind == ActionKind::Select) {
+    } else if (entry.kind == ActionKind::Select || entry.kind == ActionKind::Add ||
+               entry.kind == ActionKind::Deselect) {
         const std::optional<Control> list = dialog.GetControl(entry.control);
         if (!list || list->items.empty()) return std::nullopt;
         for (std::size_t i = 0; i < list->items.size(); ++i) {

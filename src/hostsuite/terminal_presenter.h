@@ -30,6 +30,7 @@ public:
     int ShowButtons(const ButtonsRequest& request) override;
     std::optional<Credentials> AskCredentials(const std::string& target) override;
     int RunDialog(DialogModel& dialog) override;
+    void ShowBusy(bool busy) override;
 
 private:
     // The next typed line after printing `prompt`; nothing once the input

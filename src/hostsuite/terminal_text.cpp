@@ -160,6 +160,11 @@ std::vector<MenuEntry> DialogMenu(const std::vector<Control>& controls) {
                 entry.label = "Choisir dans la liste " + std::to_string(control.id);
         }
         menu.push_back(entry);
+        if (control.kind == ControlKind::List && control.multiSelect) {
+            const std::string list = " la sélection de la liste " + std::to_string(control.id);
+            menu.push_back({std::to_string(menu.size() + 1), "Ajouter à" + list, ActionKind::Add, control.id});
+            menu.push_back({std::to_string(menu.size() + 1), "Retirer de" + list, ActionKind::Deselect, control.id});
+        }
     }
     menu.push_back({"x", "Fermer la fenêtre", ActionKind::Close, 0});
     menu.push_back({"e", "Échap", ActionKind::Escape, 0});

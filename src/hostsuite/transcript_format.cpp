@@ -64,6 +64,8 @@ std::string FormatAction(const DialogAction& action) {
         case ActionKind::Uncheck: return "uncheck " + control;
         case ActionKind::Text: return "text " + control + " " + QuoteText(action.value);
         case ActionKind::Select: return "select " + control + " " + QuoteText(action.value);
+        case ActionKind::Add: return "add " + control + " " + QuoteText(action.value);
+        case ActionKind::Deselect: return "deselect " + control + " " + QuoteText(action.value);
         case ActionKind::Wait: return "wait " + control + " " + std::to_string(action.number);
         case ActionKind::Sleep: return "sleep " + std::to_string(action.number);
         case ActionKind::Close: return "close";
@@ -111,6 +113,18 @@ std::string DialogActionLine(const DialogModel& dialog, const DialogAction& acti
 
 std::string DialogEndLine(int dialog, int result, bool unscripted) {
     return "dialog " + std::to_string(dialog) + " end " + std::to_string(result) + Unscripted(unscripted);
+}
+
+std::string BusyLine(bool busy) { return busy ? "busy on" : "busy off"; }
+
+std::vector<std::string> ListRowLines(int dialog, const Control& list) {
+    std::vector<std::string> lines;
+    for (const ListItem& item : list.items) {
+        std::string cells;
+        for (std::size_t i = 0; i < item.cells.size(); ++i) cells += (i > 0 ? "\t" : "") + item.cells[i];
+        lines.push_back("dialog " + std::to_string(dialog) + " row " + std::to_string(list.id) + "=" + QuoteText(cells));
+    }
+    return lines;
 }
 
 std::vector<std::string> DialogTextLines(const DialogModel& dialog) {

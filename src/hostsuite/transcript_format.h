@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "hostsuite/control.h"
 #include "hostsuite/dialog_action.h"
 #include "hostsuite/presenter.h"
 
@@ -31,6 +32,12 @@ std::string DialogActionLine(int dialog, const DialogAction& action);
 // The action played on `dialog`; a text typed into a password edit shows as "***".
 std::string DialogActionLine(const DialogModel& dialog, const DialogAction& action);
 std::string DialogEndLine(int dialog, int result, bool unscripted);
+// "busy on" or "busy off".
+std::string BusyLine(bool busy);
+
+// The "row" lines of one list: one per item, in list order, its cells joined
+// by tabs.
+std::vector<std::string> ListRowLines(int dialog, const Control& list);
 
 // The "text" lines of an ending dialog: its labels and edits whose text is
 // not empty, in identifier order; a password edit's text shows as "***".

@@ -71,6 +71,11 @@ std::unique_ptr<platform::Process> InstallUpdates(run::RunContext& ctx, int nFir
     return InstallUpdatesWithin(ctx, nFirst, nSecond, bStampLastUpdate, nMode, kInstallerConfirmation);
 }
 
+bool StartUninstall(run::RunContext& ctx, int nFirst) {
+    KT_LOG(Info) << "Start ktupdate.exe in uninstall mode";
+    return InstallUpdates(ctx, nFirst, 0, 0, kUninstallMode) != nullptr;
+}
+
 std::unique_ptr<platform::Process> InstallUpdatesWithin(run::RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
                                                         int nMode, std::chrono::milliseconds confirmation) {
     if (bStampLastUpdate) StampLastUpdate(ctx);

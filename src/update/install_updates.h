@@ -27,4 +27,8 @@ std::unique_ptr<platform::Process> InstallUpdates(run::RunContext& ctx, int nFir
 std::unique_ptr<platform::Process> InstallUpdatesWithin(run::RunContext& ctx, int nFirst, int nSecond, int bStampLastUpdate,
                                                         int nMode, std::chrono::milliseconds confirmation);
 
+// The uninstall of the entry chosen in the history: mode 1, `nFirst` 1 for
+// a Sesam Vitale pack entry. True when the installer confirmed its start.
+bool StartUninstall(run::RunContext& ctx, int nFirst);
+
 }  // namespace kt::update

@@ -134,6 +134,14 @@ TEST_F(DialogModelTest, ChoosingARowDeselectsTheOthersFirstAndReportsEachChange)
     EXPECT_EQ(dialog.SelectedItems(1020), (Ids{2}));
     EXPECT_EQ(dialog.ItemData(1020, 2), 1);
     EXPECT_FALSE(dialog.UserSelect(1020, "absent"));
+    // A Ctrl-click changes one row and reports only that one.
+    rowChanges.clear();
+    EXPECT_TRUE(dialog.UserToggle(1020, "Sesam", true));
+    EXPECT_FALSE(dialog.UserToggle(1020, "Sesam", true)) << "already selected";
+    EXPECT_TRUE(dialog.UserToggle(1020, "Talvo 5.2 (10)\t3.2.2024\t3.1.2024\tc.exe", false));
+    EXPECT_FALSE(dialog.UserToggle(1019, "0", true)) << "not a multi-selection list";
+    EXPECT_EQ(rowChanges, (Ids{1, 2}));
+    EXPECT_EQ(dialog.SelectedItems(1020), (Ids{1}));
 }
 
 TEST_F(DialogModelTest, ProgressPositionsStayWithinTheRange) {

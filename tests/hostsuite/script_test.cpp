@@ -54,7 +54,7 @@ TEST(ScriptParser, ReadsMessagesButtonsAndCredentials) {
 TEST(ScriptParser, ReadsEveryDialogActionAsATranscriptWritesItBack) {
     const Script script = Parsed(
         "dialog 102: click 1000; check 1006; uncheck 1006; text 1004 \"/srv/\\\"maj\\\"; partagé\"; "
-        "select 1047 \"Mensuel\"; wait 1024 100; sleep 250; close; escape\n"
+        "select 1047 \"Mensuel\"; add 1020 \"a\\tb\"; deselect 1020 \"a\\tb\"; wait 1024 100; sleep 250; close; escape\n"
         "dialog 145 : ; click 1 ; *\n"
         "dialog 131:\n"
         "dialog 135: text 1030 \" *\"\n");
@@ -66,7 +66,8 @@ TEST(ScriptParser, ReadsEveryDialogActionAsATranscriptWritesItBack) {
     EXPECT_EQ(written, (std::vector<std::string>{
                            "dialog 102 do click 1000", "dialog 102 do check 1006", "dialog 102 do uncheck 1006",
                            "dialog 102 do text 1004 \"/srv/\\\"maj\\\"; partagé\"",
-                           "dialog 102 do select 1047 \"Mensuel\"", "dialog 102 do wait 1024 100",
+                           "dialog 102 do select 1047 \"Mensuel\"", "dialog 102 do add 1020 \"a\\tb\"",
+                           "dialog 102 do deselect 1020 \"a\\tb\"", "dialog 102 do wait 1024 100",
                            "dialog 102 do sleep 250", "dialog 102 do close", "dialog 102 do escape"}));
     EXPECT_EQ(lines[0].actions[3].value, "/srv/\"maj\"; partagé");
     EXPECT_TRUE(lines[1].reusable);

@@ -1,0 +1,106 @@
+#include "sesam/ccam_tables.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/private_profile.h"
+#include "sesam/sesam_ini.h"
+#include "support/table_folders.h"
+#include "support/workstation_test.h"
+
+namespace kt::sesam {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Fault { kNone, kMissingSource, kUnwritableDestination, kNoTempFolder, kUnwritableIni };
+
+struct MoveCase {
+    const char* name;
+    bool toShared;  // local -> shared, else shared -> local
+    bool move;
+    Fault fault;
+    int message;  // 0: none
+};
+
+class CcamMoveTest : public test::WorkstationTest, public ::testing::WithParamInterface<MoveCase> {
+protected:
+    CcamMoveTest() {
+        local = test::MakeTables(tree, "programfiles/Sesam", "local");
+        shared = test::MakeTables(tree, "network/Sesam", "shared");
+        ini = tree.WriteFile("windows/sesam.ini", test::SesamIni(local)).string();
+        tree.WriteFile("UpdateInfo/sesam.xml", test::SesamXml(shared));
+        setenv("TMPDIR", tree.MakeDir("tmp").c_str(), 1);
+    }
+    ~CcamMoveTest() override { unsetenv("TMPDIR"); }
+    sesam::TableSet local, shared;
+    std::string ini;
+};
+
+TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
+    const MoveCase& c = GetParam();
+    TableSet source = c.toShared ? local : shared;
+    TableSet destination = c.toShared ? shared : local;
+    // A destination already there (old tables) must come back after a rollback.
+    const auto sourceBefore = test::Snapshot(fs::path(source.common).parent_path());
+    const auto destinationBefore = test::Snapshot(fs::path(destination.common).parent_path());
+    const std::string iniBefore = test::ReadFile(ini);
+    std::string iniPath = ini;
+    switch (c.fault) {
+        case Fault::kNone: break;
+        case Fault::kMissingSource: fs::remove_all(source.srt); break;
+        case Fault::kUnwritableDestination:
+            // A file where a folder should be: refused even to root.
+            destination.srt = tree.WriteFile("blocker", "x").string() + "/SRT";
+            break;
+        case Fault::kNoTempFolder: setenv("TMPDIR", tree.WriteFile("blocker-tmp", "").c_str(), 1); break;
+        case Fault::kUnwritableIni: iniPath = (tree / "missing/sesam.ini").string(); break;
+    }
+    const auto sourceAfterFault = test::Snapshot(fs::path(source.common).parent_path());
+
+    const int result = MoveCcamTables(ctx, iniPath, source, destination, c.move ? 1 : 0);
+
+    const Strings messages = Messages();
+    if (c.message == 0) {
+        EXPECT_EQ(result, 1);
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(test::Snapshot(fs::path(destination.common).parent_path()), sourceBefore);
+        const decltype(sourceBefore) none;
+        EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), c.move ? none : sourceBefore);
+        EXPECT_EQ(ReadSesamIniTables(ini).common, destination.common);
+        EXPECT_EQ(platform::GetPrivateProfileString("COMMUN", "RepertoireTable", "", 260, ini), destination.ssv);
+        EXPECT_EQ(ReadSesamIniTables(ini).sts, destination.sts);
+        EXPECT_TRUE(InOrder(Transcript(), {"busy on", "busy off"}));
+    } else {
+        EXPECT_EQ(result, 0);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].starts_with("message id=" + std::to_string(c.message) + " caption=\"Talvo\" style=0x10"))
+            << messages[0];
+        EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), sourceAfterFault);
+        EXPECT_EQ(test::Snapshot(fs::path(local.common).parent_path()), c.toShared ? sourceAfterFault : destinationBefore);
+        EXPECT_EQ(test::ReadFile(ini), iniBefore);
+        if (c.fault != Fault::kNoTempFolder) {
+            EXPECT_TRUE(InOrder(Transcript(), {"busy on", "busy off", messages[0]}));
+        }
+    }
+    // The private backup folder is gone once the tables are back.
+    EXPECT_TRUE(fs::is_empty(tree / "tmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CcamMoveTest,
+    ::testing::Values(MoveCase{"HomeMoved", false, true, Fault::kNone, 0},
+                      MoveCase{"HomeCopied", false, false, Fault::kNone, 0},
+                      MoveCase{"SharedMoved", true, true, Fault::kNone, 0},
+                      MoveCase{"HomeMovedMissingSource", false, true, Fault::kMissingSource, 1115},
+                      MoveCase{"HomeCopiedMissingSource", false, false, Fault::kMissingSource, 1115},
+                      MoveCase{"HomeMovedBlocked", false, true, Fault::kUnwritableDestination, 1115},
+                      MoveCase{"HomeCopiedBlocked", false, false, Fault::kUnwritableDestination, 1115},
+                      MoveCase{"SharedMovedBlocked", true, true, Fault::kUnwritableDestination, 1115},
+                      MoveCase{"SharedCopiedBlocked", true, false, Fault::kUnwritableDestination, 1115},
+                      MoveCase{"NoTempFolder", false, true, Fault::kNoTempFolder, 1115},
+                      MoveCase{"HomeMovedIniUnwritable", false, true, Fault::kUnwritableIni, 1115},
+                      MoveCase{"HomeCopiedIniUnwritable", false, false, Fault::kUnwritableIni, 1115}),
+    [](const ::testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kt::sesam
