@@ -14,4 +14,11 @@ namespace kt::platform {
 // permissions of the one it replaces. Returns the error, empty on success.
 std::error_code ReplaceFileAtomically(const std::string& path, std::string_view content);
 
+// Puts `content` at `path` only when no file is there: the complete file is
+// written under a temporary name and linked to `path`, so a reader never
+// sees it half written. Returns EEXIST when a file is already there. Where
+// the file system cannot link, the file is created with O_EXCL and written
+// in one go.
+std::error_code CreateFileExclusively(const std::string& path, std::string_view content);
+
 }  // namespace kt::platform
