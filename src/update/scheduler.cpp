@@ -56,7 +56,11 @@ int Scheduler::WaitForUpdatingLock(run::RunContext& ctx, double seconds) {
         return 0;
     }
     const auto wait = std::chrono::milliseconds(std::llround(std::clamp(seconds, 0.0, kLongestWaitSeconds) * 1000));
-    if (!SleepOn(*timer, wait)) return 0;
+    timer->SetAt(WaitableTimer::Clock::now() + wait);
+    // A second caller signals the event before it fires the timer: one that
+    // came before the timer was set is seen here, one after it fires it.
+    if (!NobodyAskedForTheDialog()) return 0;
+    if (!timer->Wait(kNoTimeLimit)) return 0;
     if (!ctx.updateDirSlash.empty()) {
         const std::string lockPath = config::UpdateFilePath(ctx, config::kUpdatingLockName);
         while (config::IsLockHeldElsewhere(ctx, lockPath, clock_.localNow())) {
