@@ -17,7 +17,7 @@
 namespace kt::config {
 namespace {
 
-// True when the lock at `lockPath` is still held by this process.
+// True when `lock` was written by this process.
 bool IsHeldHere(const LockRecord& lock) {
     return lock.host == platform::HostName() && lock.bootId == platform::BootId() &&
            lock.processId == std::to_string(platform::CurrentProcessId());

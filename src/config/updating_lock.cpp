@@ -107,6 +107,8 @@ void ReleaseUpdatingLock(run::RunContext& ctx, const std::tm& now) {
     if (ctx.updateDirSlash.empty()) return;
     const std::string lockPath = LockPath(ctx.updateDirSlash);
     StopLockHeartbeat(lockPath);
+    std::error_code ec;
+    if (!std::filesystem::exists(lockPath, ec)) return;
     const auto found = Judge(lockPath, ThisWorkstation(ctx), now);
     if (found && found->verdict != LockVerdict::kFresh) RemoveJudged(lockPath, found->identity);
 }
