@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     kt::run::RunContext& ctx = app.Context();
+    ctx.updateDir = argv[1];
+    ctx.updateDirSlash = ctx.updateDir + "/";
     ctx.appDir = std::string(argv[2]) + "/";
     ctx.version = ctx.compatVersion = "5.2.0";
     kt::config::CreateDefaultConfig(ctx, "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}");
