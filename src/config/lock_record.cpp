@@ -42,9 +42,17 @@ bool WrittenUnderThisBoot(const LockRecord& lock, const LockObserver& observer) 
 
 }  // namespace
 
-LockVerdict JudgeLock(const LockRecord& lock, const LockObserver& observer, const std::tm& now) {
+LockNow CurrentLockNow() {
+    LockNow now{{}, std::time(nullptr)};
+    localtime_r(&now.epoch, &now.local);
+    return now;
+}
+
+LockNow LockNowOf(const std::tm& local) { return {local, EpochOfLocal(local)}; }
+
+LockVerdict JudgeLock(const LockRecord& lock, const LockObserver& observer, const LockNow& now) {
     if (strcasecmp(lock.guid.c_str(), observer.guid.c_str()) == 0) return LockVerdict::kOwn;
-    if (LockAge(lock.date, now) > kFreshLockDays) return LockVerdict::kStale;
+    if (LockAge(lock.date, now.local) > kFreshLockDays) return LockVerdict::kStale;
     if (WrittenUnderThisBoot(lock, observer)) {
         const auto pid = ProcessIdOf(lock.processId);
         if (pid && observer.processExists && !observer.processExists(*pid)) return LockVerdict::kStale;
@@ -52,7 +60,7 @@ LockVerdict JudgeLock(const LockRecord& lock, const LockObserver& observer, cons
     }
     std::time_t beat = 0;
     // A heartbeat ahead of this clock is fresh: the clocks of two machines differ.
-    if (ParseHeartbeat(lock.heartbeat, &beat) && EpochOfLocal(now) - beat > kHeartbeatSilenceSeconds) {
+    if (ParseHeartbeat(lock.heartbeat, &beat) && now.epoch - beat > kHeartbeatSilenceSeconds) {
         return LockVerdict::kStale;
     }
     return LockVerdict::kFresh;

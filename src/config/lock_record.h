@@ -46,7 +46,18 @@ enum class LockVerdict {
     kFresh,
 };
 
-LockVerdict JudgeLock(const LockRecord& lock, const LockObserver& observer, const std::tm& now);
+// The moment a lock is looked at: its local date-time for the day rule, its
+// epoch seconds for the heartbeat.
+struct LockNow {
+    std::tm local;
+    std::time_t epoch;
+};
+// Now, from the system clock.
+LockNow CurrentLockNow();
+// The moment a local date-time names.
+LockNow LockNowOf(const std::tm& local);
+
+LockVerdict JudgeLock(const LockRecord& lock, const LockObserver& observer, const LockNow& now);
 
 // The record in a lock file's content; fields it lacks are empty. Texts are
 // cut to the lengths every reader uses.

@@ -44,7 +44,7 @@ struct FoundLock {
     LockVerdict verdict;
 };
 
-std::optional<FoundLock> Judge(const std::string& lockPath, const LockObserver& observer, const std::tm& now) {
+std::optional<FoundLock> Judge(const std::string& lockPath, const LockObserver& observer, const LockNow& now) {
     const auto file = platform::ReadIdentifiedFile(lockPath);
     if (!file) return std::nullopt;
     return FoundLock{file->identity, JudgeLock(ParseLockRecord(file->content), observer, now)};
@@ -53,10 +53,14 @@ std::optional<FoundLock> Judge(const std::string& lockPath, const LockObserver& 
 }  // namespace
 
 int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath) {
-    return IsLockHeldElsewhere(ctx, lockPath, LocalNow());
+    return IsLockHeldElsewhere(ctx, lockPath, CurrentLockNow());
 }
 
 int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath, const std::tm& now) {
+    return IsLockHeldElsewhere(ctx, lockPath, LockNowOf(now));
+}
+
+int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath, const LockNow& now) {
     std::error_code ec;
     if (!std::filesystem::exists(lockPath, ec)) return 0;
     const auto found = Judge(lockPath, ThisWorkstation(ctx), now);
@@ -67,21 +71,25 @@ int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath, const
 }
 
 int IsUpdateRunningElsewhere(run::RunContext& ctx, const std::string& updateDirSlash) {
-    return IsUpdateRunningElsewhere(ctx, updateDirSlash, LocalNow());
+    return IsLockHeldElsewhere(ctx, LockPath(updateDirSlash), CurrentLockNow());
 }
 
 int IsUpdateRunningElsewhere(run::RunContext& ctx, const std::string& updateDirSlash, const std::tm& now) {
     return IsLockHeldElsewhere(ctx, LockPath(updateDirSlash), now);
 }
 
-LockTake TakeUpdatingLock(run::RunContext& ctx) { return TakeUpdatingLock(ctx, LocalNow()); }
+LockTake TakeUpdatingLock(run::RunContext& ctx) { return TakeUpdatingLock(ctx, CurrentLockNow(), kHeartbeatInterval); }
 
 LockTake TakeUpdatingLock(run::RunContext& ctx, const std::tm& now, std::chrono::milliseconds heartbeatEvery) {
+    return TakeUpdatingLock(ctx, LockNowOf(now), heartbeatEvery);
+}
+
+LockTake TakeUpdatingLock(run::RunContext& ctx, const LockNow& now, std::chrono::milliseconds heartbeatEvery) {
     if (ctx.updateDirSlash.empty()) return LockTake::kFailed;
     const std::string lockPath = LockPath(ctx.updateDirSlash);
     const LockObserver observer = ThisWorkstation(ctx);
-    const LockRecord mine{observer.guid, DateText(now), observer.host,
-                          std::to_string(platform::CurrentProcessId()), observer.bootId, HeartbeatText(EpochOfLocal(now))};
+    const LockRecord mine{observer.guid, DateText(now.local), observer.host,
+                          std::to_string(platform::CurrentProcessId()), observer.bootId, HeartbeatText(now.epoch)};
     const std::string content = LockFileContent(mine);
     for (int attempt = 0; attempt < kTakeAttempts; ++attempt) {
         const std::error_code error = platform::CreateFileExclusively(lockPath, content);
@@ -101,9 +109,11 @@ LockTake TakeUpdatingLock(run::RunContext& ctx, const std::tm& now, std::chrono:
     return LockTake::kHeldElsewhere;
 }
 
-void ReleaseUpdatingLock(run::RunContext& ctx) { ReleaseUpdatingLock(ctx, LocalNow()); }
+void ReleaseUpdatingLock(run::RunContext& ctx) { ReleaseUpdatingLock(ctx, CurrentLockNow()); }
 
-void ReleaseUpdatingLock(run::RunContext& ctx, const std::tm& now) {
+void ReleaseUpdatingLock(run::RunContext& ctx, const std::tm& now) { ReleaseUpdatingLock(ctx, LockNowOf(now)); }
+
+void ReleaseUpdatingLock(run::RunContext& ctx, const LockNow& now) {
     if (ctx.updateDirSlash.empty()) return;
     const std::string lockPath = LockPath(ctx.updateDirSlash);
     StopLockHeartbeat(lockPath);

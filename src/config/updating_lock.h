@@ -25,6 +25,7 @@ int IsUpdateRunningElsewhere(run::RunContext& ctx, const std::string& updateDirS
 // The same rule on one lock file (also used by the scheduler's wait).
 int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath);
 int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath, const std::tm& now);
+int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath, const LockNow& now);
 
 enum class LockTake {
     kTaken,
@@ -42,11 +43,13 @@ enum class LockTake {
 [[nodiscard]] LockTake TakeUpdatingLock(run::RunContext& ctx);
 [[nodiscard]] LockTake TakeUpdatingLock(run::RunContext& ctx, const std::tm& now,
                                         std::chrono::milliseconds heartbeatEvery = kHeartbeatInterval);
+[[nodiscard]] LockTake TakeUpdatingLock(run::RunContext& ctx, const LockNow& now, std::chrono::milliseconds heartbeatEvery);
 
 // Stops the heartbeat and deletes the lock when it is this workstation's
 // own or stale; another workstation's fresh lock stays. A delete that fails
 // is logged.
 void ReleaseUpdatingLock(run::RunContext& ctx);
 void ReleaseUpdatingLock(run::RunContext& ctx, const std::tm& now);
+void ReleaseUpdatingLock(run::RunContext& ctx, const LockNow& now);
 
 }  // namespace kt::config
