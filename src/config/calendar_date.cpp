@@ -42,6 +42,13 @@ std::tm LocalNow() {
     return now;
 }
 
+std::time_t EpochOfLocal(const std::tm& local) {
+    std::tm copy = local;
+    // Whether summer time applies is the calendar's to say, not the caller's.
+    copy.tm_isdst = -1;
+    return std::mktime(&copy);
+}
+
 std::string DateText(const CalendarDate& date) {
     char text[40];
     std::snprintf(text, sizeof text, "%i.%i.%i", date.day, date.month, date.year);

@@ -21,6 +21,9 @@ inline constexpr CalendarDate kDayZero{30, 12, 1899};
 // The local date and time now.
 std::tm LocalNow();
 
+// The moment a local time names, in seconds since the epoch.
+std::time_t EpochOfLocal(const std::tm& local);
+
 // "d.m.y" of a local time.
 std::string DateText(const std::tm& time);
 std::string DateText(const CalendarDate& date);

@@ -1,86 +1,126 @@
 #include "config/updating_lock.h"
 
+#include <cerrno>
 #include <filesystem>
-#include <pugixml.hpp>
-#include <strings.h>
 
 #include "config/app_guid.h"
 #include "config/calendar_date.h"
-#include "config/node_data.h"
-#include "config/xml_file.h"
 #include "log/activity_log.h"
+#include "platform/atomic_file.h"
+#include "platform/file_identity.h"
+#include "platform/host_identity.h"
+#include "platform/process.h"
 
 namespace kt::config {
 namespace {
 
 constexpr std::size_t kGuidChars = 128;
-constexpr std::size_t kLockDateChars = 11;
-// A lock taken yesterday still counts: an update can run past midnight.
-constexpr long long kFreshLockDays = 1;
+// Rounds of "someone else's stale lock is in the way" before giving up.
+constexpr int kTakeAttempts = 4;
 
 std::string LockPath(const std::string& updateDirSlash) {
     return (std::filesystem::path(updateDirSlash) / kUpdatingLockName).string();
 }
 
-void DeleteLock(const std::string& lockPath) {
-    std::error_code ec;
-    std::filesystem::remove(lockPath, ec);
-    if (ec) KT_LOG(Error) << "Can't delete " << lockPath << " : " << ec.message();
+LockObserver ThisWorkstation(run::RunContext& ctx) {
+    LockObserver observer;
+    GetAppFormattedGuid(ctx, &observer.guid, kGuidChars);
+    observer.host = platform::HostName();
+    observer.bootId = platform::BootId();
+    observer.processExists = platform::ProcessExists;
+    return observer;
 }
 
-// Age of the lock in whole days; a date that names no day counts from the
-// start of the calendar, so the lock is stale.
-long long LockAge(const std::string& dateText, const std::tm& now) {
-    const std::optional<CalendarDate> date = ParseDateText(dateText);
-    return WholeDaysSince(date && IsValidDate(*date) ? *date : kDayZero, now);
+// Deletes the very file that was judged; a newer one put there since stays.
+bool RemoveJudged(const std::string& lockPath, const platform::FileIdentity& identity) {
+    if (platform::RemoveFileIfSame(lockPath, identity) != platform::RemoveOutcome::kFailed) return true;
+    KT_LOG(Error) << "Can't delete " << lockPath << " : " << std::error_code(errno, std::generic_category()).message();
+    return false;
+}
+
+// The lock as found: nothing when there is none.
+struct FoundLock {
+    platform::FileIdentity identity;
+    LockVerdict verdict;
+};
+
+std::optional<FoundLock> Judge(const std::string& lockPath, const LockObserver& observer, const LockNow& now) {
+    const auto file = platform::ReadIdentifiedFile(lockPath);
+    if (!file) return std::nullopt;
+    return FoundLock{file->identity, JudgeLock(ParseLockRecord(file->content), observer, now)};
 }
 
 }  // namespace
 
 int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath) {
-    return IsLockHeldElsewhere(ctx, lockPath, LocalNow());
+    return IsLockHeldElsewhere(ctx, lockPath, CurrentLockNow());
 }
 
 int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath, const std::tm& now) {
+    return IsLockHeldElsewhere(ctx, lockPath, LockNowOf(now));
+}
+
+int IsLockHeldElsewhere(run::RunContext& ctx, const std::string& lockPath, const LockNow& now) {
     std::error_code ec;
     if (!std::filesystem::exists(lockPath, ec)) return 0;
-    std::string holder;
-    std::string date;
-    GetNodeData(lockPath, nullptr, "Workstation", nullptr, 0, "GUID", &holder, kGuidChars);
-    GetNodeData(lockPath, "Workstation", "LastUpdate", &date, kLockDateChars, nullptr, nullptr, 0);
-    std::string own;
-    GetAppFormattedGuid(ctx, &own, kGuidChars);
-
-    const bool ownLock = strcasecmp(holder.c_str(), own.c_str()) == 0;
-    if (LockAge(date, now) <= kFreshLockDays && !ownLock) return 1;
-    DeleteLock(lockPath);
+    const auto found = Judge(lockPath, ThisWorkstation(ctx), now);
+    if (!found) return 0;
+    if (found->verdict == LockVerdict::kFresh) return 1;
+    RemoveJudged(lockPath, found->identity);
     return 0;
 }
 
 int IsUpdateRunningElsewhere(run::RunContext& ctx, const std::string& updateDirSlash) {
-    return IsUpdateRunningElsewhere(ctx, updateDirSlash, LocalNow());
+    return IsLockHeldElsewhere(ctx, LockPath(updateDirSlash), CurrentLockNow());
 }
 
 int IsUpdateRunningElsewhere(run::RunContext& ctx, const std::string& updateDirSlash, const std::tm& now) {
     return IsLockHeldElsewhere(ctx, LockPath(updateDirSlash), now);
 }
 
-void SetUpdatingLock(run::RunContext& ctx, bool on) { SetUpdatingLock(ctx, on, LocalNow()); }
+LockTake TakeUpdatingLock(run::RunContext& ctx) { return TakeUpdatingLock(ctx, CurrentLockNow(), kHeartbeatInterval); }
 
-void SetUpdatingLock(run::RunContext& ctx, bool on, const std::tm& today) {
+LockTake TakeUpdatingLock(run::RunContext& ctx, const std::tm& now, std::chrono::milliseconds heartbeatEvery) {
+    return TakeUpdatingLock(ctx, LockNowOf(now), heartbeatEvery);
+}
+
+LockTake TakeUpdatingLock(run::RunContext& ctx, const LockNow& now, std::chrono::milliseconds heartbeatEvery) {
+    if (ctx.updateDirSlash.empty()) return LockTake::kFailed;
+    const std::string lockPath = LockPath(ctx.updateDirSlash);
+    const LockObserver observer = ThisWorkstation(ctx);
+    const LockRecord mine{observer.guid, DateText(now.local), observer.host,
+                          std::to_string(platform::CurrentProcessId()), observer.bootId, HeartbeatText(now.epoch)};
+    const std::string content = LockFileContent(mine);
+    for (int attempt = 0; attempt < kTakeAttempts; ++attempt) {
+        const std::error_code error = platform::CreateFileExclusively(lockPath, content);
+        if (!error) {
+            StartLockHeartbeat(lockPath, heartbeatEvery);
+            return LockTake::kTaken;
+        }
+        if (error.value() != EEXIST) {
+            KT_LOG(Error) << "Can't write " << lockPath << " : " << error.message();
+            return LockTake::kFailed;
+        }
+        const auto found = Judge(lockPath, observer, now);
+        if (!found) continue;
+        if (found->verdict == LockVerdict::kFresh) return LockTake::kHeldElsewhere;
+        if (!RemoveJudged(lockPath, found->identity)) return LockTake::kFailed;
+    }
+    return LockTake::kHeldElsewhere;
+}
+
+void ReleaseUpdatingLock(run::RunContext& ctx) { ReleaseUpdatingLock(ctx, CurrentLockNow()); }
+
+void ReleaseUpdatingLock(run::RunContext& ctx, const std::tm& now) { ReleaseUpdatingLock(ctx, LockNowOf(now)); }
+
+void ReleaseUpdatingLock(run::RunContext& ctx, const LockNow& now) {
     if (ctx.updateDirSlash.empty()) return;
     const std::string lockPath = LockPath(ctx.updateDirSlash);
-    if (!on) {
-        DeleteLock(lockPath);
-        return;
-    }
-    std::string guid;
-    GetAppFormattedGuid(ctx, &guid, kGuidChars);
-    pugi::xml_document doc;
-    pugi::xml_node workstation = doc.append_child("Workstation");
-    workstation.append_attribute("GUID") = guid.c_str();
-    workstation.append_child("LastUpdate").text().set(DateText(today).c_str());
-    SaveXmlFile(doc, lockPath);
+    StopLockHeartbeat(lockPath);
+    std::error_code ec;
+    if (!std::filesystem::exists(lockPath, ec)) return;
+    const auto found = Judge(lockPath, ThisWorkstation(ctx), now);
+    if (found && found->verdict != LockVerdict::kFresh) RemoveJudged(lockPath, found->identity);
 }
 
 }  // namespace kt::config

@@ -94,4 +94,41 @@ SysStatus ReplaceFileAtomically(const std::string& path, std::string_view conten
     return {};
 }
 
+namespace {
+
+bool LinkUnsupported(int error) {
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
+}
+
+std::error_code CreateAndWrite(const std::string& path, std::string_view content) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return LastError();
+    std::error_code error = WriteAll(fd, content);
+    if (!error && ::fsync(fd) != 0) error = LastError();
+    if (::close(fd) != 0 && !error) error = LastError();
+    if (error) ::unlink(path.c_str());
+    return error;
+}
+
+}  // namespace
+
+std::error_code CreateFileExclusively(const std::string& path, std::string_view content) {
+    const std::filesystem::path target(path);
+    std::string tempPath;
+    const int fd = CreateTemporary(target, tempPath);
+    if (fd < 0) return LastError();
+    std::error_code error = WriteAll(fd, content);
+    if (!error && ::fsync(fd) != 0) error = LastError();
+    if (::close(fd) != 0 && !error) error = LastError();
+    bool linked = false;
+    if (!error) {
+        if (::link(tempPath.c_str(), path.c_str()) == 0) linked = true;
+        else error = LastError();
+    }
+    ::unlink(tempPath.c_str());
+    if (!linked && error && LinkUnsupported(error.value())) error = CreateAndWrite(path, content);
+    if (!error) SyncFolder(target.parent_path());
+    return error;
+}
+
 }  // namespace kt::platform

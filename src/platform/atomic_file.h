@@ -22,4 +22,11 @@ namespace kt::platform {
 [[nodiscard]] SysStatus ReplaceFileAtomically(const std::string& path, std::string_view content,
                                               std::optional<mode_t> newFileMode = std::nullopt);
 
+// Puts `content` at `path` only when no file is there: the complete file is
+// written under a temporary name and linked to `path`, so a reader never
+// sees it half written. Returns EEXIST when a file is already there. Where
+// the file system cannot link, the file is created with O_EXCL and written
+// in one go.
+std::error_code CreateFileExclusively(const std::string& path, std::string_view content);
+
 }  // namespace kt::platform

@@ -16,7 +16,9 @@ int CKTupdateDLLApp::ExitInstance() {
         timer->Cancel();
     }
     CloseRunHandles();
-    if (!ctx_.updateDirSlash.empty()) config::SetUpdatingLock(ctx_, false);
+    // Only this workstation's own lock or a stale one: another workstation's
+    // fresh lock keeps its download safe from a third one.
+    config::ReleaseUpdatingLock(ctx_);
     exited_ = true;
     return 0;
 }

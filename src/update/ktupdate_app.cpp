@@ -36,6 +36,7 @@ int CKTupdateDLLApp::MainUpdateFnc(KTInstanceHandle, int nCmdShow, const tagKTUp
     ctx_.bCritical = 0;
     ctx_.bStopLoop = 0;
     ctx_.bRunRequested = 1;
+    scheduler_.StartCall();
     ctx_.bAtStart = record.bAtStart;
     ctx_.bSesamInstall = record.bSesamInstall;
     ctx_.showCommand = nCmdShow;

@@ -6,6 +6,7 @@
 
 #include "hostsuite/presenter.h"
 #include "run/run_context.h"
+#include "update/scheduler.h"
 
 namespace kt::update {
 
@@ -30,6 +31,10 @@ public:
     // removes the network lock.
     int ExitInstance();
 
+    // The scheduled wait of the decision loop (see Scheduler).
+    int WaitForSchedule() { return scheduler_.WaitForSchedule(ctx_); }
+    int WaitForUpdatingLock(double seconds) { return scheduler_.WaitForUpdatingLock(ctx_, seconds); }
+
     run::RunContext& Context() { return ctx_; }
 
 private:
@@ -38,6 +43,7 @@ private:
     void CopyRecord(const tagKTUpdateStruct& record);
 
     run::RunContext ctx_;
+    Scheduler scheduler_;
     bool exited_ = true;
 };
 

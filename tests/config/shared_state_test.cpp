@@ -2,14 +2,18 @@
 // state file, and what happens when the shared folder cannot be written.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <iostream>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "config/last_update_stamp.h"
 #include "config/updating_lock.h"
 #include "config/workstation_state_file.h"
 #include "config_fixture.h"
+#include "platform/host_identity.h"
 
 namespace kt::config {
 namespace {
@@ -20,16 +24,34 @@ using SharedStateTest = test::ConfiguredTest;
 
 constexpr const char* kOtherGuid = "{00000000-1111-2222-3333-444444444444}";
 
-// The lock a workstation leaves while it updates.
-std::string Lock(const std::string& guid, const std::string& date) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Workstation GUID=\"" + guid + "\">\n\t<LastUpdate>" + date +
-           "</LastUpdate>\n</Workstation>\n";
+// The lock a workstation leaves while it updates; `holder` adds the
+// attributes that only newer workstations write.
+std::string Lock(const std::string& guid, const std::string& date, const std::string& holder = "") {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Workstation GUID=\"" + guid + "\"" + holder +
+           ">\n\t<LastUpdate>" + date + "</LastUpdate>\n</Workstation>\n";
+}
+
+std::string Holder(const std::string& host, long long pid, const std::string& boot, const std::string& beat) {
+    return " Host=\"" + host + "\" ProcessId=\"" + std::to_string(pid) + "\" BootId=\"" + boot + "\" Heartbeat=\"" +
+           beat + "\"";
+}
+
+// The id of a process that has ended.
+pid_t DeadProcess() {
+    const pid_t child = fork();
+    if (child == 0) std::_Exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
 }
 
 TEST_F(SharedStateTest, OnlyAFreshLockOfAnotherWorkstationBlocks) {
     const std::size_t linesBefore = Log().size();
     EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash), 0);
     EXPECT_EQ(Log().size(), linesBefore) << "no lock, nothing to say";
+    const std::tm now = LocalTime(6, 12, 2026, 10, 0);
+    const auto beat = [&](int minutesAgo) { return HeartbeatText(EpochOfLocal(now) - minutesAgo * 60); };
+    const std::string host = platform::HostName();
+    const std::string boot = platform::BootId();
     const struct {
         std::string content;
         int blocks;
@@ -44,26 +66,115 @@ TEST_F(SharedStateTest, OnlyAFreshLockOfAnotherWorkstationBlocks) {
         {Lock(kOtherGuid, "6.12"), 0},
         {Lock(kOtherGuid, ""), 0},
         {"<Workstation GUID=\"", 0},
+        // Another workstation on this machine: its process decides.
+        {Lock(kOtherGuid, "6.12.2026", Holder(host, getpid(), boot, beat(30))), 1},
+        {Lock(kOtherGuid, "6.12.2026", Holder(host, DeadProcess(), boot, beat(0))), 0},
+        {Lock(kOtherGuid, "6.12.2026", Holder(host, getpid(), boot, beat(0)) + " Extra=\"1\""), 1},
+        {Lock(kOtherGuid, "4.12.2026", Holder(host, getpid(), boot, beat(0))), 0},  // a day is still the limit
+        // Another machine: its heartbeat decides.
+        {Lock(kOtherGuid, "6.12.2026", Holder("elsewhere", 1, "other-boot", beat(9))), 1},
+        {Lock(kOtherGuid, "6.12.2026", Holder("elsewhere", 1, "other-boot", beat(11))), 0},
+        {Lock(kOtherGuid, "6.12.2026", Holder("elsewhere", 1, "other-boot", beat(-90))), 1},  // clock ahead
+        {Lock(kOtherGuid, "6.12.2026", Holder("elsewhere", 1, "other-boot", "6.12.2026 9:00")), 1},  // unreadable
+        // The same name under another boot is read as another machine.
+        {Lock(kOtherGuid, "6.12.2026", Holder(host, DeadProcess(), "other-boot", beat(5))), 1},
+        {Lock(kOtherGuid, "6.12.2026", Holder(host, DeadProcess(), "other-boot", beat(11))), 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content);
         tree.WriteFile("UpdateInfo/updating.xml", c.content);
-        EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash, LocalTime(6, 12, 2026, 10, 0)), c.blocks);
+        EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash, now), c.blocks);
         EXPECT_EQ(fs::exists(LockFile()), c.blocks == 1) << "a lock that does not block is deleted";
     }
 }
 
-TEST_F(SharedStateTest, LockIsTakenAndReleased) {
-    SetUpdatingLock(ctx, true, LocalTime(6, 12, 2026, 23, 59));
-    EXPECT_EQ(ReadFile(LockFile()), Lock(kGuid, "6.12.2026"));
-    // Another workstation sees it, the next day too.
-    ASSERT_EQ(SetNodeData(AppId(), nullptr, "Workstation", nullptr, "GUID", kOtherGuid), 1);
-    EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash, LocalTime(7, 12, 2026, 1, 0)), 1);
+TEST_F(SharedStateTest, TheLockIsTakenOnlyOverAStaleOrOwnOne) {
+    const std::tm now = LocalTime(6, 12, 2026, 23, 59);
+    const struct {
+        const char* what;
+        std::optional<std::string> before;
+        LockTake result;
+    } cases[] = {
+        {"none", std::nullopt, LockTake::kTaken},
+        {"own", Lock(kGuid, "6.12.2026"), LockTake::kTaken},
+        {"stale", Lock(kOtherGuid, "1.12.2026"), LockTake::kTaken},
+        {"dead holder", Lock(kOtherGuid, "6.12.2026", Holder(platform::HostName(), DeadProcess(), platform::BootId(), "")),
+         LockTake::kTaken},
+        {"fresh", Lock(kOtherGuid, "6.12.2026"), LockTake::kHeldElsewhere},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.before) tree.WriteFile("UpdateInfo/updating.xml", *c.before);
+        EXPECT_EQ(TakeUpdatingLock(ctx, now), c.result);
+        const LockRecord lock = ParseLockRecord(ReadFile(LockFile()));
+        if (c.result != LockTake::kTaken) {
+            EXPECT_EQ(ReadFile(LockFile()), *c.before) << "another workstation's fresh lock is left alone";
+            continue;
+        }
+        EXPECT_EQ(lock.guid, kGuid);
+        EXPECT_EQ(lock.date, "6.12.2026");
+        EXPECT_EQ(lock.processId, std::to_string(getpid()));
+        EXPECT_EQ(lock.heartbeat, HeartbeatText(EpochOfLocal(now)));
+        // Another workstation sees it, the next day too.
+        ctx.appDir = tree.MakeDir("other-app").string() + "/";
+        tree.WriteFile("other-app/appid.xml", ReadFile(tree / "app/appid.xml"));
+        ASSERT_EQ(SetNodeData(AppId(), nullptr, "Workstation", nullptr, "GUID", kOtherGuid), 1);
+        EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash, LocalTime(7, 12, 2026, 1, 0)), 1);
+        ReleaseUpdatingLock(ctx, now);
+        EXPECT_TRUE(fs::exists(LockFile())) << "its release does not free this workstation's lock";
+        ctx.appDir = (tree / "app").string() + "/";
+        ReleaseUpdatingLock(ctx, now);
+        EXPECT_FALSE(fs::exists(LockFile()));
+    }
     const std::size_t linesBefore = Log().size();
-    SetUpdatingLock(ctx, false);
-    EXPECT_FALSE(fs::exists(LockFile()));
-    SetUpdatingLock(ctx, false);
+    ReleaseUpdatingLock(ctx);
     EXPECT_EQ(Log().size(), linesBefore) << "releasing twice is quiet";
+}
+
+TEST_F(SharedStateTest, WorkstationsStartingAtOnceGetTheLockOneAtATime) {
+    constexpr int kWorkstations = 6;
+    std::vector<run::RunContext> stations(kWorkstations);
+    for (int i = 0; i < kWorkstations; ++i) {
+        const std::string app = "app" + std::to_string(i);
+        stations[i].appDir = tree.MakeDir(app).string() + "/";
+        stations[i].updateDir = ctx.updateDir;
+        stations[i].updateDirSlash = ctx.updateDirSlash;
+        std::string guid = kGuid;
+        guid[1] = static_cast<char>('0' + i);
+        ASSERT_EQ(CreateDefaultConfig(stations[i], guid, LocalTime(31, 3, 2026)), 1);
+    }
+    for (int round = 0; round < 20; ++round) {
+        std::atomic<int> taken{0};
+        std::vector<std::thread> starts;
+        for (auto& station : stations) {
+            starts.emplace_back([&] {
+                if (TakeUpdatingLock(station) == LockTake::kTaken) ++taken;
+            });
+        }
+        for (auto& start : starts) start.join();
+        ASSERT_EQ(taken.load(), 1) << "round " << round;
+        for (auto& station : stations) ReleaseUpdatingLock(station);
+        ASSERT_FALSE(fs::exists(LockFile()));
+    }
+}
+
+TEST_F(SharedStateTest, TheHolderStampsItsHeartbeatUntilTheLockIsNotItsOwn) {
+    const auto heartbeat = [&] { return ParseLockRecord(ReadFile(LockFile())).heartbeat; };
+    ASSERT_EQ(TakeUpdatingLock(ctx, LocalTime(6, 12, 2026), std::chrono::milliseconds(20)), LockTake::kTaken);
+    const std::string first = heartbeat();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (heartbeat() == first && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::time_t stamped = 0;
+    ASSERT_TRUE(ParseHeartbeat(heartbeat(), &stamped)) << heartbeat();
+    EXPECT_LE(std::abs(std::time(nullptr) - stamped), 5) << "stamped with the time of the stamp";
+
+    tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, "6.12.2026"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(ReadFile(LockFile()), Lock(kOtherGuid, "6.12.2026")) << "another workstation's lock is not stamped";
+    ReleaseUpdatingLock(ctx, LocalTime(6, 12, 2026));
+    EXPECT_TRUE(fs::exists(LockFile()));
 }
 
 TEST_F(SharedStateTest, LastUpdateIsStampedInAppIdAndTheStateFile) {
@@ -94,8 +205,8 @@ TEST_F(SharedStateTest, ReadOnlyUpdateFolderFailsQuietlyAndKeepsFiles) {
         check(Logged("ERROR Can't delete " + LockFile() + " : Permission denied") == 1, "failed delete not logged");
         check(UpdateConfXML(ctx, kGuid, "5.3.0", "6.12.2026", "5.3.0", "1", "0", "0") == 0, "GUID.xml write succeeded");
         check(Logged("ERROR Can't write " + GuidFile() + " : Permission denied") == 1, "failed GUID.xml write not logged");
-        SetUpdatingLock(ctx, false);
-        SetUpdatingLock(ctx, true, LocalTime(6, 12, 2026));
+        ReleaseUpdatingLock(ctx);
+        check(TakeUpdatingLock(ctx, LocalTime(6, 12, 2026)) == LockTake::kFailed, "lock reported as taken");
         check(Logged("ERROR Can't write " + LockFile() + " : Permission denied") == 1, "failed lock write not logged");
         check(SetLastUpdate(ctx, kGuid, LocalTime(6, 12, 2026)) == 0, "stamp reported as done");
         check(Read(AppId(), "Workstation", "LastUpdate") == "6.12.2026", "appid.xml not stamped");
