@@ -32,8 +32,8 @@ bool Stamp(const std::string& lockPath) {
         return false;
     }
     lock.heartbeat = HeartbeatText(std::time(nullptr));
-    if (const std::error_code error = platform::ReplaceFileAtomically(lockPath, LockFileContent(lock))) {
-        KT_LOG(Error) << "Can't write " << lockPath << " : " << error.message();
+    if (const platform::SysStatus written = platform::ReplaceFileAtomically(lockPath, LockFileContent(lock)); !written) {
+        KT_LOG(Error) << "Can't write " << lockPath << " : " << written.Error().code.message();
     }
     return true;
 }

@@ -92,13 +92,13 @@ LockTake TakeUpdatingLock(run::RunContext& ctx, const LockNow& now, std::chrono:
                           std::to_string(platform::CurrentProcessId()), observer.bootId, HeartbeatText(now.epoch)};
     const std::string content = LockFileContent(mine);
     for (int attempt = 0; attempt < kTakeAttempts; ++attempt) {
-        const std::error_code error = platform::CreateFileExclusively(lockPath, content);
-        if (!error) {
+        const platform::SysStatus created = platform::CreateFileExclusively(lockPath, content);
+        if (created) {
             StartLockHeartbeat(lockPath, heartbeatEvery);
             return LockTake::kTaken;
         }
-        if (error.value() != EEXIST) {
-            KT_LOG(Error) << "Can't write " << lockPath << " : " << error.message();
+        if (created.Error().code.value() != EEXIST) {
+            KT_LOG(Error) << "Can't write " << lockPath << " : " << created.Error().code.message();
             return LockTake::kFailed;
         }
         const auto found = Judge(lockPath, observer, now);

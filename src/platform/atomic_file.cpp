@@ -100,35 +100,29 @@ bool LinkUnsupported(int error) {
     return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
 }
 
-std::error_code CreateAndWrite(const std::string& path, std::string_view content) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return LastError();
-    std::error_code error = WriteAll(fd, content);
-    if (!error && ::fsync(fd) != 0) error = LastError();
-    if (::close(fd) != 0 && !error) error = LastError();
-    if (error) ::unlink(path.c_str());
-    return error;
+SysStatus CreateAndWrite(const std::string& path, std::string_view content) {
+    UniqueFd fd(RetryOnEintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }));
+    if (!fd.Valid()) return LastSysError("open", path);
+    SysStatus done = WriteAll(fd.Get(), content, path);
+    if (done && ::fsync(fd.Get()) != 0) done = LastSysError("fsync", path);
+    if (done && ::close(fd.Release()) != 0) done = LastSysError("close", path);
+    if (!done) ::unlink(path.c_str());
+    return done;
 }
 
 }  // namespace
 
-std::error_code CreateFileExclusively(const std::string& path, std::string_view content) {
+SysStatus CreateFileExclusively(const std::string& path, std::string_view content) {
     const std::filesystem::path target(path);
     std::string tempPath;
-    const int fd = CreateTemporary(target, tempPath);
-    if (fd < 0) return LastError();
-    std::error_code error = WriteAll(fd, content);
-    if (!error && ::fsync(fd) != 0) error = LastError();
-    if (::close(fd) != 0 && !error) error = LastError();
-    bool linked = false;
-    if (!error) {
-        if (::link(tempPath.c_str(), path.c_str()) == 0) linked = true;
-        else error = LastError();
-    }
+    auto fd = CreateTemporary(target, tempPath);
+    if (!fd) return fd.Error();
+    SysStatus done = WriteTemporary(path, content, std::nullopt, tempPath, std::move(*fd));
+    if (done && ::link(tempPath.c_str(), path.c_str()) != 0) done = LastSysError("link", path);
     ::unlink(tempPath.c_str());
-    if (!linked && error && LinkUnsupported(error.value())) error = CreateAndWrite(path, content);
-    if (!error) SyncFolder(target.parent_path());
-    return error;
+    if (!done && LinkUnsupported(done.Error().code.value())) done = CreateAndWrite(path, content);
+    if (done) SyncFolder(target.parent_path());
+    return done;
 }
 
 }  // namespace kt::platform

@@ -24,9 +24,9 @@ namespace kt::platform {
 
 // Puts `content` at `path` only when no file is there: the complete file is
 // written under a temporary name and linked to `path`, so a reader never
-// sees it half written. Returns EEXIST when a file is already there. Where
+// sees it half written. Fails with EEXIST when a file is already there. Where
 // the file system cannot link, the file is created with O_EXCL and written
 // in one go.
-std::error_code CreateFileExclusively(const std::string& path, std::string_view content);
+[[nodiscard]] SysStatus CreateFileExclusively(const std::string& path, std::string_view content);
 
 }  // namespace kt::platform

@@ -17,7 +17,8 @@ FileIdentity IdentityOf(const struct stat& info) {
 
 std::string AsidePath(const std::string& path) {
     unsigned char bytes[6] = {};
-    FillRandomBytes(bytes, sizeof bytes);
+    // Without random bytes the process id still keeps two workstations' names apart.
+    if (!FillRandomBytes(bytes, sizeof bytes)) return path + ".aside." + std::to_string(::getpid());
     std::string suffix;
     for (unsigned char byte : bytes) {
         char hex[3];

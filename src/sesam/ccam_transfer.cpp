@@ -147,10 +147,14 @@ bool CcamTransfer::PointIniAtDestination() {
     if (written) return true;
     // A half-written sesam.ini would point the pack at two sets at once.
     KT_LOG(Error) << "CCAM tables : can't rewrite " << ini_;
-    std::error_code ec;
-    if (before) ec = platform::ReplaceFileAtomically(ini_, *before);
-    else fs::remove(ini_, ec);
-    if (ec) KT_LOG(Error) << "CCAM tables : can't restore " << ini_ << " : " << ec.message();
+    std::string failure;
+    if (before) {
+        if (const platform::SysStatus restored = platform::ReplaceFileAtomically(ini_, *before); !restored)
+            failure = restored.Error().Describe();
+    } else if (std::error_code ec; !fs::remove(ini_, ec) && ec) {
+        failure = ec.message();
+    }
+    if (!failure.empty()) KT_LOG(Error) << "CCAM tables : can't restore " << ini_ << " : " << failure;
     return false;
 }
 
