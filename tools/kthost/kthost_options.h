@@ -37,6 +37,10 @@ struct Options {
 
     std::optional<std::string> ui;
     std::optional<std::string> transcript;
+
+    // Print the help or the version instead of loading the module.
+    bool help = false;
+    bool version = false;
 };
 
 struct ParseResult {
