@@ -118,6 +118,13 @@ std::string Usage() {
            "kthost --help explains every option.\n";
 }
 
+std::vector<std::string> OptionNames() {
+    std::vector<std::string> names;
+    for (const auto& [name, set] : Flags()) names.push_back(name);
+    for (const auto& [name, set] : ValuedOptions()) names.push_back(name);
+    return names;
+}
+
 void FillRecord(const Options& options, tagKTUpdateStruct& record) {
     record.dwProcessId = options.pid;
     record.bAtStart = options.atStart ? 1 : 0;

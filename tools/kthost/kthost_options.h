@@ -54,6 +54,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args);
 
 std::string Usage();
 
+// Every option the command line takes, flags and options with a value.
+std::vector<std::string> OptionNames();
+
 // Fills the record from the options; its text pointers point into `options`,
 // which must outlive the call that receives the record.
 void FillRecord(const Options& options, tagKTUpdateStruct& record);
