@@ -15,6 +15,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# kthandover links the hand-over library of its sister package; its
+# dependency on that package is declared below.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/handover)
 set(kt_exact "(= ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})")
 
 # kt_deb(component package section depends description...)
@@ -29,6 +32,11 @@ function(kt_deb component package section depends)
   set(kt_components ${kt_components} ${component} PARENT_SCOPE)
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+  # These packages are published by their vendor, not uploaded to Debian:
+  # there is no bug asking for them to close.
+  file(WRITE ${CMAKE_BINARY_DIR}/packaging/overrides/${package} "${package}: initial-upload-closes-no-bugs\n")
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/overrides/${package}
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides COMPONENT ${component})
 endfunction()
 
 # Every package carries the project's changelog, compressed the Debian way.
@@ -62,6 +70,9 @@ kt_deb(handover libkthandover1 libs ""
   "A small C library for the suite's installer: it reads the record the"
   "update module leaves in its shared memory and confirms the installer's"
   "start.")
+# The dynamic linker's cache is refreshed by a trigger, once per dpkg run.
+set(CPACK_DEBIAN_HANDOVER_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/libkthandover1/triggers)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 kt_deb(handover_dev libkthandover-dev libdevel "libkthandover1 ${kt_exact}"
   "installer side of the Talvo update module's hand-over (development files)"
   "The header, the link and the pkg-config file of libkthandover, for"

@@ -14,7 +14,7 @@ import sys
 # without, as a package name with any version.
 PACKAGES = {
     "ktupdate": (["usr/lib/{ma}/talvo/libktupdatedll.so"],
-                 ["libc6", "libcurl4", "libpugixml1v5", "libstdc++6"], ["libgtk-3-0"]),
+                 ["libc6", "libpugixml1v5", "libstdc++6"], ["libgtk-3-0"]),
     "ktupdate-gtk": (["usr/lib/{ma}/talvo/libktupdate_gtk.so"],
                      ["ktupdate (= {version})", "libgtk-3-0"], []),
     "ktupdate-dev": (["usr/include/ktupdate.h", "usr/lib/{ma}/pkgconfig/ktupdate.pc",
@@ -31,7 +31,8 @@ PACKAGES = {
     "kthandover": (["usr/bin/kthandover", "usr/share/man/man1/kthandover.1.gz"],
                    ["libkthandover1", "libc6"], ["ktupdate"]),
 }
-DOCUMENTATION = ["usr/share/doc/{package}/copyright", "usr/share/doc/{package}/changelog.Debian.gz"]
+DOCUMENTATION = ["usr/share/doc/{package}/copyright", "usr/share/doc/{package}/changelog.Debian.gz",
+                 "usr/share/lintian/overrides/{package}"]
 
 
 def run(*command):
