@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the module needs (only those missing), then
 # configures and builds it. Usage: scripts/setup.sh BUILD_DIR [cmake options...]
+# KT_JOBS sets the number of parallel build jobs (default: one per core).
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libpugixml-dev libeasyloggingpp-dev
           libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          python3 python3-pyftpdlib)
+          python3 python3-pyftpdlib help2man dpkg-dev file lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,4 +21,4 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
 shift || true
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"${KT_JOBS:-$(nproc)}"

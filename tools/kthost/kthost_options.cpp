@@ -49,6 +49,8 @@ const std::map<std::string, Flag>& Flags() {
         {"--sesam-install", [](Options& o) { o.sesamInstall = true; }},
         {"--teletrans", [](Options& o) { o.teletrans = true; }},
         {"--inst-only", [](Options& o) { o.instOnly = true; }},
+        {"--help", [](Options& o) { o.help = true; }},
+        {"--version", [](Options& o) { o.version = true; }},
     };
     return flags;
 }
@@ -112,7 +114,15 @@ std::string Usage() {
            "record options: --pid N --at-start --sesam-install --teletrans --inst-only\n"
            "  --update-dir DIR --data-dir DIR --app-dir DIR --version-label TEXT\n"
            "  --compat-version V --ver-major N --ver-minor N --ver-build N --title TEXT\n"
-           "  --practitioner TEXT --server URL (repeatable) --postal-code CODE --flag --show N\n";
+           "  --practitioner TEXT --server URL (repeatable) --postal-code CODE --flag --show N\n"
+           "kthost --help explains every option.\n";
+}
+
+std::vector<std::string> OptionNames() {
+    std::vector<std::string> names;
+    for (const auto& [name, set] : Flags()) names.push_back(name);
+    for (const auto& [name, set] : ValuedOptions()) names.push_back(name);
+    return names;
 }
 
 void FillRecord(const Options& options, tagKTUpdateStruct& record) {

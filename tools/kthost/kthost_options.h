@@ -37,6 +37,10 @@ struct Options {
 
     std::optional<std::string> ui;
     std::optional<std::string> transcript;
+
+    // Print the help or the version instead of loading the module.
+    bool help = false;
+    bool version = false;
 };
 
 struct ParseResult {
@@ -49,6 +53,9 @@ struct ParseResult {
 ParseResult ParseOptions(const std::vector<std::string>& args);
 
 std::string Usage();
+
+// Every option the command line takes, flags and options with a value.
+std::vector<std::string> OptionNames();
 
 // Fills the record from the options; its text pointers point into `options`,
 // which must outlive the call that receives the record.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kthost_help.h"
 #include "kthost_options.h"
 
 namespace {
@@ -18,12 +19,17 @@ using MainUpdateFn = int (*)(KTInstanceHandle, int, tagKTUpdateStruct);
 using CriticalUpdateFn = int (*)(KTInstanceHandle, tagKTUpdateStruct, bool);
 using SelectPresenterFn = int (*)(const char*, const char*);
 
-// The library built beside kthost.
+constexpr const char* kModuleFile = "libktupdatedll.so";
+
+// The library built beside kthost in the build tree, else the one installed
+// in the module's private folder.
 std::string DefaultModulePath() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return "libktupdatedll.so";
-    return (self.parent_path() / "libktupdatedll.so").string();
+    if (error) return kModuleFile;
+    const std::filesystem::path beside = self.parent_path() / kModuleFile;
+    if (std::filesystem::exists(beside, error)) return beside.string();
+    return (self.parent_path() / KT_INSTALLED_MODULE_DIR / kModuleFile).lexically_normal().string();
 }
 
 struct Module {
@@ -58,6 +64,10 @@ int main(int argc, char** argv) {
         return kUsageError;
     }
     const kthost::Options& options = *parsed.options;
+    if (options.help || options.version) {
+        std::cout << (options.help ? kthost::HelpText() : kthost::VersionText());
+        return 0;
+    }
 
     Module module;
     if (!Load(options.module.empty() ? DefaultModulePath() : options.module, module)) return kModuleNotLoadable;

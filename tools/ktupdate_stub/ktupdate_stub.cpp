@@ -1,6 +1,7 @@
 // A stand-in for the suite's installer ktupdate.exe. It opens the shared
 // record "KTShared_Params", records every field it read, signals the event
-// "KT_StartUpdateExe" and exits; it installs nothing.
+// "KT_StartUpdateExe" and exits; it installs nothing. It takes part in the
+// hand-over through libkthandover, as a real installer would.
 //
 // Beside itself it writes ktupdate-record.txt (one "field=value" line per
 // field, also printed) and ktupdate-record.bin (the record's raw bytes).
@@ -18,16 +19,12 @@
 #include <string>
 #include <thread>
 
-#include "platform/named_event.h"
+#include "kthandover.h"
 #include "platform/process.h"
-#include "platform/shared_memory.h"
-#include "platform/little_endian.h"
-#include "update/installer_record.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace kt::update;
 
 struct Behaviour {
     bool signal = true;
@@ -50,31 +47,19 @@ Behaviour ReadBehaviour(const fs::path& file) {
     return behaviour;
 }
 
-std::string Text(const unsigned char* block, std::size_t at, std::size_t size) {
-    const char* field = reinterpret_cast<const char*>(block + at);
-    std::size_t length = 0;
-    while (length < size && field[length] != '\0') ++length;
-    return std::string(field, length);
-}
-
-std::int32_t Signed(const unsigned char* block, std::size_t at) {
-    return static_cast<std::int32_t>(kt::platform::ReadLe32(block + at));
-}
-
-std::string Describe(const unsigned char* block) {
+std::string Describe(const kthandover_record* shared) {
     std::ostringstream out;
-    out << "mode=" << Signed(block, kModeAt) << "\n"
-        << "host_process_id=" << kt::platform::ReadLe32(block + kHostProcessIdAt) << "\n"
-        << "title=" << Text(block, kTitleAt, kTitleSize) << "\n"
-        << "app_dir=" << Text(block, kAppDirAt, kFolderSize) << "\n"
-        << "update_dir=" << Text(block, kUpdateDirAt, kFolderSize) << "\n"
-        << "data_dir=" << Text(block, kDataDirAt, kFolderSize) << "\n"
-        << "owner_window=" << kt::platform::ReadLe32(block + kOwnerWindowAt) << "\n"
-        << "host_program=" << Text(block, kHostProgramAt, kFolderSize) << "\n"
-        << "first_argument=" << Signed(block, kFirstArgumentAt) << "\n"
-        << "second_argument=" << Signed(block, kSecondArgumentAt) << "\n"
-        << "sesam_pending=" << Signed(block, kSesamPendingAt) << "\n"
-        << "spare=" << static_cast<int>(block[kSpareAt]) << "\n";
+    for (int i = 0; i < KTHANDOVER_FIELD_COUNT; ++i) {
+        const auto field = static_cast<kthandover_field>(i);
+        out << kthandover_field_name(field) << "=";
+        if (kthandover_field_is_text(field)) {
+            char text[KTHANDOVER_RECORD_SIZE];
+            kthandover_text(shared, field, text, sizeof text);
+            out << text << "\n";
+        } else {
+            out << kthandover_number(shared, field) << "\n";
+        }
+    }
     return out.str();
 }
 
@@ -96,21 +81,22 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) commandLine += (i ? " " : "") + std::string(argv[i]);
     std::ostringstream record;
     record << "pid=" << kt::platform::CurrentProcessId() << "\n" << "command_line=" << commandLine << "\n";
-    const auto shared = kt::platform::SharedMemory::Open(kInstallerParamsName, kInstallerRecordSize);
+    kthandover_record* shared = kthandover_open();
     record << "opened=" << (shared ? 1 : 0) << "\n";
     if (shared) {
-        record << Describe(shared->Data());
+        record << Describe(shared);
         WriteAtomically(folder / "ktupdate-record.bin",
-                        std::string(reinterpret_cast<const char*>(shared->Data()), kInstallerRecordSize));
+                        std::string(reinterpret_cast<const char*>(kthandover_bytes(shared)), KTHANDOVER_RECORD_SIZE));
     }
     WriteAtomically(folder / "ktupdate-record.txt", record.str());
     std::cout << record.str() << std::flush;
 
-    const auto started = kt::platform::NamedEvent::Open(kInstallerStartedEventName);
-    if (behaviour.signal && started) {
+    if (behaviour.signal) {
         std::this_thread::sleep_for(std::chrono::milliseconds(behaviour.signalAfterMs));
-        started->Set();
+        (void)kthandover_signal_started();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(behaviour.stayMs));
-    return shared ? behaviour.exitCode : 1;
+    const int status = shared ? behaviour.exitCode : 1;
+    kthandover_close(shared);
+    return status;
 }

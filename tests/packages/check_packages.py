@@ -1,0 +1,101 @@
+#!/usr/bin/python3
+"""Checks the Debian packages built by scripts/package.sh: which packages
+there are, the files each one ships and what each one depends on.
+
+Usage: check_packages.py BUILD_DIR [--gtk]   (--gtk: the GTK plugin was built)
+"""
+import glob
+import os
+import subprocess
+import sys
+
+# package: (files shipped besides its documentation, dependencies, forbidden
+# dependencies). A dependency with a version must appear exactly; one
+# without, as a package name with any version.
+PACKAGES = {
+    "ktupdate": (["usr/lib/{ma}/talvo/libktupdatedll.so"],
+                 ["libc6", "libpugixml1v5", "libstdc++6"], ["libgtk-3-0"]),
+    "ktupdate-gtk": (["usr/lib/{ma}/talvo/libktupdate_gtk.so"],
+                     ["ktupdate (= {version})", "libgtk-3-0"], []),
+    "ktupdate-dev": (["usr/include/ktupdate.h", "usr/lib/{ma}/pkgconfig/ktupdate.pc",
+                      "usr/lib/{ma}/cmake/ktupdate/ktupdateConfig.cmake",
+                      "usr/lib/{ma}/cmake/ktupdate/ktupdateConfigVersion.cmake"],
+                     ["ktupdate (= {version})"], []),
+    "kthost": (["usr/bin/kthost", "usr/share/man/man1/kthost.1.gz"],
+               ["ktupdate (= {version})", "libc6", "libstdc++6"], ["libgtk-3-0"]),
+    "libkthandover1": (["usr/lib/{ma}/libkthandover.so.1", "usr/lib/{ma}/libkthandover.so.1.0.0"],
+                       ["libc6"], ["ktupdate"]),
+    "libkthandover-dev": (["usr/include/kthandover.h", "usr/lib/{ma}/libkthandover.so",
+                           "usr/lib/{ma}/pkgconfig/kthandover.pc"],
+                          ["libkthandover1 (= {version})"], []),
+    "kthandover": (["usr/bin/kthandover", "usr/share/man/man1/kthandover.1.gz"],
+                   ["libkthandover1", "libc6"], ["ktupdate"]),
+}
+DOCUMENTATION = ["usr/share/doc/{package}/copyright", "usr/share/doc/{package}/changelog.Debian.gz",
+                 "usr/share/lintian/overrides/{package}"]
+
+
+def run(*command):
+    return subprocess.run(command, check=True, capture_output=True, text=True).stdout
+
+
+def shipped(deb):
+    """The files and links of the package, without its folders."""
+    files = set()
+    for line in run("dpkg-deb", "--contents", deb).splitlines():
+        if line.startswith("d"):
+            continue
+        path = line.split(None, 5)[5].split(" -> ")[0]
+        files.add(path[2:] if path.startswith("./") else path)
+    return files
+
+
+def dependencies(deb):
+    depends = run("dpkg-deb", "--field", deb, "Depends").strip()
+    return [d.strip() for d in depends.split(",") if d.strip()]
+
+
+def check(build, gtk):
+    multiarch = run("dpkg-architecture", "-qDEB_HOST_MULTIARCH").strip()
+    debs = {run("dpkg-deb", "--field", d, "Package").strip(): d for d in glob.glob(os.path.join(build, "*.deb"))}
+    expected = set(PACKAGES) - (set() if gtk else {"ktupdate-gtk"})
+    faults = []
+    if set(debs) != expected:
+        faults.append(f"packages {sorted(debs)}, expected {sorted(expected)}")
+    for package in sorted(expected & set(debs)):
+        deb = debs[package]
+        version = run("dpkg-deb", "--field", deb, "Version").strip()
+        files, depends, forbidden = PACKAGES[package]
+        wanted = {f.format(ma=multiarch, package=package) for f in files + DOCUMENTATION}
+        got = shipped(deb)
+        if got != wanted:
+            faults.append(f"{package}: extra {sorted(got - wanted)}, missing {sorted(wanted - got)}")
+        declared = dependencies(deb)
+        names = {d.split()[0] for d in declared}
+        for dependency in depends:
+            dependency = dependency.format(version=version)
+            if dependency not in (declared if "(" in dependency else names):
+                faults.append(f"{package}: no dependency {dependency} in {declared}")
+        for name in forbidden:
+            if name in names:
+                faults.append(f"{package}: must not depend on {name}")
+    if "libkthandover1" in debs:
+        shlibs = run("dpkg-deb", "--info", debs["libkthandover1"], "shlibs").split()
+        if shlibs[:3] != ["libkthandover", "1", "libkthandover1"]:
+            faults.append(f"libkthandover1: shlibs {shlibs}")
+    return faults
+
+
+def main():
+    args = sys.argv[1:]
+    if not args or args[0].startswith("-"):
+        sys.exit(__doc__)
+    faults = check(args[0], "--gtk" in args[1:])
+    for fault in faults:
+        print("FAIL:", fault)
+    print("packages:", "ok" if not faults else f"{len(faults)} fault(s)")
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
