@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the module needs (only those missing), then
 # configures and builds it. Usage: scripts/setup.sh BUILD_DIR [cmake options...]
+# With --fuzz-packages it only installs what scripts/fuzz.sh needs besides.
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libpugixml-dev libeasyloggingpp-dev
           libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
           python3 python3-pyftpdlib)
+fuzz_only=0
+if [ "${1:-}" = --fuzz-packages ]; then
+  packages+=(clang-14 libfuzzer-14-dev)
+  fuzz_only=1
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -15,6 +21,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
+[ "$fuzz_only" = 1 ] && exit 0
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
