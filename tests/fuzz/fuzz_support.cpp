@@ -91,7 +91,9 @@ std::string_view AsText(const std::uint8_t* data, std::size_t size) {
 
 void FillContext(update::RunContext& ctx) {
     const fs::path& root = Tree().Root();
-    ctx.appDir = (root / "app").string();
+    // With its separator, as the host gives it: the failure journal, named
+    // by appending to it, then lands in app/ and is emptied with it.
+    ctx.appDir = (root / "app").string() + "/";
     ctx.updateDir = (root / "UpdateInfo").string();
     ctx.updateDirSlash = ctx.updateDir + "/";
     ctx.appTitle = "Talvo";

@@ -35,7 +35,7 @@ std::vector<std::string_view> SplitInput(std::string_view input);
 
 std::string_view AsText(const std::uint8_t* data, std::size_t size);
 
-// A run context for the tree: application folder app/, update folder
+// A run context for the tree: application folder "app/", update folder
 // UpdateInfo/, host version 1.0.
 void FillContext(update::RunContext& ctx);
 
