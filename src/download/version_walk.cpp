@@ -1,6 +1,7 @@
 // The walk of the host-version chain in versions.xml, from a workstation's
 // version to the newest one the catalogue leads to.
 #include "config/decimal_text.h"
+#include "download/download_item.h"
 #include "download/package_name_check.h"
 #include "download/update_search.h"
 #include "update/activity_log.h"
@@ -26,6 +27,11 @@ StepValues ReadStep(const pugi::xml_node& node) {
     return step;
 }
 
+void RefuseUnsafeStep(const PackageFile& file) {
+    KT_DLOG(Warning) << "KTDownload : Unsafe file name, location or value refused (location = " << file.location
+                     << ", file = " << file.name << ") : stop searching update in versions.xml";
+}
+
 }  // namespace
 
 void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& version, PackageFile& file,
@@ -48,18 +54,26 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
                       << ", new version = " << values.newVersion << ", continu = " << values.continueFlag
                       << ", compatibility = " << values.compatibility << ", canrestore = " << values.canRestore
                       << ", location = " << file.location << ", file = " << file.name << ", date = " << file.date;
+        // A step from a version named like a pack kind would read back as a
+        // pack package from the download list.
         if (!IsSafePackage(file.location, file.name,
-                           {file.date, oldVersion, values.newVersion, values.compatibility, values.canRestore})) {
-            KT_DLOG(Warning) << "KTDownload : Unsafe file name, location or value refused (location = "
-                             << file.location << ", file = " << file.name
-                             << ") : stop searching update in versions.xml";
+                           {file.date, oldVersion, values.newVersion, values.compatibility, values.canRestore}) ||
+            IsSesamKind(oldVersion)) {
+            RefuseUnsafeStep(file);
             return;
         }
         CopyFilesXmlOnce();
         int added = 1;
         int refused = 0;
-        if (AddNodeToFilesXml(file.date, file.name, oldVersion, values.newVersion, values.canRestore,
-                              values.compatibility, added, refused)) {
+        const int listed = AddNodeToFilesXml(file.date, file.name, oldVersion, values.newVersion, values.canRestore,
+                                             values.compatibility, added, refused);
+        // files.xml, which any workstation writes, may give the step another
+        // new version: it must be as fit for the download list as the catalogue's.
+        if (!IsItemField(values.newVersion)) {
+            RefuseUnsafeStep(file);
+            return;
+        }
+        if (listed) {
             const std::string item =
                 FormatVersionItem(PackageSource(file, split, splitCode), file.date, oldVersion, values.newVersion,
                                   values.canRestore, values.compatibility, values.continueFlag, added);
