@@ -5,7 +5,8 @@
 # Usage: scripts/fuzz.sh [minutes] [target...]
 #
 # Each target starts from its seeds in tests/fuzz/corpus/<target>/ (read
-# only) and keeps the new inputs it finds in build-fuzz/work/<target>/; with
+# only), with the words of its format from tests/fuzz/dict/<target>.dict,
+# and keeps the new inputs it finds in build-fuzz/work/<target>/; with
 # KT_FUZZ_MERGE=1 those are merged into the repository's corpus at the end.
 # Crash inputs go to build-fuzz/crashes/<target>/; replay one with
 # build-fuzz/tests/fuzz/fuzz_<target> FILE. A target that crashes is started
@@ -59,7 +60,9 @@ for target in "${targets[@]}"; do
     log=$logs/run$attempt.log
     left=$(( end - $(date +%s) ))
     echo "== $target: $left s (run $attempt)"
-    if "$binary" -max_total_time="$left" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    dict=()
+    [ -f "$top/tests/fuzz/dict/$target.dict" ] && dict=(-dict="$top/tests/fuzz/dict/$target.dict")
+    if "$binary" -max_total_time="$left" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${dict[@]}" \
          -artifact_prefix="$crashes/" "$work" "$top/tests/fuzz/corpus/$target" >"$log" 2>&1; then
       status=0
     else
