@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 
 #include "hostsuite/presenter.h"
@@ -102,6 +101,9 @@ void FillContext(update::RunContext& ctx) {
 
 void Fail(const std::string& what) {
     std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
+    // abort() runs no exit handler: the tree goes first.
+    std::error_code ec;
+    fs::remove_all(Tree().Root(), ec);
     std::abort();
 }
 
