@@ -1,6 +1,9 @@
 // The walk of the host-version chain in versions.xml, from a workstation's
 // version to the newest one the catalogue leads to.
+#include <strings.h>
+
 #include "config/decimal_text.h"
+#include "download/download_item.h"
 #include "download/package_name_check.h"
 #include "download/update_search.h"
 #include "log/activity_log.h"
@@ -26,6 +29,17 @@ StepValues ReadStep(const pugi::xml_node& node) {
     return step;
 }
 
+// "Sesam" and "SesamAll" (any case) mark the pack's entries in files.xml and
+// the history; a host version may not take those names.
+bool NamesPackKind(const std::string& version) {
+    return strcasecmp(version.c_str(), "Sesam") == 0 || strcasecmp(version.c_str(), "SesamAll") == 0;
+}
+
+void RefuseUnsafeStep(const PackageFile& file) {
+    KT_DLOG(Warning) << "KTDownload : Unsafe file name, location or value refused (location = " << file.location
+                     << ", file = " << file.name << ") : stop searching update in versions.xml";
+}
+
 }  // namespace
 
 void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& version, PackageFile& file,
@@ -48,18 +62,26 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
                       << ", new version = " << values.newVersion << ", continu = " << values.continueFlag
                       << ", compatibility = " << values.compatibility << ", canrestore = " << values.canRestore
                       << ", location = " << file.location << ", file = " << file.name << ", date = " << file.date;
+        // A step from a version named like a pack kind would read back as a
+        // pack package from the download list.
         if (!IsSafePackage(file.location, file.name,
-                           {file.date, oldVersion, values.newVersion, values.compatibility, values.canRestore})) {
-            KT_DLOG(Warning) << "KTDownload : Unsafe file name, location or value refused (location = "
-                             << file.location << ", file = " << file.name
-                             << ") : stop searching update in versions.xml";
+                           {file.date, oldVersion, values.newVersion, values.compatibility, values.canRestore}) ||
+            NamesPackKind(oldVersion)) {
+            RefuseUnsafeStep(file);
             return;
         }
         CopyFilesXmlOnce();
         int added = 1;
         int refused = 0;
-        if (AddNodeToFilesXml(file.date, file.name, oldVersion, values.newVersion, values.canRestore,
-                              values.compatibility, added, refused)) {
+        const int listed = AddNodeToFilesXml(file.date, file.name, oldVersion, values.newVersion, values.canRestore,
+                                             values.compatibility, added, refused);
+        // files.xml, which any workstation writes, may give the step another
+        // new version: it must be as fit for the download list as the catalogue's.
+        if (!IsItemField(values.newVersion)) {
+            RefuseUnsafeStep(file);
+            return;
+        }
+        if (listed) {
             DownloadItem item;
             item.source = PackageSource(file, folder);
             item.name = file.name;

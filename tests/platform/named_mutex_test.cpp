@@ -61,5 +61,24 @@ TEST_F(NamedMutexTest, OfProcessesCreatingItAtOnceExactlyOneIsFirst) {
     EXPECT_EQ(firsts, 1);
 }
 
+// Two processes taking and dropping it 500 times each are never both its
+// first holder, and one killed while holding it blocks nobody afterwards.
+TEST_F(NamedMutexTest, TwoProcessesTakingItInTurnNeverHoldItTogether) {
+    const std::string marker = (tree / "holder").string();
+    ChildProcess first({"mutex-rounds", kName, "500", marker, "stay"});
+    ChildProcess second({"mutex-rounds", kName, "500", marker});
+    int held = 0;
+    for (ChildProcess* child : {&first, &second}) {
+        const auto line = child->ReadLine(60s);
+        ASSERT_TRUE(line && line->starts_with("held=")) << line.value_or("no answer in time");
+        held += std::stoi(line->substr(5));
+    }
+    EXPECT_GT(held, 0);
+    ASSERT_EQ(first.ReadLine(), "holding");
+    first.Kill();
+    ChildProcess next({"mutex-rounds", kName, "1", marker});
+    EXPECT_EQ(next.ReadLine(), "held=1");
+}
+
 }  // namespace
 }  // namespace kt::test

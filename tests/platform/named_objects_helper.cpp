@@ -2,6 +2,9 @@
 // object as its arguments say, reports on its standard output, and then
 // either ends or stays until the test kills it (at most a minute). Setting
 // or firing an object reports whether it existed.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +46,39 @@ int WaitOn(Object& object, milliseconds timeout, const char* woken) {
     return 0;
 }
 
+// Takes and drops the mutex `rounds` times. While it is the first holder it
+// keeps `marker`, made by an exclusive create, so that a second holder at the
+// same moment would find it there. Reports how often it held the mutex; with
+// `stayHolding` it then holds it once more until killed.
+int MutexRounds(const std::string& name, int rounds, const char* marker, bool stayHolding) {
+    int held = 0;
+    for (int i = 0; i < rounds; ++i) {
+        bool existed = false;
+        auto mutex = NamedMutex::Create(name, existed);
+        if (!mutex) return 2;
+        if (existed) continue;
+        const int fd = open(marker, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            Say("two holders");
+            return 3;
+        }
+        close(fd);
+        ++held;
+        std::this_thread::yield();
+        unlink(marker);
+    }
+    std::printf("held=%d\n", held);
+    std::fflush(stdout);
+    if (!stayHolding) return 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        bool existed = false;
+        auto mutex = NamedMutex::Create(name, existed);
+        if (mutex && !existed) return SayAndStay(mutex, "holding");
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    return 4;
+}
+
 int Run(const std::string& mode, const std::string& name, int argc, char** argv) {
     const auto ms = [&](int i) { return milliseconds(i < argc ? std::atol(argv[i]) : 0); };
     if (mode == "mutex") {
@@ -50,6 +86,7 @@ int Run(const std::string& mode, const std::string& name, int argc, char** argv)
         auto mutex = NamedMutex::Create(name, existed);
         return SayAndStay(mutex ? std::move(*mutex) : nullptr, existed ? "existed=1" : "existed=0");
     }
+    if (mode == "mutex-rounds" && argc >= 5) return MutexRounds(name, std::atoi(argv[3]), argv[4], argc > 5);
     if (mode == "event" && argc == 5) return SayAndStay(NamedEvent::Create(name, argv[3][0] == '1', argv[4][0] == '1'), "ready");
     if (mode == "event-wait") {
         auto event = NamedEvent::Create(name, true, false);

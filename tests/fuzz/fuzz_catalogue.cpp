@@ -1,0 +1,71 @@
+// The catalogue search over versions.xml as the server sends it, with this
+// workstation's state file and files.xml as the shared folder holds them.
+// Input: one flag byte, then versions.xml, SEP, the state file, SEP,
+// files.xml. Every item the search lists must split back into its fields
+// and name a plain file.
+#include <algorithm>
+
+#include "download/download_item.h"
+#include "download/package_name_check.h"
+#include "download/update_search.h"
+#include "fuzz_support.h"
+
+namespace {
+
+constexpr const char* kOwnGuid = "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}";
+
+enum Flag : unsigned {
+    kPackInstalled = 1,
+    kAnswerNo = 2,
+    kLocalSource = 4,
+    kSplit = 8,
+    kCritical = 16,
+    kNetwork = 32,
+    kPackNeeded = 64,
+};
+
+std::string AppId(bool network) {
+    return std::string("<?xml version=\"1.0\"?>\n<Workstation GUID=\"") + kOwnGuid +
+           "\"><Update Network=\"" + (network ? "1" : "0") + "\"/></Workstation>\n";
+}
+
+void CheckItem(const std::string& text) {
+    using namespace kt::download;
+    const auto item = ParseDownloadItem(text);
+    if (!item) kt::fuzz::Fail("item without fields: " + text);
+    const auto separators = std::count(text.begin(), text.end(), ';');
+    if (separators != (IsSesamKind(item->oldVersion) ? 6 : 7)) kt::fuzz::Fail("fields shifted in item: " + text);
+    const std::size_t slash = item->source.find_last_of('/');
+    const std::string name = slash == std::string::npos ? item->source : item->source.substr(slash + 1);
+    if (!IsPlainFileName(name)) kt::fuzz::Fail("item names no plain file: " + text);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kt;
+    if (size == 0) return 0;
+    const unsigned flags = data[0];
+    const std::vector<std::string_view> files = fuzz::SplitInput(fuzz::AsText(data + 1, size - 1));
+    fuzz::FreshTree();
+    fuzz::SetAnswerNo(flags & kAnswerNo);
+    run::RunContext ctx;
+    fuzz::FillContext(ctx);
+    ctx.serverUrls = {"ftp://127.0.0.1:2121/maj/"};
+    ctx.bCritical = (flags & kCritical) != 0;
+    fuzz::WriteTreeFile("app/appid.xml", AppId(flags & kNetwork));
+    if (flags & kPackInstalled) fuzz::WriteTreeFile("windows/sesam.ini", "[COMMUN]\n");
+    const std::string versions = fuzz::WriteTreeFile("tmp/versions.xml", files[0]);
+    if (files.size() > 1) fuzz::WriteTreeFile(std::string("UpdateInfo/") + kOwnGuid + ".xml", files[1]);
+    if (files.size() > 2) fuzz::WriteTreeFile("UpdateInfo/files.xml", files[2]);
+
+    const auto mode = (flags & kLocalSource) ? download::SourceMode::kLocal : download::SourceMode::kInternet;
+    const int packAnswer = (flags & kPackNeeded) ? 1 : 0;
+    download::UpdateSearch search(ctx, mode, ctx.appDir,
+                                  [packAnswer](const std::string&, int probeOnly) { return probeOnly ? 1 : packAnswer; });
+    search.State().baseAddress = "ftp://127.0.0.1:2121/maj/";
+    download::DownloadList list;
+    search.GetUpdatesList(versions, list, (flags & kSplit) ? 1 : 0, "77");
+    for (const std::string& item : list) CheckItem(item);
+    return 0;
+}

@@ -1,0 +1,45 @@
+// What every fuzz harness shares: one temporary tree per process with the
+// module's system folders pointed inside it, emptied before each input, an
+// activity log that formats its lines but writes them nowhere, and inputs
+// made of several files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "run/run_context.h"
+
+namespace kt::fuzz {
+
+// Separates the files of one input: "versions.xml", SEP, "GUID.xml", ...
+inline constexpr std::string_view kFileSeparator = "\n#####\n";
+
+// The process's tree, emptied: app/, UpdateInfo/ and the system folders
+// exist and hold nothing. The first call also silences the log and installs
+// a presenter that answers every question with `kIdYes`, or `kIdNo` after
+// SetAnswerNo.
+const std::filesystem::path& FreshTree();
+
+// Makes the presenter answer No (true) or Yes (false) from now on.
+void SetAnswerNo(bool no);
+
+// Writes `content` at `relative` inside the tree and returns its path.
+std::string WriteTreeFile(const std::string& relative, std::string_view content);
+
+// The input cut at each separator; always at least one part.
+std::vector<std::string_view> SplitInput(std::string_view input);
+
+std::string_view AsText(const std::uint8_t* data, std::size_t size);
+
+// A run context for the tree: application folder "app/", update folder
+// UpdateInfo/, host version 1.0.
+void FillContext(run::RunContext& ctx);
+
+// Stops the process with `what` on standard error: the fuzzer counts it as a crash.
+[[noreturn]] void Fail(const std::string& what);
+
+}  // namespace kt::fuzz
