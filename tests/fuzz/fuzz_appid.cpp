@@ -69,9 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string value;
         config::GetNodeData(appId, read.parent, read.element, &text, 260, read.attribute, &value, 260);
     }
-    config::DaysSinceLastUpdate(appId, Today());
+    static_cast<void>(config::DaysSinceLastUpdate(appId, Today()));
     config::InternetConfig internet;
-    config::ReadInternetConfig(ctx, nullptr, internet);
+    static_cast<void>(config::ReadInternetConfig(ctx, internet));
     std::string guid;
     config::GetAppFormattedGuid(ctx, &guid, 128);
     config::IsAppConfig(ctx, kOwnGuid, Today());
@@ -79,11 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (files.size() > 1) {
         const std::string lock = fuzz::WriteTreeFile("UpdateInfo/updating.xml", files[1]);
-        config::IsLockHeldElsewhere(ctx, lock, Today());
+        static_cast<void>(config::IsLockHeldElsewhere(ctx, lock, Today()));
     }
     if (files.size() > 2) {
         fuzz::WriteTreeFile(std::string("UpdateInfo/") + kOtherGuid + ".xml", files[2]);
-        config::CheckUpdateType(ctx, kOwnGuid);
+        static_cast<void>(config::CheckUpdateType(ctx, kOwnGuid));
     }
     return 0;
 }

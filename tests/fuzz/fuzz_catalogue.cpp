@@ -29,15 +29,18 @@ std::string AppId(bool network) {
            "\"><Update Network=\"" + (network ? "1" : "0") + "\"/></Workstation>\n";
 }
 
-void CheckItem(const std::string& text) {
+void CheckItem(const kt::download::DownloadItem& item) {
     using namespace kt::download;
-    const auto item = ParseDownloadItem(text);
-    if (!item) kt::fuzz::Fail("item without fields: " + text);
-    const auto separators = std::count(text.begin(), text.end(), ';');
-    if (separators != (IsSesamKind(item->oldVersion) ? 6 : 7)) kt::fuzz::Fail("fields shifted in item: " + text);
-    const std::size_t slash = item->source.find_last_of('/');
-    const std::string name = slash == std::string::npos ? item->source : item->source.substr(slash + 1);
-    if (!IsPlainFileName(name)) kt::fuzz::Fail("item names no plain file: " + text);
+    const std::string text = FormatDownloadItem(item);
+    // Every field must stand in the ";" text that the log and files.xml carry.
+    for (const std::string* field : {&item.date, &item.oldVersion, &item.newVersion, &item.canRestore,
+                                     &item.compatibility, &item.continueFlag}) {
+        if (!IsItemField(*field)) kt::fuzz::Fail("unsafe field in item: " + text);
+    }
+    if (!IsPlainFileName(item.name)) kt::fuzz::Fail("item names no plain file: " + text);
+    const std::size_t slash = item.source.find_last_of('/');
+    const std::string name = slash == std::string::npos ? item.source : item.source.substr(slash + 1);
+    if (name != item.name) kt::fuzz::Fail("item fetched under another name: " + text);
 }
 
 }  // namespace
@@ -65,7 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                   [packAnswer](const std::string&, int probeOnly) { return probeOnly ? 1 : packAnswer; });
     search.State().baseAddress = "ftp://127.0.0.1:2121/maj/";
     download::DownloadList list;
-    search.GetUpdatesList(versions, list, (flags & kSplit) ? 1 : 0, "77");
-    for (const std::string& item : list) CheckItem(item);
+    const download::PackageFolder folder =
+        (flags & kSplit) ? download::PackageFolder::OfRegion("77") : download::PackageFolder{};
+    static_cast<void>(search.GetUpdatesList(versions, list, folder));
+    for (const download::DownloadItem& item : list) CheckItem(item);
     return 0;
 }

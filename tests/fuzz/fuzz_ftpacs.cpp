@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = fuzz::WriteTreeFile("tmp/ftpacs.bin", fuzz::AsText(data, size));
     std::string user = "before";
     std::string password = "before";
-    download::GetFTPAccessParams(ctx, nullptr, path, user, download::kFtpAccessChars, password,
+    download::GetFTPAccessParams(ctx, path, user, download::kFtpAccessChars, password,
                                  download::kFtpAccessChars);
 
     const download::FtpAccess access = download::UnscrambleFtpAccess(std::string(fuzz::AsText(data, size)));
