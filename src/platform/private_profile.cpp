@@ -165,7 +165,10 @@ void SetValue(ProfileText& text, std::string_view section, std::string_view key,
         return;
     }
     if (!text.lines.empty() && !Trim(text.lines.back()).empty()) text.lines.emplace_back();
-    text.lines.push_back("[" + std::string(section) + "]");
+    // Appended piece by piece: "[" + a temporary trips a false -Wrestrict of GCC 12 at -O3.
+    std::string header = "[";
+    header.append(section).append("]");
+    text.lines.push_back(std::move(header));
     text.lines.push_back(std::move(entry));
 }
 
