@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 
 #include "platform/random_bytes.h"
@@ -16,23 +15,11 @@ namespace {
 
 constexpr int kNameAttempts = 8;
 
-std::optional<std::string> RandomSuffix() {
-    unsigned char bytes[6] = {};
-    if (!FillRandomBytes(bytes, sizeof bytes)) return std::nullopt;
-    std::string suffix;
-    for (unsigned char byte : bytes) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", byte);
-        suffix += hex;
-    }
-    return suffix;
-}
-
 // A hidden name in the same folder, so the rename stays on one file system
 // and folder listings that look for the real names never meet it.
 SysResult<UniqueFd> CreateTemporary(const std::filesystem::path& target, std::string& tempPath) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const auto suffix = RandomSuffix();
+        const auto suffix = RandomNameSuffix();
         if (!suffix) return LastSysError("getrandom", target.string());
         // Appended piece by piece: "." + a temporary trips a false -Wrestrict of GCC 12 at -O3.
         std::string name = ".";

@@ -1,7 +1,6 @@
 #include "platform/file_identity.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,15 +15,9 @@ FileIdentity IdentityOf(const struct stat& info) {
 }
 
 std::string AsidePath(const std::string& path) {
-    unsigned char bytes[6] = {};
-    // Without random bytes the process id still keeps two workstations' names apart.
-    if (!FillRandomBytes(bytes, sizeof bytes)) return path + ".aside." + std::to_string(::getpid());
-    std::string suffix;
-    for (unsigned char byte : bytes) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", byte);
-        suffix += hex;
-    }
+    // Without the random source the process id still keeps the names of two
+    // processes of this host apart.
+    const std::string suffix = RandomNameSuffix().value_or("p" + std::to_string(::getpid()));
     const std::size_t slash = path.rfind('/');
     const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
     return path.substr(0, nameAt) + "." + path.substr(nameAt) + "." + suffix + ".old";

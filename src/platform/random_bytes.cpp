@@ -2,6 +2,8 @@
 
 #include <sys/random.h>
 
+#include <cstdio>
+
 #include "platform/sys_error.h"
 
 namespace kt::platform {
@@ -15,6 +17,18 @@ bool FillRandomBytes(void* out, std::size_t size) {
         done += static_cast<std::size_t>(got);
     }
     return true;
+}
+
+std::optional<std::string> RandomNameSuffix() {
+    unsigned char bytes[6] = {};
+    if (!FillRandomBytes(bytes, sizeof bytes)) return std::nullopt;
+    std::string suffix;
+    for (unsigned char byte : bytes) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02x", byte);
+        suffix += hex;
+    }
+    return suffix;
 }
 
 }  // namespace kt::platform

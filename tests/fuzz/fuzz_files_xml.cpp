@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteTreeFile("app/appid.xml", kAppId);
     const std::string filesXml = fuzz::WriteTreeFile("UpdateInfo/files.xml", fuzz::AsText(data, size));
 
-    config::IsAnyUpdateOnNetwork(ctx);
+    static_cast<void>(config::IsAnyUpdateOnNetwork(ctx));
     std::string next;
-    config::FindNextUpdFile(ctx, "1.0", &next, 25);
+    static_cast<void>(config::FindNextUpdFile(ctx, "1.0", &next, 25));
     ReadWorkingCopy(filesXml);
 
     pugi::xml_document before;
