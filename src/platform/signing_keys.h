@@ -19,8 +19,9 @@ public:
     SigningKeys(SigningKeys&&) noexcept;
     SigningKeys& operator=(SigningKeys&&) noexcept;
 
-    // Reads every "PUBLIC KEY" block of `pem`. False when a block cannot be
-    // read or holds a key of another kind: a damaged file is not half trusted.
+    // Reads every PEM block of `pem`, each an Ed25519 public key. False, with
+    // no key kept, when a block cannot be read or holds another kind of key:
+    // a damaged file is not half trusted.
     [[nodiscard]] bool Load(std::string_view pem);
     std::size_t Count() const;
 

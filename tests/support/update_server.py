@@ -136,6 +136,14 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None, tl
     class Dtp(base_dtp):
         write_limit = throttle
 
+        def readable(self):
+            # libcurl secures a data connection as soon as it opens it, before
+            # the transfer command: the handshake must go on, and the
+            # connection wait for the command instead of being closed.
+            if tls and not self._initialized and not self.receive:
+                return bool(getattr(self, "_ssl_accepting", False) or getattr(self, "_ssl_want_read", False))
+            return super().readable()
+
         def use_sendfile(self):
             return getattr(self.cmd_channel, "stall_limit", None) is None and super().use_sendfile()
 
