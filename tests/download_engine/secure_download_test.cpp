@@ -98,6 +98,9 @@ TEST_F(SecureDownloadTest, SecureServersAnswerOnlyWithATrustedCertificate) {
             EXPECT_EQ(attempts, Attempts{download::kTransferDone});
             EXPECT_TRUE(PackagesArrived());
             EXPECT_TRUE(Journaled("MJ_DWL_DU : La mise à jour est terminée."));
+            const bool http = std::string(each.protocol) == "https";
+            EXPECT_TRUE(Journaled(std::string("MJ_MAIN_IIC : Un URL ") + (http ? "HTTP" : "FTP") + " est trouvé."));
+            EXPECT_TRUE(Logged("INFO KTDownload : Signature of versions.xml verified"));
             continue;
         }
         EXPECT_EQ(Run(), hostsuite::kIdCancel);
