@@ -6,6 +6,7 @@
 #include "config/config_paths.h"
 #include "config/decimal_text.h"
 #include "config/node_data.h"
+#include "config/trusted_authorities.h"
 #include "run/failure_journal.h"
 
 namespace kt::config {
@@ -80,6 +81,7 @@ int ReadInternetConfig(run::RunContext& ctx, InternetConfig& config) {
     std::string speed;
     if (!reader.Read("Workstation", "Update", "Speed", speed, "MJ_DWL_RC_7 : Lecture de la config echoué.")) return 0;
     config.speedLimit = SpeedLimit(speed);
+    config.caFile = TrustedAuthoritiesFile(ctx);
 
     reader.Journal("MJ_DWL_RC : Lecture de la config reussi.");
     return 1;

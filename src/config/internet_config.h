@@ -27,6 +27,8 @@ struct InternetConfig {
     std::string proxyPassword;
     // Kilobytes per second; 0 means no limit.
     double speedLimit = 0.0;
+    // The practice's own certificate authorities; empty: the system's store.
+    std::string caFile;
 };
 
 // Reads the proxy settings and the speed limit into `config`, journalling

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "config/node_data.h"
+#include "config/trusted_authorities.h"
 #include "log/activity_log.h"
 #include "run/failure_journal.h"
 #include "run/run_report.h"
@@ -35,6 +36,7 @@ std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ct
         return std::nullopt;
     }
     platform::InternetSession session;
+    session.caFile = config::TrustedAuthoritiesFile(ctx);
     if (std::atoi(active->c_str()) != 0) {
         std::string value;
         const bool read = config::GetNodeData(appId, "Update", "Proxy", nullptr, 0, "Address", &value, kProxyValueLength);

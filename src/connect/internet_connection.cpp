@@ -10,6 +10,7 @@
 #include "connect/url_parts.h"
 #include "platform/curl_ftp_connection.h"
 #include "platform/network_state.h"
+#include "platform/tls_failure.h"
 #include "log/activity_log.h"
 #include "run/failure_journal.h"
 #include "run/run_report.h"
@@ -46,20 +47,24 @@ int InternetConnection::IsInternetConnection(std::list<std::string> urls, std::s
     }
     const auto session = ReadSessionSettings(ctx_, appId);
     if (!session) return 0;
-    const auto answered = FindFtpServer(*session, urls);
+    const auto answered = FindServer(*session, urls);
     if (!answered) {
         Report(el::Level::Warning, "Check internet connexion : error. Problem with url ", "MJ_MAIN_IIC_11 : Problème de URL !");
         return 0;
     }
-    Report(el::Level::Info, "Internet session closed", "MJ_MAIN_IIC : Session ferméé.");
     if (found != nullptr) *found = *answered;
-    Report(el::Level::Info, "FTP url is found", "MJ_MAIN_IIC : Un URL FTP est trouvé.");
+    const auto parts = SplitUrl(*answered);
+    if (parts && parts->service == UrlService::kHttp) {
+        Report(el::Level::Info, "HTTP url is found", "MJ_MAIN_IIC : Un URL HTTP est trouvé.");
+    } else {
+        Report(el::Level::Info, "FTP url is found", "MJ_MAIN_IIC : Un URL FTP est trouvé.");
+    }
     KT_LOG(Info) << "Check internet connexion : OK";
     return 1;
 }
 
-std::optional<std::string> InternetConnection::FindFtpServer(const platform::InternetSession& session,
-                                                             const std::list<std::string>& urls) {
+std::optional<std::string> InternetConnection::FindServer(const platform::InternetSession& session,
+                                                          const std::list<std::string>& urls) {
     for (const std::string& url : urls) {
         KT_LOG(Info) << "Test url : " << url;
         const auto parts = SplitUrl(url);
@@ -68,16 +73,40 @@ std::optional<std::string> InternetConnection::FindFtpServer(const platform::Int
                    "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !");
             continue;
         }
-        if (parts->service == UrlService::kHttp) {
-            KT_LOG(Info) << "HTTP URL are disabled";
-            continue;
+        const bool ftp = parts->service == UrlService::kFtp;
+        const int error = ftp ? platform::OpenFtpConnection(session, parts->server, parts->port, parts->secure)
+                              : platform::OpenHttpConnection(session, parts->server, parts->port, parts->secure);
+        if (error == 0) {
+            Report(el::Level::Info, "Internet session closed", "MJ_MAIN_IIC : Session ferméé.");
+            return url;
         }
-        const int error = platform::OpenFtpConnection(session, parts->server, parts->port);
-        if (error == 0) return url;
-        Report(el::Level::Warning, "FTP connexion problem : exception catched " + std::to_string(error),
-               "MJ_MAIN_IIC_9 : Problème de la connexion FTP !");
+        if (ReportTlsFailure(url, error)) continue;
+        if (ftp) {
+            Report(el::Level::Warning, "FTP connexion problem : exception catched " + std::to_string(error),
+                   "MJ_MAIN_IIC_9 : Problème de la connexion FTP !");
+        } else {
+            Report(el::Level::Warning, "HTTP connexion problem : exception catched " + std::to_string(error),
+                   "MJ_MAIN_IIC_10 : Problème de la connexion HTTP !");
+        }
     }
     return std::nullopt;
+}
+
+bool InternetConnection::ReportTlsFailure(const std::string& url, int error) {
+    const std::string reason = platform::CurlErrorText(error);
+    switch (platform::TlsFailureOf(error)) {
+        case platform::TlsFailure::kUntrusted:
+            Report(el::Level::Warning, "Certificate of url " + url + " is not trusted : " + reason,
+                   "MJ_MAIN_IIC_12 : Certificat du serveur non reconnu !");
+            return true;
+        case platform::TlsFailure::kRefused:
+            Report(el::Level::Warning, "Secure connexion refused by url " + url + " : " + reason,
+                   "MJ_MAIN_IIC_13 : Connexion sécurisée impossible !");
+            return true;
+        case platform::TlsFailure::kNone:
+            break;
+    }
+    return false;
 }
 
 bool InternetConnection::CheckFirewall() { return connect::CheckFirewall(ctx_, *services_.firewall); }

@@ -1,7 +1,9 @@
 // The Internet connection check of the application object: brings the link
 // up (dial-up or network), makes sure the firewall lets the host program
-// through, and finds the first server address where an FTP server accepts an
-// anonymous login. It also keeps the dial-up connection it opened, which the
+// through, and finds the first server address that answers: an FTP server
+// (plain or with TLS) that accepts an anonymous login, or an HTTP server
+// (plain or with TLS) that accepts a connection. A TLS server must show a
+// certificate the workstation trusts. It also keeps the dial-up connection it opened, which the
 // update run hangs up once the download is over.
 #pragma once
 
@@ -40,7 +42,7 @@ class InternetConnection {
 public:
     explicit InternetConnection(run::RunContext& ctx, ConnectionServices services = {});
 
-    // 1 when an FTP server of `urls` (tried in order) accepted a login; its
+    // 1 when a server of `urls` (tried in order) answered; its
     // address then goes into `found` when given. 0 on every failure, which
     // is logged and journalled but never shown.
     [[nodiscard]] int IsInternetConnection(std::list<std::string> urls, std::string* found);
@@ -60,9 +62,12 @@ private:
     bool BringLinkUp(const std::string& appId);
     bool DialUp(const std::string& appId);
     bool CheckNetwork();
-    // The first address where an FTP server accepts a login.
-    std::optional<std::string> FindFtpServer(const platform::InternetSession& session,
-                                             const std::list<std::string>& urls);
+    // The first address whose server answers.
+    std::optional<std::string> FindServer(const platform::InternetSession& session,
+                                          const std::list<std::string>& urls);
+    // Reports a failure of TLS (an untrusted certificate, TLS refused);
+    // false when the failure has another cause.
+    bool ReportTlsFailure(const std::string& url, int error);
     void Journal(const char* message);
     // The log line at `level`, then the matching journal line.
     void Report(el::Level level, const std::string& logLine, const char* journalLine);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <tuple>
 
 namespace kt::connect {
 namespace {
@@ -19,12 +18,20 @@ bool IsSchemeText(const std::string& scheme) {
            });
 }
 
-// Service and usual port of a scheme.
-std::pair<UrlService, int> ServiceOf(const std::string& scheme) {
-    if (scheme == "ftp") return {UrlService::kFtp, 21};
-    if (scheme == "http") return {UrlService::kHttp, 80};
-    if (scheme == "https") return {UrlService::kOther, 443};
-    return {UrlService::kOther, 0};
+struct Scheme {
+    UrlService service;
+    bool secure;
+    int port;
+};
+
+// Service, security and usual port of a scheme. FTPS is explicit TLS on
+// the FTP port.
+Scheme SchemeOf(const std::string& scheme) {
+    if (scheme == "ftp") return {UrlService::kFtp, false, 21};
+    if (scheme == "ftps") return {UrlService::kFtp, true, 21};
+    if (scheme == "http") return {UrlService::kHttp, false, 80};
+    if (scheme == "https") return {UrlService::kHttp, true, 443};
+    return {UrlService::kOther, false, 0};
 }
 
 std::optional<int> PortNumber(const std::string& text) {
@@ -70,7 +77,10 @@ std::optional<UrlParts> SplitUrl(const std::string& address) {
     if (!IsSchemeText(scheme)) return std::nullopt;
 
     UrlParts parts;
-    std::tie(parts.service, parts.port) = ServiceOf(scheme);
+    const Scheme known = SchemeOf(scheme);
+    parts.service = known.service;
+    parts.secure = known.secure;
+    parts.port = known.port;
     const std::string rest = address.substr(separator + 3);
     const auto slash = rest.find('/');
     std::string authority = rest.substr(0, slash);
@@ -80,6 +90,13 @@ std::optional<UrlParts> SplitUrl(const std::string& address) {
     if (authority.find_first_of(" \t\r\n") != std::string::npos) return std::nullopt;
     if (!SplitHost(authority, parts)) return std::nullopt;
     return parts;
+}
+
+std::string ServerRoot(const UrlParts& parts) {
+    std::string scheme = parts.service == UrlService::kHttp ? "http" : "ftp";
+    if (parts.secure) scheme += 's';
+    const bool ipv6 = parts.server.find(':') != std::string::npos;
+    return scheme + "://" + (ipv6 ? "[" + parts.server + "]" : parts.server) + ":" + std::to_string(parts.port);
 }
 
 }  // namespace kt::connect

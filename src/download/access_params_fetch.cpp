@@ -9,6 +9,7 @@
 #include "download/transfer_session.h"
 #include "download/transfers.h"
 #include "log/activity_log.h"
+#include "platform/tls_failure.h"
 
 namespace kt::download {
 namespace {
@@ -20,6 +21,11 @@ constexpr std::size_t kReadSize = 1024;
 }  // namespace
 
 TransferAttempt::Outcome TransferAttempt::FetchAccessParams() {
+    // An HTTP server has no account to log in with.
+    if (base_.service == connect::UrlService::kHttp) {
+        SetText(kOperationStatus, kConnecting);
+        return std::nullopt;
+    }
     const std::string localPath = TempFilePath(kFtpAccessName);
     if (output_.Open(localPath)) {
         return Fail("KTDownload : Error with FTP connexion write file",
@@ -28,7 +34,7 @@ TransferAttempt::Outcome TransferAttempt::FetchAccessParams() {
     SetText(kOperationStatus, kConnecting);
     const std::string address = job_.search.State().baseAddress + kFtpAccessName;
     const auto parts = connect::SplitUrl(address);
-    if (!parts || parts->service != connect::UrlService::kFtp) {
+    if (!parts || parts->service != connect::UrlService::kFtp || parts->secure != base_.secure) {
         ShowDownloadError(job_, "", 0, kSiteNotFound);
         return Fail(std::string("KTDownload : Failed to parse url : ") + address,
                     "MJ_DWL_DU_5 : Problème: URL parse.");
@@ -46,10 +52,13 @@ TransferAttempt::Outcome TransferAttempt::FetchAccessParams() {
 }
 
 TransferAttempt::Outcome TransferAttempt::CopyAccessFile(const connect::UrlParts& address) {
-    platform::FtpClient ftp(session_, address.server, address.port, {}, ProxyAccount(job_.internet));
+    platform::FtpClient ftp(session_, address.server, address.port, {}, ProxyAccount(job_.internet), address.secure);
     const platform::FtpStatus login = ftp.Connect(job_.stopWanted);
     if (login == platform::FtpStatus::kStopped && job_.cancel.Poll()) {
         return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
+    }
+    if (login == platform::FtpStatus::kFailed && platform::TlsFailureOf(ftp.LastError()) != platform::TlsFailure::kNone) {
+        return SecureConnectionFailed(connect::ServerRoot(address), ftp.LastError());
     }
     if (login != platform::FtpStatus::kOk) {
         return Fail("KTDownload : Error with FTP connexion",

@@ -1,4 +1,5 @@
-// One file of an attempt, the catalogue or a package: found on the server,
+// One file of an attempt, the catalogue or a package, from an FTP or an
+// HTTP server: found on the server (FTP) or asked for (HTTP),
 // read in pieces of 1024 bytes with the cancel checked before and after
 // each, written to the local file, slowed down to the speed limit, and
 // checked against the size the server announced.
@@ -6,11 +7,14 @@
 
 #include "download/download_controls.h"
 #include "download/progress_text.h"
+#include "download/proxy_checks.h"
 #include "download/speed_limit.h"
 #include "download/transfer_attempt.h"
 #include "download/transfer_session.h"
 #include "download/transfers.h"
 #include "log/activity_log.h"
+#include "platform/http_file.h"
+#include "platform/tls_failure.h"
 
 namespace kt::download {
 namespace {
@@ -30,7 +34,9 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
     } else {
         SetText(kOverallLabel, 1013);
     }
-    platform::FtpClient ftp(session_, current_.server, current_.port, job_.account, ProxyAccount(job_.internet));
+    if (current_.service == connect::UrlService::kHttp) return FetchHttpFile();
+    platform::FtpClient ftp(session_, current_.server, current_.port, job_.account, ProxyAccount(job_.internet),
+                            current_.secure);
     platform::FtpStatus status = ftp.Connect(job_.stopWanted);
     std::int64_t size = -1;
     if (status == platform::FtpStatus::kOk) {
@@ -41,6 +47,9 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
     if (status == platform::FtpStatus::kStopped && job_.cancel.Poll()) {
         return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
     }
+    if (status == platform::FtpStatus::kFailed && platform::TlsFailureOf(ftp.LastError()) != platform::TlsFailure::kNone) {
+        return SecureConnectionFailed(connect::ServerRoot(current_), ftp.LastError());
+    }
     if (status != platform::FtpStatus::kOk) {
         return Fail("KTDownload : Error with FTP connexion",
                     "MJ_DWL_DU_10 : Problème: connexion FTP - connexion.");
@@ -48,6 +57,27 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
     if (size >= 0) job_.dialog.SetRange(kFileBar, 0, ProgressRange(static_cast<std::uint64_t>(size)));
     ftp.OpenFile(current_.object);
     return ReadFile(ftp, size);
+}
+
+TransferAttempt::Outcome TransferAttempt::FetchHttpFile() {
+    platform::HttpFile http(session_, connect::ServerRoot(current_), current_.object);
+    if (http.Request().Handle() == nullptr) {
+        return Fail("KTDownload : Failed to open HTTP connexion", "MJ_DWL_DU_13 : Problème: connexion HTTP - request.");
+    }
+    ProxyChecks proxy(job_.ctx, job_.internet);
+    if (proxy.CheckProxyStatus(http.Request()) == 0) {
+        const int error = http.Request().LastError();
+        if (platform::TlsFailureOf(error) != platform::TlsFailure::kNone) {
+            return SecureConnectionFailed(connect::ServerRoot(current_), error);
+        }
+        return kProxyRequestRefused;
+    }
+    Journal("MJ_DWL_DU : Connexion assurée.");
+    SetText(kOperationStatus, kConnected);
+    const std::int64_t size = http.Request().ContentLength();
+    if (size >= 0) job_.dialog.SetRange(kFileBar, 0, ProgressRange(static_cast<std::uint64_t>(size)));
+    http.OpenFile();
+    return ReadFile(http, size);
 }
 
 TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp) {
@@ -64,7 +94,8 @@ TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp)
     return kNoFileNorFolder;
 }
 
-TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std::int64_t size) {
+template <typename Remote>
+TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t size) {
     KT_DLOG(Info) << "KTDownload : " << current_.object << " : download starts";
     const auto start = TransferProgress::Clock::now();
     std::uint64_t bytes = 0;
@@ -82,7 +113,7 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
     char buffer[kReadSize];
     for (;;) {
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
-        const platform::FtpRead read = ftp.Read(buffer, sizeof buffer, waiting);
+        const platform::FtpRead read = remote.Read(buffer, sizeof buffer, waiting);
         if (read.status == platform::FtpStatus::kNotFound) {
             return Fail(std::string("KTDownload : Error with FTP connexion open file ") + current_.object,
                         "MJ_DWL_DU_12 : Problème: connexion FTP - openfile.");
@@ -105,7 +136,7 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
     KT_DLOG(Info) << "KTDownload : Download ends";
     const std::string path = output_.Path();
     if (const std::error_code error = output_.Close()) return WriteError(error);
-    ftp.CloseFile();
+    remote.CloseFile();
     if (!cataloguePhase_) progress_.ShowCounts();
     // Without an announced size a broken read is the only sign that the
     // file is incomplete.

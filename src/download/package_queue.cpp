@@ -20,6 +20,7 @@ constexpr int kProcessing = 1069;
 }  // namespace
 
 TransferAttempt::Outcome TransferAttempt::ReadCatalogue() {
+    if (const Outcome refused = VerifyCatalogue()) return refused;
     KT_DLOG(Info) << "KTDownload : Read file versions.xml";
     job_.search.GetUpdatesList(TempFilePath("versions.xml"), job_.list, folder_);
     if (job_.list.empty()) {
@@ -45,7 +46,7 @@ TransferAttempt::Outcome TransferAttempt::NextPackage() {
         RecordIfComplete(job_.search, previous_);
         DownloadItem item = job_.list.front();
         const auto parts = connect::SplitUrl(item.source);
-        if (!parts || parts->service != connect::UrlService::kFtp) {
+        if (!parts || parts->service != base_.service || parts->secure != base_.secure) {
             Journal("MJ_DWL_DU_17 : Problème: file URL.");
             return kTransferFailed;
         }

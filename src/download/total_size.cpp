@@ -10,6 +10,7 @@
 #include "download/proxy_checks.h"
 #include "download/transfer_session.h"
 #include "download/transfers.h"
+#include "platform/http_file.h"
 #include "run/failure_journal.h"
 
 namespace kt::download {
@@ -42,13 +43,15 @@ private:
     // Adds the size of the package at `source`; false stops the pass.
     bool AddSize(const platform::InternetSession& session, const std::string& source, std::uint64_t& total) {
         const auto parts = connect::SplitUrl(source);
-        if (!parts || parts->service != connect::UrlService::kFtp) {
+        if (!parts || parts->service == connect::UrlService::kOther) {
             Journal("MJ_DWL_GTS_4 : Problème: URL parse.");
             return false;
         }
         ProxyChecks proxy(job_.ctx, job_.internet);
+        if (parts->service == connect::UrlService::kHttp) return AddHttpSize(session, *parts, proxy, total);
         if (proxy.CheckProxyStatus(session, source) == 0) return false;
-        platform::FtpClient ftp(session, parts->server, parts->port, job_.account, ProxyAccount(job_.internet));
+        platform::FtpClient ftp(session, parts->server, parts->port, job_.account, ProxyAccount(job_.internet),
+                                parts->secure);
         platform::FtpStatus status = ftp.Connect(job_.stopWanted);
         if (status == platform::FtpStatus::kStopped) return false;
         if (status != platform::FtpStatus::kOk) {
@@ -61,6 +64,20 @@ private:
         if (status == platform::FtpStatus::kNotFound) Journal("MJ_DWL_GTS_6 : Problème: connexion FTP - find.");
         if (status == platform::FtpStatus::kFailed) Journal("MJ_DWL_GTS_7 : Problème: connexion FTP - openfile.");
         if (status != platform::FtpStatus::kOk) return false;
+        if (size > 0) total += static_cast<std::uint64_t>(size);
+        return true;
+    }
+
+    bool AddHttpSize(const platform::InternetSession& session, const connect::UrlParts& parts, ProxyChecks& proxy,
+                     std::uint64_t& total) {
+        platform::HttpFile http(session, connect::ServerRoot(parts), parts.object);
+        if (http.Request().Handle() == nullptr) {
+            Journal("MJ_DWL_GTS_8 : Problème: connexion HTTP - request.");
+            return false;
+        }
+        if (proxy.CheckProxyStatus(http.Request()) == 0) return false;
+        Journal("MJ_DWL_GTS : Connexion assurée.");
+        const std::int64_t size = http.Request().ContentLength();
         if (size > 0) total += static_cast<std::uint64_t>(size);
         return true;
     }

@@ -10,6 +10,7 @@
 #include "download/transfers.h"
 #include "hostsuite/message_box.h"
 #include "platform/system_paths.h"
+#include "platform/tls_failure.h"
 #include "log/activity_log.h"
 #include "run/failure_journal.h"
 #include "run/run_report.h"
@@ -103,8 +104,7 @@ TransferAttempt::Outcome TransferAttempt::OpenSession() {
 TransferAttempt::Outcome TransferAttempt::ParseBaseAddress() {
     const std::string& address = job_.search.State().baseAddress;
     const auto parts = connect::SplitUrl(address);
-    // Only FTP addresses come from the connection check, and only FTP is fetched.
-    if (!parts || parts->service != connect::UrlService::kFtp) {
+    if (!parts || parts->service == connect::UrlService::kOther) {
         ShowDownloadError(job_, "", 0, kSiteNotFound);
         return Fail(std::string("KTDownload : Failed to parse url : ") + address,
                     "MJ_DWL_DU_2 : Problème: parse URL.");
@@ -116,7 +116,7 @@ TransferAttempt::Outcome TransferAttempt::ParseBaseAddress() {
 TransferAttempt::Outcome TransferAttempt::StartCatalogue() {
     const std::string address = folder_.On(job_.search.State().baseAddress) + "versions.xml";
     const auto parts = connect::SplitUrl(address);
-    if (!parts || parts->service != connect::UrlService::kFtp) {
+    if (!parts || parts->service != base_.service) {
         ShowDownloadError(job_, "", 0, kSiteNotFound);
         return Fail(std::string("KTDownload : Failed to parse url : ") + address,
                     "MJ_DWL_DU_16 : Problème: parse URL.");
@@ -144,6 +144,18 @@ unsigned TransferAttempt::WriteError(const std::error_code& error) {
     ShowDownloadError(job_, error.message(), error.value(), 0);
     return Fail("KTDownload : Write error during download",
                 "MJ_DWL_DU_15 : Problème: écriture.");
+}
+
+unsigned TransferAttempt::SecureConnectionFailed(const std::string& address, int error) {
+    const std::string reason = platform::CurlErrorText(error);
+    if (platform::TlsFailureOf(error) == platform::TlsFailure::kUntrusted) {
+        ShowDownloadError(job_, "Le certificat du serveur n'est pas reconnu : connexion refusée.", 0, 0);
+        return Fail("KTDownload : Certificate not trusted for " + address + " : " + reason,
+                    "MJ_DWL_TLS_1 : Problème: certificat du serveur non reconnu.");
+    }
+    ShowDownloadError(job_, "Le serveur n'accepte pas de connexion sécurisée : connexion refusée.", 0, 0);
+    return Fail("KTDownload : Secure connexion refused by " + address + " : " + reason,
+                "MJ_DWL_TLS_2 : Problème: connexion sécurisée impossible.");
 }
 
 void TransferAttempt::Journal(const char* message) { run::WriteJournal(job_.ctx, 0, 0, message); }

@@ -37,9 +37,17 @@ private:
     Outcome StartCatalogue();
     // Fetches the current object into the open local file.
     Outcome FetchFile();
-    Outcome ReadFile(platform::FtpClient& ftp, std::int64_t size);
+    Outcome FetchHttpFile();
+    // Reads the open remote file (FTP or HTTP) into the local file.
+    template <typename Remote>
+    Outcome ReadFile(Remote& remote, std::int64_t size);
     Outcome FileNotFound(platform::FtpClient& ftp);
     Outcome ReadCatalogue();
+    // With trusted publisher keys installed, the catalogue is read only when
+    // its signature versions.xml.sig verifies against one of them.
+    Outcome VerifyCatalogue();
+    // The signature beside the catalogue; nothing when the server has none.
+    Outcome FetchSignature(const connect::UrlParts& at, std::optional<std::string>& signature);
     // Takes the next package of the list: the attempt is finished (result
     // kTransferDone) or goes on with that package.
     Outcome NextPackage();
@@ -49,6 +57,8 @@ private:
 
     unsigned Cancelled(const char* journal);
     unsigned WriteError(const std::error_code& error);
+    // A TLS failure (`error` from libcurl) on `address`: never retried in clear.
+    unsigned SecureConnectionFailed(const std::string& address, int error);
     void Journal(const char* message);
     // The log line at `level`, then the matching journal line.
     void Report(el::Level level, const std::string& logLine, const char* journalLine);

@@ -4,6 +4,7 @@ namespace kt::download {
 
 std::optional<platform::InternetSession> MakeTransferSession(const config::InternetConfig& config) {
     platform::InternetSession session;
+    session.caFile = config.caFile;
     switch (config.connectionMode) {
         case config::kConnectionSystem:
             session.access = platform::InternetAccess::kPreconfig;

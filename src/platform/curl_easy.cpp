@@ -2,7 +2,10 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <mutex>
+#include <string_view>
 
 namespace kt::platform {
 namespace {
@@ -42,6 +45,28 @@ CurlEasy::CurlEasy(const InternetSession& session) {
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     ApplySession(handle_, session);
+    // Certificates are always verified; only the authorities may change.
+    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!session.caFile.empty()) curl_easy_setopt(handle_, CURLOPT_CAINFO, session.caFile.c_str());
+}
+
+void CurlEasy::SetUrl(const std::string& url) {
+    if (handle_ == nullptr) return;
+    constexpr std::string_view kSecureFtp = "ftps://";
+    const bool secureFtp = url.size() >= kSecureFtp.size() &&
+                           std::equal(kSecureFtp.begin(), kSecureFtp.end(), url.begin(),
+                                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    if (!secureFtp) {
+        curl_easy_setopt(handle_, CURLOPT_URL, url.c_str());
+        return;
+    }
+    const std::string plain = "ftp://" + url.substr(kSecureFtp.size());
+    curl_easy_setopt(handle_, CURLOPT_URL, plain.c_str());
+    curl_easy_setopt(handle_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    // Through an HTTP proxy the FTP dialogue goes through a tunnel, so that
+    // TLS runs end to end with the server rather than stopping at the proxy.
+    curl_easy_setopt(handle_, CURLOPT_HTTPPROXYTUNNEL, 1L);
 }
 
 CurlEasy::~CurlEasy() {

@@ -3,6 +3,8 @@
 // by the curl wrappers of this folder only.
 #pragma once
 
+#include <string>
+
 #include "platform/curl_session.h"
 
 namespace kt::platform {
@@ -16,6 +18,11 @@ public:
 
     // The CURL handle; null when libcurl could not make one.
     void* Get() const { return handle_; }
+
+    // Points the handle at `url`. "ftps://" is FTP with explicit TLS on the
+    // FTP port (AUTH TLS), required for the login and the data: a server
+    // without TLS is refused, never spoken to in clear.
+    void SetUrl(const std::string& url);
 
 private:
     void* handle_;

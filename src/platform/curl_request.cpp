@@ -2,6 +2,11 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <string_view>
+
 #include "platform/curl_easy.h"
 
 namespace kt::platform {
@@ -11,6 +16,21 @@ namespace {
 constexpr long kSendTimeoutSeconds = 120;
 
 bool IsAuthRefusal(long status) { return status == 401 || status == 407; }
+
+// "Content-Length: <digits>", the name in any letter case.
+void ReadContentLength(std::string_view line, std::int64_t& length) {
+    constexpr std::string_view kName = "content-length:";
+    if (line.size() <= kName.size() ||
+        !std::equal(kName.begin(), kName.end(), line.begin(),
+                    [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); })) {
+        return;
+    }
+    std::string_view value = line.substr(kName.size());
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+    std::int64_t number = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (error == std::errc() && end != value.data() && number >= 0) length = number;
+}
 
 }  // namespace
 
@@ -24,11 +44,17 @@ struct CurlRequest::State {
     bool stoppedAtBody = false;
     bool bodyComplete = true;
     long status = 0;
+    std::int64_t contentLength = -1;
+    int lastError = 0;
 
     static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
         auto* state = static_cast<State*>(self);
         const std::string_view line(data, size * count);
-        if (line.rfind("HTTP/", 0) == 0) state->sawHttp = true;
+        if (line.rfind("HTTP/", 0) == 0) {
+            state->sawHttp = true;
+            state->contentLength = -1;
+        }
+        if (state->sawHttp) ReadContentLength(line, state->contentLength);
         else if (!state->sawHttp && line.find_first_not_of("\r\n") != std::string_view::npos) state->sawOther = true;
         return size * count;
     }
@@ -48,7 +74,7 @@ CurlRequest::CurlRequest(const InternetSession& session, const std::string& url)
     : state_(std::make_unique<State>(session, url)) {
     CURL* curl = state_->easy.Get();
     if (curl == nullptr) return;
-    curl_easy_setopt(curl, CURLOPT_URL, state_->url.c_str());
+    state_->easy.SetUrl(state_->url);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &State::OnHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, state_.get());
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &State::OnBody);
@@ -60,10 +86,12 @@ CurlRequest::~CurlRequest() = default;
 
 int CurlRequest::Send() {
     CURL* curl = state_->easy.Get();
-    if (curl == nullptr) return CURLE_FAILED_INIT;
+    if (curl == nullptr) return state_->lastError = CURLE_FAILED_INIT;
+    state_->lastError = 0;
     state_->sawHttp = state_->sawOther = state_->stoppedAtBody = false;
     state_->bodyComplete = true;
     state_->status = 0;
+    state_->contentLength = -1;
     CURLcode result = curl_easy_perform(curl);
     if (result == CURLE_WRITE_ERROR && state_->stoppedAtBody) result = CURLE_OK;
     if (state_->sawHttp) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &state_->status);
@@ -73,8 +101,10 @@ int CurlRequest::Send() {
         state_->bodyComplete = false;
         return 0;
     }
-    return result;
+    return state_->lastError = result;
 }
+
+int CurlRequest::LastError() const { return state_->lastError; }
 
 RequestKind CurlRequest::Kind() const {
     if (state_->sawHttp) return RequestKind::kHttp;
@@ -108,5 +138,9 @@ bool CurlRequest::SetServerPassword(const std::string& password) {
 }
 
 const std::string& CurlRequest::Url() const { return state_->url; }
+
+std::int64_t CurlRequest::ContentLength() const { return state_->contentLength; }
+
+void* CurlRequest::Handle() const { return state_->easy.Get(); }
 
 }  // namespace kt::platform

@@ -5,6 +5,7 @@
 // can be sent again, any other body is left to the transfer.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,12 +29,16 @@ public:
     // Sends (or sends again) the request. 0 when an answer came, else the
     // libcurl error number of the failure.
     int Send();
+    // The libcurl error number of the last send, 0 when it was answered.
+    int LastError() const;
     // What answered the last send.
     RequestKind Kind() const;
     // The HTTP status of the last answer; 0 when there is none.
     long StatusCode() const;
     // False when the body of the last refusal broke off while being read.
     bool BodyComplete() const;
+    // The Content-Length of the last HTTP answer; -1 when it gave none.
+    std::int64_t ContentLength() const;
 
     // Credentials for the proxy (407) and for the server (401), kept for
     // every later send. False when they cannot be set.
@@ -43,6 +48,9 @@ public:
     bool SetServerPassword(const std::string& password);
 
     const std::string& Url() const;
+    // The CURL handle, with the credentials set so far; null when libcurl
+    // could not make one. For the curl wrappers of this folder only.
+    void* Handle() const;
 
 private:
     struct State;

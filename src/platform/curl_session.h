@@ -17,6 +17,9 @@ struct InternetSession {
     InternetAccess access = InternetAccess::kPreconfig;
     // "host" or "host:port" for kProxy; a proxy named without a port listens on 80.
     std::string proxy;
+    // Certificates of TLS servers are checked against this file of trusted
+    // authorities (PEM); empty: against the system's store.
+    std::string caFile;
 };
 
 }  // namespace kt::platform

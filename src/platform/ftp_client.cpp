@@ -14,9 +14,11 @@ constexpr long kCommandTimeoutSeconds = 60;
 constexpr long kReceiveBufferBytes = 256 * 1024;
 constexpr long kHttpNotFound = 404;
 
+}  // namespace
+
 // Paths go into the address as they are named on the server: every byte
 // that would change the address's meaning is escaped, "/" separates folders.
-std::string EscapePath(const std::string& path) {
+std::string EscapeUrlPath(const std::string& path) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string escaped;
     for (const unsigned char c : path) {
@@ -29,13 +31,11 @@ std::string EscapePath(const std::string& path) {
     return escaped;
 }
 
-}  // namespace
-
 FtpClient::FtpClient(const InternetSession& session, const std::string& server, int port, FtpAccount account,
-                     FtpAccount proxyAccount)
+                     FtpAccount proxyAccount, bool secure)
     : easy_(session), pull_(easy_.Get()), account_(std::move(account)), proxyAccount_(std::move(proxyAccount)) {
     const bool ipv6 = server.find(':') != std::string::npos;
-    root_ = "ftp://" + (ipv6 ? "[" + server + "]" : server) + ":" + std::to_string(port);
+    root_ = (secure ? "ftps://" : "ftp://") + (ipv6 ? "[" + server + "]" : server) + ":" + std::to_string(port);
     CURL* curl = easy_.Get();
     if (curl == nullptr) return;
     if (!account_.user.empty()) {
@@ -54,7 +54,7 @@ FtpClient::FtpClient(const InternetSession& session, const std::string& server, 
 
 std::string FtpClient::Url(const std::string& object) const {
     const std::string path = object.empty() || object.front() != '/' ? "/" + object : object;
-    return root_ + EscapePath(path);
+    return root_ + EscapeUrlPath(path);
 }
 
 FtpStatus FtpClient::StatusOf(int result) {
@@ -79,7 +79,7 @@ FtpStatus FtpClient::Command(const std::string& object, const StopCheck& stop) {
     CURL* curl = easy_.Get();
     if (curl == nullptr) return StatusOf(CURLE_FAILED_INIT);
     const std::string url = Url(object);
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    easy_.SetUrl(url);
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 0L);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, kCommandTimeoutSeconds);
@@ -114,7 +114,7 @@ void FtpClient::OpenFile(const std::string& object) {
     lastError_ = 0;
     if (curl != nullptr) {
         const std::string url = Url(object);
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        easy_.SetUrl(url);
         curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         // The file is read to the end of the data connection, whatever size

@@ -36,11 +36,16 @@ struct FtpRead {
     std::size_t size = 0;
 };
 
+// `path` ready to follow a server in an address: every byte that would
+// change the address's meaning is escaped, "/" separates folders.
+std::string EscapeUrlPath(const std::string& path);
+
 class FtpClient {
 public:
-    // `proxyAccount` is given to a named proxy that asks for a login.
+    // `proxyAccount` is given to a named proxy that asks for a login;
+    // `secure` requires TLS for the login and the data.
     FtpClient(const InternetSession& session, const std::string& server, int port, FtpAccount account,
-              FtpAccount proxyAccount = {});
+              FtpAccount proxyAccount = {}, bool secure = false);
     FtpClient(const FtpClient&) = delete;
     FtpClient& operator=(const FtpClient&) = delete;
 

@@ -64,8 +64,9 @@ TEST_F(InternetConnectionTest, NoAddressThatAnswersIsAFailure) {
     std::string found = "unchanged";
     EXPECT_EQ(Check({"http://127.0.0.1:" + std::to_string(ftp.Port()) + "/", "HTTP://127.0.0.1/maj/"}, &found), 0);
     EXPECT_EQ(found, "unchanged");
-    EXPECT_EQ(Count(Log(), "INFO HTTP URL are disabled"), 2);
-    EXPECT_FALSE(ServerContacted());
+    // An FTP server is no HTTP server; nothing listens on the second.
+    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_10 : Problème de la connexion HTTP !"), 2);
+    EXPECT_TRUE(Logged("WARNING HTTP connexion problem : exception catched 7"));
 }
 
 TEST_F(InternetConnectionTest, WhatStopsTheCheckBeforeAnyAddress) {

@@ -3,8 +3,10 @@
 //   1. a 256 MiB package: the engine's rate beside the curl command line's
 //      for the same file from the same server, and the peak memory;
 //   2. a package of over five seconds under the speed limit 200 Ko/sec;
-//   3. how often the speed and remaining-time texts change meanwhile.
+//   3. how often the speed and remaining-time texts change meanwhile;
+//   4. the 256 MiB package over HTTPS beside curl, median of alternating pairs.
 // Built by tests/download_engine; run by run_download_bench.sh.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,7 @@
 #include "hostsuite/dialog_model.h"
 #include "hostsuite/presenter.h"
 #include "support/temp_tree.h"
+#include "support/test_authority.h"
 #include "support/update_server.h"
 #include "log/activity_log.h"
 
@@ -144,10 +147,10 @@ double TransferMs(const std::string& object) {
 
 // Bytes per second of the curl command line fetching `url` into `output`,
 // from the moment the transfer is about to start, as the engine is timed
-// from the moment it asks for the file.
-double CurlRate(const std::string& url, const std::string& output) {
-    const std::string command =
-        "curl -s -o '" + output + "' -w '%{size_download} %{time_pretransfer} %{time_total}' '" + url + "'";
+// from the moment it asks for the file. `options` go to curl as they are.
+double CurlRate(const std::string& url, const std::string& output, const std::string& options = "") {
+    const std::string command = "curl -s " + options + " -o '" + output +
+                                "' -w '%{size_download} %{time_pretransfer} %{time_total}' '" + url + "'";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return 0;
     double size = 0, pretransfer = 0, total = 0;
@@ -227,6 +230,43 @@ int SpeedLimit(Workstation& workstation, WatchingPresenter& presenter) {
     return rateOk && shortest >= 1000 ? 0 : 1;
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+int HttpsThroughput(kt::test::TempTree& tree, Workstation& workstation) {
+    constexpr int kPairs = 5;
+    const kt::test::TestAuthority authority;
+    kt::test::UpdateServer::Options options;
+    options.chain = {"5.2.0", "5.2.1"};
+    options.postalCode.clear();
+    options.packageSize = kBigPackage;
+    options.protocol = "https";
+    options.certificate = authority.ServerCertificate();
+    options.key = authority.ServerKey();
+    kt::test::UpdateServer server(options);
+    const std::string ca = authority.Certificate().string();
+    kt::config::SetNodeData(kt::config::AppIdPath(workstation.ctx), "Update", "Tls", nullptr, "CAFile", ca.c_str());
+    const std::string object = kt::test::UpdateServer::StepPath("5.2.0", "5.2.1");
+    std::vector<double> curl, engine;
+    for (int pair = 0; pair < kPairs; ++pair) {
+        curl.push_back(CurlRate(server.BaseUrl().substr(0, server.BaseUrl().find("/maj/")) + object,
+                                (tree / "curl.out").string(), "--cacert '" + ca + "'"));
+        if (!workstation.Download(server.BaseUrl(), "0")) {
+            std::cerr << "the HTTPS download failed\n";
+            return 1;
+        }
+        engine.push_back(kBigPackage / (TransferMs(object) / 1000));
+    }
+    kt::config::SetNodeData(kt::config::AppIdPath(workstation.ctx), "Update", "Tls", nullptr, "CAFile", "");
+    const double ratio = Median(engine) / Median(curl);
+    std::printf("256 MiB package over HTTPS, median of %d pairs: engine %.0f MiB/s, curl %.0f MiB/s: %.2fx curl "
+                "(target at least 1.0x)\n",
+                kPairs, MiBps(Median(engine)), MiBps(Median(curl)), ratio);
+    return ratio >= 1.0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
@@ -236,6 +276,7 @@ int main() {
     Workstation workstation(tree);
     int failed = Throughput(tree, workstation, *presenter);
     failed |= SpeedLimit(workstation, *presenter);
+    failed |= HttpsThroughput(tree, workstation);
     kt::hostsuite::InstallPresenter(nullptr);
     return failed;
 }

@@ -18,7 +18,7 @@ void AddPathValues(std::vector<std::string>& args, const char* option,
 
 UpdateServer::UpdateServer() : UpdateServer(Options{}) {}
 
-UpdateServer::UpdateServer(Options options) : root_(scratch_.Path() / "root") {
+UpdateServer::UpdateServer(Options options) : protocol_(options.protocol), root_(scratch_.Path() / "root") {
     std::string chain;
     for (const std::string& version : options.chain) chain += (chain.empty() ? "" : ",") + version;
     std::vector<std::string> args{"--root", root_.string(), "--log", (scratch_.Path() / "ftp.log").string(),
@@ -30,11 +30,15 @@ UpdateServer::UpdateServer(Options options) : root_(scratch_.Path() / "root") {
                                   "--throttle", std::to_string(options.throttle)};
     AddPathValues(args, "--announce", options.announce);
     AddPathValues(args, "--stall", options.stall);
+    args.insert(args.end(), {"--protocol", options.protocol});
+    if (!options.certificate.empty()) {
+        args.insert(args.end(), {"--cert", options.certificate.string(), "--key", options.key.string()});
+    }
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "update_server.py", args);
 }
 
 std::string UpdateServer::BaseUrl(const std::string& folder) const {
-    return "ftp://127.0.0.1:" + std::to_string(Port()) + "/" + folder + "/";
+    return protocol_ + "://127.0.0.1:" + std::to_string(Port()) + "/" + folder + "/";
 }
 
 std::string UpdateServer::Log() const { return ReadFile(scratch_.Path() / "ftp.log"); }

@@ -30,6 +30,11 @@ public:
         std::map<std::string, std::uint64_t> announce;
         // Server path -> bytes after which a RETR sends nothing more.
         std::map<std::string, std::uint64_t> stall;
+        // "ftp", "ftps" (explicit TLS required) or "https"; the secure ones
+        // present `certificate` with its `key`.
+        std::string protocol = "ftp";
+        std::filesystem::path certificate;
+        std::filesystem::path key;
     };
 
     UpdateServer();
@@ -37,7 +42,7 @@ public:
 
     int Port() const { return process_->Port(); }
     const std::filesystem::path& Root() const { return root_; }
-    // "ftp://127.0.0.1:<port>/<folder>/"
+    // "<protocol>://127.0.0.1:<port>/<folder>/"
     std::string BaseUrl(const std::string& folder = "maj") const;
     // Every command and answer of the server so far.
     std::string Log() const;
@@ -49,6 +54,7 @@ public:
                                 const std::string& folder = "maj");
 
 private:
+    std::string protocol_;
     ScratchDir scratch_;
     std::filesystem::path root_;
     std::unique_ptr<ServerProcess> process_;

@@ -18,17 +18,28 @@ Anonymous users may read everything (ftpacs.bin is fetched anonymously, and
 the proxy checks open packages anonymously); the account reads too. The
 script prints "PORT <n>" once it accepts connections and stops on SIGTERM.
 Options make it misbehave for the tests: --throttle, --announce, --stall.
+--protocol ftps serves FTP with explicit TLS (AUTH TLS required for the login
+and the data), --protocol https serves the tree over HTTPS; both use the
+certificate and key given by --cert and --key.
 """
 import argparse
 import logging
 import os
 import signal
+import ssl
 import subprocess
+import threading
+from functools import partial
+from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 import sys
 import xml.etree.ElementTree as ET
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
+try:
+    from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+except ImportError:  # without python3-openssl: no FTPS
+    TLS_DTPHandler = TLS_FTPHandler = None
 from pyftpdlib.servers import FTPServer
 
 TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -101,11 +112,12 @@ def write_tree(root, chain=DEFAULT_CHAIN, postal_code="77120", package_size=64 *
     return folders
 
 
-def make_handler(root, user, password, throttle=0, announce=None, stall=None):
+def make_handler(root, user, password, throttle=0, announce=None, stall=None, tls=None):
     """An FTP handler class serving `root`, with the misbehaviours asked for.
 
     announce: {ftp path: size} answered to SIZE instead of the real size.
     stall: {ftp path: bytes} after which a RETR sends nothing more.
+    tls: (certificate, key) to require TLS on the control and data connections.
     """
     announce = dict(announce or {})
     stall = dict(stall or {})
@@ -115,9 +127,22 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None):
         authorizer.add_user(user, password, root, perm="elr")
 
     base_dtp = ThrottledDTPHandler if throttle > 0 else DTPHandler
+    base_handler = FTPHandler
+    if tls:
+        if TLS_FTPHandler is None:
+            raise SystemExit("update_server: FTPS needs python3-openssl")
+        base_dtp, base_handler = TLS_DTPHandler, TLS_FTPHandler
 
     class Dtp(base_dtp):
         write_limit = throttle
+
+        def readable(self):
+            # libcurl secures a data connection as soon as it opens it, before
+            # the transfer command: the handshake must go on, and the
+            # connection wait for the command instead of being closed.
+            if tls and not self._initialized and not self.receive:
+                return bool(getattr(self, "_ssl_accepting", False) or getattr(self, "_ssl_want_read", False))
+            return super().readable()
 
         def use_sendfile(self):
             return getattr(self.cmd_channel, "stall_limit", None) is None and super().use_sendfile()
@@ -133,7 +158,7 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None):
                 data = data[:room]
             return super().send(data)
 
-    class Handler(FTPHandler):
+    class Handler(base_handler):
         def ftp_SIZE(self, path):
             announced = announce.get(self.fs.fs2ftp(path))
             if announced is None:
@@ -146,16 +171,39 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None):
 
     Handler.authorizer = authorizer
     Handler.dtp_handler = Dtp
+    if tls:
+        Handler.certfile, Handler.keyfile = tls
+        Handler.tls_control_required = True
+        Handler.tls_data_required = True
     Handler.timeout = 120
     return Handler
 
 
+def serve_https(root, port, tls, log):
+    """Serves `root` over HTTPS until SIGTERM; every request goes to the log."""
+    class Handler(SimpleHTTPRequestHandler):
+        def log_message(self, format, *args):
+            logging.info("%s", format % args)
+
+    server = ThreadingHTTPServer(("127.0.0.1", port), partial(Handler, directory=root))
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(*tls)
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
+    print("PORT %d" % server.server_address[1], flush=True)
+    server.serve_forever(poll_interval=0.2)
+    server.server_close()
+
+
 def serve(root, port=0, user=DEFAULT_USER, password=DEFAULT_PASSWORD, throttle=0, announce=None, stall=None,
-          log=None):
+          log=None, protocol="ftp", tls=None):
     """Serves `root` on 127.0.0.1 until SIGTERM; prints "PORT <n>" once listening."""
     if log:
         logging.basicConfig(filename=log, level=logging.DEBUG, format="%(message)s")
-    handler = make_handler(root, user, password, throttle, announce, stall)
+    if protocol == "https":
+        serve_https(root, port, tls, log)
+        return
+    handler = make_handler(root, user, password, throttle, announce, stall, tls if protocol == "ftps" else None)
     server = FTPServer(("127.0.0.1", port), handler)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     print("PORT %d" % server.address[1], flush=True)
@@ -191,14 +239,20 @@ def main():
     parser.add_argument("--announce", action="append", metavar="PATH=BYTES", help="size answered to SIZE")
     parser.add_argument("--stall", action="append", metavar="PATH=BYTES", help="RETR stops sending after BYTES")
     parser.add_argument("--log", help="every command and answer of the server")
+    parser.add_argument("--protocol", choices=("ftp", "ftps", "https"), default="ftp")
+    parser.add_argument("--cert", help="the server's certificate (PEM), for ftps and https")
+    parser.add_argument("--key", help="the certificate's private key (PEM)")
     args = parser.parse_args()
+    if args.protocol != "ftp" and not (args.cert and args.key):
+        raise SystemExit("update_server: %s needs --cert and --key" % args.protocol)
 
     os.makedirs(args.root, exist_ok=True)
     if not args.no_generate:
         write_tree(args.root, args.chain.split(","), args.postal_code, args.package_size, args.pack_size,
                    args.user, args.password, args.ftpacs_writer)
     serve(args.root, args.port, args.user, args.password, args.throttle,
-          path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log)
+          path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log, args.protocol,
+          (args.cert, args.key) if args.cert else None)
     return 0
 
 

@@ -1,0 +1,15 @@
+// catalogue_keys.pem as it may be found in the application folder: the
+// reader of the publisher's keys, and that a file it refuses leaves no key
+// trusted.
+#include "fuzz_support.h"
+#include "platform/signing_keys.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kt;
+    platform::SigningKeys keys;
+    const bool loaded = keys.Load(fuzz::AsText(data, size));
+    if (!loaded && keys.Count() != 0) fuzz::Fail("keys kept from a refused file");
+    // A signature of the wrong length never verifies.
+    if (keys.Verifies("versions.xml", std::string(63, '\0'))) fuzz::Fail("a short signature verified");
+    return 0;
+}
