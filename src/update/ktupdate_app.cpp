@@ -53,19 +53,6 @@ int CKTupdateDLLApp::MainUpdateFnc(KTInstanceHandle, int nCmdShow, const tagKTUp
     return 1;
 }
 
-int CKTupdateDLLApp::CriticalUpdate(KTInstanceHandle, const tagKTUpdateStruct& record, bool) {
-    KT_LOG(Info) << "Critical update function starts";
-    ctx_.ownerWindow = hostsuite::DesktopWindow();
-    if (!AcceptRecord(record, ctx_.ownerWindow)) return 1;
-    CopyRecord(record);
-    ctx_.ownerWindow = hostsuite::DesktopWindow();
-    ctx_.bAtStart = 0;
-    ctx_.bSesamInstall = 0;
-    ctx_.bCritical = 1;
-    ctx_.bRunRequested = 1;
-    return 0;
-}
-
 bool CKTupdateDLLApp::AcceptRecord(const tagKTUpdateStruct& record, hostsuite::Window owner) {
     const int problem = FindRecordProblem(record);
     if (problem == 0) {

@@ -4,6 +4,9 @@
 
 #include <ktupdate.h>
 
+#include <initializer_list>
+#include <string>
+
 #include "hostsuite/presenter.h"
 #include "run/run_context.h"
 #include "update/scheduler.h"
@@ -38,6 +41,16 @@ public:
     run::RunContext& Context() { return ctx_; }
 
 private:
+    // The critical run after the record is taken; `flag` goes to every
+    // message it shows.
+    int CheckCriticalVersions(int flag);
+    // This workstation lags behind: install what files.xml already holds,
+    // or search the Internet, or let the user close the host.
+    int CatchUp(int flag, const std::string& installed, const std::string& minimum);
+    // The user closes the host: message `id` with the versions; 1.
+    int CloseHost(int flag, int id, const std::string& minimum);
+    int ShowCritical(int flag, int id, unsigned style, std::initializer_list<std::string> args);
+
     // Shows the record's problem, if any; true when the record is usable.
     bool AcceptRecord(const tagKTUpdateStruct& record, hostsuite::Window owner);
     void CopyRecord(const tagKTUpdateStruct& record);
