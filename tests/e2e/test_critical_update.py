@@ -1,6 +1,5 @@
 """The critical run seen from a host: kthost --critical on a practice's real files."""
 import os
-import re
 import shutil
 import time
 import unittest
@@ -74,11 +73,12 @@ class CriticalPractice:
     """A practice where this workstation runs `host` and the others require `others`."""
 
     def __init__(self, host="8.1.0", host_compat=None, stored_compat=None, others=None, steps=(),
-                 installer=True):
+                 installer=True, appid=True):
         self.tree = PracticeTree()
         self.host = host
         self.host_compat = host_compat or host
-        self.tree.write("app/appid.xml", appid_xml(host, stored_compat or self.host_compat))
+        if appid:
+            self.tree.write("app/appid.xml", appid_xml(host, stored_compat or self.host_compat))
         for name, compat in (others if others is not None else {OTHER: "8.3.0"}).items():
             self.tree.write("data/UpdateInfo/%s.xml" % name, workstation_xml(name, compat, compat))
         if steps:
@@ -194,6 +194,13 @@ class CriticalEdges(unittest.TestCase):
         self.assertEqual(last_line(done.stdout), "result: 1")
         self.assertEqual(len(shown), 1)
         self.assertEqual(self.practice.tree.read("app/appid.xml"), before)
+
+    def test_a_missing_update_folder_is_made(self):
+        self.practice = CriticalPractice(others={})
+        folder = self.practice.tree.path("data/Shared")
+        done, shown = self.practice.run(**{"--update-dir": folder})
+        self.assertEqual((last_line(done.stdout), shown), ("result: 0", []))
+        self.assertTrue(os.path.isfile(os.path.join(folder, OWN + ".xml")))
 
     def test_the_installer_gets_the_install_mode(self):
         self.practice = CriticalPractice(steps=ResultsOfTheCriticalRun.CHAIN)
