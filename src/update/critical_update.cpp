@@ -32,7 +32,10 @@ constexpr int kNoUpdateFolder = 1031;
 constexpr int kIncompatible = 1107;
 constexpr int kHostClosed = 1118;
 
-bool EnsureFolder(const std::string& folder) {
+// An update folder the host left empty would put the shared files at the
+// root of the file system: it counts as one that cannot be made.
+bool EnsureFolder(const std::string& given, const std::string& folder) {
+    if (given.empty()) return false;
     std::error_code ec;
     if (std::filesystem::is_directory(folder, ec)) return true;
     std::filesystem::create_directory(folder, ec);
@@ -70,7 +73,7 @@ int CKTupdateDLLApp::ShowCritical(int flag, int id, unsigned style, std::initial
 int CKTupdateDLLApp::CheckCriticalVersions(int flag) {
     std::string guid;
     if (!config::GetAppFormattedGuid(ctx_, &guid, kGuidChars)) return 0;
-    if (!EnsureFolder(ctx_.updateDirSlash)) {
+    if (!EnsureFolder(ctx_.updateDir, ctx_.updateDirSlash)) {
         ShowCritical(flag, kNoUpdateFolder, hostsuite::kStyleErrorOk, {});
         return 0;
     }
@@ -116,6 +119,9 @@ int CKTupdateDLLApp::CatchUp(int flag, const std::string& installed, const std::
         return CloseHost(flag, kDownloadCancelled, minimum);
     }
     KT_LOG(Info) << "CriticalUpdate : Look for update on Internet";
+    // The run decision takes its critical case: download, offer to install,
+    // or say that the download failed.
+    InitInstance();
     ExitInstance();
     return 1;
 }

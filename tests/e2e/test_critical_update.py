@@ -1,6 +1,9 @@
 """The critical run seen from a host: kthost --critical on a practice's real files."""
 import os
+import select
 import shutil
+import socket
+import subprocess
 import time
 import unittest
 
@@ -93,6 +96,7 @@ class ResultsOfTheCriticalRun(unittest.TestCase):
          [box(1084, 0x10, 1, "ok unscripted", caption="Erreur")], "start"),
         ("update folder cannot be created", {}, {"--update-dir": "{root}/FILE/UpdateInfo"}, 0,
          [box(1031, 0x10, 1, "ok")], "start"),
+        ("no update folder given", {}, {"--update-dir": ""}, 0, [box(1031, 0x10, 1, "ok")], "start"),
         ("incompatible host", {"host": "8.2.0", "stored_compat": "8.3.0"}, {}, 1, [box(1107, 0x10, 1, "ok")],
          "start incompatible"),
         ("no need, update folder made", {"others": {}}, {"--update-dir": "{root}/data/Shared"}, 0, [], "start noneed"),
@@ -150,3 +154,49 @@ class CriticalEdges(unittest.TestCase):
         finally:
             practice.tree.close()
 
+
+class SearchOnTheInternet(unittest.TestCase):
+    """1030 answered Yes: the run decision downloads what the update folder lacks."""
+
+    SCRIPT = "message 1028 -> yes\nmessage 1030 -> yes\nmessage 1060 -> yes\n"
+
+    def setUp(self):
+        self.practice = CriticalPractice(appid=False)
+        self.server = None
+
+    def tearDown(self):
+        if self.server and self.server.poll() is None:
+            self.server.terminate()
+            self.server.wait(timeout=10)
+        if self.server:
+            self.server.stdout.close()
+        self.practice.tree.close()
+
+    def search(self, url):
+        done, shown = self.practice.run(self.SCRIPT, timeout=240, **{"--server": url})
+        self.assertEqual(last_line(done.stdout), "result: 1", done.stderr)
+        messages = [line for line in shown if line.startswith("message ")]
+        self.assertEqual(messages[:2], [ask_1028(1, "yes"), box(1030, 0x34, 1, "yes")])
+        self.assertEqual(self.practice.run_lines()[-1], LOG["internet"])
+        return messages[2:]
+
+    def test_the_missing_steps_are_downloaded_and_installed(self):
+        server = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "support", "update_server.py")
+        self.server = subprocess.Popen(["/usr/bin/python3", server, "--root", self.practice.tree.mkdir("server"),
+                                        "--chain", "8.1.0,8.2.0,8.3.0", "--ftpacs-writer", os.environ["KT_FTPACS_WRITER"]],
+                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.assertTrue(select.select([self.server.stdout], [], [], 30)[0], "the update server did not start")
+        messages = self.search("ftp://127.0.0.1:%s/maj/" % self.server.stdout.readline().split()[1])
+        self.assertEqual(len(messages), 1, messages)
+        self.assertTrue(messages[0].startswith('message id=1060 caption="Talvo" style=0x24 flag=1 '), messages)
+        for package in ("talvo_8.1.0_8.2.0.exe", "talvo_8.2.0_8.3.0.exe"):
+            self.assertTrue(os.path.isfile(self.practice.tree.path("data/UpdateInfo/Update/" + package)), package)
+        self.assertEqual(self.practice.installer_mode(), "mode=2")
+
+    def test_an_unreachable_server_ends_with_the_download_failure(self):
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
+        messages = self.search("ftp://127.0.0.1:%d/maj/" % port)
+        self.assertTrue(messages[-1].startswith('message id=1029 caption="Talvo" style=0x10 flag=1 '), messages)
+        self.assertIsNone(self.practice.installer_mode())
