@@ -112,8 +112,8 @@ class Practice(PracticeTree):
         self.configure({("LastUpdate", "FirstRun"): "0", **dict(settings)}, app)
         return options
 
-    def start_kthost(self, args, transcript):
-        script = self.write(transcript + ".answers", "")
+    def start_kthost(self, args, transcript, script=""):
+        script = self.write(transcript + ".answers", script)
         return subprocess.Popen([os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
                                  "--ui", "script:" + script, "--transcript", self.path(transcript)],
                                 env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
@@ -219,6 +219,25 @@ class UpdateRuns(unittest.TestCase):
                 self.assertEqual(self.run_kthost(options, "message 1060 -> yes\n"), shown)
                 self.assertIn("mode=2", self.practice.installer_record())
                 self.assertFalse(os.path.exists(self.practice.lock()))
+
+    def test_a_scheduled_no_frees_the_lock_while_the_run_waits(self):
+        self.practice.configured(self.server.url, {("Schedule", "Teletrans"): "1"})
+        self.run_kthost(self.practice.record_options(**{"--server": self.server.url, "--teletrans": True}), "")
+        # An unknown frequency runs at once, then waits a day.
+        self.practice.configure({("Schedule", "Teletrans"): "0", ("Schedule", "Active"): "1",
+                                 ("Schedule", "Frequency"): "2", ("Update", "Type"): "2"})
+        waiting = self.practice.start_kthost(self.practice.record_options(**{"--at-start": True}), "scheduled.txt",
+                                             "message 1060 -> no\n")
+        self.processes.append(waiting)
+        self.assertTrue(wait_for(lambda: "1060" in shown_items(self.practice.read("scheduled.txt").splitlines()), 30))
+        time.sleep(0.5)
+        self.assertIsNone(waiting.poll(), "the run waits for its next time")
+        self.assertFalse(os.path.exists(self.practice.lock()), "other workstations are not kept away meanwhile")
+
+    def test_an_empty_update_folder_stops_the_run_before_anything_is_written(self):
+        shown = self.run_kthost(self.practice.record_options(**{"--update-dir": ""}), "")
+        self.assertEqual(shown, ["1031"])
+        self.assertFalse(os.path.exists(self.practice.appid()))
 
     def test_another_workstations_fresh_lock_outlives_this_run(self):
         self.practice.configured(self.server.url, {("LastUpdate", "Active"): "1", ("Update", "Type"): "2"})
