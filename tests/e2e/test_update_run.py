@@ -21,21 +21,17 @@ SHOWN = re.compile(r"^(message|buttons) id=(\d+) |^dialog (\d+) open")
 
 def shown_items(transcript):
     """'1021', '1060', 'dialog 130'...: what the run showed, in order."""
-    items = []
-    for line in transcript:
-        found = SHOWN.match(line)
-        if found:
-            items.append(found.group(2) or "dialog " + found.group(3))
-    return items
+    found = [SHOWN.match(line) for line in transcript]
+    return [item.group(2) or "dialog " + item.group(3) for item in found if item]
 
 
 def wait_for(condition, limit, step=0.05):
     end = time.monotonic() + limit
-    while time.monotonic() < end:
-        if condition():
-            return True
+    while not condition():
+        if time.monotonic() > end:
+            return False
         time.sleep(step)
-    return condition()
+    return True
 
 
 def date_text(day):
@@ -57,20 +53,15 @@ class Server:
         self.url = "ftp://127.0.0.1:%s/maj/" % line[1]
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(timeout=10)
+        self.process.terminate()
+        self.process.wait(timeout=10)
         self.process.stdout.close()
 
 
 class Practice(PracticeTree):
     """A practice tree whose workstation has the installer stand-in and no proxy in its environment."""
 
-    def __init__(self, app="app"):
+    def __init__(self):
         super().__init__()
         for variable in [name for name in self.env if name.lower().endswith("_proxy")]:
             del self.env[variable]
@@ -79,37 +70,36 @@ class Practice(PracticeTree):
     def install_installer(self, folder):
         shutil.copy(os.environ["KTUPDATE_STUB"], os.path.join(folder, "ktupdate.exe"))
 
-    def appid(self, app=None):
-        return os.path.join(app or self.app, "appid.xml")
+    def appid(self):
+        return os.path.join(self.app, "appid.xml")
 
-    def configure(self, settings, app=None):
+    def configure(self, settings):
         """settings: {(element, attribute or None for the text): value} under Workstation of appid.xml."""
-        tree = ET.parse(self.appid(app))
+        tree = ET.parse(self.appid())
         for (element, attribute), value in settings.items():
             node = tree.getroot().find(element)
             if attribute is None:
                 node.text = value
             else:
                 node.set(attribute, value)
-        tree.write(self.appid(app), encoding="UTF-8", xml_declaration=True)
+        tree.write(self.appid(), encoding="UTF-8", xml_declaration=True)
 
-    def setting(self, element, attribute=None, app=None):
-        node = ET.parse(self.appid(app)).getroot().find(element)
+    def setting(self, element, attribute=None):
+        node = ET.parse(self.appid()).getroot().find(element)
         return node.text if attribute is None else node.get(attribute)
 
-    def installer_record(self, app=None):
-        path = os.path.join(app or self.app, "ktupdate-record.txt")
-        return open(path, encoding="utf-8").read() if os.path.exists(path) else ""
+    def installer_record(self):
+        return self.read("app/ktupdate-record.txt")
 
     def lock(self):
         return os.path.join(self.update, "updating.xml")
 
-    def configured(self, server_url, settings=(), app=None, **record):
+    def configured(self, server_url, settings=(), **record):
         """A workstation that answered "&Non" to the configuration question, then `settings`."""
-        options = self.record_options(**{"--server": server_url, "--app-dir": app or self.app, **record})
+        options = self.record_options(**{"--server": server_url, **record})
         done, _ = self.kthost(*options, script="buttons 1021 -> 24\n")
         assert last_line(done.stdout) == "result: 1", done.stdout + done.stderr
-        self.configure({("LastUpdate", "FirstRun"): "0", **dict(settings)}, app)
+        self.configure({("LastUpdate", "FirstRun"): "0", **dict(settings)})
         return options
 
     def start_kthost(self, args, transcript, script=""):
@@ -213,7 +203,7 @@ class UpdateRuns(unittest.TestCase):
         for name, settings, record, shown in rows:
             with self.subTest(name):
                 if self.practice.installer_record():
-                    os.remove(os.path.join(self.practice.app, "ktupdate-record.txt"))
+                    os.remove(self.practice.path("app/ktupdate-record.txt"))
                 self.practice.configure(settings)
                 options = self.practice.record_options(**{"--server": self.server.url, **record})
                 self.assertEqual(self.run_kthost(options, "message 1060 -> yes\n"), shown)
