@@ -6,10 +6,8 @@
 #include "config/default_config.h"
 #include "config/node_data.h"
 #include "config/update_sharing.h"
-#include "dialogs/options_dialog.h"
 #include "hostsuite/message_box.h"
 #include "log/activity_log.h"
-#include "strings/string_table.h"
 #include "update/ktupdate_app.h"
 
 namespace kt::update {
@@ -29,13 +27,9 @@ void CKTupdateDLLApp::ConfigurationQuestion(const std::string& guid) {
     if (!usable || configured) {
         if (!config::CreateDefaultConfig(ctx_, guid)) KT_LOG(Warning) << "Can't write the default configuration";
     }
-    const int answer = hostsuite::KtMessageBoxButtons(
-        ctx_.ownerWindow, strings::FormatString(strings::LoadString(kConfigQuestion), {ctx_.appTitle}), ctx_.appTitle,
-        hostsuite::kStyleQuestionYesNo, hostsuite::ButtonRecord{}, 1, kConfigQuestion);
+    const int answer = AskWithOptions(kConfigQuestion);
     if (answer == hostsuite::kIdButton3) {
-        dialogs::CKTUpdOptions options(ctx_, ctx_.ownerWindow,
-                                       {[this] { return connection_->GetDialer().PhoneBookEntries(); }});
-        if (RunModuleDialog(options) == hostsuite::kIdOk && config::CheckUpdateType(ctx_, guid)) {
+        if (OpenOptions(ctx_.ownerWindow) == hostsuite::kIdOk && config::CheckUpdateType(ctx_, guid)) {
             SwitchToLocalNetwork(guid, false);
         }
         return;
@@ -57,8 +51,7 @@ void CKTupdateDLLApp::SwitchToLocalNetwork(const std::string& guid, bool fromYes
     std::vector<config::NodeValue> values{{"Workstation", "Update", "Type", "2"}};
     if (fromYes) values.push_back({"Workstation", "Update", "Network", "0"});
     (void)config::SetNodeValues(AppId(), values);
-    hostsuite::KtMessageBox(ctx_.ownerWindow, strings::FormatString(strings::LoadString(kSwitchedToNetwork), {ctx_.appTitle}),
-                            ctx_.appTitle, hostsuite::kStyleInfoOk, 1, kSwitchedToNetwork);
+    ShowMessage(kSwitchedToNetwork, hostsuite::kStyleInfoOk);
 }
 
 }  // namespace kt::update

@@ -12,7 +12,6 @@
 #include "log/activity_log.h"
 #include "platform/named_event.h"
 #include "run/run_names.h"
-#include "strings/string_table.h"
 #include "update/auto_update_settings.h"
 #include "update/ktupdate_app.h"
 
@@ -29,6 +28,9 @@ enum UpdateType { kInternet = 1, kNetwork = 2, kDirectory = 3 };
 
 int CKTupdateDLLApp::DecisionLoop() {
     while (!ctx_.bStopLoop) {
+        // A lock another workstation held keeps this pass from trying again,
+        // not the passes of later scheduled times.
+        lockedOut_ = false;
         if (ctx_.bAtStart) {
             std::string type;
             (void)config::GetNodeData(AppId(), "Workstation", "Update", nullptr, 0, "Type", &type, 260);
@@ -61,10 +63,7 @@ std::optional<int> CKTupdateDLLApp::StartWithoutPrompting(int type) {
             (void)DownloadOrFallBack(0, {}, LockOrder::kBeforeAsking);
         } else if (config::DaysSinceLastUpdate(AppId()) >= kAskAfterDays) {
             KT_LOG(Info) << "Ask to check update because last update date is > " << kAskAfterDays << " days";
-            const int answer = hostsuite::KtMessageBox(
-                ctx_.ownerWindow, strings::FormatString(strings::LoadString(kCheckAfterLongTime), {ctx_.appTitle}),
-                ctx_.appTitle, hostsuite::kStyleQuestionYesNo, 1, kCheckAfterLongTime);
-            if (answer != hostsuite::kIdYes) {
+            if (ShowMessage(kCheckAfterLongTime, hostsuite::kStyleQuestionYesNo) != hostsuite::kIdYes) {
                 // Not asked again for another 30 days.
                 (void)config::SetLastUpdate(ctx_, guid_);
             } else if (!ConnectWithRetry()) {
@@ -115,10 +114,7 @@ std::optional<int> CKTupdateDLLApp::RunScheduledType(int type) {
 }
 
 void CKTupdateDLLApp::HandleChoices(bool internet, bool network, bool directory, const std::string& directoryText) {
-    const auto sayNothingNew = [this] {
-        hostsuite::KtMessageBox(ctx_.ownerWindow, strings::LoadString(kNothingNew), ctx_.appTitle,
-                                hostsuite::kStyleInfoOk, 1, kNothingNew);
-    };
+    const auto sayNothingNew = [this] { ShowMessage(kNothingNew, hostsuite::kStyleInfoOk); };
     const auto downloadThenFallBack = [&](int bLocal, const std::string& dir) {
         if (RunDownload(bLocal, dir.c_str(), 0) || ctx_.m_nDownloadStatus != 0 || lockedOut_) return;
         if (!OfferFromNetwork(LockOrder::kAfterYes)) sayNothingNew();

@@ -3,10 +3,8 @@
 #include "config/config_paths.h"
 #include "config/node_data.h"
 #include "config/update_sharing.h"
-#include "dialogs/options_dialog.h"
 #include "hostsuite/message_box.h"
 #include "log/activity_log.h"
-#include "strings/string_table.h"
 #include "update/ktupdate_app.h"
 
 namespace kt::update {
@@ -22,24 +20,17 @@ void CKTupdateDLLApp::FirstRunQuestion(const std::string& guid) {
     const int continueAtOnce = ReadFlag("LastUpdate", "Continue", 3);
     if (!(firstRun || continueAtOnce) || !ctx_.bAtStart) return;
     KT_LOG(Info) << "First run of Talvo after an update";
-    const int answer =
-        continueAtOnce ? hostsuite::kIdButton1
-                       : hostsuite::KtMessageBoxButtons(
-                             ctx_.ownerWindow, strings::FormatString(strings::LoadString(kFirstRunQuestion), {ctx_.appTitle}),
-                             ctx_.appTitle, hostsuite::kStyleQuestionYesNo, hostsuite::ButtonRecord{}, 1, kFirstRunQuestion);
+    const int answer = continueAtOnce ? hostsuite::kIdButton1 : AskWithOptions(kFirstRunQuestion);
     (void)config::SetNodeData(AppId(), "Workstation", "LastUpdate", nullptr, "FirstRun", "0");
     if (answer == hostsuite::kIdButton1) {
         CheckAndUpdateFromInternet();
         ctx_.bFirstRunHandled = 1;
     } else if (answer == hostsuite::kIdButton3) {
-        dialogs::CKTUpdOptions options(ctx_, ctx_.ownerWindow,
-                                       {[this] { return connection_->GetDialer().PhoneBookEntries(); }});
-        if (RunModuleDialog(options) != hostsuite::kIdOk) return;
+        if (OpenOptions(ctx_.ownerWindow) != hostsuite::kIdOk) return;
         if (config::CheckUpdateType(ctx_, guid)) {
             (void)config::SetNodeData(config::GuidFilePath(ctx_, guid), "Workstation", "LastUpdate", nullptr, "Type", "0");
             (void)config::SetNodeData(AppId(), "Workstation", "Update", nullptr, "Type", "2");
-            hostsuite::KtMessageBox(ctx_.ownerWindow, strings::LoadString(kSwitchedToNetwork), ctx_.appTitle,
-                                    hostsuite::kStyleInfoOk, 1, kSwitchedToNetwork);
+            ShowMessage(kSwitchedToNetwork, hostsuite::kStyleInfoOk);
         }
         ctx_.bFirstRunHandled = 1;
         CheckAndUpdateFromInternet();

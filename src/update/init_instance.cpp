@@ -2,15 +2,11 @@
 // teletransmission and critical cases, which are short.
 #include <cstdlib>
 
-#include "config/config_paths.h"
 #include "config/node_data.h"
 #include "config/update_sharing.h"
 #include "hostsuite/message_box.h"
 #include "log/activity_log.h"
-#include "platform/dialog_registry.h"
 #include "run/failure_journal.h"
-#include "run/run_names.h"
-#include "strings/string_table.h"
 #include "update/install_updates.h"
 #include "update/ktupdate_app.h"
 
@@ -46,9 +42,7 @@ int CKTupdateDLLApp::TeletransInstallOnly() {
     std::string teletrans;
     if (config::GetNodeData(AppId(), "Workstation", "Schedule", nullptr, 0, "Teletrans", &teletrans, 50) &&
         std::atoi(teletrans.c_str()) != 0 && config::IsAnyUpdateOnNetwork(ctx_) &&
-        hostsuite::KtMessageBox(ctx_.ownerWindow,
-                                strings::FormatString(strings::LoadString(kUpdateReady), {ctx_.appTitle}),
-                                ctx_.appTitle, hostsuite::kStyleQuestionYesNo, 1, kUpdateReady) == hostsuite::kIdYes &&
+        ShowMessage(kUpdateReady, hostsuite::kStyleQuestionYesNo) == hostsuite::kIdYes &&
         SetUpdatingLock()) {
         (void)InstallUpdates(ctx_, ctx_.bSesamInstall, 0, 1, 2);
     }
@@ -64,28 +58,9 @@ int CKTupdateDLLApp::Teletrans() {
 
 int CKTupdateDLLApp::Critical() {
     if (!RunDownload(0, nullptr, 0)) {
-        hostsuite::KtMessageBox(ctx_.ownerWindow, strings::LoadString(kCriticalDownloadFailed), ctx_.appTitle,
-                                hostsuite::kStyleErrorOk, 1, kCriticalDownloadFailed);
+        ShowMessage(kCriticalDownloadFailed, hostsuite::kStyleErrorOk);
     }
     return 1;
-}
-
-int CKTupdateDLLApp::ConnectionCheck() {
-    return connection_->IsInternetConnection(ctx_.serverUrls, nullptr);
-}
-
-int CKTupdateDLLApp::RunModuleDialog(hostsuite::DialogModel& dialog) {
-    // A second call of the module brings this dialog back instead of starting a run.
-    const auto registration = platform::RegisterOpenDialog(run::kDownloadDialogClass, [&dialog] { dialog.RequestRestore(); });
-    return hostsuite::ActivePresenter().RunDialog(dialog);
-}
-
-std::string CKTupdateDLLApp::AppId() const { return config::AppIdPath(ctx_); }
-
-int CKTupdateDLLApp::ReadFlag(const char* element, const char* attribute, std::size_t length) const {
-    std::string value;
-    if (!config::GetNodeData(AppId(), "Workstation", element, nullptr, 0, attribute, &value, length)) return 0;
-    return std::atoi(value.c_str()) != 0 ? 1 : 0;
 }
 
 }  // namespace kt::update

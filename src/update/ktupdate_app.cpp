@@ -56,8 +56,7 @@ int CKTupdateDLLApp::MainUpdateFnc(KTInstanceHandle, int nCmdShow, const tagKTUp
     if (ctx_.updateDir.empty()) {
         // The shared files would otherwise be built from the root folder.
         KT_LOG(Error) << "Can't create UpdateInfo directory";
-        hostsuite::KtMessageBox(ctx_.ownerWindow, strings::LoadString(kNoUpdateFolder), ctx_.appTitle,
-                                hostsuite::kStyleErrorOk, 1, kNoUpdateFolder);
+        ShowMessage(kNoUpdateFolder, hostsuite::kStyleErrorOk);
         CloseRunHandles();
         exited_ = true;
         return 1;

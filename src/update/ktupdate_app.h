@@ -101,6 +101,11 @@ private:
     int RunModuleDialog(hostsuite::DialogModel& dialog);
     int OpenOptions(hostsuite::Window parent);
     std::string AppId() const;
+    // String-table message `id` ("%1" is the title), owned by the owner
+    // window, the title as caption.
+    int ShowMessage(int id, unsigned style);
+    // The same with the buttons "&Oui", "&Non" and "&Options...".
+    int AskWithOptions(int id);
     int ReadFlag(const char* element, const char* attribute, std::size_t length) const;
 
     // The critical run after the record is taken; `flag` goes to every

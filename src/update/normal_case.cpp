@@ -7,7 +7,6 @@
 #include "config/app_guid.h"
 #include "hostsuite/message_box.h"
 #include "log/activity_log.h"
-#include "strings/string_table.h"
 #include "update/clean_up.h"
 #include "update/ktupdate_app.h"
 
@@ -40,8 +39,7 @@ int CKTupdateDLLApp::NormalCase() {
     guid_ = guid;
     if (!MakeUpdateFolder(ctx_.updateDir)) {
         KT_LOG(Error) << "Can't create UpdateInfo directory";
-        hostsuite::KtMessageBox(ctx_.ownerWindow, strings::LoadString(kNoUpdateFolder), ctx_.appTitle,
-                                hostsuite::kStyleErrorOk, 1, kNoUpdateFolder);
+        ShowMessage(kNoUpdateFolder, hostsuite::kStyleErrorOk);
         CloseRunHandles();
         return 0;
     }

@@ -30,10 +30,7 @@ bool CKTupdateDLLApp::SetUpdatingLock() {
 
 void CKTupdateDLLApp::OfferInstallation(LockOrder order) {
     if (order == LockOrder::kBeforeAsking && !SetUpdatingLock()) return;
-    const int answer =
-        hostsuite::KtMessageBox(ctx_.ownerWindow, strings::FormatString(strings::LoadString(kUpdateReady), {ctx_.appTitle}),
-                                ctx_.appTitle, hostsuite::kStyleQuestionYesNo, 1, kUpdateReady);
-    if (answer != hostsuite::kIdYes) {
+    if (ShowMessage(kUpdateReady, hostsuite::kStyleQuestionYesNo) != hostsuite::kIdYes) {
         // Kept through a scheduled wait, the lock would turn the other
         // workstations away for nothing.
         if (order == LockOrder::kBeforeAsking) config::ReleaseUpdatingLock(ctx_);

@@ -9,7 +9,6 @@
 #include "connect/options_opener.h"
 #include "download/download_dialog.h"
 #include "hostsuite/message_box.h"
-#include "strings/string_table.h"
 #include "update/install_updates.h"
 #include "update/ktupdate_app.h"
 
@@ -44,15 +43,11 @@ int CKTupdateDLLApp::RunDownload(int bLocal, const char* pszDir, int bNoAsk) {
         config::ReleaseUpdatingLock(ctx_);
         return 0;
     }
-    if (bNoAsk || hostsuite::KtMessageBox(ctx_.ownerWindow,
-                                          strings::FormatString(strings::LoadString(kUpdateReady), {ctx_.appTitle}),
-                                          ctx_.appTitle, hostsuite::kStyleQuestionYesNo, 1,
-                                          kUpdateReady) == hostsuite::kIdYes) {
+    if (bNoAsk || ShowMessage(kUpdateReady, hostsuite::kStyleQuestionYesNo) == hostsuite::kIdYes) {
         if (ctx_.bSesamInstall) {
             // The pack's installer must be done before the host goes on.
-            auto installer = InstallUpdates(ctx_, ctx_.bSesamInstall, 0, 1, 2);
-            while (installer && !installer->WaitForExit(kInstallerPoll, kInstallerPoll)) {
-            }
+            const auto installer = InstallUpdates(ctx_, ctx_.bSesamInstall, 0, 1, 2);
+            if (installer) (void)installer->WaitForExit(std::chrono::milliseconds::max(), kInstallerPoll);
         } else {
             (void)InstallUpdates(ctx_, 0, 0, 1, 2);
         }
