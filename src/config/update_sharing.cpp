@@ -19,9 +19,13 @@ namespace {
 
 constexpr const char* kFilesName = "files.xml";
 
+bool IsStep(const pugi::xml_node& node) {
+    return node.type() == pugi::node_element && std::strcmp(node.name(), "File") == 0;
+}
+
 pugi::xml_node FindStepFrom(const pugi::xml_document& doc, const std::string& version) {
     return doc.find_node([&version](const pugi::xml_node& node) {
-        if (node.type() != pugi::node_element || std::strcmp(node.name(), "File") != 0) return false;
+        if (!IsStep(node)) return false;
         const pugi::xml_attribute from = node.attribute("Version");
         return from && version == from.value();
     });
@@ -87,6 +91,17 @@ int FindNextUpdFile(run::RunContext& ctx, const std::string& version, std::strin
     if (newVersion != nullptr) *newVersion = next;
     KT_LOG(Info) << "Update package available on local network : newVersion = " << next;
     return 1;
+}
+
+std::size_t CountUpdFiles(run::RunContext& ctx) {
+    pugi::xml_document doc;
+    if (LoadXmlFile(doc, UpdateFilePath(ctx, kFilesName)) != XmlLoad::kLoaded) return 0;
+    std::size_t steps = 0;
+    doc.find_node([&steps](const pugi::xml_node& node) {
+        if (IsStep(node)) ++steps;
+        return false;
+    });
+    return steps;
 }
 
 int CheckUpdateType(run::RunContext& ctx, const std::string& ownGuid) {

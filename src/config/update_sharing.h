@@ -20,6 +20,10 @@ namespace kt::config {
 // `version` (at most `size` characters) in `newVersion`, else 0.
 [[nodiscard]] int FindNextUpdFile(run::RunContext& ctx, const std::string& version, std::string* newVersion, std::size_t size);
 
+// The number of host-version packages (File entries) in files.xml; 0 when
+// it is missing or unusable. No chain of packages has more steps.
+[[nodiscard]] std::size_t CountUpdFiles(run::RunContext& ctx);
+
 // 1 when the state file of another workstation (any file but `ownGuid`'s,
 // whatever its letter case) says that it downloads and shares.
 [[nodiscard]] int CheckUpdateType(run::RunContext& ctx, const std::string& ownGuid);

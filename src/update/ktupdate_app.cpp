@@ -11,6 +11,8 @@
 namespace kt::update {
 namespace {
 
+constexpr int kNoUpdateFolder = 1031;
+
 std::string FixedText(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
 
 std::string TextOr(const char* text, const char* fallback) { return text != nullptr ? text : fallback; }
@@ -21,6 +23,9 @@ CKTupdateDLLApp::CKTupdateDLLApp() {
     log::ConfigureActivityLog();
     KT_LOG(Info) << "  ---   " << log::kLogName;
     ctx_.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx_.ownerWindow, ctx_.appTitle); };
+    connection_ = std::make_unique<connect::InternetConnection>(ctx_);
+    // The load-time initialisation: nothing is requested yet.
+    (void)InitInstance();
 }
 
 CKTupdateDLLApp::~CKTupdateDLLApp() {
@@ -48,22 +53,18 @@ int CKTupdateDLLApp::MainUpdateFnc(KTInstanceHandle, int nCmdShow, const tagKTUp
     }
     CopyRecord(record);
     exited_ = false;
+    if (ctx_.updateDir.empty()) {
+        // The shared files would otherwise be built from the root folder.
+        KT_LOG(Error) << "Can't create UpdateInfo directory";
+        ShowMessage(kNoUpdateFolder, hostsuite::kStyleErrorOk);
+        CloseRunHandles();
+        exited_ = true;
+        return 1;
+    }
+    (void)InitInstance();
     if (!ctx_.bTeletrans) ExitInstance();
     else CloseRunHandles();
     return 1;
-}
-
-int CKTupdateDLLApp::CriticalUpdate(KTInstanceHandle, const tagKTUpdateStruct& record, bool) {
-    KT_LOG(Info) << "Critical update function starts";
-    ctx_.ownerWindow = hostsuite::DesktopWindow();
-    if (!AcceptRecord(record, ctx_.ownerWindow)) return 1;
-    CopyRecord(record);
-    ctx_.ownerWindow = hostsuite::DesktopWindow();
-    ctx_.bAtStart = 0;
-    ctx_.bSesamInstall = 0;
-    ctx_.bCritical = 1;
-    ctx_.bRunRequested = 1;
-    return 0;
 }
 
 bool CKTupdateDLLApp::AcceptRecord(const tagKTUpdateStruct& record, hostsuite::Window owner) {

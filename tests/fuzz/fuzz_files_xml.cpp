@@ -1,11 +1,13 @@
 // files.xml as any workstation of the practice may have left it in the
-// shared update folder: the readers that look for waiting packages, the
-// search's working copy of it, and a fetched package joining it.
+// shared update folder: the readers that look for waiting packages and
+// follow their chain, the search's working copy of it, and a fetched package
+// joining it.
 #include "config/update_sharing.h"
 #include "config/xml_file.h"
 #include "download/pending_files.h"
 #include "download/update_search.h"
 #include "fuzz_support.h"
+#include "update/critical_versions.h"
 
 namespace {
 
@@ -47,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static_cast<void>(config::IsAnyUpdateOnNetwork(ctx));
     std::string next;
     static_cast<void>(config::FindNextUpdFile(ctx, "1.0", &next, 25));
+    // The chain ends whatever versions the file links.
+    update::ReachesInReadyChain(ctx, "1.0", "99.0");
     ReadWorkingCopy(filesXml);
 
     pugi::xml_document before;

@@ -1,0 +1,202 @@
+"""The critical run seen from a host: kthost --critical on a practice's real files."""
+import os
+import select
+import shutil
+import socket
+import subprocess
+import time
+import unittest
+
+from ktenv import PracticeTree, last_line
+
+OWN, OTHER, THIRD = ("{5F0E7A2C-2B1D-4B1D-8C3E-00000000000%s}" % c for c in "BAC")
+LOG = {"start": ("INFO", "Critical update function starts"),
+       "needed": ("INFO", "Critical update needed : current version = 8.1.0, min version = 8.3.0"),
+       "ask": ("INFO", "CriticalUpdate : Ask user if he wants to continue update or close Talvo"),
+       "close": ("WARNING", "CriticalUpdate : User chooses to close Talvo"),
+       "check": ("INFO", "CriticalUpdate : Check in UpdateInfo/files.xml if necessary updates are present"),
+       "found": ("INFO", "CriticalUpdate : Update found in UpdateInfo : start installation"),
+       "notfound": ("INFO", "CriticalUpdate : No update found in UpdateInfo : ask for download"),
+       "noneed": ("INFO", "No need for critical update"),
+       "internet": ("INFO", "CriticalUpdate : Look for update on Internet"),
+       "incompatible": ("ERROR", "Incompatibility detected : current compatibility version (KTVer.dll) = 8.2.0 "
+                                 "whereas asked version (appid.xml) = 8.3.0")}
+VERSIONS = "Version actuelle de Talvo : 8.1.0\nVersion minimum à installer: 8.3.0"
+TEXT = {1025: "Annulation du téléchargement. La mise à jour n'a pas été installée.\nImpossible de lancer Talvo.\n\n"
+              + VERSIONS,
+        1027: "Impossible d'installer la mise à jour. Le programme d'installation n'a pas été lancé.",
+        1030: "Pas de mise à jour sur le réseau local.\r\n\r\nVoulez-vous poursuivre la recherche en vous "
+              "connectant au site Internet de téléchargement ?",
+        1031: "Impossible de créer le répertoire de sauvegarde des mises à jour !",
+        1084: "Le nom du praticien n'est pas lisible. Mise à jour impossible.",
+        1107: "Incompatibilité détectée. La version de Talvo minimum requise est 8.3.0. Impossible de continuer.",
+        1118: "Impossible de lancer Talvo. La mise à jour n'a pas été installée.\n\n" + VERSIONS}
+CHAIN = (("8.1.0", "8.2.0"), ("8.2.0", "8.3.0"))
+
+
+def box(number, style, flag, answer, text=None, caption="Talvo"):
+    text = TEXT[number] if text is None else text
+    for raw, escaped in (("\\", "\\\\"), ('"', '\\"'), ("\n", "\\n"), ("\r", "\\r")):
+        text = text.replace(raw, escaped)
+    return 'message id=%d caption="%s" style=0x%02x flag=%d text="%s" -> %s' % (number, caption, style, flag, text,
+                                                                              answer)
+
+
+def ask_1028(flag, answer, current="8.1.0", minimum="8.3.0"):
+    return box(1028, 0x34, flag, answer, "Vous avez installé sur un autre poste une version plus récente de Talvo.\n"
+               "Vous devez également installer cette version sur ce poste pour pouvoir utiliser Talvo.\n\nVersion "
+               "actuelle de Talvo : %s\nVersion minimum à installer : %s\n\nVoulez-vous rechercher les mises à jour "
+               "disponibles sur le réseau local et les installer ?" % (current, minimum))
+
+
+def workstation_xml(guid, version, compat, extra=""):
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n<Workstation GUID="%s"><Version CompatVersion="%s">%s</Version>'
+            '<LastUpdate Type="1">1.12.2026</LastUpdate>%s</Workstation>\n' % (guid, compat, version, extra))
+
+
+class CriticalPractice:
+    """A practice where this workstation runs `host` and the others require `others`."""
+
+    def __init__(self, host="8.1.0", stored_compat=None, others=None, steps=(), installer=True, appid=True):
+        self.tree = PracticeTree()
+        self.host = host
+        if appid:
+            self.tree.write("app/appid.xml", workstation_xml(OWN, host, stored_compat or host).replace(
+                "<LastUpdate Type", "<Update Configured=\"1\" Type=\"1\"/><LastUpdate FirstRun=\"0\" Type"))
+        for name, compat in (others if others is not None else {OTHER: "8.3.0"}).items():
+            self.tree.write("data/UpdateInfo/%s.xml" % name, workstation_xml(name, compat, compat))
+        self.tree.write("data/UpdateInfo/files.xml", "<Files>%s</Files>" % "".join(
+            '<File Name="p_%s.exe" Version="%s" NewVersion="%s"/>' % (new, old, new) for old, new in steps))
+        self.tree.write("FILE", "")
+        if installer:
+            shutil.copy(os.environ["KTUPDATE_STUB"], os.path.join(self.tree.app, "ktupdate.exe"))
+
+    def run(self, script="", flag=True, timeout=60, **overrides):
+        major, minor, build = self.host.split(".")
+        options = {"--ver-major": major, "--ver-minor": minor, "--ver-build": build, "--compat-version": self.host,
+                   "--flag": True if flag else None}
+        options.update({k: v.format(root=self.tree.root) if v else v for k, v in overrides.items()})
+        return self.tree.kthost("--critical", *self.tree.record_options(**options), script=script, timeout=timeout)
+
+    def run_lines(self):
+        """(level, text) of the critical run's own log lines, in order."""
+        lines = [line.partition(" ")[::2] for line in self.tree.activity_log().splitlines()]
+        texts = [(level, rest.partition("ktupdateDLL : ")[2]) for level, rest in lines]
+        return [(level, text) for level, text in texts if text in {line for _, line in LOG.values()}]
+
+    def installer_mode(self):
+        record = self.tree.read("app/ktupdate-record.txt").splitlines()
+        return next((line for line in record if line.startswith("mode=")), None)
+
+
+class ResultsOfTheCriticalRun(unittest.TestCase):
+    ROWS = [
+        # path, practice, run options, result, shown (answers scripted), log lines
+        ("invalid record", {}, {"--practitioner": None, "flag": False}, 1,
+         [box(1084, 0x10, 1, "ok unscripted", caption="Erreur")], "start"),
+        ("update folder cannot be created", {}, {"--update-dir": "{root}/FILE/UpdateInfo"}, 0,
+         [box(1031, 0x10, 1, "ok")], "start"),
+        ("no update folder given", {}, {"--update-dir": ""}, 0, [box(1031, 0x10, 1, "ok")], "start"),
+        ("incompatible host", {"host": "8.2.0", "stored_compat": "8.3.0"}, {}, 1, [box(1107, 0x10, 1, "ok")],
+         "start incompatible"),
+        ("no need, update folder made", {"others": {}}, {"--update-dir": "{root}/data/Shared"}, 0, [], "start noneed"),
+        ("user closes at the question", {}, {"flag": False}, 1, [ask_1028(0, "no"), box(1118, 0x10, 0, "ok")],
+         "start needed ask close"),
+        ("user closes instead of downloading", {"steps": CHAIN[:1]}, {}, 1,
+         [ask_1028(1, "yes"), box(1030, 0x34, 1, "no"), box(1025, 0x10, 1, "ok")],
+         "start needed ask check notfound close"),
+        ("installer started", {"steps": CHAIN}, {}, 1, [ask_1028(1, "yes")], "start needed ask check found"),
+        ("installer not started", {"steps": CHAIN, "installer": False}, {}, 0,
+         [ask_1028(1, "yes"), box(1027, 0x10, 1, "ok")], "start needed ask check found"),
+    ]
+
+    def test_every_path(self):
+        for path, practice_options, run_options, result, shown, logged in self.ROWS:
+            with self.subTest(path=path):
+                practice = CriticalPractice(**practice_options)
+                try:
+                    script = "".join("message %s -> %s\n" % (line.split()[1][3:], line.split(" -> ")[1])
+                                     for line in shown if not line.endswith("unscripted"))
+                    done, transcript = practice.run(script, **run_options)
+                    self.assertEqual(last_line(done.stdout), "result: %d" % result, done.stderr)
+                    self.assertEqual(transcript, shown)
+                    self.assertEqual(practice.run_lines(), [LOG[key] for key in logged.split()])
+                    self.assertEqual(practice.installer_mode(), "mode=2" if path == "installer started" else None)
+                    if path == "incompatible host":
+                        self.assertIn('CompatVersion="8.3.0">8.2.0<', practice.tree.read("app/appid.xml"))
+                finally:
+                    practice.tree.close()
+
+
+class CriticalEdges(unittest.TestCase):
+    def test_minimum_version_of_the_other_workstations(self):
+        for host, others, asked in [
+                # host version, other workstations' files, 1028 naming (current, minimum), or None: no need
+                ("8.10.0", {OTHER: "8.9.0"}, None),
+                ("8.9.0", {OTHER: "8.10.0", THIRD: "8.9.5"}, ("8.9.0", "8.10.0")),
+                ("8.1.0", {OTHER: "9", OWN.lower(): "9.0.0", THIRD: "8.1.0"}, None)]:
+            with self.subTest(host=host, others=others):
+                practice = CriticalPractice(host=host, others=others)
+                try:
+                    done, shown = practice.run("message 1028 -> no\nmessage 1118 -> ok")
+                    self.assertEqual(last_line(done.stdout), "result: %d" % (0 if asked is None else 1))
+                    self.assertEqual(shown[:1], [] if asked is None else [ask_1028(1, "no", *asked)])
+                finally:
+                    practice.tree.close()
+
+    def test_a_looping_chain_ends_with_the_download_question(self):
+        practice = CriticalPractice(steps=(("8.1.0", "8.2.0"), ("8.2.0", "8.1.0")))
+        try:
+            begun = time.monotonic()
+            done, shown = practice.run("message 1028 -> yes\nmessage 1030 -> no\nmessage 1025 -> ok", timeout=10)
+            self.assertLess(time.monotonic() - begun, 1.0)
+            self.assertEqual([line.split()[1] for line in shown], ["id=1028", "id=1030", "id=1025"])
+        finally:
+            practice.tree.close()
+
+
+class SearchOnTheInternet(unittest.TestCase):
+    """1030 answered Yes: the run decision downloads what the update folder lacks."""
+
+    SCRIPT = "message 1028 -> yes\nmessage 1030 -> yes\nmessage 1060 -> yes\n"
+
+    def setUp(self):
+        self.practice = CriticalPractice(appid=False)
+        self.server = None
+
+    def tearDown(self):
+        if self.server and self.server.poll() is None:
+            self.server.terminate()
+            self.server.wait(timeout=10)
+        if self.server:
+            self.server.stdout.close()
+        self.practice.tree.close()
+
+    def search(self, url):
+        done, shown = self.practice.run(self.SCRIPT, timeout=240, **{"--server": url})
+        self.assertEqual(last_line(done.stdout), "result: 1", done.stderr)
+        messages = [line for line in shown if line.startswith("message ")]
+        self.assertEqual(messages[:2], [ask_1028(1, "yes"), box(1030, 0x34, 1, "yes")])
+        self.assertEqual(self.practice.run_lines()[-1], LOG["internet"])
+        return messages[2:]
+
+    def test_the_missing_steps_are_downloaded_and_installed(self):
+        server = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "support", "update_server.py")
+        self.server = subprocess.Popen(["/usr/bin/python3", server, "--root", self.practice.tree.mkdir("server"),
+                                        "--chain", "8.1.0,8.2.0,8.3.0", "--ftpacs-writer", os.environ["KT_FTPACS_WRITER"]],
+                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.assertTrue(select.select([self.server.stdout], [], [], 30)[0], "the update server did not start")
+        messages = self.search("ftp://127.0.0.1:%s/maj/" % self.server.stdout.readline().split()[1])
+        self.assertEqual(len(messages), 1, messages)
+        self.assertTrue(messages[0].startswith('message id=1060 caption="Talvo" style=0x24 flag=1 '), messages)
+        for package in ("talvo_8.1.0_8.2.0.exe", "talvo_8.2.0_8.3.0.exe"):
+            self.assertTrue(os.path.isfile(self.practice.tree.path("data/UpdateInfo/Update/" + package)), package)
+        self.assertEqual(self.practice.installer_mode(), "mode=2")
+
+    def test_an_unreachable_server_ends_with_the_download_failure(self):
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
+        messages = self.search("ftp://127.0.0.1:%d/maj/" % port)
+        self.assertTrue(messages[-1].startswith('message id=1029 caption="Talvo" style=0x10 flag=1 '), messages)
+        self.assertIsNone(self.practice.installer_mode())
