@@ -20,8 +20,8 @@ constexpr std::size_t kReadSize = 1024;
 }  // namespace
 
 TransferAttempt::Outcome TransferAttempt::FetchAccessParams() {
-    const std::string localPath = TempFilePath(kFtpAccessName);
-    if (output_.Open(localPath)) {
+    const std::string localPath = job_.tempFolder.FilePath(kFtpAccessName);
+    if (output_.Open(job_.tempFolder.Path(), localPath)) {
         return Fail("KTDownload : Error with FTP connexion write file",
                     "MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
     }
