@@ -26,6 +26,9 @@ struct DownloadState {
     hostsuite::Window owner = nullptr;
     // The compatibility question has been asked.
     bool askedOnce = false;
+    // The user declined a step that changes the compatibility version: no
+    // later walk of this dialog lists such a step again.
+    bool compatibilityRefused = false;
     // The full Sesam Vitale pack decision has been made.
     bool packCompared = false;
 };

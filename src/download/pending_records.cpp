@@ -35,13 +35,16 @@ int UpdateSearch::AddNodeToFilesXml(const std::string& date, const std::string& 
     }
     // Every workstation of the practice must take an update that changes the
     // compatibility version, so the user confirms it once per dialog.
-    if (!config::FlagIsOn(compatibility) && !ctx_.bCritical && !state_.askedOnce) {
-        KT_DLOG(Info) << "KTDownload : Update changes compatibility version : ask for confirmation";
-        state_.askedOnce = true;
-        const int answer = hostsuite::KtMessageBox(state_.owner, strings::LoadString(kCompatibilityQuestion),
-                                                   ctx_.appTitle, hostsuite::kStyleInfoYesNo, 1,
-                                                   kCompatibilityQuestion);
-        if (answer == hostsuite::kIdNo) {
+    if (!config::FlagIsOn(compatibility) && !ctx_.bCritical) {
+        if (!state_.askedOnce) {
+            KT_DLOG(Info) << "KTDownload : Update changes compatibility version : ask for confirmation";
+            state_.askedOnce = true;
+            const int answer = hostsuite::KtMessageBox(state_.owner, strings::LoadString(kCompatibilityQuestion),
+                                                       ctx_.appTitle, hostsuite::kStyleInfoYesNo, 1,
+                                                       kCompatibilityQuestion);
+            state_.compatibilityRefused = answer == hostsuite::kIdNo;
+        }
+        if (state_.compatibilityRefused) {
             refused = 1;
             return 0;
         }

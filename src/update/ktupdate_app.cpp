@@ -11,6 +11,8 @@
 namespace kt::update {
 namespace {
 
+constexpr int kNoUpdateFolder = 1031;
+
 std::string FixedText(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
 
 std::string TextOr(const char* text, const char* fallback) { return text != nullptr ? text : fallback; }
@@ -21,6 +23,9 @@ CKTupdateDLLApp::CKTupdateDLLApp() {
     log::ConfigureActivityLog();
     KT_LOG(Info) << "  ---   " << log::kLogName;
     ctx_.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx_.ownerWindow, ctx_.appTitle); };
+    connection_ = std::make_unique<connect::InternetConnection>(ctx_);
+    // The load-time initialisation: nothing is requested yet.
+    (void)InitInstance();
 }
 
 CKTupdateDLLApp::~CKTupdateDLLApp() {
@@ -48,6 +53,16 @@ int CKTupdateDLLApp::MainUpdateFnc(KTInstanceHandle, int nCmdShow, const tagKTUp
     }
     CopyRecord(record);
     exited_ = false;
+    if (ctx_.updateDir.empty()) {
+        // The shared files would otherwise be built from the root folder.
+        KT_LOG(Error) << "Can't create UpdateInfo directory";
+        hostsuite::KtMessageBox(ctx_.ownerWindow, strings::LoadString(kNoUpdateFolder), ctx_.appTitle,
+                                hostsuite::kStyleErrorOk, 1, kNoUpdateFolder);
+        CloseRunHandles();
+        exited_ = true;
+        return 1;
+    }
+    (void)InitInstance();
     if (!ctx_.bTeletrans) ExitInstance();
     else CloseRunHandles();
     return 1;

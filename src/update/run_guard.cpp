@@ -38,6 +38,11 @@ int CKTupdateDLLApp::IsRunBlocked(hostsuite::Window, const char* updateDir, int 
 
     std::string updateDirSlash = updateDir;
     if (updateDirSlash.empty() || updateDirSlash.back() != '/') updateDirSlash += '/';
+    // The lock's owner is told by this workstation's GUID, in the record's
+    // application folder: the context may still hold an earlier call's.
+    ctx_.appDir = appDir;
+    ctx_.updateDir = updateDir;
+    ctx_.updateDirSlash = updateDirSlash;
     if (!bAtStart && config::IsUpdateRunningElsewhere(ctx_, updateDirSlash)) {
         hostsuite::KtMessageBox(ctx_.ownerWindow, strings::LoadString(1097), "Erreur", hostsuite::kStyleInfoOk, 1,
                                 1097);

@@ -123,13 +123,14 @@ TEST_F(CatalogueWalkTest, SourcesFollowTheSplitLayoutAndTheLocalFolder) {
               Items{folder + "/sub/dir/a.exe;1.2.2026;1.0;1.1;1;1;1;1"});
 }
 
-TEST_F(CatalogueWalkTest, CompatibilityQuestionIsAskedOnceAndNoStopsTheWalk) {
+TEST_F(CatalogueWalkTest, CompatibilityQuestionIsAskedOnceAndNoHoldsForTheDialog) {
     catalogue.AddStep("1.0", "1.1", "a.exe").attribute("Compatibility").set_value("0");
     catalogue.AddStep("1.1", "1.2", "b.exe").attribute("Compatibility").set_value("0");
     catalogue.AddPack("SesamAll", "pack.exe", "1.1.2026");
 
+    auto refusing = MakeSearch();
     presenter->answers = {hostsuite::kIdNo};
-    const Items declined = Search();
+    const Items declined = Search(*refusing);
     ASSERT_EQ(1u, presenter->messages.size());
     EXPECT_EQ(1024, presenter->messages[0].stringId);
     EXPECT_EQ("Talvo", presenter->messages[0].caption);
@@ -139,6 +140,10 @@ TEST_F(CatalogueWalkTest, CompatibilityQuestionIsAskedOnceAndNoStopsTheWalk) {
     // The pack part still runs.
     ASSERT_EQ(1u, declined.size());
     EXPECT_NE(declined.front().find("/pack.exe;1.1.2026;SesamAll;SesamAll;"), std::string::npos);
+    // A later walk of the same dialog (the split folder, the next
+    // workstation) keeps the refusal without asking again.
+    for (const std::string& item : Search(*refusing)) EXPECT_EQ(item.find("a.exe"), std::string::npos) << item;
+    EXPECT_EQ(1u, presenter->messages.size());
 
     auto accepted = MakeSearch();
     presenter->answers = {hostsuite::kIdYes};

@@ -39,13 +39,14 @@ class RecordChecks(unittest.TestCase):
         self.assertEqual(len(shown), 1, shown)
         self.assertTrue(shown[0].startswith("message id=1078 "), shown[0])
 
-    def test_a_valid_record_is_taken_and_the_load_is_logged_once(self):
-        done, shown = self.tree.kthost(*self.tree.record_options())
+    def test_a_valid_record_starts_the_run_and_the_load_is_logged_once(self):
+        done, shown = self.tree.kthost(*self.tree.record_options(), script="buttons 1021 -> 24\n")
         self.assertEqual(last_line(done.stdout), "result: 1")
-        self.assertEqual(shown, [])
+        self.assertTrue(shown[0].startswith('buttons id=1021 caption="Talvo" style=0x24 '), shown)
         log = self.tree.activity_log()
         self.assertEqual(log.count("ktupdateDLL :   ---   ktupdateDLL"), 1, log)
         self.assertIn("ktupdateDLL : Main update function starts", log)
+        self.assertIn("ktupdateDLL : Case : normal", log)
 
 
 class RunAlreadyInProgress(unittest.TestCase):

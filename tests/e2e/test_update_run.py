@@ -1,0 +1,289 @@
+"""Update runs end to end: kthost and the real library against an update server on 127.0.0.1,
+with the installer stand-in in the application folder."""
+import datetime
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import unittest
+import xml.etree.ElementTree as ET
+
+from ktenv import PracticeTree, last_line
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import update_server  # noqa: E402
+
+SHOWN = re.compile(r"^(message|buttons) id=(\d+) |^dialog (\d+) open")
+
+
+def shown_items(transcript):
+    """'1021', '1060', 'dialog 130'...: what the run showed, in order."""
+    items = []
+    for line in transcript:
+        found = SHOWN.match(line)
+        if found:
+            items.append(found.group(2) or "dialog " + found.group(3))
+    return items
+
+
+def wait_for(condition, limit, step=0.05):
+    end = time.monotonic() + limit
+    while time.monotonic() < end:
+        if condition():
+            return True
+        time.sleep(step)
+    return condition()
+
+
+def date_text(day):
+    return "%d.%d.%d" % (day.day, day.month, day.year)
+
+
+class Server:
+    """update_server.py serving a generated tree until stopped."""
+
+    def __init__(self, root, *options):
+        update_server.write_tree(root)
+        self.root = root
+        self.process = subprocess.Popen([sys.executable, update_server.__file__, "--root", root, "--no-generate",
+                                         *options], stdout=subprocess.PIPE, text=True)
+        line = self.process.stdout.readline().split()
+        if line[:1] != ["PORT"]:
+            self.stop()
+            raise RuntimeError("the update server did not start")
+        self.url = "ftp://127.0.0.1:%s/maj/" % line[1]
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(timeout=10)
+        self.process.stdout.close()
+
+
+class Practice(PracticeTree):
+    """A practice tree whose workstation has the installer stand-in and no proxy in its environment."""
+
+    def __init__(self, app="app"):
+        super().__init__()
+        for variable in [name for name in self.env if name.lower().endswith("_proxy")]:
+            del self.env[variable]
+        self.install_installer(self.app)
+
+    def install_installer(self, folder):
+        shutil.copy(os.environ["KTUPDATE_STUB"], os.path.join(folder, "ktupdate.exe"))
+
+    def appid(self, app=None):
+        return os.path.join(app or self.app, "appid.xml")
+
+    def configure(self, settings, app=None):
+        """settings: {(element, attribute or None for the text): value} under Workstation of appid.xml."""
+        tree = ET.parse(self.appid(app))
+        for (element, attribute), value in settings.items():
+            node = tree.getroot().find(element)
+            if attribute is None:
+                node.text = value
+            else:
+                node.set(attribute, value)
+        tree.write(self.appid(app), encoding="UTF-8", xml_declaration=True)
+
+    def setting(self, element, attribute=None, app=None):
+        node = ET.parse(self.appid(app)).getroot().find(element)
+        return node.text if attribute is None else node.get(attribute)
+
+    def installer_record(self, app=None):
+        path = os.path.join(app or self.app, "ktupdate-record.txt")
+        return open(path, encoding="utf-8").read() if os.path.exists(path) else ""
+
+    def lock(self):
+        return os.path.join(self.update, "updating.xml")
+
+    def configured(self, server_url, settings=(), app=None, **record):
+        """A workstation that answered "&Non" to the configuration question, then `settings`."""
+        options = self.record_options(**{"--server": server_url, "--app-dir": app or self.app, **record})
+        done, _ = self.kthost(*options, script="buttons 1021 -> 24\n")
+        assert last_line(done.stdout) == "result: 1", done.stdout + done.stderr
+        self.configure({("LastUpdate", "FirstRun"): "0", **dict(settings)}, app)
+        return options
+
+    def start_kthost(self, args, transcript, script=""):
+        script = self.write(transcript + ".answers", script)
+        return subprocess.Popen([os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
+                                 "--ui", "script:" + script, "--transcript", self.path(transcript)],
+                                env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                stdin=subprocess.DEVNULL)
+
+
+AT_START_INTERNET = {("LastUpdate", "Active"): "1", ("Update", "Type"): "1"}
+TODAY = datetime.date.today()
+
+
+class UpdateRuns(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server_root = PracticeTree()
+        cls.server = Server(cls.server_root.path("server"))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.stop()
+        cls.server_root.close()
+
+    def setUp(self):
+        self.practice = Practice()
+        self.processes = []
+
+    def tearDown(self):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+            process.wait(timeout=10)
+        self.practice.close()
+
+    def run_kthost(self, options, script):
+        done, transcript = self.practice.kthost(*options, script=script, timeout=120)
+        self.assertEqual(last_line(done.stdout), "result: 1", done.stdout + done.stderr)
+        return shown_items(transcript)
+
+    def test_fresh_workstation_keeps_its_answer_and_its_guid(self):
+        options = self.practice.record_options(**{"--server": self.server.url})
+        self.assertEqual(self.run_kthost(options, "buttons 1021 -> 23\n")[:1], ["1021"])
+        guid = ET.parse(self.practice.appid()).getroot().get("GUID")
+        self.assertEqual([self.practice.setting("LastUpdate", "Active"), self.practice.setting("Schedule", "Teletrans"),
+                          self.practice.setting("Schedule", "Active"), self.practice.setting("Update", "Configured")],
+                         ["1", "0", "0", "1"])
+        self.assertTrue(os.path.exists(os.path.join(self.practice.update, guid + ".xml")))
+        self.assertNotIn("1021", self.run_kthost(options, ""))
+        self.assertEqual(ET.parse(self.practice.appid()).getroot().get("GUID"), guid)
+
+    def test_runs_without_the_main_dialog(self):
+        local = os.path.join(self.server.root, "maj")
+        month_ago = date_text(TODAY - datetime.timedelta(days=30))
+        dead_server = "ftp://127.0.0.1:9/maj/"
+        # name, settings, record options, answers, shown, installer started, LastUpdate after
+        rows = [
+            ("start, Internet, Yes", AT_START_INTERNET, {"--at-start": True}, "message 1060 -> yes\n",
+             ["dialog 130", "1060"], True, None),
+            ("start, Internet, No", AT_START_INTERNET, {"--at-start": True}, "message 1060 -> no\n",
+             ["dialog 130", "1060"], False, None),
+            ("start, directory", {("LastUpdate", "Active"): "1", ("Update", "Type"): "3", ("LocalUpdate", None): local},
+             {"--at-start": True}, "message 1060 -> yes\n", ["dialog 130", "1060"], True, None),
+            ("first run, asked", {("LastUpdate", "FirstRun"): "1"}, {"--at-start": True},
+             "buttons 1112 -> 23\nmessage 1060 -> yes\n", ["1112", "dialog 130", "1060"], True, None),
+            ("first run, Continue", {("LastUpdate", "FirstRun"): "1", ("LastUpdate", "Continue"): "1"},
+             {"--at-start": True}, "message 1060 -> yes\n", ["dialog 130", "1060"], True, None),
+            ("first run, not at start", {("LastUpdate", "FirstRun"): "1"}, {}, "", [], False, None),
+            ("no connection, 30 days", {**AT_START_INTERNET, ("LastUpdate", None): month_ago},
+             {"--at-start": True, "--server": dead_server}, "message 1073 -> no\n", ["1073"], False,
+             date_text(TODAY)),
+            ("no connection, 29 days",
+             {**AT_START_INTERNET, ("LastUpdate", None): date_text(TODAY - datetime.timedelta(days=29))},
+             {"--at-start": True, "--server": dead_server}, "", [], False, None),
+            ("teletransmission downloads only", {("Schedule", "Teletrans"): "1"}, {"--teletrans": True}, "",
+             ["dialog 130"], False, None),
+        ]
+        for name, settings, record, answers, shown, started, last_update in rows:
+            with self.subTest(name):
+                self.practice.close()
+                self.practice = Practice()
+                self.practice.configured(self.server.url, settings)
+                options = self.practice.record_options(**{"--server": self.server.url, **record})
+                self.assertEqual([item for item in self.run_kthost(options, answers) if item != "dialog 102"], shown)
+                self.assertEqual("mode=2" in self.practice.installer_record(), started)
+                self.assertFalse(os.path.exists(self.practice.lock()), "no lock is left behind")
+                if last_update:
+                    self.assertEqual(self.practice.setting("LastUpdate"), last_update)
+
+    def test_packages_another_workstation_left(self):
+        self.practice.configured(self.server.url, {("Schedule", "Teletrans"): "1"})
+        self.run_kthost(self.practice.record_options(**{"--server": self.server.url, "--teletrans": True}), "")
+        self.assertFalse(self.practice.installer_record(), "a teletransmission download installs nothing")
+        # name, settings, record options, shown
+        rows = [
+            ("teletransmission, install only", {}, {"--teletrans": True, "--inst-only": True}, ["1060"]),
+            ("start, network", {("Schedule", "Teletrans"): "0", ("LastUpdate", "Active"): "1",
+                                ("Update", "Type"): "2"}, {"--at-start": True}, ["1060"]),
+        ]
+        for name, settings, record, shown in rows:
+            with self.subTest(name):
+                if self.practice.installer_record():
+                    os.remove(os.path.join(self.practice.app, "ktupdate-record.txt"))
+                self.practice.configure(settings)
+                options = self.practice.record_options(**{"--server": self.server.url, **record})
+                self.assertEqual(self.run_kthost(options, "message 1060 -> yes\n"), shown)
+                self.assertIn("mode=2", self.practice.installer_record())
+                self.assertFalse(os.path.exists(self.practice.lock()))
+
+    def test_a_scheduled_no_frees_the_lock_while_the_run_waits(self):
+        self.practice.configured(self.server.url, {("Schedule", "Teletrans"): "1"})
+        self.run_kthost(self.practice.record_options(**{"--server": self.server.url, "--teletrans": True}), "")
+        # An unknown frequency runs at once, then waits a day.
+        self.practice.configure({("Schedule", "Teletrans"): "0", ("Schedule", "Active"): "1",
+                                 ("Schedule", "Frequency"): "2", ("Update", "Type"): "2"})
+        waiting = self.practice.start_kthost(self.practice.record_options(**{"--at-start": True}), "scheduled.txt",
+                                             "message 1060 -> no\n")
+        self.processes.append(waiting)
+        self.assertTrue(wait_for(lambda: "1060" in shown_items(self.practice.read("scheduled.txt").splitlines()), 30))
+        time.sleep(0.5)
+        self.assertIsNone(waiting.poll(), "the run waits for its next time")
+        self.assertFalse(os.path.exists(self.practice.lock()), "other workstations are not kept away meanwhile")
+
+    def test_an_empty_update_folder_stops_the_run_before_anything_is_written(self):
+        shown = self.run_kthost(self.practice.record_options(**{"--update-dir": ""}), "")
+        self.assertEqual(shown, ["1031"])
+        self.assertFalse(os.path.exists(self.practice.appid()))
+
+    def test_another_workstations_fresh_lock_outlives_this_run(self):
+        self.practice.configured(self.server.url, {("LastUpdate", "Active"): "1", ("Update", "Type"): "2"})
+        heartbeat = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
+        lock = ('<?xml version="1.0" encoding="UTF-8"?>\n<Workstation GUID="{00000000-0000-4000-8000-000000000001}" '
+                'Host="another-host" ProcessId="1" BootId="x" Heartbeat="%s">\n\t<LastUpdate>%s</LastUpdate>\n'
+                '</Workstation>\n' % (heartbeat, date_text(TODAY)))
+        self.practice.write("data/UpdateInfo/updating.xml", lock)
+        self.assertEqual(self.run_kthost(self.practice.record_options(**{"--at-start": True}), ""), [])
+        self.assertEqual(self.practice.read("data/UpdateInfo/updating.xml"), lock)
+
+    def test_a_run_killed_mid_download_turns_nobody_away(self):
+        slow = Server(self.practice.path("slow"), "--throttle", "20000")
+        try:
+            options = self.practice.configured(slow.url, AT_START_INTERNET, **{"--at-start": True})
+            self.processes.append(self.practice.start_kthost(options, "first.txt"))
+            temp = os.path.join(self.practice.update, "Temp")
+            self.assertTrue(wait_for(lambda: os.path.exists(self.practice.lock()) and os.path.isdir(temp)
+                                     and os.listdir(temp), 60), "the download never started")
+            self.processes[0].send_signal(signal.SIGKILL)
+            self.processes[0].wait(timeout=10)
+        finally:
+            slow.stop()
+        second = self.practice.mkdir("app2")
+        self.practice.install_installer(second)
+        shown = self.run_kthost(self.practice.record_options(**{"--app-dir": second}), "")
+        self.assertNotIn("1097", shown)
+        self.assertIn("1021", shown, "the second workstation's run went on")
+
+    def test_a_second_call_wakes_a_waiting_run_within_a_second(self):
+        due_far = (datetime.datetime.now() - datetime.timedelta(hours=2)).strftime("%H:%M")
+        options = self.practice.configured(self.server.url, {("Schedule", "Active"): "1", ("Schedule", "Frequency"): "1",
+                                                              ("Schedule", "Time"): due_far}, **{"--at-start": True})
+        waiting = self.practice.start_kthost(options, "waiting.txt")
+        self.processes.append(waiting)
+        log_line = "Auto update is enabled (at start or scheduled)"
+        self.assertTrue(wait_for(lambda: log_line in self.practice.activity_log(), 30))
+        time.sleep(0.5)
+        self.assertIsNone(waiting.poll(), "the run waits for its time")
+        shown_before = self.practice.activity_log().count("Show update dialog")
+        self.run_kthost(self.practice.record_options(), "")
+        called = time.monotonic()
+        self.assertTrue(wait_for(lambda: self.practice.activity_log().count("Show update dialog") > shown_before, 1.0),
+                        "the waiting run did not show the main dialog within a second")
+        self.assertLess(time.monotonic() - called, 1.0)
+
+
+if __name__ == "__main__":
+    unittest.main()
