@@ -5,10 +5,6 @@
 #include <atomic>
 #include <filesystem>
 #include <iostream>
-#include <set>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -24,24 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
-
-class SharedStateTest : public test::ConfiguredTest {
-protected:
-    // Makes `count` workstations sharing the update folder of `ctx`, each with its application folder and GUID.
-    std::vector<run::RunContext> Workstations(int count) {
-        std::vector<run::RunContext> stations(count);
-        for (int i = 0; i < count; ++i) {
-            const std::string app = "app" + std::to_string(i);
-            stations[i].appDir = tree.MakeDir(app).string() + "/";
-            stations[i].updateDir = ctx.updateDir;
-            stations[i].updateDirSlash = ctx.updateDirSlash;
-            std::string guid = kGuid;
-            guid[1] = static_cast<char>('0' + i);
-            EXPECT_EQ(CreateDefaultConfig(stations[i], guid, LocalTime(31, 3, 2026)), 1);
-        }
-        return stations;
-    }
-};
+using SharedStateTest = test::ConfiguredTest;
 
 constexpr const char* kOtherGuid = "{00000000-1111-2222-3333-444444444444}";
 
@@ -152,61 +131,18 @@ TEST_F(SharedStateTest, TheLockIsTakenOnlyOverAStaleOrOwnOne) {
     EXPECT_EQ(Log().size(), linesBefore) << "releasing twice is quiet";
 }
 
-// Starts the lock taker for `station` at the instant `startMs`; its output can be read from the result.
-pid_t StartTaker(const run::RunContext& station, long long startMs, int& output) {
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) return -1;
-    const pid_t taker = fork();
-    if (taker == 0) {
-        dup2(ends[1], STDOUT_FILENO);
-        const std::string app = station.appDir.substr(0, station.appDir.size() - 1);
-        const std::string start = std::to_string(startMs);
-        execl(KT_LOCK_TAKER, KT_LOCK_TAKER, station.updateDir.c_str(), app.c_str(), start.c_str(), "1500",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(ends[1]);
-    output = ends[0];
-    return taker;
-}
-
-// The taker's line, waited for at most ten seconds.
-std::string TakerResult(int output) {
-    std::string line;
-    pollfd ready{output, POLLIN, 0};
-    char buffer[32];
-    ssize_t got = 0;
-    if (poll(&ready, 1, 10000) == 1 && (got = read(output, buffer, sizeof buffer)) > 0) line.assign(buffer, got);
-    close(output);
-    return line;
-}
-
-void Reap(pid_t taker) {
-    kill(taker, SIGKILL);
-    waitpid(taker, nullptr, 0);
-}
-
-TEST_F(SharedStateTest, TwoWorkstationProcessesStartingAtOnceGetTheLockOnce) {
-    const std::vector<run::RunContext> stations = Workstations(2);
-    for (int round = 0; round < 10; ++round) {
-        const long long startMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                      std::chrono::system_clock::now().time_since_epoch()).count() + 300;
-        int outputs[2] = {-1, -1};
-        const pid_t takers[2] = {StartTaker(stations[0], startMs, outputs[0]), StartTaker(stations[1], startMs, outputs[1])};
-        ASSERT_GT(takers[0], 0);
-        ASSERT_GT(takers[1], 0);
-        // Both answer before either ends: a holder that ended could leave a lock others may take.
-        const std::multiset<std::string> results{TakerResult(outputs[0]), TakerResult(outputs[1])};
-        Reap(takers[0]);
-        Reap(takers[1]);
-        EXPECT_EQ(results, (std::multiset<std::string>{"elsewhere\n", "taken\n"})) << "round " << round;
-        // The winner was killed holding the lock: the next round starts from a free folder.
-        fs::remove(LockFile());
-    }
-}
-
 TEST_F(SharedStateTest, WorkstationsStartingAtOnceGetTheLockOneAtATime) {
-    std::vector<run::RunContext> stations = Workstations(6);
+    constexpr int kWorkstations = 6;
+    std::vector<run::RunContext> stations(kWorkstations);
+    for (int i = 0; i < kWorkstations; ++i) {
+        const std::string app = "app" + std::to_string(i);
+        stations[i].appDir = tree.MakeDir(app).string() + "/";
+        stations[i].updateDir = ctx.updateDir;
+        stations[i].updateDirSlash = ctx.updateDirSlash;
+        std::string guid = kGuid;
+        guid[1] = static_cast<char>('0' + i);
+        ASSERT_EQ(CreateDefaultConfig(stations[i], guid, LocalTime(31, 3, 2026)), 1);
+    }
     for (int round = 0; round < 20; ++round) {
         std::atomic<int> taken{0};
         std::vector<std::thread> starts;

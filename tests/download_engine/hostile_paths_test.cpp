@@ -1,8 +1,6 @@
-// Names and links planted by whoever can write to the server, the source
-// folder, the shared update folder or the temporary folder. Whatever they
-// are, the module writes only into the folders it means to (Temp, Update,
-// files.xml, its private temporary folder) and follows no link: the canary
-// folder beside them stays exactly as it was.
+// Names and links planted by whoever writes to the server, the source folder,
+// the shared update folder or the temporary folder: the module writes only
+// where it means to and follows no link; the canary folder stays as it was.
 #include <pugixml.hpp>
 
 #include <functional>
@@ -52,10 +50,10 @@ protected:
         const char* versions[] = {"5.2.0", "5.2.1", "5.3.0", "5.4.0"};
         for (std::size_t i = 0; i < steps.size(); ++i) {
             pugi::xml_node step = root.append_child("Version");
-            step.append_attribute("OldVer") = versions[i];
-            step.append_attribute("NewVer") = versions[i + 1];
-            step.append_attribute("Compatibility") = "1";
-            step.append_attribute("CanRestore") = "1";
+            for (const auto& [name, value] : {std::pair{"OldVer", versions[i]}, {"NewVer", versions[i + 1]},
+                                              {"Compatibility", "1"}, {"CanRestore", "1"}}) {
+                step.append_attribute(name) = value;
+            }
             step.append_child("Location").text() = steps[i].location.c_str();
             pugi::xml_node file = step.append_child("File");
             file.append_attribute("Name") = steps[i].name.c_str();

@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "platform/file_lock.h"
 #include "platform/machine_values.h"
 #include "platform/private_profile.h"
 #include "platform_fixture.h"
@@ -46,23 +45,6 @@ TEST_F(FileLockTest, TwoProcessesRewritingOneFileLoseNoChange) {
         EXPECT_EQ(second.ReadLine(kPatience * 3), "done");
         c.check();
     }
-}
-
-TEST_F(FileLockTest, ALockIsHeldUntilDroppedAndAPlantedLinkIsRefused) {
-    const std::string value = (tree / "value").string();
-    {
-        auto held = FileLock::Beside(value);
-        ASSERT_TRUE(held);
-        // A second holder, even in the same process, waits and gives up.
-        EXPECT_FALSE(FileLock::Beside(value, std::chrono::milliseconds(50)));
-    }
-    EXPECT_TRUE(FileLock::Beside(value, std::chrono::milliseconds(50)));
-
-    const auto target = tree.WriteFile("elsewhere", "");
-    std::filesystem::create_symlink(target, LockFilePath((tree / "linked").string()));
-    const auto refused = FileLock::Beside((tree / "linked").string());
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(refused.Error().code, std::errc::too_many_symbolic_link_levels);
 }
 
 }  // namespace
