@@ -1,7 +1,6 @@
 #include "download/transfer_attempt.h"
 
 #include <cerrno>
-#include <filesystem>
 
 #include "strings/string_table.h"
 #include "download/download_controls.h"

@@ -15,7 +15,6 @@
 
 namespace kt::download {
 
-
 class TransferAttempt {
 public:
     TransferAttempt(DownloadJob& job, unsigned resume, unsigned split);
