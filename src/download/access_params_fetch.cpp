@@ -26,8 +26,8 @@ TransferAttempt::Outcome TransferAttempt::FetchAccessParams() {
         SetText(kOperationStatus, kConnecting);
         return std::nullopt;
     }
-    const std::string localPath = TempFilePath(kFtpAccessName);
-    if (output_.Open(localPath)) {
+    const std::string localPath = job_.tempFolder.FilePath(kFtpAccessName);
+    if (output_.Open(job_.tempFolder.Path(), localPath)) {
         return Fail("KTDownload : Error with FTP connexion write file",
                     "MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
     }

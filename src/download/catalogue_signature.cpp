@@ -71,7 +71,7 @@ TransferAttempt::Outcome TransferAttempt::VerifyCatalogue() {
     std::optional<std::string> signature;
     if (const Outcome end = FetchSignature(current_, signature)) return end;
     if (!signature) return refuse(std::string("no ") + kSignatureName);
-    const auto catalogue = ReadWhole(TempFilePath("versions.xml"));
+    const auto catalogue = ReadWhole(job_.tempFolder.FilePath("versions.xml"));
     if (!catalogue || !keys.Verifies(*catalogue, *signature)) return refuse("wrong signature");
     KT_DLOG(Info) << "KTDownload : Signature of versions.xml verified";
     return std::nullopt;

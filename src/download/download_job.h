@@ -14,6 +14,7 @@
 #include "download/update_search.h"
 #include "hostsuite/dialog_model.h"
 #include "platform/ftp_client.h"
+#include "platform/private_temp_folder.h"
 #include "run/run_context.h"
 
 namespace kt::download {
@@ -42,6 +43,10 @@ struct DownloadJob {
     AutoResetEvent dialogReady;
     // The user cancelled: the attempts poll it.
     AutoResetEvent cancel;
+    // Where ftpacs.bin and versions.xml are fetched to: a folder of this run
+    // alone, so that no other local user can have planted a file or a link
+    // at their names.
+    platform::RunTempFolder tempFolder{"ktupdate-"};
     // For the transfers' waits on the server.
     const platform::StopCheck stopWanted = [this] { return cancel.IsSet(); };
 };

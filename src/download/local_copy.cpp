@@ -10,6 +10,7 @@
 #include "download/progress_text.h"
 #include "hostsuite/message_box.h"
 #include "log/activity_log.h"
+#include "platform/open_below.h"
 
 namespace kt::download {
 namespace {
@@ -83,9 +84,12 @@ private:
         std::error_code ec;
         fs::create_directories(temp, ec);
         // A copy that failed would leave nothing to record and yet end with OK.
-        fs::copy_file(source, temp / name, fs::copy_options::overwrite_existing, ec);
-        if (ec) {
-            KT_DLOG(Warning) << "KTDownload : Can't copy " << source << " : " << ec.message();
+        // Both folders may be shared: a link planted in place of the package
+        // or below the update folder is refused, never followed.
+        const platform::SysStatus copied = platform::CopyFileBelow(
+            fs::path(source).parent_path().string(), source, temp.parent_path().string(), (temp / name).string());
+        if (!copied) {
+            KT_DLOG(Warning) << "KTDownload : Can't copy " << source << " : " << copied.Error().Describe();
             return false;
         }
         const auto size = fs::file_size(source, ec);

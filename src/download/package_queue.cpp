@@ -22,7 +22,7 @@ constexpr int kProcessing = 1069;
 TransferAttempt::Outcome TransferAttempt::ReadCatalogue() {
     if (const Outcome refused = VerifyCatalogue()) return refused;
     KT_DLOG(Info) << "KTDownload : Read file versions.xml";
-    job_.search.GetUpdatesList(TempFilePath("versions.xml"), job_.list, folder_);
+    job_.search.GetUpdatesList(job_.tempFolder.FilePath("versions.xml"), job_.list, folder_);
     if (job_.list.empty()) {
         Journal("MJ_DWL_DU : Il n’y a pas de mises à jour.");
         return kNothingToFetch;
@@ -58,7 +58,7 @@ TransferAttempt::Outcome TransferAttempt::NextPackage() {
             std::error_code ec;
             std::filesystem::create_directories(temp, ec);
             current_ = *parts;
-            return OpenLocalFile((temp / item.name).string());
+            return OpenLocalFile(temp.parent_path().string(), (temp / item.name).string());
         }
         // Already in place: recorded with the next package, or now when it is the last.
         if (job_.list.empty()) {

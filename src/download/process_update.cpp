@@ -10,6 +10,7 @@
 #include "download/package_name_check.h"
 #include "download/update_search.h"
 #include "log/activity_log.h"
+#include "platform/open_below.h"
 
 namespace kt::download {
 namespace {
@@ -18,15 +19,19 @@ namespace fs = std::filesystem;
 
 bool SameKind(const std::string& field, const char* kind) { return strcasecmp(field.c_str(), kind) == 0; }
 
-// Moves the package into Update; false when it is not there or could not be copied.
+// Moves the package into Update; false when it is not there or could not be
+// copied. Temp and Update are in the shared update folder: a link planted
+// there is refused, never followed.
 bool MovePackage(const fs::path& source, const fs::path& target, const std::string& name) {
     std::error_code ec;
-    if (!fs::exists(source, ec)) return false;
+    if (!fs::exists(fs::symlink_status(source, ec))) return false;
     KT_DLOG(Info) << "KTDownload : copy " << name << " to " << target.string();
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
+    const std::string updateFolder = target.parent_path().parent_path().string();
+    if (const platform::SysStatus copied =
+            platform::CopyFileBelow(updateFolder, source.string(), updateFolder, target.string());
+        !copied) {
         KT_DLOG(Error) << "KTDownload : Can't copy " << source.string() << " to " << target.string() << " : "
-                       << ec.message();
+                       << copied.Error().Describe();
         return false;
     }
     fs::remove(source, ec);

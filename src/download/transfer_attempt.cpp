@@ -1,7 +1,6 @@
 #include "download/transfer_attempt.h"
 
 #include <cerrno>
-#include <filesystem>
 
 #include "strings/string_table.h"
 #include "download/download_controls.h"
@@ -9,7 +8,6 @@
 #include "download/transfer_session.h"
 #include "download/transfers.h"
 #include "hostsuite/message_box.h"
-#include "platform/system_paths.h"
 #include "platform/tls_failure.h"
 #include "log/activity_log.h"
 #include "run/failure_journal.h"
@@ -24,10 +22,6 @@ constexpr int kSiteNotFound = 1059;
 constexpr int kDownloadError = 1063;
 
 }  // namespace
-
-std::string TempFilePath(const std::string& name) {
-    return (std::filesystem::path(platform::SystemPaths::TempDir()) / name).string();
-}
 
 unsigned DownloadUpdates(DownloadJob& job, unsigned resume, unsigned split) {
     TransferAttempt attempt(job, resume, split);
@@ -123,11 +117,12 @@ TransferAttempt::Outcome TransferAttempt::StartCatalogue() {
     }
     current_ = *parts;
     cataloguePhase_ = true;
-    return OpenLocalFile(TempFilePath("versions.xml"));
+    return OpenLocalFile(job_.tempFolder.Path(), job_.tempFolder.FilePath("versions.xml"));
 }
 
-TransferAttempt::Outcome TransferAttempt::OpenLocalFile(const std::string& path) {
-    if (const std::error_code error = output_.Open(path)) {
+TransferAttempt::Outcome TransferAttempt::OpenLocalFile(const std::string& root, const std::string& path) {
+    // A link planted in the folder is refused here, and said so in the log.
+    if (const std::error_code error = output_.Open(root, path)) {
         KT_DLOG(Warning) << "KTDownload : Can't open " << path << " : " << error.message();
         return WriteError(error);
     }

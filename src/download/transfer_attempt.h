@@ -15,10 +15,6 @@
 
 namespace kt::download {
 
-// `name` in the system's temporary folder, where the access parameters and
-// the catalogue are fetched to.
-std::string TempFilePath(const std::string& name);
-
 class TransferAttempt {
 public:
     TransferAttempt(DownloadJob& job, unsigned resume, unsigned split);
@@ -51,7 +47,8 @@ private:
     // Takes the next package of the list: the attempt is finished (result
     // kTransferDone) or goes on with that package.
     Outcome NextPackage();
-    Outcome OpenLocalFile(const std::string& path);
+    // Opens `path`, inside the folder `root`, for the file to fetch.
+    Outcome OpenLocalFile(const std::string& root, const std::string& path);
 
     void ApplySpeedLimit(std::uint64_t bytesBefore, TransferProgress::Clock::time_point start);
 

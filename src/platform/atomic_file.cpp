@@ -46,7 +46,8 @@ SysStatus WriteAll(int fd, std::string_view content, const std::string& tempPath
 void SetPermissions(int fd, const std::string& path, std::optional<mode_t> newFileMode) {
     struct stat old {};
     std::optional<mode_t> mode = newFileMode;
-    if (::stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    // A link planted at the name lends nothing: the rename replaces the link, not its target.
+    if (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) mode = old.st_mode & 07777;
     if (mode) static_cast<void>(::fchmod(fd, *mode));
 }
 

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/atomic_file.h"
+#include "platform/file_lock.h"
 #include "platform/system_paths.h"
 
 namespace kt::platform {
@@ -64,15 +65,37 @@ std::optional<std::uint32_t> MachineValue::ReadDword() const {
     return ParseDword(text);
 }
 
-SysStatus MachineValue::WriteDword(std::uint32_t value) const {
+SysStatus MachineValue::PrepareKey() const {
     if (path_.empty()) return SysError{"write", name_, std::make_error_code(std::errc::invalid_argument)};
     const std::filesystem::path target(path_);
     std::error_code ec;
     std::filesystem::create_directories(target.parent_path(), ec);
     if (ec) return SysError{"mkdir", target.parent_path().string(), ec};
-    // Readers of other processes see the old value or the new one, never a
-    // half-written file.
+    return {};
+}
+
+// Readers of other processes see the old value or the new one, never a
+// half-written file.
+SysStatus MachineValue::Store(std::uint32_t value) const {
     return ReplaceFileAtomically(path_, std::to_string(value) + "\n", mode_t{0644});
+}
+
+SysStatus MachineValue::WriteDword(std::uint32_t value) const {
+    if (SysStatus ready = PrepareKey(); !ready) return ready;
+    // Under the lock, so that a value set here is not overwritten by an
+    // increment that read the value before it.
+    const auto lock = FileLock::Beside(path_);
+    if (!lock) return lock.Error();
+    return Store(value);
+}
+
+SysResult<std::uint32_t> MachineValue::IncrementDword() const {
+    if (SysStatus ready = PrepareKey(); !ready) return ready.Error();
+    const auto lock = FileLock::Beside(path_);
+    if (!lock) return lock.Error();
+    const std::uint32_t value = ReadDword().value_or(0) + 1;
+    if (SysStatus stored = Store(value); !stored) return stored.Error();
+    return value;
 }
 
 }  // namespace kt::platform

@@ -18,8 +18,15 @@ public:
     std::optional<std::uint32_t> ReadDword() const;
     // The failed call when it could not be written; the old value then stays.
     [[nodiscard]] SysStatus WriteDword(std::uint32_t value) const;
+    // Adds one to the value (a missing or unreadable one counts as 0) and
+    // gives the new value. Read and write happen under a lock that holds
+    // across processes, so two processes counting at once both count.
+    [[nodiscard]] SysResult<std::uint32_t> IncrementDword() const;
 
 private:
+    [[nodiscard]] SysStatus PrepareKey() const;
+    [[nodiscard]] SysStatus Store(std::uint32_t value) const;
+
     std::string path_;
     std::string name_;
 };

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/open_below.h"
 #include "platform/sys_error.h"
 
 namespace kt::platform {
@@ -23,10 +25,14 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 OutputFile::~OutputFile() { static_cast<void>(Close()); }
 
 std::error_code OutputFile::Open(const std::string& path) {
+    return Open(std::filesystem::path(path).parent_path().string(), path);
+}
+
+std::error_code OutputFile::Open(const std::string& root, const std::string& path) {
     static_cast<void>(Close());
-    const int fd = RetryOnEintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
-    if (fd < 0) return LastError();
-    fd_ = UniqueFd(fd);
+    auto opened = OpenBelow(root.empty() ? "." : root, path, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!opened) return opened.Error().code;
+    fd_ = std::move(*opened);
     path_ = path;
     buffer_.resize(kBufferSize);
     used_ = 0;

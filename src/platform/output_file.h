@@ -20,7 +20,11 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Creates `path`, or empties it when it exists. Closes a file still open.
+    // A link at `path` is refused (ELOOP), never followed.
     [[nodiscard]] std::error_code Open(const std::string& path);
+    // The same for a `path` inside the folder `root`, following no link at
+    // any step below `root` (see OpenBelow).
+    [[nodiscard]] std::error_code Open(const std::string& root, const std::string& path);
     bool IsOpen() const { return fd_.Valid(); }
     const std::string& Path() const { return path_; }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/file_lock.h"
 #include "platform/system_paths.h"
 
 namespace kt::platform {
@@ -202,6 +203,11 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     if (!IsStorable(section, key, value)) return false;
     const fs::path path = Resolve(file);
     std::lock_guard lock(gWriteMutex);
+    // Other processes (another run, the pack's own programs through this
+    // code) read and rewrite the same file: without a lock that holds across
+    // processes, two writers could both read the old file and one change be lost.
+    const auto fileLock = FileLock::Beside(path.string());
+    if (!fileLock) return false;
     std::error_code ec;
     const bool exists = fs::exists(path, ec);
     if (ec) return false;

@@ -29,7 +29,8 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
 // a new key goes at the end of its section, a new section at the end of the
 // file, a missing file is created. The rest of the file is kept as it is. The
 // file is replaced atomically (temporary file in the same folder, then
-// rename), so a reader sees either the old or the new content. False when it
+// rename), so a reader sees either the old or the new content, and written
+// under a lock beside it that holds across processes. False when it
 // could not be written, or when a name or the value cannot be stored on one
 // line (line breaks, a key with "=" or starting like a section or comment).
 [[nodiscard]] bool WritePrivateProfileString(std::string_view section, std::string_view key,

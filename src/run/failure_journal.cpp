@@ -23,6 +23,14 @@ void StoreFailCount(const platform::MachineValue& failCount, std::uint32_t count
     }
 }
 
+// Two processes failing at once both count: the increment is one locked step.
+std::uint32_t CountFailedRun(const platform::MachineValue& failCount) {
+    const platform::SysResult<std::uint32_t> counted = failCount.IncrementDword();
+    if (counted) return *counted;
+    KT_LOG(Warning) << "Can't store the count of failed runs : " << counted.Error().Describe();
+    return failCount.ReadDword().value_or(0) + 1;
+}
+
 std::string Printf(const char* format, int a, int b, int c, int d = 0, int e = 0) {
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, format, a, b, c, d, e);
@@ -57,17 +65,15 @@ int WriteJournal(RunContext& ctx, int bBegin, int bFailed, const char* message) 
 int WriteJournalAt(RunContext& ctx, int bBegin, int bFailed, const char* message, const std::tm& now) {
     const bool hasMessage = message != nullptr && *message != '\0';
     const platform::MachineValue failCount = FailCount();
-    std::uint32_t count = failCount.ReadDword().value_or(0);
 
     if (bFailed && ctx.m_nDownloadStatus != -2) {
-        ++count;
-        StoreFailCount(failCount, count);
+        const std::uint32_t count = CountFailedRun(failCount);
         // The reason of a failure is what the journal is for: keep its line.
         if (hasMessage) AppendToJournal(ctx, JournalMessageLine(now, message));
         if (count > kFailuresBeforeWarning && ctx.showFailureWarning) ctx.showFailureWarning();
         return 0;
     }
-    if (bBegin && count == 0) {
+    if (bBegin && failCount.ReadDword().value_or(0) == 0) {
         std::error_code ec;
         std::filesystem::remove(ctx.appDir + "mjlog.log", ec);
     }

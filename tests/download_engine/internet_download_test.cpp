@@ -153,13 +153,17 @@ TEST_F(InternetDownloadTest, ServerAndDiskFailuresAreShown) {
     EXPECT_TRUE(Shown("message id=- caption=\"Talvo\" style=0x10 flag=1 "
                       "text=\"Une erreur s'est produite lors de la connexion au serveur Talvo.\" -> ok unscripted"));
 
+    // A link planted in Temp by whoever shares the folder is not written through.
     StartServer();
     fs::create_directories(UpdatePath("Temp"));
-    fs::create_symlink("/dev/full", UpdatePath("Temp") / "sesam_pack.exe");
+    const fs::path canary = tree.WriteFile("canary", "kept");
+    fs::create_symlink(canary, UpdatePath("Temp") / "sesam_pack.exe");
     EXPECT_EQ(Run(), hostsuite::kIdCancel);
     EXPECT_EQ(attempts, Attempts{kTransferFailed});
     EXPECT_TRUE(Journaled("MJ_DWL_DU_15 : Problème: écriture."));
-    EXPECT_TRUE(Shown("message id=- caption=\"Erreur 28\" style=0x10 flag=1 text=\"No space left on device\" -> ok unscripted"));
+    EXPECT_TRUE(Shown("message id=- caption=\"Erreur 40\" style=0x10 flag=1 "
+                      "text=\"Too many levels of symbolic links\" -> ok unscripted"));
+    EXPECT_EQ(ReadFile(canary), "kept");
 }
 
 TEST_F(InternetDownloadTest, UnreadableSettingsEndTheDialogBeforeAnyTransfer) {

@@ -269,6 +269,38 @@ class UpdateRuns(unittest.TestCase):
         self.assertNotIn("1097", shown)
         self.assertIn("1021", shown, "the second workstation's run went on")
 
+    def test_two_workstations_starting_at_once_download_once(self):
+        """Two workstations (their own application folder, GUID and machine folders) share one update
+        folder and start a teletransmission download in the same moment: one downloads, the other is told 1097."""
+        slow = Server(self.practice.path("slow"), "--throttle", "40000")
+        try:
+            stations = []
+            for app in ("app", "app2"):
+                folder = self.practice.mkdir(app)
+                self.practice.install_installer(folder)
+                self.practice.configured(slow.url, {("Schedule", "Teletrans"): "1"}, app=folder)
+                env = dict(self.practice.env)
+                for variable in ("KT_RUNTIME_DIR", "KT_REGISTRY_DIR", "KT_WINDOWS_DIR", "TMPDIR"):
+                    env[variable] = self.practice.mkdir(app + "-machine/" + variable)
+                options = self.practice.record_options(**{"--server": slow.url, "--app-dir": folder, "--teletrans": True})
+                stations.append((options, env, app + ".txt"))
+            guids = {ET.parse(self.practice.appid(self.practice.path(app))).getroot().get("GUID") for app in ("app", "app2")}
+            self.assertEqual(len(guids), 2)
+            for options, env, transcript in stations:
+                self.processes.append(subprocess.Popen(
+                    [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *options,
+                     "--ui", "script:" + self.practice.write(transcript + ".answers", ""),
+                     "--transcript", self.practice.path(transcript)],
+                    env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL))
+            for process in self.processes:
+                process.wait(timeout=120)
+        finally:
+            slow.stop()
+        shown = sorted([item for item in shown_items(self.practice.read(transcript).splitlines()) if item != "dialog 102"]
+                       for _, _, transcript in stations)
+        self.assertEqual(shown, [["1097"], ["dialog 130"]])
+        self.assertFalse(os.path.exists(self.practice.lock()), "the winner's lock goes with its run")
+
     def test_a_second_call_wakes_a_waiting_run_within_a_second(self):
         due_far = (datetime.datetime.now() - datetime.timedelta(hours=2)).strftime("%H:%M")
         options = self.practice.configured(self.server.url, {("Schedule", "Active"): "1", ("Schedule", "Frequency"): "1",

@@ -21,9 +21,9 @@ TEST_F(MachineValueTest, AWrittenValueReadsBackWholeUnderEitherSeparator) {
     EXPECT_FALSE(MachineValue(kKey, "Other").ReadDword());
     ASSERT_TRUE(failCount.WriteDword(0xFFFFFFFFu));
     EXPECT_EQ(failCount.ReadDword(), 0xFFFFFFFFu);
-    // Written through a temporary file that does not stay behind.
+    // Written through a temporary file that does not stay behind; the lock file does.
     const auto key = tree / "registry/Software/Talvo/Talvo";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(key), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(key), {}), 2);
     EXPECT_TRUE(std::filesystem::exists(key / "FailCount"));
 }
 

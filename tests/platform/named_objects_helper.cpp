@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "platform/dialog_registry.h"
+#include "platform/machine_values.h"
+#include "platform/private_profile.h"
 #include "platform/named_event.h"
 #include "platform/named_mutex.h"
 #include "platform/shared_region.h"
@@ -79,6 +81,19 @@ int MutexRounds(const std::string& name, int rounds, const char* marker, bool st
     return 4;
 }
 
+// Read-modify-writes of shared files, `rounds` times: the machine-wide
+// counter, or one new key per round in an INI file.
+int FileRounds(const std::string& mode, const std::string& target, int rounds, const std::string& tag) {
+    for (int i = 0; i < rounds; ++i) {
+        const bool done = mode == "count-up"
+                              ? static_cast<bool>(MachineValue("Software/Talvo/Talvo", target).IncrementDword())
+                              : WritePrivateProfileString("SSV", tag + std::to_string(i), "x", target);
+        if (!done) return 2;
+    }
+    Say("done");
+    return 0;
+}
+
 int Run(const std::string& mode, const std::string& name, int argc, char** argv) {
     const auto ms = [&](int i) { return milliseconds(i < argc ? std::atol(argv[i]) : 0); };
     if (mode == "mutex") {
@@ -117,6 +132,7 @@ int Run(const std::string& mode, const std::string& name, int argc, char** argv)
         SharedLock lock(*static_cast<SharedSync*>(region->Data()));
         return lock.Held() ? SayAndStay(region, "locked") : 3;
     }
+    if ((mode == "count-up" || mode == "ini-keys") && argc == 5) return FileRounds(mode, name, std::atoi(argv[3]), argv[4]);
     if (mode == "dialog") return SayAndStay(RegisterOpenDialog(name, [] { Say("restored"); }), "ready");
     return 64;
 }

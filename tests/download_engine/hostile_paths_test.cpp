@@ -1,0 +1,154 @@
+// Names and links planted by whoever writes to the server, the source folder,
+// the shared update folder or the temporary folder: the module writes only
+// where it means to and follows no link; the canary folder stays as it was.
+#include <pugixml.hpp>
+
+#include <functional>
+#include <map>
+
+#include "download_fixture.h"
+
+namespace kt::test {
+namespace {
+
+namespace fs = std::filesystem;
+using download::SourceMode;
+
+struct Step {
+    std::string location;
+    std::string name;
+};
+
+// Plants links below the tree's root: each one at a path, to a target, both relative to the root.
+using Links = std::vector<std::pair<std::string, std::string>>;
+
+struct Case {
+    const char* what;
+    SourceMode mode;
+    std::vector<Step> steps;
+    Links plant;
+    // The files the Update folder holds afterwards.
+    std::set<std::string> updated;
+};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.what; }
+
+const std::string kLong = std::string(4092, 'a') + ".exe";
+
+class HostilePathTest : public DownloadTest, public ::testing::WithParamInterface<Case> {
+protected:
+    HostilePathTest() {
+        tree.WriteFile("canary/file", "kept");
+        tree.WriteFile("canary/step.exe", "secret");
+    }
+
+    // A source folder whose catalogue chains 5.2.0, 5.2.1, 5.3.0... through `steps`;
+    // each package that can be made holds its own name.
+    std::string WriteSource(const std::vector<Step>& steps) {
+        pugi::xml_document doc;
+        pugi::xml_node root = doc.append_child("Update");
+        const char* versions[] = {"5.2.0", "5.2.1", "5.3.0", "5.4.0"};
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            pugi::xml_node step = root.append_child("Version");
+            for (const auto& [name, value] : {std::pair{"OldVer", versions[i]}, {"NewVer", versions[i + 1]},
+                                              {"Compatibility", "1"}, {"CanRestore", "1"}}) {
+                step.append_attribute(name) = value;
+            }
+            step.append_child("Location").text() = steps[i].location.c_str();
+            pugi::xml_node file = step.append_child("File");
+            file.append_attribute("Name") = steps[i].name.c_str();
+            file.append_attribute("Date") = "2.2.2026";
+            std::error_code ec;
+            const fs::path package = tree / "patch" / steps[i].location / steps[i].name;
+            fs::create_directories(package.parent_path(), ec);
+            if (!fs::exists(fs::symlink_status(package, ec))) std::ofstream(package) << steps[i].name;
+        }
+        doc.save_file((tree.MakeDir("patch") / "versions.xml").c_str(), "\t");
+        return (tree / "patch").string();
+    }
+
+    void Plant(const Links& links) {
+        for (const auto& [at, target] : links) {
+            fs::create_directories((tree / at).parent_path());
+            fs::create_symlink(tree / target, tree / at);
+        }
+    }
+
+    // Every entry below `folder`, links as links, with the content of files.
+    std::map<std::string, std::string> Snapshot(const std::string& folder) const {
+        std::map<std::string, std::string> entries;
+        for (auto entry = fs::recursive_directory_iterator(tree / folder); entry != fs::recursive_directory_iterator();
+             ++entry) {
+            // The test's own FTP server keeps its files in the temporary folder.
+            if (entry->path().filename().string().rfind("ktserver-", 0) == 0) {
+                entry.disable_recursion_pending();
+                continue;
+            }
+            const std::string name = entry->path().lexically_relative(tree.Root()).string();
+            entries[name] = entry->is_symlink() ? "-> " + fs::read_symlink(entry->path()).string()
+                                                : entry->is_regular_file() ? ReadFile(entry->path()) : "<folder>";
+        }
+        return entries;
+    }
+
+    std::set<std::string> UpdateFolder() const {
+        std::set<std::string> names;
+        std::error_code ec;
+        if (fs::is_symlink(UpdatePath("Update"), ec)) return names;
+        for (const auto& entry : fs::directory_iterator(UpdatePath("Update"), ec)) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+};
+
+TEST_P(HostilePathTest, NothingIsWrittenOutsideItsFoldersAndNoLinkIsFollowed) {
+    const Case& c = GetParam();
+    Plant(c.plant);
+    const auto canary = Snapshot("canary");
+    const auto temporary = Snapshot("tmp");
+    if (c.mode == SourceMode::kInternet) {
+        StartServer();
+        Run(c.mode);
+    } else {
+        Run(c.mode, WriteSource(c.steps));
+    }
+    EXPECT_EQ(Snapshot("canary"), canary);
+    // The run's private folder is gone with the run; what was planted stays as it was.
+    EXPECT_EQ(Snapshot("tmp"), temporary);
+    EXPECT_EQ(UpdateFolder(), c.updated);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostilePathTest,
+    ::testing::Values(
+        Case{"dot_dot_name", SourceMode::kLocal, {{"5.2.1", "../../canary/file"}}, {}, {}},
+        Case{"slash_in_name", SourceMode::kLocal, {{"5.2.1", "sub/step.exe"}}, {}, {}},
+        Case{"absolute_name", SourceMode::kLocal, {{"5.2.1", "/tmp/ktupdate-absolute.exe"}}, {}, {}},
+        Case{"dot_dot_location", SourceMode::kLocal, {{"../canary", "step.exe"}}, {}, {}},
+        Case{"absolute_location", SourceMode::kLocal, {{"/etc", "passwd"}}, {}, {}},
+        Case{"control_character", SourceMode::kLocal, {{"5.2.1", "step\x1b.exe"}}, {}, {}},
+        Case{"name_too_long", SourceMode::kLocal, {{"5.2.1", kLong}}, {}, {}},
+        Case{"names_differing_in_case", SourceMode::kLocal, {{"5.2.1", "Step.exe"}, {"5.3.0", "step.exe"}}, {},
+             {"Step.exe", "step.exe"}},
+        Case{"link_at_temp_file", SourceMode::kLocal, {{"5.2.1", "step.exe"}},
+             {{"UpdateInfo/Temp/step.exe", "canary/file"}}, {}},
+        Case{"temp_is_link", SourceMode::kLocal, {{"5.2.1", "step.exe"}},
+             {{"UpdateInfo/Temp", "canary"}}, {}},
+        Case{"update_is_link", SourceMode::kLocal, {{"5.2.1", "step.exe"}},
+             {{"UpdateInfo/Update", "canary"}}, {}},
+        Case{"link_at_update_file", SourceMode::kLocal, {{"5.2.1", "step.exe"}},
+             {{"UpdateInfo/Update/step.exe", "canary/file"}}, {"step.exe"}},
+        Case{"source_package_is_link", SourceMode::kLocal, {{"5.2.1", "step.exe"}},
+             {{"patch/5.2.1/step.exe", "canary/step.exe"}}, {}},
+        Case{"files_xml_is_link", SourceMode::kLocal, {{"5.2.1", "step.exe"}},
+             {{"UpdateInfo/files.xml", "canary/file"}}, {"step.exe"}},
+        Case{"links_at_fixed_temporary_names", SourceMode::kInternet, {},
+             {{"tmp/ftpacs.bin", "canary/file"}, {"tmp/versions.xml", "canary/file"}},
+             {"sesam_pack.exe", "talvo_5.2.0_5.2.1.exe", "talvo_5.2.1_5.3.0.exe", "talvo_5.3.0_5.4.0.exe"}},
+        Case{"link_at_fetched_temp_file", SourceMode::kInternet, {},
+             {{"UpdateInfo/Temp/talvo_5.3.0_5.4.0.exe", "canary/file"}}, {"sesam_pack.exe"}}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.what); });
+
+}  // namespace
+}  // namespace kt::test
