@@ -51,12 +51,15 @@ int HeightOf(const Control& control, int width) {
     return kLineHeight;
 }
 
-// The push buttons at the end of the list form the dialog's button row,
-// outside every group box.
-std::size_t ButtonRowStart(const std::vector<Control>& controls) {
-    std::size_t start = controls.size();
-    while (start > 0 && controls[start - 1].kind == ControlKind::Push) --start;
-    return start;
+// The push buttons at the start and at the end of the list form the
+// dialog's button row, outside every group box.
+bool InButtonRow(const std::vector<Control>& controls, std::size_t index) {
+    auto push = [&](std::size_t i) { return controls[i].kind == ControlKind::Push; };
+    bool leading = true;
+    for (std::size_t i = 0; i <= index && leading; ++i) leading = push(i);
+    bool trailing = true;
+    for (std::size_t i = index; i < controls.size() && trailing; ++i) trailing = push(i);
+    return leading || trailing;
 }
 
 class Flow {
@@ -139,10 +142,11 @@ private:
 DialogLayout LayoutDialog(const std::vector<Control>& controls) {
     DialogLayout layout;
     Flow flow(layout);
-    const std::size_t buttonRow = ButtonRowStart(controls);
-    for (std::size_t i = 0; i < buttonRow; ++i) flow.Place(controls[i]);
     std::vector<const Control*> buttons;
-    for (std::size_t i = buttonRow; i < controls.size(); ++i) buttons.push_back(&controls[i]);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (InButtonRow(controls, i)) buttons.push_back(&controls[i]);
+        else flow.Place(controls[i]);
+    }
     flow.PlaceButtonRow(buttons);
     flow.Finish();
     // Back in the controls' order.

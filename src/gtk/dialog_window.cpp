@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "gtk/captions.h"
 #include "gtk/dialog_layout.h"
 
 namespace kt::gtk {
@@ -9,23 +10,6 @@ namespace kt::gtk {
 using hostsuite::Control;
 using hostsuite::ControlKind;
 using hostsuite::DialogModel;
-
-std::string MnemonicCaption(const std::string& caption) {
-    std::string marked;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        const char c = caption[i];
-        if (c == '_') {
-            marked += "__";
-        } else if (c == '&' && i + 1 < caption.size()) {
-            // "&&" is a plain ampersand.
-            marked += caption[i + 1] == '&' ? '&' : '_';
-            if (caption[i + 1] == '&') ++i;
-        } else {
-            marked += c;
-        }
-    }
-    return marked;
-}
 
 DialogWindow::DialogWindow(DialogModel& model, GtkWindow* owner) : model_(model) {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);

@@ -89,7 +89,4 @@ private:
     bool updating_ = false;
 };
 
-// "&Oui" -> "_Oui": the access key as the toolkit marks it.
-std::string MnemonicCaption(const std::string& caption);
-
 }  // namespace kt::gtk

@@ -2,6 +2,7 @@
 // on its widgets.
 #include <gtk/gtk.h>
 
+#include "gtk/captions.h"
 #include "gtk/dialog_window.h"
 
 namespace kt::gtk {

@@ -123,7 +123,10 @@ void GtkPresenter::SavePicture(DialogWindow& window, int resourceId) {
     if (pictureFolder_.empty()) return;
     const std::string path =
         (std::filesystem::path(pictureFolder_) / ("dialog-" + std::to_string(resourceId) + ".png")).string();
-    toolkit_.Call([&] { SaveWindowPicture(window.Window(), path); });
+    toolkit_.Call([&] {
+        window.Refresh();
+        SaveWindowPicture(window.Window(), path);
+    });
 }
 
 int GtkPresenter::RunDialog(DialogModel& dialog) {

@@ -1,5 +1,6 @@
 #include "gtk/message_windows.h"
 
+#include "gtk/captions.h"
 #include "gtk/dialog_window.h"
 #include "gtk/window_picture.h"
 
