@@ -70,6 +70,20 @@ std::optional<hostsuite::Credentials> GtkPresenter::AskCredentials(const std::st
     return answer;
 }
 
+std::optional<std::string> GtkPresenter::ChooseFolder(hostsuite::Window, const std::string& caption,
+                                                      const std::string& initialFolder) {
+    std::lock_guard lock(mutex_);
+    const ScriptLine* line = script_ ? script_->TakeFolder() : nullptr;
+    const Answering answering = !script_ ? Answering::ByPerson : line ? Answering::ByScript : Answering::Unanswered;
+    std::optional<std::string> answer;
+    toolkit_.Call([&] {
+        answer = RunFolderWindow(TopWindow(), caption, initialFolder, answering,
+                                 line ? line->folder : std::optional<std::string>());
+    });
+    WriteTranscript(transcript_.get(), hostsuite::FolderLine(caption, answer, answering == Answering::Unanswered));
+    return answer;
+}
+
 void GtkPresenter::ShowBusy(bool busy) {
     toolkit_.Call([&] {
         for (DialogWindow* window : open_) window->SetBusy(busy);

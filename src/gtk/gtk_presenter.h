@@ -31,6 +31,8 @@ public:
     int ShowButtons(const hostsuite::ButtonsRequest& request) override;
     std::optional<hostsuite::Credentials> AskCredentials(const std::string& target) override;
     int RunDialog(hostsuite::DialogModel& dialog) override;
+    std::optional<std::string> ChooseFolder(hostsuite::Window owner, const std::string& caption,
+                                            const std::string& initialFolder) override;
     void ShowBusy(bool busy) override;
 
 private:

@@ -106,4 +106,30 @@ std::optional<hostsuite::Credentials> RunCredentialsWindow(GtkWindow* owner, con
     return typed;
 }
 
+std::optional<std::string> RunFolderWindow(GtkWindow* owner, const std::string& caption, const std::string& initialFolder,
+                                           Answering answering, const std::optional<std::string>& scripted) {
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(caption.c_str(), owner, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER,
+                                                    "_Annuler", GTK_RESPONSE_CANCEL, "_Choisir", GTK_RESPONSE_ACCEPT,
+                                                    nullptr);
+    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+    gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
+    if (!initialFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), initialFolder.c_str());
+    const bool picked = answering == Answering::ByScript && scripted;
+    if (picked) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), scripted->c_str());
+    const int response = Answer(GTK_DIALOG(dialog), answering, picked ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL,
+                                GTK_RESPONSE_CANCEL);
+    std::optional<std::string> folder;
+    if (response == GTK_RESPONSE_ACCEPT && picked) {
+        // The script names the folder exactly; the chooser may still be reading it.
+        folder = *scripted;
+    } else if (response == GTK_RESPONSE_ACCEPT) {
+        gchar* chosen = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
+        if (chosen == nullptr) chosen = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog));
+        if (chosen != nullptr) folder = std::string(chosen);
+        g_free(chosen);
+    }
+    gtk_widget_destroy(dialog);
+    return folder;
+}
+
 }  // namespace kt::gtk

@@ -1,5 +1,5 @@
-// The message box, the custom-button box and the proxy credentials prompt
-// as windows. Each is answered by a person, or by a script pressing its
+// The message box, the custom-button box, the proxy credentials prompt and
+// the folder browser as windows. Each is answered by a person, or by a script pressing its
 // buttons, or (a script without an answer for it) closed with its safe
 // answer. On the toolkit thread.
 #pragma once
@@ -33,6 +33,10 @@ int RunMessageWindow(GtkWindow* owner, const BoxRequest& box, Answering answerin
 std::optional<hostsuite::Credentials> RunCredentialsWindow(GtkWindow* owner, const std::string& target,
                                                            Answering answering,
                                                            const std::optional<hostsuite::Credentials>& scripted);
+
+// The folder picked, nothing when cancelled; `scripted` is the script's answer.
+std::optional<std::string> RunFolderWindow(GtkWindow* owner, const std::string& caption, const std::string& initialFolder,
+                                           Answering answering, const std::optional<std::string>& scripted);
 
 // The message type the style's icon stands for.
 GtkMessageType MessageType(unsigned style);

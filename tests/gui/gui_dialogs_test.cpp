@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "dialogs/history_dialog.h"
+#include "dialogs/main_dialog.h"
 #include "dialogs/no_connection_dialog.h"
 #include "dialogs/options_dialog.h"
 #include "dialogs/password_dialog.h"
@@ -79,6 +80,13 @@ const std::vector<Scenario>& Scenarios() {
              ActivePresenter().AskCredentials("proxy.cabinet.local:3128");
          },
          "credentials target=\"proxy.cabinet.local:3128\" -> user=\"marie\""},
+        {"main dialog with the folder browser",
+         "folder -> \"/srv/maj\"\ndialog 102: click 1003; click 1005; check 1006; sleep 200; escape\n",
+         [](Workstation& w) {
+             dialogs::CKTupdateDLLDlg dialog(w.ctx, nullptr, {});
+             ActivePresenter().RunDialog(dialog);
+         },
+         "folder caption=\"Sélectionner le répertoire...\" -> \"/srv/maj\"", 102},
         {"password dialog", "dialog 135: text 1030 \"s3cret\"; click 1\n",
          [](Workstation&) {
              dialogs::CKTPassword dialog;

@@ -38,6 +38,7 @@ def main():
             return 1
         env = dict(os.environ, DISPLAY=":" + number)
         env.pop("WAYLAND_DISPLAY", None)
+        env["GSETTINGS_BACKEND"] = "memory"  # no session bus to save settings through
         if shutil.which("openbox"):
             manager = subprocess.Popen(["openbox", "--sm-disable"], env=env,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
