@@ -91,10 +91,12 @@ public:
         if (buttons.empty()) return;
         y_ += kGap;
         const int count = static_cast<int>(buttons.size());
-        int x = kMargin + kContentWidth - count * kButtonWidth - (count - 1) * kGap;
+        // Narrower buttons when the row would not fit.
+        const int width = std::min(kButtonWidth, (kContentWidth - (count - 1) * kGap) / count);
+        int x = kMargin + kContentWidth - count * width - (count - 1) * kGap;
         for (const Control* button : buttons) {
-            Put(button->id, {std::max(kMargin, x), y_, kButtonWidth, kButtonHeight});
-            x += kButtonWidth + kGap;
+            Put(button->id, {x, y_, width, kButtonHeight});
+            x += width + kGap;
         }
         y_ += kButtonHeight + kGap;
     }

@@ -108,6 +108,8 @@ GtkWidget* DialogWindow::MakeWidget(Item& item, const Control& control) {
         case ControlKind::Label:
             item.widget = gtk_label_new(control.text.c_str());
             gtk_label_set_line_wrap(GTK_LABEL(item.widget), TRUE);
+            // Wrapped at its place's width rather than widening the dialog.
+            gtk_label_set_max_width_chars(GTK_LABEL(item.widget), 1);
             gtk_label_set_xalign(GTK_LABEL(item.widget), 0.0F);
             gtk_label_set_yalign(GTK_LABEL(item.widget), 0.0F);
             return item.widget;
@@ -128,6 +130,7 @@ GtkWidget* DialogWindow::MakeWidget(Item& item, const Control& control) {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     GtkWidget* description = gtk_label_new(control.description.c_str());
     gtk_label_set_line_wrap(GTK_LABEL(description), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(description), 1);
     gtk_label_set_xalign(GTK_LABEL(description), 0.0F);
     gtk_widget_set_margin_start(description, 24);
     gtk_box_pack_start(GTK_BOX(box), item.widget, FALSE, FALSE, 0);

@@ -34,6 +34,22 @@ gboolean RunWork(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+// The dialogs' controls keep to their places in dialog units: a compact
+// font and spacing, as the dialogs were drawn for.
+constexpr const char* kDialogStyle =
+    "* { font-size: 9pt; }"
+    "button { padding: 2px 6px; min-height: 0; }"
+    "entry { padding: 1px 4px; min-height: 0; }"
+    "combobox button { padding: 1px 4px; }";
+
+void UseDialogStyle() {
+    GtkCssProvider* style = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(style, kDialogStyle, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(style),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(style);
+}
+
 }  // namespace
 
 bool GtkThread::Start() {
@@ -46,6 +62,7 @@ bool GtkThread::Start() {
             return;
         }
         toolkitThread = std::this_thread::get_id();
+        UseDialogStyle();
         GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
         opened.set_value(true);
         g_main_loop_run(loop);

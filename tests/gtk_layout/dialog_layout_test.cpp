@@ -48,6 +48,10 @@ std::vector<Shape> Shapes() {
           Make(24, ControlKind::Combo), Make(25, ControlKind::Push, "Parcourir..."), Make(26, ControlKind::Push, "Tester"),
           Make(27, ControlKind::Progress), Make(1, ControlKind::Push, "Confirmer"), Make(2, ControlKind::Push, "Annuler")}},
         {"no controls", {}},
+        {"more buttons than fit at full width",
+         {Make(40, ControlKind::Label, "Choisir"), Make(1, ControlKind::Push, "Commencer"), Make(2, ControlKind::Push, "Fermer"),
+          Make(41, ControlKind::Push, "Options..."), Make(42, ControlKind::Push, "Historique"),
+          Make(43, ControlKind::Push, "Aide"), Make(44, ControlKind::Push, "Journal")}},
     };
 }
 
@@ -94,7 +98,7 @@ TEST(DialogLayoutTest, EdgeButtonsShareTheBottomRowAndEndAtTheRightMargin) {
         std::size_t shape;
         std::vector<std::size_t> row;
     };
-    const Case cases[] = {{0, {0, 1, 2}}, {1, {12, 13}}};
+    const Case cases[] = {{0, {0, 1, 2}}, {1, {12, 13}}, {3, {1, 2, 3, 4, 5, 6}}};
     for (const Case& c : cases) {
         const std::vector<Control> controls = Shapes()[c.shape].controls;
         const DialogLayout layout = LayoutDialog(controls);
