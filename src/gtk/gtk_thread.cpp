@@ -16,7 +16,7 @@ std::thread::id toolkitThread;
 
 struct Work {
     std::function<void()> run;
-    // Set for Call: the caller waits on it.
+    // The caller waits on it.
     std::promise<void>* done = nullptr;
 };
 
@@ -29,7 +29,7 @@ gboolean RunWork(gpointer data) {
     } catch (...) {
         KT_LOG(Error) << "Desktop presenter: unknown failure";
     }
-    if (work->done != nullptr) work->done->set_value();
+    work->done->set_value();
     delete work;
     return G_SOURCE_REMOVE;
 }
@@ -91,10 +91,6 @@ void GtkThread::Call(const std::function<void()>& work) {
     std::future<void> finished = done.get_future();
     g_idle_add_full(G_PRIORITY_DEFAULT, RunWork, new Work{work, &done}, nullptr);
     finished.wait();
-}
-
-void GtkThread::Post(std::function<void()> work) {
-    g_idle_add(RunWork, new Work{std::move(work), nullptr});
 }
 
 }  // namespace kt::gtk

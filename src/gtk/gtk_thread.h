@@ -15,8 +15,6 @@ public:
 
     // Runs `work` on the toolkit thread and waits until it has run.
     void Call(const std::function<void()>& work);
-    // Runs `work` on the toolkit thread later; does not wait.
-    void Post(std::function<void()> work);
     bool OnThisThread() const;
 
 private:
