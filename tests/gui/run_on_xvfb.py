@@ -38,7 +38,9 @@ def main():
             return 1
         env = dict(os.environ, DISPLAY=":" + number)
         env.pop("WAYLAND_DISPLAY", None)
-        env["GSETTINGS_BACKEND"] = "memory"  # no session bus to save settings through
+        # No session bus on the private display: settings kept in memory, no accessibility bus.
+        env["GSETTINGS_BACKEND"] = "memory"
+        env["NO_AT_BRIDGE"] = "1"
         if shutil.which("openbox"):
             manager = subprocess.Popen(["openbox", "--sm-disable"], env=env,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
