@@ -31,9 +31,13 @@ void ModalSession::WriteNewRows() {
 }
 
 bool ModalSession::Play(const DialogAction& action) {
+    return Play(action, [this](const DialogAction& played) { return PlayAction(dialog_, played); });
+}
+
+bool ModalSession::Play(const DialogAction& action, const std::function<bool(const DialogAction&)>& player) {
     if (!Open()) return false;
     WriteTranscript(transcript_, DialogActionLine(dialog_, action));
-    const bool played = PlayAction(dialog_, action);
+    const bool played = player(action);
     WriteNewRows();
     return played;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ public:
     bool Open();
     // Writes the action's line and plays it on the open dialog.
     bool Play(const DialogAction& action);
+    // The same, the action being played by `player` (on a presenter's own
+    // widgets, say), which reports whether it had an effect.
+    bool Play(const DialogAction& action, const std::function<bool(const DialogAction&)>& player);
     // Ends a dialog that nobody answers any more: Cancel for a dialog that
     // waits for the user; a dialog that runs by itself is waited for (within
     // bounds). True when the presenter chose the end.

@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "hostsuite/desktop_presenter.h"
 #include "hostsuite/message_box.h"
 #include "hostsuite/presenter_selection.h"
 #include "support/recording_presenter.h"
@@ -77,6 +81,61 @@ TEST_F(PresenterSelectionTest, TheDesktopOwnsTheBoxesShownWithoutOwner) {
     ASSERT_EQ(recorder->buttons.size(), 1u);
     EXPECT_EQ(recorder->buttons[0].owner, &owner);
     EXPECT_EQ(recorder->buttons[0].buttons, "&Oui\r\n&Non\r\n&Options...");
+}
+
+// Sets an environment variable (or unsets it, for null) for the scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        if (value != nullptr) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~ScopedVariable() {
+        if (saved_) setenv(name_, saved_->c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+// Beside this test program there is no desktop plugin: windows cannot be had.
+TEST_F(PresenterSelectionTest, WindowsWithoutTheirPluginAreRefusedAndAutoFallsBackToTheTerminal) {
+    struct Case {
+        const char* ui;
+        const char* display;
+        int result;
+        bool recorderKept;
+    };
+    const Case cases[] = {
+        {"gtk", ":97", 0, true},
+        {"gtk", nullptr, 0, true},
+        {"auto", ":97", 1, false},
+        {"auto", nullptr, 1, false},
+    };
+    for (const Case& c : cases) {
+        ScopedVariable display("DISPLAY", c.display);
+        ScopedVariable wayland("WAYLAND_DISPLAY", nullptr);
+        InstallPresenter(recorder);
+        EXPECT_EQ(SelectPresenter(c.ui, nullptr), c.result) << c.ui << " " << (c.display ? c.display : "-");
+        EXPECT_EQ(RecorderStillActive(), c.recorderKept) << c.ui;
+    }
+}
+
+TEST_F(PresenterSelectionTest, TheDisplayIsTakenFromEitherVariableWhenNotEmpty) {
+    struct Case {
+        const char* display;
+        const char* wayland;
+        bool configured;
+    };
+    const Case cases[] = {{":0", nullptr, true}, {nullptr, "wayland-0", true}, {"", "", false}, {nullptr, nullptr, false}};
+    for (const Case& c : cases) {
+        ScopedVariable display("DISPLAY", c.display);
+        ScopedVariable wayland("WAYLAND_DISPLAY", c.wayland);
+        EXPECT_EQ(DisplayConfigured(), c.configured) << (c.display ? c.display : "-") << (c.wayland ? c.wayland : "-");
+    }
 }
 
 }  // namespace

@@ -13,6 +13,18 @@ TEST(KthostHelpTest, DocumentsEveryOptionOnItsOwnLine) {
     }
 }
 
+TEST(KthostHelpTest, EveryPresenterIsDocumentedAndAccepted) {
+    const std::string help = HelpText();
+    for (const std::string ui : {"terminal", "script:FILE", "gtk", "auto"}) {
+        EXPECT_NE(help.find("\n  --ui " + ui + " "), std::string::npos) << ui << " is not documented";
+        const ParseResult parsed = ParseOptions({"--ui", ui});
+        ASSERT_TRUE(parsed.options) << ui << ": " << parsed.error;
+    }
+    for (const std::string variable : {"KT_GTK_SCRIPT", "KT_GTK_SCREENSHOTS"}) {
+        EXPECT_NE(help.find("\n  " + variable + " "), std::string::npos) << variable << " is not documented";
+    }
+}
+
 TEST(KthostHelpTest, HelpAndVersionAreTakenAnywhereOnTheLine) {
     struct Case {
         std::vector<std::string> args;

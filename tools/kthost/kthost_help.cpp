@@ -4,7 +4,7 @@ namespace kthost {
 
 std::string HelpText() {
     return "Usage: kthost [--module PATH] [--critical] [record options] [--ui terminal | --ui script:FILE] "
-           "[--transcript FILE]\n"
+           "[--ui gtk | --ui auto] [--transcript FILE]\n"
            "Plays the host application of the Talvo update module: loads the module, builds\n"
            "the host's record from the options, calls one entry point and prints its\n"
            "result as the last line, \"result: N\".\n"
@@ -18,6 +18,8 @@ std::string HelpText() {
            "  --show N              pass nCmdShow = N to MainUpdateFnc (default 1)\n"
            "  --ui terminal         show messages and dialogs in the terminal (default)\n"
            "  --ui script:FILE      answer messages and dialogs from FILE\n"
+           "  --ui gtk              show messages and dialogs as windows (the GTK plugin)\n"
+           "  --ui auto             windows when a display is available, else the terminal\n"
            "  --transcript FILE     append every item shown to FILE, one line each\n"
            "  --help                print this help and exit\n"
            "  --version             print the version and exit\n"
@@ -50,6 +52,10 @@ std::string HelpText() {
            "  KT_RUNTIME_DIR        named objects and shared memory (default\n"
            "                        $XDG_RUNTIME_DIR/ktupdate, else /tmp/ktupdate-UID)\n"
            "  TMPDIR                temporary folder (default /tmp)\n"
+           "  KT_GTK_SCRIPT         with --ui gtk: FILE, in the script:FILE language, is\n"
+           "                        played on the windows instead of waiting for a person\n"
+           "  KT_GTK_SCREENSHOTS    with --ui gtk: folder where each dialog is saved as\n"
+           "                        dialog-ID.png after it opens and after each action\n"
            "\n"
            "Exit status:\n"
            "  0 once the entry point has returned, 2 for a usage error, 3 when the module\n"

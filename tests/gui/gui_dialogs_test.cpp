@@ -1,0 +1,156 @@
+// Every dialog, message box and prompt shown as windows by the desktop
+// presenter and by the scripted presenter, from the same script, each on a
+// workstation of its own: what both showed must be the same, line for line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "dialogs/history_dialog.h"
+#include "dialogs/main_dialog.h"
+#include "dialogs/no_connection_dialog.h"
+#include "dialogs/options_dialog.h"
+#include "dialogs/password_dialog.h"
+#include "download_fixture.h"
+#include "hostsuite/desktop_presenter.h"
+#include "hostsuite/message_box.h"
+#include "hostsuite/script_parser.h"
+
+namespace kt::test {
+namespace {
+
+namespace fs = std::filesystem;
+using hostsuite::ActivePresenter;
+using Strings = std::vector<std::string>;
+
+enum class Ui { Script, Windows };
+
+class Workstation : public DownloadTest {
+public:
+    void TestBody() override {}
+    using DownloadTest::Run;
+    using DownloadTest::StartServer;
+    using DownloadTest::ctx;
+
+    // Answers from `script` with the chosen presenter; false when it cannot be had.
+    bool Present(Ui ui, const std::string& script) {
+        auto parsed = hostsuite::ParseScript(script);
+        if (!std::holds_alternative<hostsuite::Script>(parsed)) return false;
+        auto transcript = hostsuite::TranscriptWriter::Open(path_);
+        if (ui == Ui::Script) {
+            hostsuite::InstallPresenter(std::make_shared<hostsuite::ScriptedPresenter>(
+                std::get<hostsuite::Script>(parsed), transcript));
+            return true;
+        }
+        hostsuite::DesktopPresenterArgs args;
+        args.transcript = transcript;
+        args.script = std::get<hostsuite::Script>(parsed);
+        args.screenshotFolder = KT_GUI_PICTURES;
+        std::string why;
+        auto windows = hostsuite::LoadDesktopPresenter(KT_GTK_PLUGIN, std::move(args), why);
+        if (!windows) ADD_FAILURE() << why;
+        hostsuite::InstallPresenter(windows);
+        return windows != nullptr;
+    }
+    Strings Shown() const { return Lines(ReadFile(path_)); }
+
+private:
+    std::string path_ = (tree / "shown.txt").string();
+};
+
+struct Scenario {
+    const char* name;
+    std::string script;
+    std::function<void(Workstation&)> show;
+    // A line the transcript holds, so that a scenario showing nothing fails.
+    std::string expected;
+    // The dialog whose picture is saved; 0 for none.
+    int dialog = 0;
+};
+
+const std::vector<Scenario>& Scenarios() {
+    static const std::vector<Scenario> scenarios = {
+        {"message boxes and the credentials prompt",
+         "message 1060 -> yes\nbuttons \"Une mise\" -> 25\ncredentials -> \"marie\" \"s3cret\"\n",
+         [](Workstation&) {
+             hostsuite::KtMessageBox(nullptr, "Voulez-vous installer la mise à jour ?", "Talvo", 0x24, 1, 1060);
+             hostsuite::KtMessageBoxButtons(nullptr, "Une mise à jour est disponible.", "Talvo", 0x44, {}, 1);
+             hostsuite::KtMessageBox(nullptr, "Le serveur ne répond pas.", "Attention !", 0x35, 1);
+             ActivePresenter().AskCredentials("proxy.cabinet.local:3128");
+         },
+         "credentials target=\"proxy.cabinet.local:3128\" -> user=\"marie\""},
+        {"main dialog with the folder browser",
+         "folder -> \"/srv/maj\"\ndialog 102: click 1003; click 1005; check 1006; sleep 200; escape\n",
+         [](Workstation& w) {
+             dialogs::CKTupdateDLLDlg dialog(w.ctx, nullptr, {});
+             ActivePresenter().RunDialog(dialog);
+         },
+         "folder caption=\"Sélectionner le répertoire...\" -> \"/srv/maj\"", 102},
+        {"password dialog", "dialog 135: text 1030 \"s3cret\"; click 1\n",
+         [](Workstation&) {
+             dialogs::CKTPassword dialog;
+             ActivePresenter().RunDialog(dialog);
+         },
+         "dialog 135 end 1", 135},
+        {"no-connection dialog", "dialog 145: click 1\n",
+         [](Workstation& w) {
+             dialogs::CKTMessageBox dialog(w.ctx, [](hostsuite::Window) { return hostsuite::kIdCancel; });
+             ActivePresenter().RunDialog(dialog);
+         },
+         "dialog 145 end 1", 145},
+        {"options dialog",
+         "dialog 131: click 1003; text 1008 \"proxy.cabinet.local\"; text 1011 \"3128\"; check 1013; "
+         "text 1009 \"marie\"; text 1010 \"s3cret\"; click 1016; sleep 200; escape\n",
+         [](Workstation& w) {
+             dialogs::CKTUpdOptions dialog(w.ctx, nullptr, {[] { return std::vector<std::string>{"Orange"}; }});
+             ActivePresenter().RunDialog(dialog);
+         },
+         "dialog 131 text 1010=\"***\"", 131},
+        {"history dialog", "dialog 133: click 2\n",
+         [](Workstation& w) {
+             dialogs::CKTHistory dialog(w.ctx, {});
+             ActivePresenter().RunDialog(dialog);
+         },
+         "dialog 133 end 2", 133},
+        {"download dialog with a real download", "dialog 130: wait 1024 800\n",
+         [](Workstation& w) {
+             // Slow enough for the window to be drawn before the packages are in.
+             UpdateServer::Options slow;
+             slow.packageSize = 512 * 1024;
+             slow.throttle = 256 * 1024;
+             w.StartServer(slow);
+             w.Run();
+         },
+         "dialog 130 text 1061=\"Téléchargement terminé.\"", 130},
+    };
+    return scenarios;
+}
+
+// What `scenario` showed with the presenter `ui`, on a workstation of its own.
+Strings Play(const Scenario& scenario, Ui ui) {
+    Workstation workstation;
+    if (!workstation.Present(ui, scenario.script)) return {"no presenter"};
+    scenario.show(workstation);
+    hostsuite::InstallPresenter(nullptr);
+    return workstation.Shown();
+}
+
+TEST(GuiDialogsTest, WindowsShowWhatTheScriptedPresenterShows) {
+    fs::create_directories(KT_GUI_PICTURES);
+    for (const Scenario& scenario : Scenarios()) {
+        SCOPED_TRACE(scenario.name);
+        const fs::path picture = fs::path(KT_GUI_PICTURES) / ("dialog-" + std::to_string(scenario.dialog) + ".png");
+        fs::remove(picture);
+        const Strings scripted = Play(scenario, Ui::Script);
+        const Strings windows = Play(scenario, Ui::Windows);
+        EXPECT_NE(std::find(scripted.begin(), scripted.end(), scenario.expected), scripted.end()) << ::testing::PrintToString(scripted);
+        EXPECT_EQ(windows, scripted);
+        if (scenario.dialog != 0) {
+            EXPECT_TRUE(fs::exists(picture) && fs::file_size(picture) > 1000) << picture;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kt::test

@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""Runs a command on a private X display with a window manager: Xvfb on a free
+display number and openbox, both stopped afterwards. Exits 77 (skipped) when
+Xvfb is not installed. Usage: run_on_xvfb.py COMMAND [ARGS...]"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+SKIPPED = 77
+
+
+def stop(process):
+    if process and process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait(timeout=10)
+
+
+def main():
+    if not shutil.which("Xvfb"):
+        print("Xvfb is not installed: skipped")
+        return SKIPPED
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    manager = None
+    try:
+        with os.fdopen(read_end) as chosen:
+            number = chosen.readline().strip()
+        if not number:
+            print("Xvfb did not start")
+            return 1
+        env = dict(os.environ, DISPLAY=":" + number)
+        env.pop("WAYLAND_DISPLAY", None)
+        # No session bus on the private display: settings kept in memory, no accessibility bus.
+        env["GSETTINGS_BACKEND"] = "memory"
+        env["NO_AT_BRIDGE"] = "1"
+        if shutil.which("openbox"):
+            manager = subprocess.Popen(["openbox", "--sm-disable"], env=env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            time.sleep(1.0)  # openbox takes the screen over before the first window
+        return subprocess.run(sys.argv[1:], env=env, timeout=900).returncode
+    finally:
+        stop(manager)
+        stop(server)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
