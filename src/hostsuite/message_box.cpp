@@ -27,4 +27,9 @@ int KtMessageBoxButtons(Window owner, const std::string& text, const std::string
     return ActivePresenter().ShowButtons(request);
 }
 
+std::optional<std::string> BrowseForFolder(Window owner, const std::string& caption,
+                                           const std::string& initialFolder) {
+    return ActivePresenter().ChooseFolder(owner != nullptr ? owner : DesktopWindow(), caption, initialFolder);
+}
+
 }  // namespace kt::hostsuite

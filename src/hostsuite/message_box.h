@@ -2,6 +2,7 @@
 // buttons, with the arguments and result codes every caller relies on.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "hostsuite/presenter.h"
@@ -32,5 +33,9 @@ int KtMessageBox(Window owner, const std::string& text, const std::string& capti
 int KtMessageBoxButtons(Window owner, const std::string& text, const std::string& caption,
                         unsigned style, const ButtonRecord& buttons, int flag,
                         int stringId = kLiteralText);
+
+// The folder browser owned by `owner`: the folder picked, nothing when cancelled.
+std::optional<std::string> BrowseForFolder(Window owner, const std::string& caption,
+                                           const std::string& initialFolder);
 
 }  // namespace kt::hostsuite

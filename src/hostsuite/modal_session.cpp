@@ -49,7 +49,10 @@ bool ModalSession::EndUnanswered() {
     if (!dialog_.WaitsForUser()) {
         KT_LOG(Warning) << "Dialog " << dialog_.ResourceId() << " did not end by itself; cancelling it";
     }
-    dialog_.Command(kIdCancel);
+    // Nobody answered: a dialog that waits for the user is left as Escape
+    // leaves it, which never saves; the others are asked to stop.
+    if (dialog_.WaitsForUser()) dialog_.UserEscape();
+    else dialog_.Command(kIdCancel);
     // A dialog may answer Cancel by stopping its work first; it is given time
     // to end, then ended.
     if (!dialog_.WaitsForUser() && WaitForOwnEnd(kCancelGrace)) return true;

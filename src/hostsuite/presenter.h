@@ -65,6 +65,13 @@ public:
     virtual std::optional<Credentials> AskCredentials(const std::string& target) = 0;
     // Runs the dialog modally until it ends; returns its end result.
     virtual int RunDialog(DialogModel& dialog) = 0;
+    // The folder browser, titled `caption`, starting on `initialFolder`:
+    // the folder picked, or nothing when the person cancels. A presenter
+    // that cannot browse cancels.
+    virtual std::optional<std::string> ChooseFolder(Window /*owner*/, const std::string& /*caption*/,
+                                                    const std::string& /*initialFolder*/) {
+        return std::nullopt;
+    }
     // Shows that the module is busy (the wait cursor) or no longer busy.
     virtual void ShowBusy(bool /*busy*/) {}
 };

@@ -40,6 +40,10 @@ const ScriptLine* Script::TakeCredentials() {
     return Take([](const ScriptLine& line) { return line.item == ScriptItem::Credentials; });
 }
 
+const ScriptLine* Script::TakeFolder() {
+    return Take([](const ScriptLine& line) { return line.item == ScriptItem::Folder; });
+}
+
 const ScriptLine* Script::TakeDialog(int resourceId) {
     return Take([&](const ScriptLine& line) {
         return line.item == ScriptItem::Dialog && line.id && *line.id == resourceId;

@@ -13,7 +13,7 @@
 
 namespace kt::hostsuite {
 
-enum class ScriptItem { Message, Buttons, Credentials, Dialog };
+enum class ScriptItem { Message, Buttons, Credentials, Folder, Dialog };
 
 struct ScriptLine {
     int lineNumber = 0;
@@ -27,6 +27,8 @@ struct ScriptLine {
     int answer = 0;
     // The login given to a credentials prompt; none answers cancel.
     std::optional<Credentials> credentials;
+    // The folder picked in the folder browser; none answers cancel.
+    std::optional<std::string> folder;
     std::vector<DialogAction> actions;
 };
 
@@ -40,6 +42,7 @@ public:
     const ScriptLine* TakeMessage(int stringId, const std::string& text);
     const ScriptLine* TakeButtons(int stringId, const std::string& text);
     const ScriptLine* TakeCredentials();
+    const ScriptLine* TakeFolder();
     const ScriptLine* TakeDialog(int resourceId);
 
     const std::vector<ScriptLine>& Lines() const { return lines_; }

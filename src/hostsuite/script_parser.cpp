@@ -155,6 +155,16 @@ void ReadCredentials(Cursor& cursor, ScriptLine& line) {
     cursor.End();
 }
 
+void ReadFolder(Cursor& cursor, ScriptLine& line) {
+    cursor.Arrow();
+    if (cursor.NextIs(TokenKind::Word)) {
+        if (Lowered(cursor.Word("cancel")) != "cancel") throw LineError{"expected cancel"};
+    } else {
+        line.folder = cursor.Quoted("a quoted folder");
+    }
+    cursor.End();
+}
+
 DialogAction ReadAction(Cursor& cursor) {
     DialogAction action;
     const std::string verb = Lowered(cursor.Word("an action"));
@@ -205,7 +215,7 @@ ScriptLine ReadLine(std::vector<Token> tokens, int lineNumber) {
         tokens.pop_back();
     }
     Cursor cursor(std::move(tokens));
-    const std::string item = Lowered(cursor.Word("message, buttons, credentials or dialog"));
+    const std::string item = Lowered(cursor.Word("message, buttons, credentials, folder or dialog"));
     if (item == "message") {
         line.item = ScriptItem::Message;
         ReadMessage(cursor, line);
@@ -215,6 +225,9 @@ ScriptLine ReadLine(std::vector<Token> tokens, int lineNumber) {
     } else if (item == "credentials") {
         line.item = ScriptItem::Credentials;
         ReadCredentials(cursor, line);
+    } else if (item == "folder") {
+        line.item = ScriptItem::Folder;
+        ReadFolder(cursor, line);
     } else if (item == "dialog") {
         line.item = ScriptItem::Dialog;
         ReadDialog(cursor, line);

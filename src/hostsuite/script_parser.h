@@ -4,6 +4,7 @@
 //   message ID -> ANSWER          message "PREFIX" -> ANSWER
 //   buttons ID -> 23|24|25        buttons "PREFIX" -> 23|24|25
 //   credentials -> "USER" "PASSWORD"          credentials -> cancel
+//   folder -> "PATH"                          folder -> cancel
 //   dialog DLG: ACTION; ACTION; ...
 //
 // ANSWER is ok, cancel, retry, yes, no or a number; a line ending with " *"

@@ -36,6 +36,16 @@ std::optional<Credentials> ScriptedPresenter::AskCredentials(const std::string& 
     return answer;
 }
 
+std::optional<std::string> ScriptedPresenter::ChooseFolder(Window, const std::string& caption,
+                                                           const std::string&) {
+    std::lock_guard lock(mutex_);
+    const ScriptLine* line = script_.TakeFolder();
+    std::optional<std::string> answer;
+    if (line != nullptr) answer = line->folder;
+    WriteTranscript(transcript_.get(), FolderLine(caption, answer, line == nullptr));
+    return answer;
+}
+
 void ScriptedPresenter::ShowBusy(bool busy) { WriteTranscript(transcript_.get(), BusyLine(busy)); }
 
 int ScriptedPresenter::RunDialog(DialogModel& dialog) {

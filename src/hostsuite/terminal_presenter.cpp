@@ -102,6 +102,22 @@ std::optional<Credentials> TerminalPresenter::AskCredentials(const std::string& 
     return answer;
 }
 
+std::optional<std::string> TerminalPresenter::ChooseFolder(Window, const std::string& caption,
+                                                           const std::string& initialFolder) {
+    std::optional<std::string> answer;
+    bool unscripted = false;
+    {
+        std::lock_guard lock(console_);
+        out_ << "\n--- " << caption << " ---\n";
+        if (!initialFolder.empty()) out_ << "Répertoire actuel : " << initialFolder << '\n';
+        const std::optional<std::string> typed = AskLine("Répertoire (vide pour annuler) : ");
+        if (typed && !typed->empty()) answer = *typed;
+        unscripted = !typed;
+    }
+    WriteTranscript(transcript_.get(), FolderLine(caption, answer, unscripted));
+    return answer;
+}
+
 std::optional<DialogAction> TerminalPresenter::CompleteAction(const DialogModel& dialog,
                                                               const MenuEntry& entry) {
     DialogAction action;

@@ -30,6 +30,8 @@ public:
     int ShowButtons(const ButtonsRequest& request) override;
     std::optional<Credentials> AskCredentials(const std::string& target) override;
     int RunDialog(DialogModel& dialog) override;
+    std::optional<std::string> ChooseFolder(Window owner, const std::string& caption,
+                                            const std::string& initialFolder) override;
     void ShowBusy(bool busy) override;
 
 private:

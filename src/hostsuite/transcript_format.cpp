@@ -94,6 +94,11 @@ std::string CredentialsLine(const std::string& target, const std::optional<Crede
     return "credentials target=" + QuoteText(target) + " -> " + given + Unscripted(unscripted);
 }
 
+std::string FolderLine(const std::string& caption, const std::optional<std::string>& answer, bool unscripted) {
+    const std::string given = answer ? QuoteText(*answer) : "cancel";
+    return "folder caption=" + QuoteText(caption) + " -> " + given + Unscripted(unscripted);
+}
+
 std::string DialogOpenLine(int dialog, const std::string& caption) {
     return "dialog " + std::to_string(dialog) + " open caption=" + QuoteText(caption);
 }

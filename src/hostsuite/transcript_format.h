@@ -27,6 +27,8 @@ std::string MessageLine(const MessageRequest& request, int answer, bool unscript
 std::string ButtonsLine(const ButtonsRequest& request, int answer, bool unscripted);
 std::string CredentialsLine(const std::string& target, const std::optional<Credentials>& answer,
                             bool unscripted);
+// The folder browser: the folder picked in quotes, or cancel.
+std::string FolderLine(const std::string& caption, const std::optional<std::string>& answer, bool unscripted);
 std::string DialogOpenLine(int dialog, const std::string& caption);
 std::string DialogActionLine(int dialog, const DialogAction& action);
 // The action played on `dialog`; a text typed into a password edit shows as "***".

@@ -21,11 +21,12 @@ Script Parsed(const std::string& text) {
 
 // A parsed line in words, to compare whole scripts at once.
 std::string Describe(const ScriptLine& line) {
-    const char* const items[] = {"message", "buttons", "credentials", "dialog"};
+    const char* const items[] = {"message", "buttons", "credentials", "folder", "dialog"};
     std::string text = std::to_string(line.lineNumber) + " " + items[static_cast<int>(line.item)];
     if (line.id) text += " " + std::to_string(*line.id);
     if (line.prefix) text += " [" + *line.prefix + "]";
     if (line.credentials) text += " " + line.credentials->user + "|" + line.credentials->password;
+    if (line.folder) text += " <" + *line.folder + ">";
     text += " -> " + std::to_string(line.answer);
     return line.reusable ? text + " *" : text;
 }
@@ -40,13 +41,16 @@ TEST(ScriptParser, ReadsMessagesButtonsAndCredentials) {
         "message 1019 -> 4\n"
         "buttons \"Voulez *\" -> 25\n"
         "credentials -> \"jean\" \"s3 cr;et:\"\n"
-        "credentials -> cancel\n");
+        "credentials -> cancel\n"
+        "folder -> \"/srv/maj partagée\" *\n"
+        "folder -> Cancel\n");
     std::vector<std::string> lines;
     for (const ScriptLine& line : script.Lines()) lines.push_back(Describe(line));
     EXPECT_EQ(lines, (std::vector<std::string>{"3 buttons 1021 -> 23", "4 message 1060 -> 6",
                                                "5 message [Une \"erreur\"\n\tsuite\\] -> 2 *", "6 message 1019 -> 4",
                                                "7 buttons [Voulez *] -> 25", "8 credentials jean|s3 cr;et: -> 0",
-                                               "9 credentials -> 0"}));
+                                               "9 credentials -> 0", "10 folder </srv/maj partagée> -> 0 *",
+                                               "11 folder -> 0"}));
 }
 
 // A transcript writes the actions played as a script would, so reading a
@@ -89,7 +93,8 @@ TEST(ScriptParser, RefusesMalformedLinesWithTheirNumber) {
         {"dialog 102: clic 1\n", 1},                      {"dialog 102: click 1 click 2\n", 1},
         {"dialog 102: text 1004 sansguillemets\n", 1},    {"dialog 102: wait 1024\n", 1},
         {"dialog 102: sleep -5\n", 1},                    {"dialog abc: close\n", 1},
-        {"message 1060 -> yes extra\n", 1},
+        {"message 1060 -> yes extra\n", 1},             {"folder -> /srv\n", 1},
+        {"folder \"/srv\"\n", 1},                         {"folder -> \"/a\" \"/b\"\n", 1},
     };
     for (const auto& [text, line] : cases) {
         SCOPED_TRACE(text);
