@@ -10,6 +10,7 @@
 #include "hostsuite/scripted_presenter.h"
 #include "hostsuite/terminal_presenter.h"
 #include "hostsuite/transcript_writer.h"
+#include "hostsuite/watched_presenter.h"
 #include "log/activity_log.h"
 
 namespace kt::hostsuite {
@@ -17,6 +18,16 @@ namespace kt::hostsuite {
 namespace {
 
 constexpr const char* kScriptPrefix = "script:";
+// A script answers while the terminal shows what it answers (the demo).
+constexpr const char* kWatchPrefix = "watch:";
+
+// The script file of "script:FILE" or "watch:FILE"; empty for another choice.
+std::string ScriptPath(const std::string& choice) {
+    for (const std::string prefix : {kScriptPrefix, kWatchPrefix}) {
+        if (choice.rfind(prefix, 0) == 0 && choice.size() > prefix.size()) return choice.substr(prefix.size());
+    }
+    return {};
+}
 
 // The host asked for this presenter in order to test or watch a run: the
 // reason it cannot have it goes to its error output as well as the log.
@@ -29,15 +40,14 @@ void Refuse(const std::string& reason) {
 
 int SelectPresenter(const char* ui, const char* transcriptPath) {
     const std::string choice = ui != nullptr ? ui : "";
-    const std::string prefix = kScriptPrefix;
-    const bool scripted = choice.rfind(prefix, 0) == 0 && choice.size() > prefix.size();
+    const std::string path = ScriptPath(choice);
+    const bool scripted = !path.empty();
     if (choice != "terminal" && !scripted) {
         Refuse("unknown presenter \"" + choice + "\"");
         return 0;
     }
     std::optional<Script> script;
     if (scripted) {
-        const std::string path = choice.substr(prefix.size());
         std::variant<Script, ScriptError> loaded = LoadScript(path);
         if (const ScriptError* error = std::get_if<ScriptError>(&loaded)) {
             Refuse(error->line == 0 ? error->message
@@ -54,8 +64,11 @@ int SelectPresenter(const char* ui, const char* transcriptPath) {
             return 0;
         }
     }
-    if (script) InstallPresenter(std::make_shared<ScriptedPresenter>(std::move(*script), transcript));
-    else InstallPresenter(std::make_shared<TerminalPresenter>(transcript));
+    if (script && choice.rfind(kWatchPrefix, 0) == 0) {
+        InstallPresenter(std::make_shared<WatchedScriptPresenter>(std::move(*script), transcript, std::cout));
+    } else if (script) {
+        InstallPresenter(std::make_shared<ScriptedPresenter>(std::move(*script), transcript));
+    } else InstallPresenter(std::make_shared<TerminalPresenter>(transcript));
     return 1;
 }
 

@@ -18,6 +18,8 @@ std::string HelpText() {
            "  --show N              pass nCmdShow = N to MainUpdateFnc (default 1)\n"
            "  --ui terminal         show messages and dialogs in the terminal (default)\n"
            "  --ui script:FILE      answer messages and dialogs from FILE\n"
+           "  --ui watch:FILE       answer from FILE and show in the terminal what is\n"
+           "                        answered (the demo)\n"
            "  --transcript FILE     append every item shown to FILE, one line each\n"
            "  --help                print this help and exit\n"
            "  --version             print the version and exit\n"
