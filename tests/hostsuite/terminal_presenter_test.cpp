@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "hostsuite/message_box.h"
 #include "hostsuite/terminal_presenter.h"
 #include "hostsuite/terminal_text.h"
 #include "test_dialogs.h"
@@ -82,6 +83,17 @@ TEST_F(TerminalPresenterTest, CredentialsAreAskedAndAnEmptyNameCancels) {
                            "credentials target=\"proxy.cabinet:3128\" -> cancel unscripted",
                        }));
     EXPECT_EQ(kt::test::ReadFile(tree / "shown.txt").find("secret"), npos) << "the password is never written";
+}
+
+TEST_F(TerminalPresenterTest, AFolderIsTypedAndAnEmptyLineOrTheInputsEndCancels) {
+    Typed({"/srv/maj partagée", ""});
+    const std::string caption = "folder caption=\"Sélectionner le répertoire...\" -> ";
+    EXPECT_EQ(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "/srv/ancien"), "/srv/maj partagée");
+    EXPECT_FALSE(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "").has_value());
+    EXPECT_FALSE(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "").has_value());
+    EXPECT_NE(out.str().find("/srv/ancien"), npos) << "the folder it starts on is shown";
+    EXPECT_EQ(Shown(), (std::vector<std::string>{caption + "\"/srv/maj partagée\"", caption + "cancel",
+                                                 caption + "cancel unscripted"}));
 }
 
 TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
