@@ -33,9 +33,11 @@ std::string Fitting(const std::string& option, const std::string& text, std::siz
 }
 
 void CheckUi(const std::string& ui) {
-    const std::string prefix = "script:";
-    if (ui == "terminal" || (ui.rfind(prefix, 0) == 0 && ui.size() > prefix.size())) return;
-    throw Refused{"--ui: expected terminal or script:FILE, not " + ui};
+    if (ui == "terminal") return;
+    for (const std::string prefix : {"script:", "watch:"}) {
+        if (ui.rfind(prefix, 0) == 0 && ui.size() > prefix.size()) return;
+    }
+    throw Refused{"--ui: expected terminal, script:FILE or watch:FILE, not " + ui};
 }
 
 using Flag = std::function<void(Options&)>;
@@ -110,7 +112,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
 
 std::string Usage() {
     return "usage: kthost [--module PATH] [--critical] [record options] [--ui terminal | --ui script:FILE]\n"
-           "              [--transcript FILE]\n"
+           "              [--ui watch:FILE] [--transcript FILE]\n"
            "record options: --pid N --at-start --sesam-install --teletrans --inst-only\n"
            "  --update-dir DIR --data-dir DIR --app-dir DIR --version-label TEXT\n"
            "  --compat-version V --ver-major N --ver-minor N --ver-build N --title TEXT\n"
