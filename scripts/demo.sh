@@ -26,7 +26,7 @@ cp "$build/tools/ktupdate_stub/ktupdate.exe" "$demo/app/ktupdate.exe"
 # The update server: versions 5.2.0 -> 5.2.1 -> 5.3.0 -> 5.4.0, slowed down so
 # that the progress can be followed.
 KT_FTPACS_WRITER=$build/ftpacs_writer /usr/bin/python3 "$top/tests/support/update_server.py" \
-  --root "$demo/server" --port 0 --package-size $((3 * 1024 * 1024)) --throttle $((2 * 1024 * 1024)) \
+  --root "$demo/server" --port 0 --package-size $((1536 * 1024)) --throttle $((512 * 1024)) \
   >"$demo/server.out" 2>"$demo/server.err" &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true' EXIT
@@ -64,13 +64,18 @@ EOF
   "$build/kthost" "${record[@]}" --ui "watch:$answers" --transcript "$demo/shown.txt"
 fi
 
+
 echo
-echo "== What the installer stand-in was handed ($demo/app/ktupdate-record.txt):"
-cat "$demo/app/ktupdate-record.txt" 2>/dev/null || echo "  (the installer was not started)"
+if [ -f "$demo/app/ktupdate-record.txt" ]; then
+  echo "== The installer stand-in started; what it was handed is in $demo/app/ktupdate-record.txt"
+else
+  echo "== The installer was not started."
+fi
 echo "== Packages ready to install ($demo/data/UpdateInfo/files.xml):"
 cat "$demo/data/UpdateInfo/files.xml" 2>/dev/null || echo "  (none)"
 echo
-journal=$(find "$demo/appdata" -name '*.jrn' -o -name 'journal*' 2>/dev/null | head -1)
-echo "== Activity log ($demo/appdata/Talvo Software/TalvoV3/Log/TalvoLog.log):"
-cat "$demo/appdata/Talvo Software/TalvoV3/Log/TalvoLog.log"
+echo "== Failure journal ($demo/app/mjlog.log):"
+cat "$demo/app/mjlog.log" 2>/dev/null || echo "  (empty)"
+echo
+echo "== Activity log: $demo/appdata/Talvo Software/TalvoV3/Log/TalvoLog.log"
 echo "== The practice stays in $demo for you to look at."
