@@ -12,6 +12,7 @@
 #include "hostsuite/scripted_presenter.h"
 #include "hostsuite/terminal_presenter.h"
 #include "hostsuite/transcript_writer.h"
+#include "hostsuite/watched_presenter.h"
 #include "log/activity_log.h"
 
 namespace kt::hostsuite {
@@ -19,6 +20,16 @@ namespace kt::hostsuite {
 namespace {
 
 constexpr const char* kScriptPrefix = "script:";
+// A script answers while the terminal shows what it answers (the demo).
+constexpr const char* kWatchPrefix = "watch:";
+
+// The script file of "script:FILE" or "watch:FILE"; empty for another choice.
+std::string ScriptPath(const std::string& choice) {
+    for (const std::string prefix : {kScriptPrefix, kWatchPrefix}) {
+        if (choice.rfind(prefix, 0) == 0 && choice.size() > prefix.size()) return choice.substr(prefix.size());
+    }
+    return {};
+}
 
 // The host asked for this presenter in order to test or watch a run: the
 // reason it cannot have it goes to its error output as well as the log.
@@ -58,8 +69,8 @@ std::shared_ptr<Presenter> DesktopPresenter(std::shared_ptr<TranscriptWriter> tr
 
 int SelectPresenter(const char* ui, const char* transcriptPath) {
     const std::string choice = ui != nullptr ? ui : "";
-    const std::string prefix = kScriptPrefix;
-    const bool scripted = choice.rfind(prefix, 0) == 0 && choice.size() > prefix.size();
+    const std::string path = ScriptPath(choice);
+    const bool scripted = !path.empty();
     const bool desktop = choice == "gtk" || choice == "auto";
     if (choice != "terminal" && !scripted && !desktop) {
         Refuse("unknown presenter \"" + choice + "\"");
@@ -67,7 +78,7 @@ int SelectPresenter(const char* ui, const char* transcriptPath) {
     }
     std::optional<Script> script;
     if (scripted) {
-        script = ReadScript(choice.substr(prefix.size()));
+        script = ReadScript(path);
         if (!script) return 0;
     }
     std::shared_ptr<TranscriptWriter> transcript;
@@ -90,8 +101,11 @@ int SelectPresenter(const char* ui, const char* transcriptPath) {
         }
         KT_LOG(Info) << "Desktop presenter not available (" << why << "); the terminal is used";
     }
-    if (script) InstallPresenter(std::make_shared<ScriptedPresenter>(std::move(*script), transcript));
-    else InstallPresenter(std::make_shared<TerminalPresenter>(transcript));
+    if (script && choice.rfind(kWatchPrefix, 0) == 0) {
+        InstallPresenter(std::make_shared<WatchedScriptPresenter>(std::move(*script), transcript, std::cout));
+    } else if (script) {
+        InstallPresenter(std::make_shared<ScriptedPresenter>(std::move(*script), transcript));
+    } else InstallPresenter(std::make_shared<TerminalPresenter>(transcript));
     return 1;
 }
 

@@ -48,13 +48,16 @@ std::optional<std::string> ScriptedPresenter::ChooseFolder(Window, const std::st
 
 void ScriptedPresenter::ShowBusy(bool busy) { WriteTranscript(transcript_.get(), BusyLine(busy)); }
 
+std::vector<DialogAction> ScriptedPresenter::TakeDialogActions(int dialog) {
+    std::lock_guard lock(mutex_);
+    const ScriptLine* line = script_.TakeDialog(dialog);
+    return line != nullptr ? line->actions : std::vector<DialogAction>{};
+}
+
 int ScriptedPresenter::RunDialog(DialogModel& dialog) {
     ModalSession session(dialog, transcript_.get());
     std::vector<DialogAction> actions;
-    if (session.Open()) {
-        std::lock_guard lock(mutex_);
-        if (const ScriptLine* line = script_.TakeDialog(dialog.ResourceId())) actions = line->actions;
-    }
+    if (session.Open()) actions = TakeDialogActions(dialog.ResourceId());
     for (const DialogAction& action : actions) {
         if (!session.Open()) break;
         session.Play(action);

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "hostsuite/presenter.h"
 #include "hostsuite/script.h"
@@ -23,6 +24,11 @@ public:
     std::optional<std::string> ChooseFolder(Window owner, const std::string& caption,
                                             const std::string& initialFolder) override;
     void ShowBusy(bool busy) override;
+
+protected:
+    // The actions the script plays on this dialog (none when no line answers it).
+    std::vector<DialogAction> TakeDialogActions(int dialog);
+    TranscriptWriter* Transcript() const { return transcript_.get(); }
 
 private:
     // Guards the script's used lines; message boxes may come from any thread.

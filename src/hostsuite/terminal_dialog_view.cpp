@@ -38,7 +38,8 @@ void TerminalDialogView::PrintAll(const DialogModel& dialog) {
         const std::string line = ControlLine(control);
         if (!line.empty()) out_ << "  " << line << '\n';
     }
-    out_ << MenuText(menu_) << '\n' << kPrompt << std::flush;
+    if (offerActions_) out_ << MenuText(menu_) << '\n' << kPrompt;
+    out_ << std::flush;
 }
 
 void TerminalDialogView::PrintChanges(const DialogModel& dialog) {
@@ -64,11 +65,11 @@ void TerminalDialogView::PrintChanges(const DialogModel& dialog) {
         printed = true;
     }
     const std::string menu = MenuText(menu_);
-    if (menu != menuBefore) {
+    if (offerActions_ && menu != menuBefore) {
         out_ << '\n' << menu;
         printed = true;
     }
-    if (printed) out_ << '\n' << kPrompt << std::flush;
+    if (printed) out_ << '\n' << (offerActions_ ? kPrompt : "") << std::flush;
 }
 
 }  // namespace kt::hostsuite

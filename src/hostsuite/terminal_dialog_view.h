@@ -17,7 +17,8 @@ namespace kt::hostsuite {
 
 class TerminalDialogView {
 public:
-    explicit TerminalDialogView(std::ostream& out) : out_(out) {}
+    // Without `offerActions` the dialog is only watched: no menu, no prompt.
+    explicit TerminalDialogView(std::ostream& out, bool offerActions = true) : out_(out), offerActions_(offerActions) {}
 
     void PrintAll(const DialogModel& dialog);
     // Prints what changed since the last print, at most twice a second.
@@ -30,6 +31,7 @@ private:
     void Remember(const DialogModel& dialog, const std::vector<Control>& controls);
 
     std::ostream& out_;
+    const bool offerActions_;
     std::uint64_t seenChanges_ = 0;
     std::chrono::steady_clock::time_point lastPrint_{};
     std::string header_;

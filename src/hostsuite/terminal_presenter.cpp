@@ -40,9 +40,7 @@ std::optional<std::string> TerminalPresenter::AskLine(const std::string& prompt)
 
 int TerminalPresenter::Choose(const std::string& caption, unsigned style, const std::string& text,
                               const std::vector<Choice>& choices, int safe, bool& unscripted) {
-    const std::string icon = IconName(style);
-    out_ << "\n--- " << caption << (icon.empty() ? "" : " (" + icon + ")") << " ---\n" << text << '\n';
-    for (std::size_t i = 0; i < choices.size(); ++i) out_ << "  " << i + 1 << ". " << choices[i].label << '\n';
+    out_ << BoxText(caption, style, text, choices);
     for (;;) {
         const std::optional<std::string> typed = AskLine("Votre choix : ");
         if (!typed) {

@@ -97,6 +97,21 @@ std::string IconName(unsigned style) {
     }
 }
 
+std::string BoxText(const std::string& caption, unsigned style, const std::string& text,
+                    const std::vector<Choice>& choices) {
+    const std::string icon = IconName(style);
+    std::string box = "\n--- " + caption + (icon.empty() ? "" : " (" + icon + ")") + " ---\n" + text + '\n';
+    for (std::size_t i = 0; i < choices.size(); ++i) box += "  " + std::to_string(i + 1) + ". " + choices[i].label + '\n';
+    return box;
+}
+
+std::string ChoiceLabel(const std::vector<Choice>& choices, int code) {
+    for (const Choice& choice : choices) {
+        if (choice.code == code) return choice.label;
+    }
+    return std::to_string(code);
+}
+
 const Choice* FindChoice(const std::vector<Choice>& choices, const std::string& typed) {
     const std::string answer = Lowered(typed);
     for (std::size_t i = 0; i < choices.size(); ++i) {

@@ -22,6 +22,12 @@ std::vector<Choice> MessageChoices(unsigned style);
 std::vector<Choice> CustomChoices(const std::string& captions);
 // The icon part of a style in words ("Erreur", "Question", ...); empty for none.
 std::string IconName(unsigned style);
+// A message box as the terminal prints it: the caption with its icon, the
+// text and the numbered buttons.
+std::string BoxText(const std::string& caption, unsigned style, const std::string& text,
+                    const std::vector<Choice>& choices);
+// The label of the choice answered `code`; the code itself when none is.
+std::string ChoiceLabel(const std::vector<Choice>& choices, int code);
 // The choice that a typed answer names: its number, or its label ignoring case.
 const Choice* FindChoice(const std::vector<Choice>& choices, const std::string& typed);
 

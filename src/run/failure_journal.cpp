@@ -37,8 +37,11 @@ std::string Printf(const char* format, int a, int b, int c, int d = 0, int e = 0
     return buffer;
 }
 
+// The host may give its folder with or without a final separator.
+std::string JournalPath(const RunContext& ctx) { return (std::filesystem::path(ctx.appDir) / "mjlog.log").string(); }
+
 void AppendToJournal(const RunContext& ctx, const std::string& line) {
-    std::ofstream journal(ctx.appDir + "mjlog.log", std::ios::binary | std::ios::app);
+    std::ofstream journal(JournalPath(ctx), std::ios::binary | std::ios::app);
     journal << line;
 }
 
@@ -75,7 +78,7 @@ int WriteJournalAt(RunContext& ctx, int bBegin, int bFailed, const char* message
     }
     if (bBegin && failCount.ReadDword().value_or(0) == 0) {
         std::error_code ec;
-        std::filesystem::remove(ctx.appDir + "mjlog.log", ec);
+        std::filesystem::remove(JournalPath(ctx), ec);
     }
     if (!bBegin && !bFailed && !hasMessage) {
         StoreFailCount(failCount, 0);

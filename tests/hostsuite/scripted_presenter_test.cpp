@@ -7,6 +7,7 @@
 
 #include "hostsuite/script_parser.h"
 #include "hostsuite/scripted_presenter.h"
+#include "hostsuite/watched_presenter.h"
 #include "test_dialogs.h"
 
 namespace kt::hostsuite {
@@ -223,6 +224,29 @@ TEST_F(ScriptedPresenterTest, AWorkersQuestionIsAskedOnTheDialogThreadWhileTheSc
     if (shown[2] == message) std::swap(shown[2], shown[3]);
     EXPECT_EQ(shown, (Lines{"dialog 144 open caption=\"Connexion\"", "dialog 144 do click 1001",
                             "dialog 144 do wait 1022 2", message, "dialog 144 do click 2", "dialog 144 end 2"}));
+}
+
+// Watched, the same script gives the same transcript, and the terminal shows
+// each item with the answer the script gave and the dialog's progress.
+TEST_F(ScriptedPresenterTest, WatchedTheTerminalShowsWhatTheScriptAnswers) {
+    const std::string script = "dialog 130: wait 1022 30; click 2\nmessage 1062 -> yes\n";
+    Use(script);
+    WorkerDialog scripted(30);
+    ASSERT_EQ(presenter->RunDialog(scripted), kIdCancel);
+
+    std::ostringstream terminal;
+    InstallPresenter(std::make_shared<WatchedScriptPresenter>(std::get<Script>(ParseScript(script)),
+                                                              TranscriptWriter::Open(tree / "watched.txt"), terminal));
+    WorkerDialog watched(30);
+    EXPECT_EQ(ActivePresenter().RunDialog(watched), kIdCancel);
+    EXPECT_EQ(kt::test::ReadFile(tree / "watched.txt"), kt::test::ReadFile(tree / "shown.txt"));
+    const std::string shown = terminal.str();
+    for (const std::string expected : {"=== Téléchargement ===", "30 %", "Action du script : dialog 130 do click 2",
+                                       "--- Attention ! (Attention) ---\nLe téléchargement n'est pas terminé.",
+                                       "Réponse du script : Oui", "=== Téléchargement : fermée ==="}) {
+        EXPECT_NE(shown.find(expected), std::string::npos) << expected << " not in:\n" << shown;
+    }
+    EXPECT_EQ(shown.find("Votre choix"), std::string::npos);
 }
 
 }  // namespace

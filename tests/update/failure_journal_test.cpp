@@ -61,6 +61,13 @@ TEST_F(WriteJournalTest, ARunAfterACleanRunStartsANewJournal) {
     EXPECT_EQ(Journal(), "------------- [3-3-2020, 9:05] -------------\r\n9:05:7 - MJ_DWL_DU : Session créé.\r\n");
 }
 
+TEST_F(WriteJournalTest, AFolderGivenWithoutItsSeparatorKeepsTheJournalInside) {
+    const std::string folder = ctx_.appDir;
+    ctx_.appDir.pop_back();
+    ASSERT_EQ(Write(0, 0, "MJ_X : y"), 1);
+    EXPECT_EQ(test::ReadFile(folder + "mjlog.log"), "9:05:7 - MJ_X : y\r\n");
+}
+
 TEST_F(WriteJournalTest, AfterFailuresTheJournalKeepsGrowingUntilACleanEnd) {
     Write(1, 0, nullptr);
     EXPECT_EQ(Write(0, 1, nullptr), 0);

@@ -20,6 +20,8 @@ std::string HelpText() {
            "  --ui script:FILE      answer messages and dialogs from FILE\n"
            "  --ui gtk              show messages and dialogs as windows (the GTK plugin)\n"
            "  --ui auto             windows when a display is available, else the terminal\n"
+           "  --ui watch:FILE       answer from FILE and show in the terminal what is\n"
+           "                        answered (the demo)\n"
            "  --transcript FILE     append every item shown to FILE, one line each\n"
            "  --help                print this help and exit\n"
            "  --version             print the version and exit\n"

@@ -33,10 +33,11 @@ std::string Fitting(const std::string& option, const std::string& text, std::siz
 }
 
 void CheckUi(const std::string& ui) {
-    const std::string prefix = "script:";
     if (ui == "terminal" || ui == "gtk" || ui == "auto") return;
-    if (ui.rfind(prefix, 0) == 0 && ui.size() > prefix.size()) return;
-    throw Refused{"--ui: expected terminal, script:FILE, gtk or auto, not " + ui};
+    for (const std::string prefix : {"script:", "watch:"}) {
+        if (ui.rfind(prefix, 0) == 0 && ui.size() > prefix.size()) return;
+    }
+    throw Refused{"--ui: expected terminal, script:FILE, watch:FILE, gtk or auto, not " + ui};
 }
 
 using Flag = std::function<void(Options&)>;
@@ -111,7 +112,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
 
 std::string Usage() {
     return "usage: kthost [--module PATH] [--critical] [record options] [--ui terminal | --ui script:FILE]\n"
-           "              [--ui gtk | --ui auto] [--transcript FILE]\n"
+           "              [--ui gtk | --ui auto] [--ui watch:FILE] [--transcript FILE]\n"
            "record options: --pid N --at-start --sesam-install --teletrans --inst-only\n"
            "  --update-dir DIR --data-dir DIR --app-dir DIR --version-label TEXT\n"
            "  --compat-version V --ver-major N --ver-minor N --ver-build N --title TEXT\n"
