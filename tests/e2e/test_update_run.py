@@ -70,19 +70,19 @@ class Practice(PracticeTree):
     def install_installer(self, folder):
         shutil.copy(os.environ["KTUPDATE_STUB"], os.path.join(folder, "ktupdate.exe"))
 
-    def appid(self):
-        return os.path.join(self.app, "appid.xml")
+    def appid(self, app=None):
+        return os.path.join(app or self.app, "appid.xml")
 
-    def configure(self, settings):
+    def configure(self, settings, app=None):
         """settings: {(element, attribute or None for the text): value} under Workstation of appid.xml."""
-        tree = ET.parse(self.appid())
+        tree = ET.parse(self.appid(app))
         for (element, attribute), value in settings.items():
             node = tree.getroot().find(element)
             if attribute is None:
                 node.text = value
             else:
                 node.set(attribute, value)
-        tree.write(self.appid(), encoding="UTF-8", xml_declaration=True)
+        tree.write(self.appid(app), encoding="UTF-8", xml_declaration=True)
 
     def setting(self, element, attribute=None):
         node = ET.parse(self.appid()).getroot().find(element)
@@ -99,7 +99,7 @@ class Practice(PracticeTree):
         options = self.record_options(**{"--server": server_url, **record})
         done, _ = self.kthost(*options, script="buttons 1021 -> 24\n")
         assert last_line(done.stdout) == "result: 1", done.stdout + done.stderr
-        self.configure({("LastUpdate", "FirstRun"): "0", **dict(settings)})
+        self.configure({("LastUpdate", "FirstRun"): "0", **dict(settings)}, record.get("--app-dir"))
         return options
 
     def start_kthost(self, args, transcript, script=""):
@@ -278,7 +278,7 @@ class UpdateRuns(unittest.TestCase):
             for app in ("app", "app2"):
                 folder = self.practice.mkdir(app)
                 self.practice.install_installer(folder)
-                self.practice.configured(slow.url, {("Schedule", "Teletrans"): "1"}, app=folder)
+                self.practice.configured(slow.url, {("Schedule", "Teletrans"): "1"}, **{"--app-dir": folder})
                 env = dict(self.practice.env)
                 for variable in ("KT_RUNTIME_DIR", "KT_REGISTRY_DIR", "KT_WINDOWS_DIR", "TMPDIR"):
                     env[variable] = self.practice.mkdir(app + "-machine/" + variable)
