@@ -6,8 +6,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libpugixml-dev libeasyloggingpp-dev
-          libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          python3 python3-pyftpdlib help2man dpkg-dev file lintian)
+          libcurl4-openssl-dev libssl-dev libgtest-dev libgmock-dev libbenchmark-dev
+          python3 python3-pyftpdlib vsftpd help2man dpkg-dev file lintian)
 fuzz_only=0
 if [ "${1:-}" = --fuzz-packages ]; then
   packages+=(clang-14 libfuzzer-14-dev)

@@ -1,11 +1,15 @@
 // One file of an attempt, the catalogue or a package: found on the server,
 // read in pieces of 1024 bytes with the cancel checked before and after
 // each, written to the local file, slowed down to the speed limit, and
-// checked against the size the server announced.
+// checked against the size the server announced. A package left incomplete
+// by an earlier attempt is continued where it stopped.
+#include <strings.h>
+
 #include <filesystem>
 
 #include "download/download_controls.h"
 #include "download/progress_text.h"
+#include "download/resume_stamp.h"
 #include "download/speed_limit.h"
 #include "download/transfer_attempt.h"
 #include "download/transfer_session.h"
@@ -46,8 +50,47 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
                     "MJ_DWL_DU_10 : Problème: connexion FTP - connexion.");
     }
     if (size >= 0) job_.dialog.SetRange(kFileBar, 0, ProgressRange(static_cast<std::uint64_t>(size)));
-    ftp.OpenFile(current_.object);
+    if (const Outcome end = OpenOutput({size, ftp.FileTime()})) return end;
+    ftp.OpenFile(current_.object, static_cast<std::int64_t>(from_));
     return ReadFile(ftp, size);
+}
+
+TransferAttempt::Outcome TransferAttempt::OpenOutput(const ServerFileStamp& stamp) {
+    from_ = 0;
+    hashing_ = !cataloguePhase_ && !previous_.sha256.empty();
+    digest_.Reset();
+    if (cataloguePhase_) return OpenLocalFile(localPath_);
+    stamp_ = stamp;
+    from_ = ResumableBytes(localPath_, stamp);
+    // The kept bytes go into the digest first; they are read this once.
+    if (from_ > 0 && hashing_ && !digest_.UpdateFromFile(localPath_, from_)) {
+        digest_.Reset();
+        from_ = 0;
+    }
+    if (from_ == 0) return StartAfresh();
+    KT_DLOG(Info) << "KTDownload : " << current_.object << " : continued after " << from_ << " bytes";
+    if (const std::error_code error = output_.OpenAt(localPath_, from_)) {
+        KT_DLOG(Warning) << "KTDownload : Can't open " << localPath_ << " : " << error.message();
+        return WriteError(error);
+    }
+    return std::nullopt;
+}
+
+TransferAttempt::Outcome TransferAttempt::StartAfresh() {
+    from_ = 0;
+    digest_.Reset();
+    // Without its stamp a partial file is never continued: better start over than mix two files.
+    if (!KeepStamp(localPath_, stamp_)) ForgetStamp(localPath_);
+    return OpenLocalFile(localPath_);
+}
+
+TransferAttempt::Outcome TransferAttempt::StartOver(platform::FtpClient& ftp) {
+    KT_DLOG(Info) << "KTDownload : " << current_.object << " : the server can't continue the file, download starts again";
+    ftp.CloseFile();
+    if (const Outcome end = StartAfresh()) return end;
+    progress_.RestartFile(TransferProgress::Clock::now());
+    ftp.OpenFile(current_.object);
+    return std::nullopt;
 }
 
 TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp) {
@@ -66,12 +109,12 @@ TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp)
 
 TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std::int64_t size) {
     KT_DLOG(Info) << "KTDownload : " << current_.object << " : download starts";
-    const auto start = TransferProgress::Clock::now();
+    auto start = TransferProgress::Clock::now();
     std::uint64_t bytes = 0;
     if (!cataloguePhase_) {
         SetText(kFileLabel, kDownloading);
         SetText(kOperationStatus, kDownloadUnderWay);
-        progress_.StartFile(size, start);
+        progress_.StartFile(size, start, from_);
     }
     // While the server keeps the next bytes waiting, the dialog shows all that arrived.
     const platform::StopCheck waiting = [this] {
@@ -87,6 +130,11 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
             return Fail(std::string("KTDownload : Error with FTP connexion open file ") + current_.object,
                         "MJ_DWL_DU_12 : Problème: connexion FTP - openfile.");
         }
+        if (read.status == platform::FtpStatus::kFailed && from_ > 0 && bytes == 0 && ftp.RestartRefused()) {
+            if (const Outcome end = StartOver(ftp)) return end;
+            start = TransferProgress::Clock::now();
+            continue;
+        }
         if (read.status == platform::FtpStatus::kFailed) {
             Report(el::Level::Warning, "KTDownload : Read error during download", "MJ_DWL_DU_14 : Problème: lecture.");
             readFailed = true;
@@ -94,6 +142,7 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
         }
         if (read.status == platform::FtpStatus::kOk && read.size > 0) {
             if (const std::error_code error = output_.Write(buffer, read.size)) return WriteError(error);
+            if (hashing_) digest_.Update(buffer, read.size);
             ApplySpeedLimit(bytes, start);
             bytes += read.size;
             if (!cataloguePhase_) progress_.Add(read.size, TransferProgress::Clock::now());
@@ -107,16 +156,36 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
     if (const std::error_code error = output_.Close()) return WriteError(error);
     ftp.CloseFile();
     if (!cataloguePhase_) progress_.ShowCounts();
+    const std::uint64_t total = from_ + bytes;
     // Without an announced size a broken read is the only sign that the
     // file is incomplete.
-    const bool tooShort = size >= 0 ? bytes < static_cast<std::uint64_t>(size) : readFailed;
-    if (tooShort) {
-        std::error_code ec;
-        std::filesystem::remove(path, ec);
-        return Fail(std::string("KTDownload : Wrong size for file ") + path + " : File deleted",
+    const bool tooShort = size >= 0 ? total < static_cast<std::uint64_t>(size) : readFailed;
+    if (tooShort && readFailed && !cataloguePhase_ && ResumableBytes(path, stamp_) > 0) {
+        // A broken line leaves a good beginning: the next attempt continues it.
+        return Fail(std::string("KTDownload : Wrong size for file ") + path + " : File kept to continue",
                     "MJ_DWL_DU_15 : Problème: taille differente.");
     }
+    if (tooShort) return Refuse(path, "KTDownload : Wrong size for file ", "MJ_DWL_DU_15 : Problème: taille differente.");
+    if (cataloguePhase_) return std::nullopt;
+    return CheckPackage(path, total);
+}
+
+TransferAttempt::Outcome TransferAttempt::CheckPackage(const std::string& path, std::uint64_t total) {
+    if (!previous_.size.empty() && previous_.size != std::to_string(total)) {
+        return Refuse(path, "KTDownload : Wrong size for file ", "MJ_DWL_DU_15 : Problème: taille differente.");
+    }
+    if (hashing_ && strcasecmp(digest_.HexDigest().c_str(), previous_.sha256.c_str()) != 0) {
+        return Refuse(path, "KTDownload : Wrong SHA-256 for file ", "MJ_DWL_DU_19 : Problème: empreinte differente.");
+    }
+    ForgetStamp(path);
     return std::nullopt;
+}
+
+unsigned TransferAttempt::Refuse(const std::string& path, const char* logLine, const char* journalLine) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    ForgetStamp(path);
+    return Fail(logLine + path + " : File deleted", journalLine);
 }
 
 void TransferAttempt::ApplySpeedLimit(std::uint64_t bytesBefore, TransferProgress::Clock::time_point start) {

@@ -18,19 +18,19 @@ namespace fs = std::filesystem;
 
 bool SameKind(const std::string& field, const char* kind) { return strcasecmp(field.c_str(), kind) == 0; }
 
-// Moves the package into Update; false when it is not there or could not be copied.
+// Moves the package into Update by a rename within the update folder: the
+// package is then wholly there or not at all, and its bytes are written once.
+// False when it is not there or could not be moved.
 bool MovePackage(const fs::path& source, const fs::path& target, const std::string& name) {
     std::error_code ec;
     if (!fs::exists(source, ec)) return false;
     KT_DLOG(Info) << "KTDownload : copy " << name << " to " << target.string();
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
+    fs::rename(source, target, ec);
     if (ec) {
         KT_DLOG(Error) << "KTDownload : Can't copy " << source.string() << " to " << target.string() << " : "
                        << ec.message();
         return false;
     }
-    fs::remove(source, ec);
-    if (ec) KT_DLOG(Warning) << "KTDownload : Can't delete " << source.string() << " : " << ec.message();
     return true;
 }
 

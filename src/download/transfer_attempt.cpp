@@ -123,7 +123,8 @@ TransferAttempt::Outcome TransferAttempt::StartCatalogue() {
     }
     current_ = *parts;
     cataloguePhase_ = true;
-    return OpenLocalFile(TempFilePath("versions.xml"));
+    localPath_ = TempFilePath("versions.xml");
+    return std::nullopt;
 }
 
 TransferAttempt::Outcome TransferAttempt::OpenLocalFile(const std::string& path) {

@@ -22,9 +22,22 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 // failed or was cancelled: what it holds no longer matters.
 OutputFile::~OutputFile() { static_cast<void>(Close()); }
 
-std::error_code OutputFile::Open(const std::string& path) {
+std::error_code OutputFile::Open(const std::string& path) { return OpenWith(path, O_TRUNC); }
+
+std::error_code OutputFile::OpenAt(const std::string& path, std::uint64_t keep) {
+    if (const std::error_code error = OpenWith(path, 0)) return error;
+    const auto offset = static_cast<off_t>(keep);
+    if (RetryOnEintr([&] { return ::ftruncate(fd_.Get(), offset); }) != 0 || ::lseek(fd_.Get(), offset, SEEK_SET) < 0) {
+        const std::error_code error = LastError();
+        static_cast<void>(Close());
+        return error;
+    }
+    return {};
+}
+
+std::error_code OutputFile::OpenWith(const std::string& path, int flags) {
     static_cast<void>(Close());
-    const int fd = RetryOnEintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
+    const int fd = RetryOnEintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666); });
     if (fd < 0) return LastError();
     fd_ = UniqueFd(fd);
     path_ = path;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -21,6 +22,9 @@ public:
 
     // Creates `path`, or empties it when it exists. Closes a file still open.
     [[nodiscard]] std::error_code Open(const std::string& path);
+    // Opens `path` to go on writing after its first `keep` bytes; whatever
+    // follows them is cut off. Closes a file still open.
+    [[nodiscard]] std::error_code OpenAt(const std::string& path, std::uint64_t keep);
     bool IsOpen() const { return fd_.Valid(); }
     const std::string& Path() const { return path_; }
 
@@ -31,6 +35,7 @@ public:
     [[nodiscard]] std::error_code Close();
 
 private:
+    [[nodiscard]] std::error_code OpenWith(const std::string& path, int flags);
     [[nodiscard]] std::error_code Flush();
 
     UniqueFd fd_;

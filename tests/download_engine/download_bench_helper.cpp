@@ -127,6 +127,7 @@ double LineTime(const std::string& line) {
 
 // The time the engine spent reading `object` in its last download, from the activity log.
 double TransferMs(const std::string& object) {
+    kt::log::FlushActivityLog();
     std::ifstream log(kt::log::ActivityLogPath());
     double start = -1, end = -1;
     bool reading = false;
