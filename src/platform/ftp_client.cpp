@@ -125,8 +125,9 @@ void FtpClient::OpenFile(const std::string& object, std::int64_t from) {
         curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         // The file is read to the end of the data connection, whatever size
-        // the server announced: the caller compares the two.
-        curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        // the server announced: the caller compares the two. Continuing a
+        // file needs its size, without which libcurl would not send REST.
+        curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, from > 0 ? 0L : 1L);
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, 0L);
         curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(from));
     }

@@ -28,8 +28,12 @@ public:
         long throttle = 0;
         // Server path -> size answered to SIZE instead of the real one.
         std::map<std::string, std::uint64_t> announce;
-        // Server path -> bytes after which a RETR sends nothing more.
+        // Server path -> bytes after which the account's first RETR of it sends nothing more.
         std::map<std::string, std::uint64_t> stall;
+        // REST is refused: no file can be continued.
+        bool refuseRest = false;
+        // versions.xml gives each package's Size and Sha256.
+        bool digests = true;
     };
 
     UpdateServer();
