@@ -1,5 +1,6 @@
 #include "log/activity_log.h"
 
+#include "log/line_builder.h"
 #include "log/log_flusher.h"
 #include "platform/system_paths.h"
 
@@ -44,6 +45,7 @@ void ConfigureActivityLog() {
     conf.set(el::Level::Fatal, el::ConfigurationType::Format, detailed);
     DefaultLogger();
     el::Loggers::setDefaultConfigurations(conf, true);
+    DefaultLogger()->setLogBuilder(std::make_shared<LineBuilder>());
     // Started with the first configuration, stopped (and flushed) when the module is unloaded.
     static LogFlusher flusher(FlushActivityLog, kFlushInterval);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <regex>
 #include <string>
 #include <thread>
 
@@ -43,6 +44,10 @@ TEST(ActivityLogTest, WarningsAndErrorsAreWrittenAtOnceInformationWithinTheInter
         else KT_LOG(Error) << last;
         EXPECT_TRUE(InOrder(OnDisk(), {"INFO", info, last})) << OnDisk();
     }
+    // Each line as the log's readers parse it: level, local date and time to the millisecond, name, message.
+    const std::regex format(R"(INFO \d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3} ktupdateDLL : information before the warning\n)"
+                            R"(WARNING \d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3} ktupdateDLL : the warning itself\n)");
+    EXPECT_TRUE(std::regex_search(OnDisk(), format)) << OnDisk();
 
     KT_LOG(Info) << "an information line alone";
     const auto start = std::chrono::steady_clock::now();
