@@ -55,5 +55,7 @@ for _ in $(seq 50); do
   /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.2)" 2>/dev/null && break
   sleep 0.1
 done
+# The harness writes a workstation file into its current folder.
+cd "$work"
 "$build/tests/download_engine/download_bench" --server "ftp://127.0.0.1:$port/maj/" /maj/5.2.1/talvo_5.2.0_5.2.1.exe \
   "$work/root/maj/5.2.1/talvo_5.2.0_5.2.1.exe" "$pairs"
