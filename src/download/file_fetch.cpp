@@ -5,7 +5,10 @@
 // by an earlier attempt is continued where it stopped.
 #include <strings.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "download/download_controls.h"
 #include "download/progress_text.h"
@@ -23,6 +26,20 @@ constexpr int kConnected = 1006;
 constexpr int kDownloading = 1083;
 constexpr int kDownloadUnderWay = 1070;
 constexpr std::size_t kReadSize = 1024;
+// A continued file is asked from this many bytes before its end, which must
+// arrive as they were kept: a server that says it continues but sends the
+// file from its start is caught there.
+constexpr std::uint64_t kOverlap = 64 * 1024;
+
+// The last `count` bytes of the first `size` of the file at `path`; empty when they cannot be read.
+std::string KeptTail(const std::string& path, std::uint64_t size, std::uint64_t count) {
+    std::ifstream in(path, std::ios::binary);
+    std::string tail(count, '\0');
+    if (!in.seekg(static_cast<std::streamoff>(size - count)) || !in.read(tail.data(), static_cast<std::streamsize>(count))) {
+        return {};
+    }
+    return tail;
+}
 
 }  // namespace
 
@@ -51,12 +68,14 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
     }
     if (size >= 0) job_.dialog.SetRange(kFileBar, 0, ProgressRange(static_cast<std::uint64_t>(size)));
     if (const Outcome end = OpenOutput({size, ftp.FileTime()})) return end;
-    ftp.OpenFile(current_.object, static_cast<std::int64_t>(from_));
+    ftp.OpenFile(current_.object, static_cast<std::int64_t>(from_ - overlap_.size()));
     return ReadFile(ftp, size);
 }
 
 TransferAttempt::Outcome TransferAttempt::OpenOutput(const ServerFileStamp& stamp) {
     from_ = 0;
+    overlap_.clear();
+    overlapLeft_ = 0;
     hashing_ = !cataloguePhase_ && !previous_.sha256.empty();
     digest_.Reset();
     if (cataloguePhase_) return OpenLocalFile(localPath_);
@@ -66,6 +85,11 @@ TransferAttempt::Outcome TransferAttempt::OpenOutput(const ServerFileStamp& stam
     if (from_ > 0 && hashing_ && !digest_.UpdateFromFile(localPath_, from_)) {
         digest_.Reset();
         from_ = 0;
+    }
+    if (from_ > 0) {
+        overlap_ = KeptTail(localPath_, from_, std::min(from_, kOverlap));
+        overlapLeft_ = overlap_.size();
+        if (overlap_.empty()) from_ = 0;
     }
     if (from_ == 0) return StartAfresh();
     KT_DLOG(Info) << "KTDownload : " << current_.object << " : continued after " << from_ << " bytes";
@@ -78,6 +102,8 @@ TransferAttempt::Outcome TransferAttempt::OpenOutput(const ServerFileStamp& stam
 
 TransferAttempt::Outcome TransferAttempt::StartAfresh() {
     from_ = 0;
+    overlap_.clear();
+    overlapLeft_ = 0;
     digest_.Reset();
     // Without its stamp a partial file is never continued: better start over than mix two files.
     if (!KeepStamp(localPath_, stamp_)) ForgetStamp(localPath_);
@@ -140,12 +166,23 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
             readFailed = true;
             break;
         }
-        if (read.status == platform::FtpStatus::kOk && read.size > 0) {
-            if (const std::error_code error = output_.Write(buffer, read.size)) return WriteError(error);
-            if (hashing_) digest_.Update(buffer, read.size);
+        std::size_t skip = 0;
+        if (read.status == platform::FtpStatus::kOk && overlapLeft_ > 0) {
+            skip = std::min(read.size, overlapLeft_);
+            if (std::memcmp(buffer, overlap_.data() + (overlap_.size() - overlapLeft_), skip) != 0) {
+                if (const Outcome end = StartOver(ftp)) return end;
+                start = TransferProgress::Clock::now();
+                continue;
+            }
+            overlapLeft_ -= skip;
+        }
+        if (read.status == platform::FtpStatus::kOk && read.size > skip) {
+            const std::size_t fresh = read.size - skip;
+            if (const std::error_code error = output_.Write(buffer + skip, fresh)) return WriteError(error);
+            if (hashing_) digest_.Update(buffer + skip, fresh);
             ApplySpeedLimit(bytes, start);
-            bytes += read.size;
-            if (!cataloguePhase_) progress_.Add(read.size, TransferProgress::Clock::now());
+            bytes += fresh;
+            if (!cataloguePhase_) progress_.Add(fresh, TransferProgress::Clock::now());
         }
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annuleé par l'utilisateur.");
         if (read.status == platform::FtpStatus::kOk && read.size == 0) break;
@@ -165,7 +202,12 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
         return Fail(std::string("KTDownload : Wrong size for file ") + path + " : File kept to continue",
                     "MJ_DWL_DU_15 : Problème: taille differente.");
     }
-    if (tooShort) return Refuse(path, "KTDownload : Wrong size for file ", "MJ_DWL_DU_15 : Problème: taille differente.");
+    // A continued file longer than the server's means the server sent the
+    // whole file after the kept part: the two do not make the package.
+    const bool tooLong = from_ > 0 && size >= 0 && total > static_cast<std::uint64_t>(size);
+    if (tooShort || tooLong) {
+        return Refuse(path, "KTDownload : Wrong size for file ", "MJ_DWL_DU_15 : Problème: taille differente.");
+    }
     if (cataloguePhase_) return std::nullopt;
     return CheckPackage(path, total);
 }

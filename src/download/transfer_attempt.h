@@ -83,6 +83,9 @@ private:
     // The bytes of the current package kept from an earlier attempt.
     std::uint64_t from_ = 0;
     ServerFileStamp stamp_;
+    // The kept bytes asked again, and how many of them are still to arrive.
+    std::string overlap_;
+    std::size_t overlapLeft_ = 0;
     // The digest is worked out only for a package whose digest the catalogue gives.
     bool hashing_ = false;
     platform::Sha256 digest_;

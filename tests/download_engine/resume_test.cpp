@@ -15,8 +15,10 @@ namespace fs = std::filesystem;
 using Attempts = std::vector<unsigned>;
 
 constexpr const char* kPack = "/maj/sesam/sesam_pack.exe";
-constexpr std::uint64_t kPackSize = 16 * 1024;
+constexpr std::uint64_t kPackSize = 256 * 1024;
 constexpr std::uint64_t kCut = kPackSize / 2;
+// A continued file is asked again from this far before the cut.
+constexpr std::uint64_t kOverlap = 64 * 1024;
 
 ino_t Inode(const fs::path& path) {
     struct stat info {};
@@ -33,13 +35,11 @@ protected:
 
     // The first run is cut halfway through the Sesam pack: the user cancels
     // while the server holds the rest back.
-    void CutHalfway(bool refuseRest) {
-        UpdateServer::Options options;
+    void CutHalfway(UpdateServer::Options options) {
         options.packSize = kPackSize;
         options.stall[kPack] = kCut;
-        options.refuseRest = refuseRest;
         StartServer(options);
-        UseScript("message 1062 -> yes\ndialog 130: wait 1024 8; sleep 300; click 2");
+        UseScript("message 1062 -> yes\ndialog 130: wait 1024 128; sleep 300; click 2");
         ASSERT_EQ(Run(), hostsuite::kIdCancel);
         ASSERT_TRUE(fs::exists(Partial()));
         ASSERT_EQ(fs::file_size(Partial()), kCut);
@@ -61,17 +61,25 @@ protected:
 TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllowsIt) {
     struct Case {
         const char* name;
-        bool refuseRest;
+        UpdateServer::Options server;
         // Changes the server's file between the runs (its date only).
         bool touchServerFile;
+        // What the server sent the second time.
         std::uint64_t secondRead;
     };
-    for (const Case& c : {Case{"same file", false, false, kPackSize - kCut}, Case{"REST refused", true, false, kPackSize},
-                          Case{"server file changed", false, true, kPackSize}}) {
+    UpdateServer::Options refusing;
+    refusing.refuseRest = true;
+    // Without the catalogue's size and digest, only the bytes asked again tell the server started over.
+    UpdateServer::Options ignoring;
+    ignoring.ignoreRest = true;
+    ignoring.digests = false;
+    for (const Case& c : {Case{"same file", {}, false, kPackSize - kCut + kOverlap},
+                          Case{"REST refused", refusing, false, kPackSize}, Case{"server file changed", {}, true, kPackSize},
+                          Case{"REST ignored", ignoring, false, kPackSize}}) {
         SCOPED_TRACE(c.name);
         fs::remove_all(UpdatePath("Update"));
         fs::remove(UpdatePath("files.xml"));
-        CutHalfway(c.refuseRest);
+        CutHalfway(c.server);
         const ino_t partial = Inode(Partial());
         if (c.touchServerFile) fs::last_write_time(ServerPack(), fs::last_write_time(ServerPack()) - std::chrono::hours(1));
         const std::size_t logBefore = server->Log().size();

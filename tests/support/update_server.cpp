@@ -31,6 +31,7 @@ UpdateServer::UpdateServer(Options options) : root_(scratch_.Path() / "root") {
     AddPathValues(args, "--announce", options.announce);
     AddPathValues(args, "--stall", options.stall);
     if (options.refuseRest) args.push_back("--refuse-rest");
+    if (options.ignoreRest) args.push_back("--ignore-rest");
     if (!options.digests) args.push_back("--no-digests");
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "update_server.py", args);
 }

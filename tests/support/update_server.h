@@ -32,6 +32,8 @@ public:
         std::map<std::string, std::uint64_t> stall;
         // REST is refused: no file can be continued.
         bool refuseRest = false;
+        // REST is accepted but the file is sent whole all the same.
+        bool ignoreRest = false;
         // versions.xml gives each package's Size and Sha256.
         bool digests = true;
     };

@@ -20,7 +20,7 @@ script prints "PORT <n>" once it accepts connections and stops on SIGTERM.
 Every package element gives its file's size and SHA-256 (attributes Size and
 Sha256), unless --no-digests asks for a catalogue of the older kind.
 Options make it misbehave for the tests: --throttle, --announce, --stall,
---refuse-rest.
+--refuse-rest, --ignore-rest.
 """
 import argparse
 import hashlib
@@ -128,7 +128,8 @@ def write_tree(root, chain=DEFAULT_CHAIN, postal_code="77120", package_size=64 *
     return folders
 
 
-def make_handler(root, user, password, throttle=0, announce=None, stall=None, refuse_rest=False):
+def make_handler(root, user, password, throttle=0, announce=None, stall=None, refuse_rest=False,
+                 ignore_rest=False):
     """An FTP handler class serving `root`, with the misbehaviours asked for.
 
     announce: {ftp path: size} answered to SIZE instead of the real size.
@@ -136,6 +137,7 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None, re
     path sends nothing more (a later one, a second attempt, is served whole;
     anonymous reads, the proxy checks, are never held).
     refuse_rest: REST is refused, as some servers do.
+    ignore_rest: REST is accepted but the file is sent whole all the same.
     """
     announce = dict(announce or {})
     stall = dict(stall or {})
@@ -179,6 +181,9 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None, re
             if refuse_rest:
                 self.respond("502 Command not implemented.")
                 return
+            if ignore_rest:
+                self.respond("350 Restarting at %s." % line)
+                return
             return super().ftp_REST(line)
 
     Handler.authorizer = authorizer
@@ -188,11 +193,11 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None, re
 
 
 def serve(root, port=0, user=DEFAULT_USER, password=DEFAULT_PASSWORD, throttle=0, announce=None, stall=None,
-          log=None, refuse_rest=False):
+          log=None, refuse_rest=False, ignore_rest=False):
     """Serves `root` on 127.0.0.1 until SIGTERM; prints "PORT <n>" once listening."""
     if log:
         logging.basicConfig(filename=log, level=logging.DEBUG, format="%(message)s")
-    handler = make_handler(root, user, password, throttle, announce, stall, refuse_rest)
+    handler = make_handler(root, user, password, throttle, announce, stall, refuse_rest, ignore_rest)
     server = FTPServer(("127.0.0.1", port), handler)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     print("PORT %d" % server.address[1], flush=True)
@@ -228,6 +233,7 @@ def main():
     parser.add_argument("--announce", action="append", metavar="PATH=BYTES", help="size answered to SIZE")
     parser.add_argument("--stall", action="append", metavar="PATH=BYTES", help="RETR stops sending after BYTES")
     parser.add_argument("--refuse-rest", action="store_true", help="REST is refused: no file is continued")
+    parser.add_argument("--ignore-rest", action="store_true", help="REST is accepted, the file sent whole")
     parser.add_argument("--no-digests", action="store_true", help="versions.xml without Size and Sha256")
     parser.add_argument("--log", help="every command and answer of the server")
     args = parser.parse_args()
@@ -237,7 +243,8 @@ def main():
         write_tree(args.root, args.chain.split(","), args.postal_code, args.package_size, args.pack_size,
                    args.user, args.password, args.ftpacs_writer, not args.no_digests)
     serve(args.root, args.port, args.user, args.password, args.throttle,
-          path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log, args.refuse_rest)
+          path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log, args.refuse_rest,
+          args.ignore_rest)
     return 0
 
 
