@@ -6,6 +6,7 @@
 # at the end. The engine is driven by the download harness
 # (tests/download_engine/download_bench_helper.cpp) of the build folder
 # (BUILD, default build/).
+# DIGESTS=0 publishes a catalogue without Size and Sha256 (no digest worked out).
 # Usage: bench/run_vsftpd_bench.sh [PAIRS]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,13 +22,13 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 # The server's tree, its account anonymous (vsftpd serves anonymous users from anon_root).
-/usr/bin/python3 - "$root" "$work/root" "$build" <<'PY'
+/usr/bin/python3 - "$root" "$work/root" "$build" "${DIGESTS:-1}" <<'PY'
 import os, sys
 sys.path.insert(0, os.path.join(sys.argv[1], "tests", "support"))
 import update_server
 writer = os.path.join(sys.argv[3], "ftpacs_writer")
 update_server.write_tree(sys.argv[2], chain=("5.2.0", "5.2.1"), postal_code="", package_size=256 << 20,
-                         user="anonymous", password="bench@", ftpacs_writer=writer)
+                         user="anonymous", password="bench@", ftpacs_writer=writer, digests=sys.argv[4] != "0")
 PY
 chmod -R a-w "$work/root"
 port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')

@@ -275,7 +275,9 @@ int ResumeAfterCut(Workstation& workstation, const std::string& base, const std:
         std::cerr << "the download after the cut failed\n";
         return 1;
     }
-    const std::uint64_t fetched = size - KeptBytes(object);
+    // The last 64 KiB kept are asked again.
+    const std::uint64_t kept = KeptBytes(object);
+    const std::uint64_t fetched = size - kept + std::min<std::uint64_t>(kept, 64 * 1024);
     const bool same = kt::platform::FileSha256((fs::path(workstation.ctx.updateDir) / "Update" / name).string()) ==
                       kt::platform::FileSha256(served.string());
     const double limit = size / 10.0 + (1 << 20);
