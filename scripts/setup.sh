@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libpugixml-dev libeasyloggingpp-dev
           libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          python3 python3-pyftpdlib python3-openssl libssl-dev openssl help2man dpkg-dev file lintian
+          python3 python3-pyftpdlib python3-openssl libssl-dev openssl vsftpd help2man dpkg-dev file lintian
           libgtk-3-dev xvfb openbox)
 fuzz_only=0
 if [ "${1:-}" = --fuzz-packages ]; then

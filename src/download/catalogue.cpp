@@ -62,6 +62,10 @@ std::vector<pugi::xml_node> Catalogue::PackUpdates() const {
     return updates;
 }
 
+PackageCheck ReadPackageCheck(const pugi::xml_node& package) {
+    return {package.attribute("Size").value(), package.attribute("Sha256").value()};
+}
+
 void ReadPackageFile(const pugi::xml_node& package, PackageFile& file) {
     for (pugi::xml_node child : package.children()) {
         if (IsElement(child, "Location")) {

@@ -51,6 +51,14 @@ private:
     std::unordered_map<std::string, const CatalogueStep*> stepsByOldVersion_;
 };
 
+// What a package element says its file holds: the attributes `Size` and
+// `Sha256`, empty when missing (older catalogues have neither).
+struct PackageCheck {
+    std::string size;
+    std::string sha256;
+};
+PackageCheck ReadPackageCheck(const pugi::xml_node& package);
+
 // Reads the `Location` text (at most 260 characters) and the `File`
 // attributes `Name` and `Date` of a package element into `file`; the last
 // child of each name wins and missing ones leave `file` as it was.

@@ -35,6 +35,10 @@ struct DownloadItem {
     std::string noVerCheck;
     // False when the search found the package recorded already.
     bool added = true;
+    // What the catalogue says the package holds (`Size` in bytes, `Sha256`
+    // in hex); empty when it does not say.
+    std::string size;
+    std::string sha256;
 
     bool operator==(const DownloadItem&) const = default;
 };

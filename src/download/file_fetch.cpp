@@ -2,12 +2,20 @@
 // HTTP server: found on the server (FTP) or asked for (HTTP),
 // read in pieces of 1024 bytes with the cancel checked before and after
 // each, written to the local file, slowed down to the speed limit, and
-// checked against the size the server announced.
+// checked against the size the server announced. A package left incomplete
+// by an earlier attempt is continued where it stopped.
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <type_traits>
 
 #include "download/download_controls.h"
 #include "download/progress_text.h"
 #include "download/proxy_checks.h"
+#include "download/resume_stamp.h"
 #include "download/speed_limit.h"
 #include "download/transfer_attempt.h"
 #include "download/transfer_session.h"
@@ -23,6 +31,23 @@ constexpr int kConnected = 1006;
 constexpr int kDownloading = 1083;
 constexpr int kDownloadUnderWay = 1070;
 constexpr std::size_t kReadSize = 1024;
+// A continued file is asked from this many bytes before its end, which must
+// arrive as they were kept: a server that says it continues but sends the
+// file from its start is caught there.
+constexpr std::uint64_t kOverlap = 64 * 1024;
+// Only FTP files are continued (REST); an HTTP file is fetched whole each time.
+template <typename Remote>
+constexpr bool kContinues = std::is_same_v<Remote, platform::FtpClient>;
+
+// The last `count` bytes of the first `size` of the file at `path`; empty when they cannot be read.
+std::string KeptTail(const std::string& path, std::uint64_t size, std::uint64_t count) {
+    std::ifstream in(path, std::ios::binary);
+    std::string tail(count, '\0');
+    if (!in.seekg(static_cast<std::streamoff>(size - count)) || !in.read(tail.data(), static_cast<std::streamsize>(count))) {
+        return {};
+    }
+    return tail;
+}
 
 }  // namespace
 
@@ -55,7 +80,8 @@ TransferAttempt::Outcome TransferAttempt::FetchFile() {
                     "MJ_DWL_DU_10 : Problème: connexion FTP - connexion.");
     }
     if (size >= 0) job_.dialog.SetRange(kFileBar, 0, ProgressRange(static_cast<std::uint64_t>(size)));
-    ftp.OpenFile(current_.object);
+    if (const Outcome end = OpenOutput({size, ftp.FileTime()})) return end;
+    ftp.OpenFile(current_.object, static_cast<std::int64_t>(from_ - overlap_.size()));
     return ReadFile(ftp, size);
 }
 
@@ -76,8 +102,56 @@ TransferAttempt::Outcome TransferAttempt::FetchHttpFile() {
     SetText(kOperationStatus, kConnected);
     const std::int64_t size = http.Request().ContentLength();
     if (size >= 0) job_.dialog.SetRange(kFileBar, 0, ProgressRange(static_cast<std::uint64_t>(size)));
+    // An HTTP file is not continued: it is fetched whole each time.
+    if (const Outcome end = OpenOutput({size, -1})) return end;
     http.OpenFile();
     return ReadFile(http, size);
+
+TransferAttempt::Outcome TransferAttempt::OpenOutput(const ServerFileStamp& stamp) {
+    from_ = 0;
+    overlap_.clear();
+    overlapLeft_ = 0;
+    hashing_ = !cataloguePhase_ && !previous_.sha256.empty();
+    digest_.Reset();
+    if (cataloguePhase_) return OpenLocalFile(localRoot_, localPath_);
+    stamp_ = stamp;
+    from_ = ResumableBytes(localPath_, stamp);
+    // The kept bytes go into the digest first; they are read this once.
+    if (from_ > 0 && hashing_ && !digest_.UpdateFromFile(localPath_, from_)) {
+        digest_.Reset();
+        from_ = 0;
+    }
+    if (from_ > 0) {
+        overlap_ = KeptTail(localPath_, from_, std::min(from_, kOverlap));
+        overlapLeft_ = overlap_.size();
+        if (overlap_.empty()) from_ = 0;
+    }
+    if (from_ == 0) return StartAfresh();
+    KT_DLOG(Info) << "KTDownload : " << current_.object << " : continued after " << from_ << " bytes";
+    if (const std::error_code error = output_.OpenAt(localRoot_, localPath_, from_)) {
+        KT_DLOG(Warning) << "KTDownload : Can't open " << localPath_ << " : " << error.message();
+        return WriteError(error);
+    }
+    return std::nullopt;
+}
+
+TransferAttempt::Outcome TransferAttempt::StartAfresh() {
+    from_ = 0;
+    overlap_.clear();
+    overlapLeft_ = 0;
+    digest_.Reset();
+    // Without its stamp a partial file is never continued: better start over than mix two files.
+    if (!KeepStamp(localPath_, stamp_)) ForgetStamp(localPath_);
+    return OpenLocalFile(localRoot_, localPath_);
+}
+
+TransferAttempt::Outcome TransferAttempt::StartOver(platform::FtpClient& ftp) {
+    KT_DLOG(Info) << "KTDownload : " << current_.object << " : the server can't continue the file, download starts again";
+    ftp.CloseFile();
+    if (const Outcome end = StartAfresh()) return end;
+    progress_.RestartFile(TransferProgress::Clock::now());
+    ftp.OpenFile(current_.object);
+    return std::nullopt;
 }
 
 TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp) {
@@ -97,12 +171,12 @@ TransferAttempt::Outcome TransferAttempt::FileNotFound(platform::FtpClient& ftp)
 template <typename Remote>
 TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t size) {
     KT_DLOG(Info) << "KTDownload : " << current_.object << " : download starts";
-    const auto start = TransferProgress::Clock::now();
+    auto start = TransferProgress::Clock::now();
     std::uint64_t bytes = 0;
     if (!cataloguePhase_) {
         SetText(kFileLabel, kDownloading);
         SetText(kOperationStatus, kDownloadUnderWay);
-        progress_.StartFile(size, start);
+        progress_.StartFile(size, start, from_);
     }
     // While the server keeps the next bytes waiting, the dialog shows all that arrived.
     const platform::StopCheck waiting = [this] {
@@ -118,16 +192,37 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
             return Fail(std::string("KTDownload : Error with FTP connexion open file ") + current_.object,
                         "MJ_DWL_DU_12 : Problème: connexion FTP - openfile.");
         }
+        if constexpr (kContinues<Remote>) {
+            if (read.status == platform::FtpStatus::kFailed && from_ > 0 && bytes == 0 && remote.RestartRefused()) {
+                if (const Outcome end = StartOver(remote)) return end;
+                start = TransferProgress::Clock::now();
+                continue;
+            }
+        }
         if (read.status == platform::FtpStatus::kFailed) {
             Report(el::Level::Warning, "KTDownload : Read error during download", "MJ_DWL_DU_14 : Problème: lecture.");
             readFailed = true;
             break;
         }
-        if (read.status == platform::FtpStatus::kOk && read.size > 0) {
-            if (const std::error_code error = output_.Write(buffer, read.size)) return WriteError(error);
+        std::size_t skip = 0;
+        if (read.status == platform::FtpStatus::kOk && overlapLeft_ > 0) {
+            skip = std::min(read.size, overlapLeft_);
+            if (std::memcmp(buffer, overlap_.data() + (overlap_.size() - overlapLeft_), skip) != 0) {
+                if constexpr (kContinues<Remote>) {
+                    if (const Outcome end = StartOver(remote)) return end;
+                    start = TransferProgress::Clock::now();
+                    continue;
+                }
+            }
+            overlapLeft_ -= skip;
+        }
+        if (read.status == platform::FtpStatus::kOk && read.size > skip) {
+            const std::size_t fresh = read.size - skip;
+            if (const std::error_code error = output_.Write(buffer + skip, fresh)) return WriteError(error);
+            if (hashing_) digest_.Update(buffer + skip, fresh);
             ApplySpeedLimit(bytes, start);
-            bytes += read.size;
-            if (!cataloguePhase_) progress_.Add(read.size, TransferProgress::Clock::now());
+            bytes += fresh;
+            if (!cataloguePhase_) progress_.Add(fresh, TransferProgress::Clock::now());
         }
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annuleé par l'utilisateur.");
         if (read.status == platform::FtpStatus::kOk && read.size == 0) break;
@@ -138,16 +233,41 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
     if (const std::error_code error = output_.Close()) return WriteError(error);
     remote.CloseFile();
     if (!cataloguePhase_) progress_.ShowCounts();
+    const std::uint64_t total = from_ + bytes;
     // Without an announced size a broken read is the only sign that the
     // file is incomplete.
-    const bool tooShort = size >= 0 ? bytes < static_cast<std::uint64_t>(size) : readFailed;
-    if (tooShort) {
-        std::error_code ec;
-        std::filesystem::remove(path, ec);
-        return Fail(std::string("KTDownload : Wrong size for file ") + path + " : File deleted",
+    const bool tooShort = size >= 0 ? total < static_cast<std::uint64_t>(size) : readFailed;
+    if (tooShort && readFailed && !cataloguePhase_ && ResumableBytes(path, stamp_) > 0) {
+        // A broken line leaves a good beginning: the next attempt continues it.
+        return Fail(std::string("KTDownload : Wrong size for file ") + path + " : File kept to continue",
                     "MJ_DWL_DU_15 : Problème: taille differente.");
     }
+    // A continued file longer than the server's means the server sent the
+    // whole file after the kept part: the two do not make the package.
+    const bool tooLong = from_ > 0 && size >= 0 && total > static_cast<std::uint64_t>(size);
+    if (tooShort || tooLong) {
+        return Refuse(path, "KTDownload : Wrong size for file ", "MJ_DWL_DU_15 : Problème: taille differente.");
+    }
+    if (cataloguePhase_) return std::nullopt;
+    return CheckPackage(path, total);
+}
+
+TransferAttempt::Outcome TransferAttempt::CheckPackage(const std::string& path, std::uint64_t total) {
+    if (!previous_.size.empty() && previous_.size != std::to_string(total)) {
+        return Refuse(path, "KTDownload : Wrong size for file ", "MJ_DWL_DU_15 : Problème: taille differente.");
+    }
+    if (hashing_ && strcasecmp(digest_.HexDigest().c_str(), previous_.sha256.c_str()) != 0) {
+        return Refuse(path, "KTDownload : Wrong SHA-256 for file ", "MJ_DWL_DU_19 : Problème: empreinte differente.");
+    }
+    ForgetStamp(path);
     return std::nullopt;
+}
+
+unsigned TransferAttempt::Refuse(const std::string& path, const char* logLine, const char* journalLine) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    ForgetStamp(path);
+    return Fail(logLine + path + " : File deleted", journalLine);
 }
 
 void TransferAttempt::ApplySpeedLimit(std::uint64_t bytesBefore, TransferProgress::Clock::time_point start) {

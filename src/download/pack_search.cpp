@@ -14,8 +14,8 @@ bool RefuseUnsafe(const PackageFile& file, std::initializer_list<std::string> fi
     return true;
 }
 
-DownloadItem PackItem(PackageKind kind, std::string source, const PackageFile& file, const std::string& canRestore,
-                      const std::string& noVerCheck, int added) {
+DownloadItem PackItem(PackageKind kind, const pugi::xml_node& node, std::string source, const PackageFile& file,
+                      const std::string& canRestore, const std::string& noVerCheck, int added) {
     DownloadItem item;
     item.kind = kind;
     item.source = std::move(source);
@@ -24,6 +24,9 @@ DownloadItem PackItem(PackageKind kind, std::string source, const PackageFile& f
     item.canRestore = canRestore;
     item.noVerCheck = noVerCheck;
     item.added = added != 0;
+    const PackageCheck check = ReadPackageCheck(node);
+    item.size = check.size;
+    item.sha256 = check.sha256;
     return item;
 }
 
@@ -42,7 +45,7 @@ void UpdateSearch::AddCompletePack(const Catalogue& catalogue, const std::string
     CopyFilesXmlOnce();
     int added = 1;
     if (AddSesamNodeToFilesXml(versionsPath, file.date, sesamDate, file.name, canRestore, &added, noVerCheck)) {
-        list.push_front(PackItem(PackageKind::kCompletePack, PackageSource(file, folder), file, canRestore, noVerCheck,
+        list.push_front(PackItem(PackageKind::kCompletePack, node, PackageSource(file, folder), file, canRestore, noVerCheck,
                                  added));
     }
 }
@@ -57,7 +60,7 @@ void UpdateSearch::AddPackUpdates(const Catalogue& catalogue, const std::string&
         CopyFilesXmlOnce();
         int added = 1;
         if (AddSesamNodeToFilesXml(versionsPath, file.date, sesamDate, file.name, canRestore, &added, std::nullopt)) {
-            list.push_front(PackItem(PackageKind::kPackUpdate, PackageSource(file, folder), file, canRestore, "", added));
+            list.push_front(PackItem(PackageKind::kPackUpdate, node, PackageSource(file, folder), file, canRestore, "", added));
         }
     }
 }

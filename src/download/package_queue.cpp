@@ -58,7 +58,9 @@ TransferAttempt::Outcome TransferAttempt::NextPackage() {
             std::error_code ec;
             std::filesystem::create_directories(temp, ec);
             current_ = *parts;
-            return OpenLocalFile(temp.parent_path().string(), (temp / item.name).string());
+            localRoot_ = temp.parent_path().string();
+            localPath_ = (temp / item.name).string();
+            return std::nullopt;
         }
         // Already in place: recorded with the next package, or now when it is the last.
         if (job_.list.empty()) {

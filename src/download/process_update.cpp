@@ -10,7 +10,6 @@
 #include "download/package_name_check.h"
 #include "download/update_search.h"
 #include "log/activity_log.h"
-#include "platform/open_below.h"
 
 namespace kt::download {
 namespace {
@@ -19,23 +18,26 @@ namespace fs = std::filesystem;
 
 bool SameKind(const std::string& field, const char* kind) { return strcasecmp(field.c_str(), kind) == 0; }
 
-// Moves the package into Update; false when it is not there or could not be
-// copied. Temp and Update are in the shared update folder: a link planted
-// there is refused, never followed.
+// Moves the package into Update by a rename within the update folder: the
+// package is then wholly there or not at all, and its bytes are written once.
+// Temp and Update are in the shared update folder: a link planted there is
+// refused, never moved into Update for the installer to follow. False when
+// the package is not there or could not be moved.
 bool MovePackage(const fs::path& source, const fs::path& target, const std::string& name) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(source, ec))) return false;
     KT_DLOG(Info) << "KTDownload : copy " << name << " to " << target.string();
-    const std::string updateFolder = target.parent_path().parent_path().string();
-    if (const platform::SysStatus copied =
-            platform::CopyFileBelow(updateFolder, source.string(), updateFolder, target.string());
-        !copied) {
+    if (!fs::is_regular_file(fs::symlink_status(source, ec)) || fs::is_symlink(fs::symlink_status(source.parent_path(), ec)) ||
+        fs::is_symlink(fs::symlink_status(target.parent_path(), ec))) {
+        ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    } else {
+        fs::rename(source, target, ec);
+    }
+    if (ec) {
         KT_DLOG(Error) << "KTDownload : Can't copy " << source.string() << " to " << target.string() << " : "
-                       << copied.Error().Describe();
+                       << ec.message();
         return false;
     }
-    fs::remove(source, ec);
-    if (ec) KT_DLOG(Warning) << "KTDownload : Can't delete " << source.string() << " : " << ec.message();
     return true;
 }
 

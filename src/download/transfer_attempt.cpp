@@ -117,7 +117,9 @@ TransferAttempt::Outcome TransferAttempt::StartCatalogue() {
     }
     current_ = *parts;
     cataloguePhase_ = true;
-    return OpenLocalFile(job_.tempFolder.Path(), job_.tempFolder.FilePath("versions.xml"));
+    localRoot_ = job_.tempFolder.Path();
+    localPath_ = job_.tempFolder.FilePath("versions.xml");
+    return std::nullopt;
 }
 
 TransferAttempt::Outcome TransferAttempt::OpenLocalFile(const std::string& root, const std::string& path) {

@@ -2,6 +2,7 @@
 // local file) belongs to it and is closed when it ends, however it ends.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,8 @@
 #include "platform/curl_session.h"
 #include "log/activity_log.h"
 #include "platform/output_file.h"
+#include "platform/sha256.h"
+#include "download/resume_stamp.h"
 
 namespace kt::download {
 
@@ -34,9 +37,19 @@ private:
     // Fetches the current object into the open local file.
     Outcome FetchFile();
     Outcome FetchHttpFile();
+    // Opens the local file: a package continues what an earlier attempt left
+    // of the same server file, else starts afresh.
+    Outcome OpenOutput(const ServerFileStamp& stamp);
+    Outcome StartAfresh();
+    // After the server refused to continue the file: from its first byte.
+    Outcome StartOver(platform::FtpClient& ftp);
     // Reads the open remote file (FTP or HTTP) into the local file.
     template <typename Remote>
     Outcome ReadFile(Remote& remote, std::int64_t size);
+    // The catalogue's size and digest of the package just fetched.
+    Outcome CheckPackage(const std::string& path, std::uint64_t total);
+    // Deletes the fetched file and fails the attempt with `logLine` + path.
+    unsigned Refuse(const std::string& path, const char* logLine, const char* journalLine);
     Outcome FileNotFound(platform::FtpClient& ftp);
     Outcome ReadCatalogue();
     // With trusted publisher keys installed, the catalogue is read only when
@@ -72,6 +85,20 @@ private:
     // Where the file being fetched is: its server and its path there.
     connect::UrlParts current_;
     platform::OutputFile output_;
+    // The local file of the current object.
+    // The local file of the current object, and the folder below which it is
+    // opened without following a link.
+    std::string localRoot_;
+    std::string localPath_;
+    // The bytes of the current package kept from an earlier attempt.
+    std::uint64_t from_ = 0;
+    ServerFileStamp stamp_;
+    // The kept bytes asked again, and how many of them are still to arrive.
+    std::string overlap_;
+    std::size_t overlapLeft_ = 0;
+    // The digest is worked out only for a package whose digest the catalogue gives.
+    bool hashing_ = false;
+    platform::Sha256 digest_;
     bool cataloguePhase_ = true;
     // The package fetched last, recorded when the next is taken.
     DownloadItem previous_;

@@ -10,12 +10,21 @@ void TransferProgress::SetTotal(std::uint64_t total) {
     dialog_.SetRange(kOverallBar, 0, ProgressRange(total));
 }
 
-void TransferProgress::StartFile(std::int64_t size, Clock::time_point now) {
+void TransferProgress::StartFile(std::int64_t size, Clock::time_point now, std::uint64_t already) {
     fileSize_ = size;
-    fileBytes_ = 0;
-    bytesAtRate_ = 0;
+    fileBytes_ = already;
+    overall_ += already;
+    // The speed counts only what arrives from now on.
+    bytesAtRate_ = already;
     rateShown_ = now;
     countsShown_ = now;
+    if (already > 0) ShowCounts();
+}
+
+void TransferProgress::RestartFile(Clock::time_point now) {
+    overall_ -= fileBytes_;
+    StartFile(fileSize_, now);
+    ShowCounts();
 }
 
 void TransferProgress::Add(std::size_t bytes, Clock::time_point now) {

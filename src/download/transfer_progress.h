@@ -23,8 +23,11 @@ public:
 
     // The sizes of all packages: the overall bar's range and the remaining time's base.
     void SetTotal(std::uint64_t total);
-    // A file of `size` bytes (-1: unknown) starts at `now`.
-    void StartFile(std::int64_t size, Clock::time_point now);
+    // A file of `size` bytes (-1: unknown) starts at `now`, its first
+    // `already` bytes kept from an earlier attempt: they count as done.
+    void StartFile(std::int64_t size, Clock::time_point now, std::uint64_t already = 0);
+    // The current file starts again from its first byte at `now`.
+    void RestartFile(Clock::time_point now);
     // `bytes` more of the current package arrived at `now`.
     void Add(std::size_t bytes, Clock::time_point now);
     // Shows the counts as they are now: when a file ends, and while the

@@ -92,6 +92,9 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
             item.continueFlag = values.continueFlag;
             item.compatibility = values.compatibility;
             item.added = added != 0;
+            const PackageCheck check = ReadPackageCheck(step->node);
+            item.size = check.size;
+            item.sha256 = check.sha256;
             KT_DLOG(Info) << "KTDownload : Add item to download list : " << FormatDownloadItem(item);
             list.push_front(std::move(item));
         }

@@ -1,14 +1,30 @@
 #include "log/activity_log.h"
 
+#include "log/line_builder.h"
+#include "log/log_flusher.h"
 #include "platform/system_paths.h"
 
 namespace kt::log {
+namespace {
+
+// Information lines wait in the buffer for the flusher; this many at once
+// are written out all the same.
+constexpr const char* kInfoLinesHeld = "100000";
+
+}  // namespace
 
 std::string ActivityLogPath() {
     const std::string common = platform::SystemPaths::CommonAppData();
     if (common.empty()) return "/var/lib/Talvo Software/TalvoV3/Log/TalvoLog_fixed_path.log";
     return common + "/Talvo Software/TalvoV3/Log/TalvoLog.log";
 }
+
+el::Logger* DefaultLogger() {
+    static el::Logger* const logger = el::Loggers::getLogger("default");
+    return logger;
+}
+
+void FlushActivityLog() { DefaultLogger()->flush(); }
 
 void ConfigureActivityLog() {
     el::Configurations conf;
@@ -21,11 +37,17 @@ void ConfigureActivityLog() {
     conf.setGlobally(el::ConfigurationType::ToStandardOutput, "false");
     conf.setGlobally(el::ConfigurationType::PerformanceTracking, "false");
     conf.setGlobally(el::ConfigurationType::MaxLogFileSize, "20971520");
+    // A warning or an error writes itself and every line before it at once.
+    conf.setGlobally(el::ConfigurationType::LogFlushThreshold, "1");
+    conf.set(el::Level::Info, el::ConfigurationType::LogFlushThreshold, kInfoLinesHeld);
     const std::string detailed = std::string("%level [%thread] %datetime ") + kLogName + " %func %loc : %log";
     conf.set(el::Level::Debug, el::ConfigurationType::Format, detailed);
     conf.set(el::Level::Fatal, el::ConfigurationType::Format, detailed);
-    el::Loggers::getLogger("default");
+    DefaultLogger();
     el::Loggers::setDefaultConfigurations(conf, true);
+    DefaultLogger()->setLogBuilder(std::make_shared<LineBuilder>());
+    // Started with the first configuration, stopped (and flushed) when the module is unloaded.
+    static LogFlusher flusher(FlushActivityLog, kFlushInterval);
 }
 
 }  // namespace kt::log

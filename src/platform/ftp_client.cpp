@@ -82,6 +82,7 @@ FtpStatus FtpClient::Command(const std::string& object, const StopCheck& stop) {
     easy_.SetUrl(url);
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 0L);
+    curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(0));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, kCommandTimeoutSeconds);
     pull_.Start(false);
     const PullState state = pull_.RunToEnd(stop);
@@ -95,10 +96,16 @@ FtpStatus FtpClient::Connect(const StopCheck& stop) { return Command("/", stop);
 
 FtpStatus FtpClient::Find(const std::string& object, std::int64_t& size, const StopCheck& stop) {
     size = -1;
+    fileTime_ = -1;
+    // The date only for files: some servers refuse it for folders.
+    if (easy_.Get() != nullptr) curl_easy_setopt(easy_.Get(), CURLOPT_FILETIME, 1L);
     const FtpStatus status = Command(object, stop);
+    if (easy_.Get() != nullptr) curl_easy_setopt(easy_.Get(), CURLOPT_FILETIME, 0L);
     if (status != FtpStatus::kOk) return status;
     curl_off_t length = -1;
     if (curl_easy_getinfo(easy_.Get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK) size = length;
+    curl_off_t time = -1;
+    if (curl_easy_getinfo(easy_.Get(), CURLINFO_FILETIME_T, &time) == CURLE_OK) fileTime_ = time;
     return status;
 }
 
@@ -109,7 +116,7 @@ FtpStatus FtpClient::FindDirectory(const std::string& directory, const StopCheck
     return Command(folder, stop);
 }
 
-void FtpClient::OpenFile(const std::string& object) {
+void FtpClient::OpenFile(const std::string& object, std::int64_t from) {
     CURL* curl = easy_.Get();
     lastError_ = 0;
     if (curl != nullptr) {
@@ -118,11 +125,18 @@ void FtpClient::OpenFile(const std::string& object) {
         curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         // The file is read to the end of the data connection, whatever size
-        // the server announced: the caller compares the two.
-        curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        // the server announced: the caller compares the two. Continuing a
+        // file needs its size, without which libcurl would not send REST.
+        curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, from > 0 ? 0L : 1L);
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, 0L);
+        curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(from));
     }
     pull_.Start(true);
+}
+
+// Through an HTTP proxy the refusal is an answer without the asked range.
+bool FtpClient::RestartRefused() const {
+    return lastError_ == CURLE_FTP_COULDNT_USE_REST || lastError_ == CURLE_RANGE_ERROR;
 }
 
 FtpRead FtpClient::Read(char* buffer, std::size_t size, const StopCheck& stop) {

@@ -52,11 +52,14 @@ public:
     // Logs in.
     FtpStatus Connect(const StopCheck& stop);
     // The size of `object` (its path from the server root, "/maj/versions.xml"),
-    // -1 when the server does not tell.
+    // -1 when the server does not tell. Its date is kept for FileTime.
     FtpStatus Find(const std::string& object, std::int64_t& size, const StopCheck& stop);
+    // The server's date of the file found last, in seconds since 1970; -1 when the server does not tell.
+    std::int64_t FileTime() const { return fileTime_; }
     FtpStatus FindDirectory(const std::string& directory, const StopCheck& stop);
-    // Starts reading `object`; the server's answer comes with the first Read.
-    void OpenFile(const std::string& object);
+    // Starts reading `object` from byte `from` on; the server's answer comes
+    // with the first Read.
+    void OpenFile(const std::string& object, std::int64_t from = 0);
     // The next piece of the open file, at most `size` bytes.
     FtpRead Read(char* buffer, std::size_t size, const StopCheck& stop);
     // Ends the reading, aborting it when the file was not read to its end.
@@ -64,6 +67,8 @@ public:
 
     // The libcurl error number of the last failure, 0 when none.
     int LastError() const { return lastError_; }
+    // The last failure was the server refusing to start a file past its beginning.
+    bool RestartRefused() const;
 
 private:
     // Runs one command that transfers no data on `object`.
@@ -77,6 +82,7 @@ private:
     FtpAccount account_;
     FtpAccount proxyAccount_;
     int lastError_ = 0;
+    std::int64_t fileTime_ = -1;
 };
 
 }  // namespace kt::platform

@@ -29,8 +29,23 @@ std::error_code OutputFile::Open(const std::string& path) {
 }
 
 std::error_code OutputFile::Open(const std::string& root, const std::string& path) {
+    return OpenBelowWith(root, path, O_TRUNC);
+}
+
+std::error_code OutputFile::OpenAt(const std::string& root, const std::string& path, std::uint64_t keep) {
+    if (const std::error_code error = OpenBelowWith(root, path, 0)) return error;
+    const auto offset = static_cast<off_t>(keep);
+    if (RetryOnEintr([&] { return ::ftruncate(fd_.Get(), offset); }) != 0 || ::lseek(fd_.Get(), offset, SEEK_SET) < 0) {
+        const std::error_code error = LastError();
+        static_cast<void>(Close());
+        return error;
+    }
+    return {};
+}
+
+std::error_code OutputFile::OpenBelowWith(const std::string& root, const std::string& path, int flags) {
     static_cast<void>(Close());
-    auto opened = OpenBelow(root.empty() ? "." : root, path, O_WRONLY | O_CREAT | O_TRUNC);
+    auto opened = OpenBelow(root.empty() ? "." : root, path, O_WRONLY | O_CREAT | flags);
     if (!opened) return opened.Error().code;
     fd_ = std::move(*opened);
     path_ = path;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -25,6 +26,9 @@ public:
     // The same for a `path` inside the folder `root`, following no link at
     // any step below `root` (see OpenBelow).
     [[nodiscard]] std::error_code Open(const std::string& root, const std::string& path);
+    // Opens `path` inside `root` (as Open) to go on writing after its first
+    // `keep` bytes; whatever follows them is cut off. Closes a file still open.
+    [[nodiscard]] std::error_code OpenAt(const std::string& root, const std::string& path, std::uint64_t keep);
     bool IsOpen() const { return fd_.Valid(); }
     const std::string& Path() const { return path_; }
 
@@ -35,6 +39,8 @@ public:
     [[nodiscard]] std::error_code Close();
 
 private:
+    // Opens `path` below `root` (see OpenBelow) with `flags` besides creation.
+    [[nodiscard]] std::error_code OpenBelowWith(const std::string& root, const std::string& path, int flags);
     [[nodiscard]] std::error_code Flush();
 
     UniqueFd fd_;

@@ -13,9 +13,15 @@ namespace {
 // Constructed when the library is loaded, destroyed when it is unloaded.
 kt::update::CKTupdateDLLApp theApp;
 
+// The lines a run buffered are in the file when it returns to the host.
+struct FlushLogAtEnd {
+    ~FlushLogAtEnd() { kt::log::FlushActivityLog(); }
+};
+
 }  // namespace
 
 extern "C" KT_EXPORT int MainUpdateFnc(KTInstanceHandle hInstance, int nCmdShow, tagKTUpdateStruct record) {
+    const FlushLogAtEnd flush;
     try {
         return theApp.MainUpdateFnc(hInstance, nCmdShow, record);
     } catch (const std::exception& e) {
@@ -28,6 +34,7 @@ extern "C" KT_EXPORT int MainUpdateFnc(KTInstanceHandle hInstance, int nCmdShow,
 }
 
 extern "C" KT_EXPORT int CriticalUpdate(KTInstanceHandle hInstance, tagKTUpdateStruct record, bool bFlag) {
+    const FlushLogAtEnd flush;
     try {
         return theApp.CriticalUpdate(hInstance, record, bFlag);
     } catch (const std::exception& e) {

@@ -14,6 +14,7 @@
 
 #include "config/default_config.h"
 #include "config/node_data.h"
+#include "support/activity_log_reader.h"
 #include "support/temp_tree.h"
 #include "log/activity_log.h"
 #include "run/run_context.h"
@@ -59,7 +60,7 @@ protected:
     std::vector<std::string> Log() const {
         std::vector<std::string> lines;
         const std::string marker = std::string(" ") + log::kLogName + " : ";
-        std::istringstream in(ReadFile(log::ActivityLogPath()));
+        std::istringstream in(ReadActivityLog());
         for (std::string line; std::getline(in, line);) {
             const auto at = line.find(marker);
             if (at != std::string::npos) lines.push_back(line.substr(0, line.find(' ')) + " " + line.substr(at + marker.size()));

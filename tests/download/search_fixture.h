@@ -19,6 +19,7 @@
 #include "config/node_data.h"
 #include "config/workstation_state_file.h"
 #include "download/update_search.h"
+#include "support/activity_log_reader.h"
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
 #include "log/activity_log.h"
@@ -83,7 +84,7 @@ protected:
     // True when the activity log holds `message` at `level` ("INFO", "WARNING", "ERROR").
     bool Logged(const std::string& level, const std::string& message) const {
         const std::string tail = std::string(log::kLogName) + " : " + message;
-        std::istringstream lines(ReadFile(log::ActivityLogPath()));
+        std::istringstream lines(ReadActivityLog());
         for (std::string line; std::getline(lines, line);) {
             if (line.starts_with(level + " ") && line.ends_with(tail)) return true;
         }
@@ -91,7 +92,7 @@ protected:
     }
 
     int CountLogged(const std::string& fragment) const {
-        std::istringstream lines(ReadFile(log::ActivityLogPath()));
+        std::istringstream lines(ReadActivityLog());
         int count = 0;
         for (std::string line; std::getline(lines, line);) count += line.find(fragment) != std::string::npos;
         return count;

@@ -6,6 +6,12 @@
 //   3. how often the speed and remaining-time texts change meanwhile;
 //   4. the 256 MiB package over HTTPS beside curl, median of alternating pairs.
 // Built by tests/download_engine; run by run_download_bench.sh.
+//
+// With --server BASE_URL OBJECT FILE ROUNDS it measures against a server
+// already running (bench/run_vsftpd_bench.sh starts vsftpd): ROUNDS
+// alternating pairs of curl and the engine for OBJECT, whose served copy is
+// FILE, their medians and the peak memory, then a second attempt after a cut
+// at 90% and how much it transferred.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,7 +21,9 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <functional>
 #include <sstream>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -32,6 +40,7 @@
 #include "support/test_authority.h"
 #include "support/update_server.h"
 #include "log/activity_log.h"
+#include "platform/sha256.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -95,10 +104,13 @@ public:
     }
 
     // Downloads into a fresh update folder; false when the dialog did not end with OK.
-    bool Download(const std::string& server, const std::string& speed) {
+    // `prepare` may put files into the fresh update folder first.
+    bool Download(const std::string& server, const std::string& speed,
+                  const std::function<void(const fs::path&)>& prepare = {}) {
         kt::config::SetNodeData(kt::config::AppIdPath(ctx), "Workstation", "Update", nullptr, "Speed", speed.c_str());
         fs::remove_all(tree_ / "UpdateInfo");
         ctx.updateDir = tree_.MakeDir("UpdateInfo").string();
+        if (prepare) prepare(ctx.updateDir);
         ctx.updateDirSlash = ctx.updateDir + "/";
         ctx.serverUrls = {server};
         kt::config::UpdateConfXML(ctx, kGuid, "5.2.0", "1.1.2026", "5.2.0", "1", "0", "0");
@@ -130,6 +142,7 @@ double LineTime(const std::string& line) {
 
 // The time the engine spent reading `object` in its last download, from the activity log.
 double TransferMs(const std::string& object) {
+    kt::log::FlushActivityLog();
     std::ifstream log(kt::log::ActivityLogPath());
     double start = -1, end = -1;
     bool reading = false;
@@ -232,7 +245,7 @@ int SpeedLimit(Workstation& workstation, WatchingPresenter& presenter) {
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 int HttpsThroughput(kt::test::TempTree& tree, Workstation& workstation) {
@@ -265,11 +278,86 @@ int HttpsThroughput(kt::test::TempTree& tree, Workstation& workstation) {
                 "(target at least 1.0x)\n",
                 kPairs, MiBps(Median(engine)), MiBps(Median(curl)), ratio);
     return ratio >= 1.0 ? 0 : 1;
+
+// The bytes the engine kept from the partial file of its last download, from the activity log.
+std::uint64_t KeptBytes(const std::string& object) {
+    kt::log::FlushActivityLog();
+    std::ifstream log(kt::log::ActivityLogPath());
+    const std::string marker = "KTDownload : " + object + " : continued after ";
+    std::uint64_t kept = 0;
+    for (std::string line; std::getline(log, line);) {
+        if (const auto at = line.find(marker); at != std::string::npos) kept = std::stoull(line.substr(at + marker.size()));
+    }
+    return kept;
+}
+
+// A download whose package was cut at 90% by an earlier attempt: what the second attempt fetches.
+int ResumeAfterCut(Workstation& workstation, const std::string& base, const std::string& object, const fs::path& served) {
+    const std::uint64_t size = fs::file_size(served);
+    const std::uint64_t cut = size / 10 * 9;
+    struct stat info {};
+    ::stat(served.c_str(), &info);
+    const std::string name = served.filename().string();
+    const auto prepare = [&](const fs::path& updateFolder) {
+        fs::create_directories(updateFolder / "Temp");
+        fs::copy_file(served, updateFolder / "Temp" / name);
+        fs::resize_file(updateFolder / "Temp" / name, cut);
+        std::ofstream(updateFolder / "Temp" / (name + ".ktresume")) << size << " " << info.st_mtime << "\n";
+    };
+    if (!workstation.Download(base, "0", prepare)) {
+        std::cerr << "the download after the cut failed\n";
+        return 1;
+    }
+    // The last 64 KiB kept are asked again.
+    const std::uint64_t kept = KeptBytes(object);
+    const std::uint64_t fetched = size - kept + std::min<std::uint64_t>(kept, 64 * 1024);
+    const bool same = kt::platform::FileSha256((fs::path(workstation.ctx.updateDir) / "Update" / name).string()) ==
+                      kt::platform::FileSha256(served.string());
+    const double limit = size / 10.0 + (1 << 20);
+    std::printf("after a cut at 90%%: the second attempt fetched %.1f MiB of %.1f MiB (target at most %.1f MiB), %s\n",
+                fetched / 1048576.0, size / 1048576.0, limit / 1048576.0,
+                same ? "byte-identical" : "DIFFERENT from the server's file");
+    return same && fetched <= limit ? 0 : 1;
+}
+
+int AgainstServer(kt::test::TempTree& tree, Workstation& workstation, const std::string& base, const std::string& object,
+                  const fs::path& served, int rounds) {
+    const std::uint64_t size = fs::file_size(served);
+    const std::string url = base.substr(0, base.find('/', 6)) + object;
+    std::vector<double> curl, engine, ratios;
+    for (int round = 0; round < rounds; ++round) {
+        curl.push_back(CurlRate(url, (tree / "curl.out").string()));
+        if (!workstation.Download(base, "0")) {
+            std::cerr << "the download failed\n";
+            return 1;
+        }
+        engine.push_back(size / (TransferMs(object) / 1000));
+        ratios.push_back(engine.back() / curl.back());
+        std::printf("pair %d: curl %.0f MiB/s, engine %.0f MiB/s\n", round + 1, MiBps(curl.back()), MiBps(engine.back()));
+    }
+    const long peak = PeakMemoryKb();
+    std::printf("%.0f MiB package, median of %d pairs: engine %.0f MiB/s, curl %.0f MiB/s, engine/curl %.2f "
+                "(median of the pairs' ratios %.2f; target at least 1.1)\n",
+                size / 1048576.0, rounds, MiBps(Median(engine)), MiBps(Median(curl)), Median(engine) / Median(curl),
+                Median(ratios));
+    std::printf("peak memory of the process: %.1f MiB (target under 32 MiB)\n", peak / 1024.0);
+    int failed = Median(ratios) >= 1.1 && peak < 32 * 1024 ? 0 : 1;
+    failed |= ResumeAfterCut(workstation, base, object, served);
+    return failed;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 6 && std::string(argv[1]) == "--server") {
+        kt::test::TempTree tree;
+        auto presenter = std::make_shared<WatchingPresenter>();
+        kt::hostsuite::InstallPresenter(presenter);
+        Workstation workstation(tree);
+        const int failed = AgainstServer(tree, workstation, argv[2], argv[3], argv[4], std::atoi(argv[5]));
+        kt::hostsuite::InstallPresenter(nullptr);
+        return failed;
+    }
     kt::test::TempTree tree;
     auto presenter = std::make_shared<WatchingPresenter>();
     kt::hostsuite::InstallPresenter(presenter);

@@ -2,7 +2,9 @@
 // and the session the settings ask for.
 #include <gtest/gtest.h>
 
+#include "download/download_controls.h"
 #include "download/progress_text.h"
+#include "download/transfer_progress.h"
 #include "download/speed_limit.h"
 #include "download/transfer_session.h"
 
@@ -26,6 +28,30 @@ TEST(ProgressTextTest, SizesSpeedsTimesAndBarsAtTheirUnitBoundaries) {
     EXPECT_EQ(ProgressPosition(2047), 1);
     // Beyond what a bar holds the count stops at its largest value.
     EXPECT_EQ(ProgressPosition(std::uint64_t{1} << 60), INT32_MAX);
+}
+
+// Bytes kept from an earlier attempt count as done at once; starting the
+// file again takes them back off the overall count.
+TEST(TransferProgressTest, KeptBytesCountAsDoneUntilTheFileStartsAgain) {
+    hostsuite::DialogModel dialog(130, "Téléchargement");
+    dialog.AddProgress(kOverallBar);
+    dialog.AddProgress(kFileBar);
+    dialog.AddLabel(kSizeLabel);
+    TransferProgress progress(dialog);
+    progress.SetTotal(48 * 1024);
+    const auto now = TransferProgress::Clock::now();
+    progress.StartFile(16 * 1024, now);
+    progress.Add(16 * 1024, now);
+    progress.ShowCounts();
+    progress.StartFile(32 * 1024, now, 8 * 1024);
+    EXPECT_EQ(dialog.Position(kOverallBar), 24);
+    EXPECT_EQ(dialog.Position(kFileBar), 8);
+    EXPECT_EQ(dialog.Text(kSizeLabel), "8.0 Ko de 32.0 Ko");
+    progress.RestartFile(now);
+    EXPECT_EQ(dialog.Position(kOverallBar), 16);
+    EXPECT_EQ(dialog.Position(kFileBar), 0);
+    progress.Add(32 * 1024, now + TransferProgress::kCountsInterval);
+    EXPECT_EQ(dialog.Position(kOverallBar), 48);
 }
 
 TEST(SpeedLimitTest, ThePauseBringsTheAverageBackToTheLimit) {

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/activity_log_reader.h"
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
 #include "log/activity_log.h"
@@ -42,7 +43,7 @@ protected:
     bool Logged(const std::string& line) const {
         const std::string level = line.substr(0, line.find(' ') + 1);
         const std::string tail = std::string(" ") + log::kLogName + " : " + line.substr(level.size());
-        std::istringstream in(ReadFile(log::ActivityLogPath()));
+        std::istringstream in(ReadActivityLog());
         for (std::string logged; std::getline(in, logged);) {
             if (logged.starts_with(level) && logged.ends_with(tail)) return true;
         }

@@ -10,6 +10,7 @@
 #include "pe_writer.h"
 #include "sesam/card_reader_probe.h"
 #include "sesam/pack_update_check.h"
+#include "support/activity_log_reader.h"
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
 #include "log/activity_log.h"
@@ -146,7 +147,7 @@ TEST_F(PackCheckTest, RecordsReachingPastTheirBoundsFailTheProbe) {
         Script(kWorkingReader + faulty);
         EXPECT_EQ(ProbeCardReader(ctx_, session), 0) << faulty;
     }
-    const std::string log = test::ReadFile(log::ActivityLogPath());
+    const std::string log = test::ReadActivityLog();
     for (const char* line : {"ERROR",
                              "Card-reader answer rejected : component list of 65 entries at 0 exceeds 14336 bytes",
                              "Card-reader answer rejected : module 2 text without terminator"}) {

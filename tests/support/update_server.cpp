@@ -34,6 +34,9 @@ UpdateServer::UpdateServer(Options options) : protocol_(options.protocol), root_
     if (!options.certificate.empty()) {
         args.insert(args.end(), {"--cert", options.certificate.string(), "--key", options.key.string()});
     }
+    if (options.refuseRest) args.push_back("--refuse-rest");
+    if (options.ignoreRest) args.push_back("--ignore-rest");
+    if (!options.digests) args.push_back("--no-digests");
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "update_server.py", args);
 }
 

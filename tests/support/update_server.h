@@ -28,13 +28,19 @@ public:
         long throttle = 0;
         // Server path -> size answered to SIZE instead of the real one.
         std::map<std::string, std::uint64_t> announce;
-        // Server path -> bytes after which a RETR sends nothing more.
+        // Server path -> bytes after which the account's first RETR of it sends nothing more.
         std::map<std::string, std::uint64_t> stall;
         // "ftp", "ftps" (explicit TLS required) or "https"; the secure ones
         // present `certificate` with its `key`.
         std::string protocol = "ftp";
         std::filesystem::path certificate;
         std::filesystem::path key;
+        // REST is refused: no file can be continued.
+        bool refuseRest = false;
+        // REST is accepted but the file is sent whole all the same.
+        bool ignoreRest = false;
+        // versions.xml gives each package's Size and Sha256.
+        bool digests = true;
     };
 
     UpdateServer();

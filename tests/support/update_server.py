@@ -17,12 +17,16 @@ The tree, under DIR:
 Anonymous users may read everything (ftpacs.bin is fetched anonymously, and
 the proxy checks open packages anonymously); the account reads too. The
 script prints "PORT <n>" once it accepts connections and stops on SIGTERM.
-Options make it misbehave for the tests: --throttle, --announce, --stall.
+Every package element gives its file's size and SHA-256 (attributes Size and
+Sha256), unless --no-digests asks for a catalogue of the older kind.
+Options make it misbehave for the tests: --throttle, --announce, --stall,
+--refuse-rest, --ignore-rest.
 --protocol ftps serves FTP with explicit TLS (AUTH TLS required for the login
 and the data), --protocol https serves the tree over HTTPS; both use the
 certificate and key given by --cert and --key.
 """
 import argparse
+import hashlib
 import logging
 import os
 import signal
@@ -77,7 +81,28 @@ def add_package(parent, element, attributes, location, name, date):
     return node
 
 
-def write_catalogue(folder, chain, package_size, pack_size):
+def file_check(path):
+    """The Size and Sha256 attributes of the file at `path`."""
+    with open(path, "rb") as f:
+        data = f.read()
+    return {"Size": str(len(data)), "Sha256": hashlib.sha256(data).hexdigest()}
+
+
+def add_digests(folder):
+    """Gives every package element of folder/versions.xml its file's size and digest."""
+    path = os.path.join(folder, "versions.xml")
+    tree = ET.parse(path)
+    for node in tree.getroot():
+        location, file = node.find("Location"), node.find("File")
+        if location is None or file is None:
+            continue
+        package = os.path.join(folder, location.text or "", file.get("Name", ""))
+        if os.path.isfile(package):
+            node.attrib.update(file_check(package))
+    tree.write(path, encoding="UTF-8", xml_declaration=True)
+
+
+def write_catalogue(folder, chain, package_size, pack_size, digests=True):
     """versions.xml and the packages of one server folder."""
     root = ET.Element("Update")
     for old, new in zip(chain, chain[1:]):
@@ -90,6 +115,8 @@ def write_catalogue(folder, chain, package_size, pack_size):
     write_package(os.path.join(folder, "sesam", "sesam_update.exe"), pack_size)
     ET.indent(root, "\t")
     ET.ElementTree(root).write(os.path.join(folder, "versions.xml"), encoding="UTF-8", xml_declaration=True)
+    if digests:
+        add_digests(folder)
 
 
 def find_ftpacs_writer(given=None):
@@ -100,24 +127,29 @@ def find_ftpacs_writer(given=None):
 
 
 def write_tree(root, chain=DEFAULT_CHAIN, postal_code="77120", package_size=64 * 1024, pack_size=16 * 1024,
-               user=DEFAULT_USER, password=DEFAULT_PASSWORD, ftpacs_writer=None):
+               user=DEFAULT_USER, password=DEFAULT_PASSWORD, ftpacs_writer=None, digests=True):
     """Lays out the server's folders under `root`; returns the base folders written."""
     folders = ["maj"] + (["maj" + postal_code[:2]] if len(postal_code) > 2 else [])
     writer = find_ftpacs_writer(ftpacs_writer)
     for base in folders:
         folder = os.path.join(root, base)
         os.makedirs(folder, exist_ok=True)
-        write_catalogue(folder, list(chain), package_size, pack_size)
+        write_catalogue(folder, list(chain), package_size, pack_size, digests)
     subprocess.run([writer, os.path.join(root, "maj", "ftpacs.bin"), user, password], check=True)
     return folders
 
 
-def make_handler(root, user, password, throttle=0, announce=None, stall=None, tls=None):
+def make_handler(root, user, password, throttle=0, announce=None, stall=None, tls=None, refuse_rest=False,
+                 ignore_rest=False):
     """An FTP handler class serving `root`, with the misbehaviours asked for.
 
     announce: {ftp path: size} answered to SIZE instead of the real size.
-    stall: {ftp path: bytes} after which a RETR sends nothing more.
+    stall: {ftp path: bytes} after which the account's first RETR of that
+    path sends nothing more (a later one, a second attempt, is served whole;
+    anonymous reads, the proxy checks, are never held).
     tls: (certificate, key) to require TLS on the control and data connections.
+    refuse_rest: REST is refused, as some servers do.
+    ignore_rest: REST is accepted but the file is sent whole all the same.
     """
     announce = dict(announce or {})
     stall = dict(stall or {})
@@ -166,8 +198,18 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None, tl
             self.respond("213 %d" % announced)
 
         def ftp_RETR(self, file):
-            self.stall_limit = stall.get(self.fs.fs2ftp(file))
+            account = bool(user) and self.username == user
+            self.stall_limit = stall.pop(self.fs.fs2ftp(file), None) if account else None
             return super().ftp_RETR(file)
+
+        def ftp_REST(self, line):
+            if refuse_rest:
+                self.respond("502 Command not implemented.")
+                return
+            if ignore_rest:
+                self.respond("350 Restarting at %s." % line)
+                return
+            return super().ftp_REST(line)
 
     Handler.authorizer = authorizer
     Handler.dtp_handler = Dtp
@@ -196,14 +238,15 @@ def serve_https(root, port, tls, log):
 
 
 def serve(root, port=0, user=DEFAULT_USER, password=DEFAULT_PASSWORD, throttle=0, announce=None, stall=None,
-          log=None, protocol="ftp", tls=None):
+          log=None, protocol="ftp", tls=None, refuse_rest=False, ignore_rest=False):
     """Serves `root` on 127.0.0.1 until SIGTERM; prints "PORT <n>" once listening."""
     if log:
         logging.basicConfig(filename=log, level=logging.DEBUG, format="%(message)s")
     if protocol == "https":
         serve_https(root, port, tls, log)
         return
-    handler = make_handler(root, user, password, throttle, announce, stall, tls if protocol == "ftps" else None)
+    handler = make_handler(root, user, password, throttle, announce, stall, tls if protocol == "ftps" else None,
+                           refuse_rest, ignore_rest)
     server = FTPServer(("127.0.0.1", port), handler)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     print("PORT %d" % server.address[1], flush=True)
@@ -238,6 +281,9 @@ def main():
     parser.add_argument("--throttle", type=int, default=0, help="bytes per second on data connections")
     parser.add_argument("--announce", action="append", metavar="PATH=BYTES", help="size answered to SIZE")
     parser.add_argument("--stall", action="append", metavar="PATH=BYTES", help="RETR stops sending after BYTES")
+    parser.add_argument("--refuse-rest", action="store_true", help="REST is refused: no file is continued")
+    parser.add_argument("--ignore-rest", action="store_true", help="REST is accepted, the file sent whole")
+    parser.add_argument("--no-digests", action="store_true", help="versions.xml without Size and Sha256")
     parser.add_argument("--log", help="every command and answer of the server")
     parser.add_argument("--protocol", choices=("ftp", "ftps", "https"), default="ftp")
     parser.add_argument("--cert", help="the server's certificate (PEM), for ftps and https")
@@ -249,10 +295,10 @@ def main():
     os.makedirs(args.root, exist_ok=True)
     if not args.no_generate:
         write_tree(args.root, args.chain.split(","), args.postal_code, args.package_size, args.pack_size,
-                   args.user, args.password, args.ftpacs_writer)
+                   args.user, args.password, args.ftpacs_writer, not args.no_digests)
     serve(args.root, args.port, args.user, args.password, args.throttle,
           path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log, args.protocol,
-          (args.cert, args.key) if args.cert else None)
+          (args.cert, args.key) if args.cert else None, args.refuse_rest, args.ignore_rest)
     return 0
 
 

@@ -18,6 +18,7 @@
 #include "hostsuite/script_parser.h"
 #include "hostsuite/scripted_presenter.h"
 #include "hostsuite/transcript_writer.h"
+#include "support/activity_log_reader.h"
 #include "support/temp_tree.h"
 #include "log/activity_log.h"
 #include "run/run_context.h"
@@ -39,7 +40,7 @@ protected:
         ctx.updateDirSlash = ctx.updateDir + "/";
         config::CreateDefaultConfig(ctx, kGuid);
         UseScript("");
-        logStart_ = Lines(ReadFile(log::ActivityLogPath())).size();
+        logStart_ = Lines(ReadActivityLog()).size();
     }
     ~WorkstationTest() override { hostsuite::InstallPresenter(nullptr); }
 
@@ -74,7 +75,7 @@ protected:
     Strings Log() const {
         Strings lines;
         const std::string marker = std::string(" ") + log::kLogName + " : ";
-        const Strings all = Lines(ReadFile(log::ActivityLogPath()));
+        const Strings all = Lines(ReadActivityLog());
         for (std::size_t i = logStart_; i < all.size(); ++i) {
             const auto at = all[i].find(marker);
             if (at != std::string::npos) lines.push_back(all[i].substr(0, all[i].find(' ')) + " " + all[i].substr(at + marker.size()));
