@@ -106,6 +106,7 @@ TransferAttempt::Outcome TransferAttempt::FetchHttpFile() {
     if (const Outcome end = OpenOutput({size, -1})) return end;
     http.OpenFile();
     return ReadFile(http, size);
+}
 
 TransferAttempt::Outcome TransferAttempt::OpenOutput(const ServerFileStamp& stamp) {
     from_ = 0;

@@ -278,6 +278,7 @@ int HttpsThroughput(kt::test::TempTree& tree, Workstation& workstation) {
                 "(target at least 1.0x)\n",
                 kPairs, MiBps(Median(engine)), MiBps(Median(curl)), ratio);
     return ratio >= 1.0 ? 0 : 1;
+}
 
 // The bytes the engine kept from the partial file of its last download, from the activity log.
 std::uint64_t KeptBytes(const std::string& object) {
