@@ -99,6 +99,9 @@ public:
         ctx.appTitle = "Talvo";
         ctx.version = "5.2.0";
         ctx.compatVersion = "5.2.0";
+        // The default configuration also publishes GUID.xml: into the tree, not the current folder.
+        ctx.updateDir = tree.MakeDir("UpdateInfo").string();
+        ctx.updateDirSlash = ctx.updateDir + "/";
         kt::config::CreateDefaultConfig(ctx, kGuid);
         kt::config::SetNodeData(kt::config::AppIdPath(ctx), "Update", "Proxy", nullptr, "UseIE", "0");
     }
