@@ -31,12 +31,17 @@ bool IsText(const pugi::xml_node& node) {
     return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
 }
 
-// Replaces the element's text. Child elements are kept: only a text node in
-// first place is replaced, otherwise the text goes before the children.
+// Replaces the element's text. Child elements are kept and the text goes
+// before them; every other piece of text is dropped, so that pieces a
+// hand-edited file split apart (around a comment, say) cannot join the new
+// text when the file is read again.
 void SetText(pugi::xml_node element, const char* text) {
-    pugi::xml_node first = element.first_child();
-    if (first && IsText(first)) first.set_value(text);
-    else element.prepend_child(pugi::node_pcdata).set_value(text);
+    for (pugi::xml_node child = element.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (IsText(child)) element.remove_child(child);
+        child = next;
+    }
+    element.prepend_child(pugi::node_pcdata).set_value(text);
 }
 
 void SetAttribute(pugi::xml_node element, const char* attribute, const char* value) {

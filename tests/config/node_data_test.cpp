@@ -80,6 +80,12 @@ TEST_F(NodeDataTest, WritesInPlaceAndAppendsWhatIsMissing) {
               0);
     EXPECT_EQ(Read(AppId(), "Update", "Proxy", "Port"), "3128");
     EXPECT_EQ(Read(AppId(), "Workstation", "Schedule", "Time"), "09:30");
+
+    // A text split around a comment: the new text replaces all of it and reads back whole.
+    WriteAppId("<Workstation><LastUpdate>1.1<!-- edited -->.2020<Item/>5</LastUpdate></Workstation>");
+    ASSERT_EQ(SetNodeData(AppId(), "Workstation", "LastUpdate", "6.12.2026", nullptr, nullptr), 1);
+    EXPECT_EQ(Read(AppId(), "Workstation", "LastUpdate"), "6.12.2026");
+    EXPECT_EQ(Read(AppId(), "LastUpdate", "Item"), "");
 }
 
 TEST_F(NodeDataTest, WriteKeepsTheFormatAndThePermissions) {
