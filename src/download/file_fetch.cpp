@@ -1,8 +1,10 @@
 // One file of an attempt, the catalogue or a package: found on the server,
 // read in pieces of 1024 bytes with the cancel checked before and after
 // each, written to the local file, slowed down to the speed limit, and
-// checked against the size the server announced.
+// checked against the size the server announced. Endless data is cut: a
+// catalogue at 16 MiB, a package at twice its announced size plus 1 MiB.
 #include <filesystem>
+#include <optional>
 
 #include "download/download_controls.h"
 #include "download/progress_text.h"
@@ -19,6 +21,21 @@ constexpr int kConnected = 1006;
 constexpr int kDownloading = 1083;
 constexpr int kDownloadUnderWay = 1070;
 constexpr std::size_t kReadSize = 1024;
+constexpr std::uint64_t kCatalogueLimit = 16u << 20;
+constexpr std::uint64_t kPackageAllowance = 1u << 20;
+
+// The most bytes the file may have, with the log's name of that limit.
+struct ReadLimit {
+    std::uint64_t bytes;
+    std::string name;
+};
+
+std::optional<ReadLimit> LimitOf(bool catalogue, std::int64_t announced) {
+    if (catalogue) return ReadLimit{kCatalogueLimit, "the catalogue limit"};
+    if (announced < 0) return std::nullopt;
+    const auto size = static_cast<std::uint64_t>(announced);
+    return ReadLimit{2 * size + kPackageAllowance, "twice the announced size plus 1 MiB"};
+}
 
 }  // namespace
 
@@ -79,6 +96,8 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
         return job_.stopWanted();
     };
     bool readFailed = false;
+    bool tooLong = false;
+    const std::optional<ReadLimit> limit = LimitOf(cataloguePhase_, size);
     char buffer[kReadSize];
     for (;;) {
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
@@ -97,6 +116,12 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
             ApplySpeedLimit(bytes, start);
             bytes += read.size;
             if (!cataloguePhase_) progress_.Add(read.size, TransferProgress::Clock::now());
+            if (limit && bytes > limit->bytes) {
+                KT_DLOG(Warning) << "KTDownload : " << current_.object << " exceeds " << limit->name << " ("
+                                 << limit->bytes << " bytes)";
+                tooLong = true;
+                break;
+            }
         }
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annuleé par l'utilisateur.");
         if (read.status == platform::FtpStatus::kOk && read.size == 0) break;
@@ -110,7 +135,7 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(platform::FtpClient& ftp, std
     // Without an announced size a broken read is the only sign that the
     // file is incomplete.
     const bool tooShort = size >= 0 ? bytes < static_cast<std::uint64_t>(size) : readFailed;
-    if (tooShort) {
+    if (tooShort || tooLong) {
         std::error_code ec;
         std::filesystem::remove(path, ec);
         return Fail(std::string("KTDownload : Wrong size for file ") + path + " : File deleted",

@@ -30,6 +30,10 @@ UpdateServer::UpdateServer(Options options) : root_(scratch_.Path() / "root") {
                                   "--throttle", std::to_string(options.throttle)};
     AddPathValues(args, "--announce", options.announce);
     AddPathValues(args, "--stall", options.stall);
+    AddPathValues(args, "--cut", options.cut);
+    AddPathValues(args, "--reset", options.reset);
+    AddPathValues(args, "--reply", options.replies);
+    for (const std::string& path : options.endless) args.insert(args.end(), {"--endless", path});
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "update_server.py", args);
 }
 

@@ -30,6 +30,14 @@ public:
         std::map<std::string, std::uint64_t> announce;
         // Server path -> bytes after which a RETR sends nothing more.
         std::map<std::string, std::uint64_t> stall;
+        // Server path -> bytes after which the data connection closes as if the file were whole.
+        std::map<std::string, std::uint64_t> cut;
+        // Server path -> bytes after which the data connection is reset.
+        std::map<std::string, std::uint64_t> reset;
+        // Server paths whose RETR never ends.
+        std::vector<std::string> endless;
+        // "CMD" or "CMD file name" -> the error code that command gets.
+        std::map<std::string, std::uint64_t> replies;
     };
 
     UpdateServer();

@@ -17,18 +17,23 @@ The tree, under DIR:
 Anonymous users may read everything (ftpacs.bin is fetched anonymously, and
 the proxy checks open packages anonymously); the account reads too. The
 script prints "PORT <n>" once it accepts connections and stops on SIGTERM.
-Options make it misbehave for the tests: --throttle, --announce, --stall.
+Options make it misbehave for the tests: --throttle, --announce, --stall,
+--cut (the data connection closes early as if the file were complete),
+--reset (it is reset), --endless (a file that never ends) and --reply (a
+command answered with an error code).
 """
 import argparse
 import logging
 import os
 import signal
+import socket
+import struct
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import DTPHandler, FileProducer, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -101,14 +106,38 @@ def write_tree(root, chain=DEFAULT_CHAIN, postal_code="77120", package_size=64 *
     return folders
 
 
-def make_handler(root, user, password, throttle=0, announce=None, stall=None):
+class EndlessFile:
+    """A file whose reads never reach an end."""
+
+    def __init__(self, name):
+        self.name = name
+        self.closed = False
+
+    def read(self, size=-1):
+        return b"<Update>" * max(1, (size if size > 0 else 65536) // 8)
+
+    def close(self):
+        self.closed = True
+
+
+def make_handler(root, user, password, throttle=0, announce=None, stall=None, cut=None, reset=None, endless=(),
+                 replies=None):
     """An FTP handler class serving `root`, with the misbehaviours asked for.
 
     announce: {ftp path: size} answered to SIZE instead of the real size.
     stall: {ftp path: bytes} after which a RETR sends nothing more.
+    cut: {ftp path: bytes} after which the data connection closes and the server says 226.
+    reset: {ftp path: bytes} after which the data connection is reset.
+    endless: ftp paths whose RETR sends without end.
+    replies: {"CMD" or "CMD name": code}: the command (on a file of that name) gets that error.
     """
     announce = dict(announce or {})
     stall = dict(stall or {})
+    faults = {path: ("cut", n) for path, n in (cut or {}).items()}
+    faults.update({path: ("reset", n) for path, n in (reset or {}).items()})
+    faults.update({path: ("stall", n) for path, n in stall.items()})
+    endless = set(endless)
+    replies = dict(replies or {})
     authorizer = DummyAuthorizer()
     authorizer.add_anonymous(root)
     if user:
@@ -120,29 +149,60 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None):
         write_limit = throttle
 
         def use_sendfile(self):
-            return getattr(self.cmd_channel, "stall_limit", None) is None and super().use_sendfile()
+            return getattr(self.cmd_channel, "data_fault", None) is None and super().use_sendfile()
 
         def send(self, data):
-            limit = getattr(self.cmd_channel, "stall_limit", None)
-            if limit is not None:
+            fault = getattr(self.cmd_channel, "data_fault", None)
+            if fault is not None:
+                kind, limit = fault
                 room = limit - self.tot_bytes_sent
                 if room <= 0:
-                    # Off the event loop: the client waits for bytes that never come.
-                    self.del_channel()
-                    return 0
+                    return self.inject(kind)
                 data = data[:room]
             return super().send(data)
 
+        def inject(self, kind):
+            self.cmd_channel.data_fault = None
+            if kind == "stall":
+                # Off the event loop: the client waits for bytes that never come.
+                self.del_channel()
+            elif kind == "cut":
+                # The server believes the file was sent whole.
+                self.producer_fifo.clear()
+                self.handle_close()
+            else:
+                self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.handle_close()
+            return 0
+
     class Handler(FTPHandler):
+        def pre_process_command(self, line, cmd, arg):
+            code = replies.get("%s %s" % (cmd, os.path.basename(arg or ""))) or replies.get(cmd)
+            if code is None:
+                return super().pre_process_command(line, cmd, arg)
+            self.respond("%d Refused for the test." % code)
+            if code == 421:
+                self.close_when_done()
+
+
         def ftp_SIZE(self, path):
+            if self.fs.fs2ftp(path) in endless:
+                self.respond("502 SIZE not implemented for streams.")
+                return
             announced = announce.get(self.fs.fs2ftp(path))
             if announced is None:
                 return super().ftp_SIZE(path)
             self.respond("213 %d" % announced)
 
         def ftp_RETR(self, file):
-            self.stall_limit = stall.get(self.fs.fs2ftp(file))
-            return super().ftp_RETR(file)
+            path = self.fs.fs2ftp(file)
+            self.data_fault = faults.get(path)
+            if path not in endless:
+                return super().ftp_RETR(file)
+            endless_file = EndlessFile(file)
+            self.push_dtp_data(FileProducer(endless_file, self._current_type), isproducer=True, file=endless_file,
+                               cmd="RETR")
+            return file
 
     Handler.authorizer = authorizer
     Handler.dtp_handler = Dtp
@@ -151,11 +211,11 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None):
 
 
 def serve(root, port=0, user=DEFAULT_USER, password=DEFAULT_PASSWORD, throttle=0, announce=None, stall=None,
-          log=None):
+          log=None, cut=None, reset=None, endless=(), replies=None):
     """Serves `root` on 127.0.0.1 until SIGTERM; prints "PORT <n>" once listening."""
     if log:
         logging.basicConfig(filename=log, level=logging.DEBUG, format="%(message)s")
-    handler = make_handler(root, user, password, throttle, announce, stall)
+    handler = make_handler(root, user, password, throttle, announce, stall, cut, reset, endless, replies)
     server = FTPServer(("127.0.0.1", port), handler)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     print("PORT %d" % server.address[1], flush=True)
@@ -190,6 +250,10 @@ def main():
     parser.add_argument("--throttle", type=int, default=0, help="bytes per second on data connections")
     parser.add_argument("--announce", action="append", metavar="PATH=BYTES", help="size answered to SIZE")
     parser.add_argument("--stall", action="append", metavar="PATH=BYTES", help="RETR stops sending after BYTES")
+    parser.add_argument("--cut", action="append", metavar="PATH=BYTES", help="RETR ends early, reported complete")
+    parser.add_argument("--reset", action="append", metavar="PATH=BYTES", help="RETR's connection reset")
+    parser.add_argument("--endless", action="append", default=[], metavar="PATH", help="RETR sends without end")
+    parser.add_argument("--reply", action="append", metavar="CMD[ NAME]=CODE", help="the command refused with CODE")
     parser.add_argument("--log", help="every command and answer of the server")
     args = parser.parse_args()
 
@@ -198,7 +262,9 @@ def main():
         write_tree(args.root, args.chain.split(","), args.postal_code, args.package_size, args.pack_size,
                    args.user, args.password, args.ftpacs_writer)
     serve(args.root, args.port, args.user, args.password, args.throttle,
-          path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log)
+          path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log,
+          path_values(args.cut, "--cut"), path_values(args.reset, "--reset"), args.endless,
+          path_values(args.reply, "--reply"))
     return 0
 
 
