@@ -171,7 +171,7 @@ class ThroughSquid(unittest.TestCase):
 
     def test_the_run_goes_through_the_proxy_only_with_its_login(self):
         # name, proxy password, packages expected, what squid answered
-        rows = [("right login", PROXY_PASSWORD, 4, " 200 "), ("wrong login", "wrong", 0, " 407 ")]
+        rows = [("right login", PROXY_PASSWORD, 4, "TCP_MISS/200 "), ("wrong login", "wrong", 0, "TCP_DENIED/407 ")]
         for name, password, packages, status in rows:
             with self.subTest(name):
                 if self.practice:
@@ -181,12 +181,15 @@ class ThroughSquid(unittest.TestCase):
                     **AT_START_INTERNET, ("Update/Proxy", "Active"): "1", ("Update/Proxy", "Address"): "127.0.0.1",
                     ("Update/Proxy", "Port"): str(self.squid.port), ("Update/Proxy", "Login"): PROXY_USER,
                     ("Update/Proxy", "Pass"): password}, **{"--at-start": True})
+                seen = os.path.getsize(self.squid.access_log) if os.path.exists(self.squid.access_log) else 0
                 done, transcript = self.practice.kthost(*options, script="message 1060 -> no\n", timeout=120)
                 update = os.path.join(self.practice.update, "Update")
                 got = [n for n in os.listdir(update) if n.endswith(".exe")] if os.path.isdir(update) else []
                 self.assertEqual(len(got), packages, shown_items(transcript))
                 with open(self.squid.access_log) as f:
-                    self.assertIn(status, f.read())
+                    answered = f.read()[seen:]
+                self.assertIn(status, answered)
+                self.assertEqual("/200 " in answered, packages > 0, answered)
 
 
 if __name__ == "__main__":
