@@ -17,6 +17,9 @@ struct InternetSession {
     InternetAccess access = InternetAccess::kPreconfig;
     // "host" or "host:port" for kProxy; a proxy named without a port listens on 80.
     std::string proxy;
+    // Given to a named proxy that asks for a login; empty = none.
+    std::string proxyUser;
+    std::string proxyPassword;
 };
 
 }  // namespace kt::platform

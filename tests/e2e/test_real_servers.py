@@ -178,8 +178,8 @@ class ThroughSquid(unittest.TestCase):
                     self.practice.close()
                 self.practice = Practice()
                 options = self.practice.configured(self.server.url, {
-                    **AT_START_INTERNET, ("Update/Proxy", "Active"): "1", ("Update/Proxy", "Address"): "127.0.0.1",
-                    ("Update/Proxy", "Port"): str(self.squid.port), ("Update/Proxy", "Login"): PROXY_USER,
+                    **AT_START_INTERNET, ("Update/Proxy", "Active"): "1", # The connection check takes the proxy's port from its address only.
+                    ("Update/Proxy", "Address"): "127.0.0.1:%d" % self.squid.port, ("Update/Proxy", "Port"): "0", ("Update/Proxy", "Login"): PROXY_USER,
                     ("Update/Proxy", "Pass"): password}, **{"--at-start": True})
                 seen = os.path.getsize(self.squid.access_log) if os.path.exists(self.squid.access_log) else 0
                 done, transcript = self.practice.kthost(*options, script="message 1060 -> no\n", timeout=120)
