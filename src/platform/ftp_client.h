@@ -72,6 +72,8 @@ private:
     FtpAccount account_;
     FtpAccount proxyAccount_;
     int lastError_ = 0;
+    // Through an HTTP proxy the answer's length ends the file, not the connection.
+    bool viaHttpProxy_ = false;
 };
 
 }  // namespace kt::platform
