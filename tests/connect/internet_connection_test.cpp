@@ -136,7 +136,8 @@ TEST_F(InternetConnectionTest, ANamedProxyCarriesTheConnection) {
     SetProxy("Address", ClosedPort());
     EXPECT_EQ(Check({ftp.Url("/maj/")}), 0);
     EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_11 : Problème de URL !");
-    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 1);
+    // The wrong login, then the closed port.
+    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 2);
 }
 
 TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnoresIt) {
