@@ -38,11 +38,7 @@ void CKTupdateDLLApp::FirstRunQuestion(const std::string& guid) {
 }
 
 void CKTupdateDLLApp::CheckAndUpdateFromInternet() {
-    if (!ConnectionCheck()) return;
-    if (RunDownload(0, nullptr, 0)) return;
-    if (ctx_.m_nDownloadStatus == 0 && !lockedOut_ && config::IsAnyUpdateOnNetwork(ctx_)) {
-        OfferInstallation(LockOrder::kBeforeAsking);
-    }
+    if (ConnectionCheck()) (void)DownloadOrFallBack(0, {}, LockOrder::kBeforeAsking);
 }
 
 }  // namespace kt::update

@@ -1,8 +1,5 @@
 // The start of every run decision and the choice of its case; the
 // teletransmission and critical cases, which are short.
-#include <cstdlib>
-
-#include "config/node_data.h"
 #include "config/update_sharing.h"
 #include "hostsuite/message_box.h"
 #include "log/activity_log.h"
@@ -39,9 +36,7 @@ int CKTupdateDLLApp::InitInstance() {
 }
 
 int CKTupdateDLLApp::TeletransInstallOnly() {
-    std::string teletrans;
-    if (config::GetNodeData(AppId(), "Workstation", "Schedule", nullptr, 0, "Teletrans", &teletrans, 50) &&
-        std::atoi(teletrans.c_str()) != 0 && config::IsAnyUpdateOnNetwork(ctx_) &&
+    if (ReadFlag("Schedule", "Teletrans", 50) && config::IsAnyUpdateOnNetwork(ctx_) &&
         ShowMessage(kUpdateReady, hostsuite::kStyleQuestionYesNo) == hostsuite::kIdYes &&
         SetUpdatingLock()) {
         (void)InstallUpdates(ctx_, ctx_.bSesamInstall, 0, 1, 2);
