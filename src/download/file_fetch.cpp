@@ -4,6 +4,7 @@
 // checked against the size the server announced. Endless data is cut: a
 // catalogue at 16 MiB, a package at twice its announced size plus 1 MiB.
 #include <filesystem>
+#include <limits>
 #include <optional>
 
 #include "download/download_controls.h"
@@ -34,7 +35,10 @@ std::optional<ReadLimit> LimitOf(bool catalogue, std::int64_t announced) {
     if (catalogue) return ReadLimit{kCatalogueLimit, "the catalogue limit"};
     if (announced < 0) return std::nullopt;
     const auto size = static_cast<std::uint64_t>(announced);
-    return ReadLimit{2 * size + kPackageAllowance, "twice the announced size plus 1 MiB"};
+    // An absurd announced size must not wrap round to a small limit.
+    const std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+    const std::uint64_t bytes = size > (most - kPackageAllowance) / 2 ? most : 2 * size + kPackageAllowance;
+    return ReadLimit{bytes, "twice the announced size plus 1 MiB"};
 }
 
 }  // namespace
