@@ -47,6 +47,13 @@ std::optional<platform::InternetSession> ReadSessionSettings(run::RunContext& ct
         }
         session.access = platform::InternetAccess::kProxy;
         session.proxy = value;
+        // A proxy that asks for a login would refuse the check, and the run would take the
+        // practice for offline; the transfers give the same login.
+        config::GetNodeData(appId, "Update", "Proxy", nullptr, 0, "Login", &session.proxyUser, kProxyValueLength);
+        if (!session.proxyUser.empty()) {
+            config::GetNodeData(appId, "Update", "Proxy", nullptr, 0, "Pass", &session.proxyPassword,
+                                kProxyValueLength);
+        }
         KT_LOG(Info) << "Internet session created : proxy";
         return session;
     }

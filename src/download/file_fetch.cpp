@@ -3,13 +3,16 @@
 // read in pieces of 1024 bytes with the cancel checked before and after
 // each, written to the local file, slowed down to the speed limit, and
 // checked against the size the server announced. A package left incomplete
-// by an earlier attempt is continued where it stopped.
+// by an earlier attempt is continued where it stopped. Endless data is cut: a
+// catalogue at 16 MiB, a package at twice its announced size plus 1 MiB.
 #include <strings.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <optional>
 #include <type_traits>
 
 #include "download/download_controls.h"
@@ -47,6 +50,25 @@ std::string KeptTail(const std::string& path, std::uint64_t size, std::uint64_t 
         return {};
     }
     return tail;
+}
+
+constexpr std::uint64_t kCatalogueLimit = 16u << 20;
+constexpr std::uint64_t kPackageAllowance = 1u << 20;
+
+// The most bytes the file may have, with the log's name of that limit.
+struct ReadLimit {
+    std::uint64_t bytes;
+    std::string name;
+};
+
+std::optional<ReadLimit> LimitOf(bool catalogue, std::int64_t announced) {
+    if (catalogue) return ReadLimit{kCatalogueLimit, "the catalogue limit"};
+    if (announced < 0) return std::nullopt;
+    const auto size = static_cast<std::uint64_t>(announced);
+    // An absurd announced size must not wrap round to a small limit.
+    const std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+    const std::uint64_t bytes = size > (most - kPackageAllowance) / 2 ? most : 2 * size + kPackageAllowance;
+    return ReadLimit{bytes, "twice the announced size plus 1 MiB"};
 }
 
 }  // namespace
@@ -185,6 +207,8 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
         return job_.stopWanted();
     };
     bool readFailed = false;
+    bool overLimit = false;
+    const std::optional<ReadLimit> limit = LimitOf(cataloguePhase_, size);
     char buffer[kReadSize];
     for (;;) {
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
@@ -224,6 +248,12 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
             ApplySpeedLimit(bytes, start);
             bytes += fresh;
             if (!cataloguePhase_) progress_.Add(fresh, TransferProgress::Clock::now());
+            if (limit && from_ + bytes > limit->bytes) {
+                KT_DLOG(Warning) << "KTDownload : " << current_.object << " exceeds " << limit->name << " ("
+                                 << limit->bytes << " bytes)";
+                overLimit = true;
+                break;
+            }
         }
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annuleé par l'utilisateur.");
         if (read.status == platform::FtpStatus::kOk && read.size == 0) break;
@@ -238,14 +268,14 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
     // Without an announced size a broken read is the only sign that the
     // file is incomplete.
     const bool tooShort = size >= 0 ? total < static_cast<std::uint64_t>(size) : readFailed;
-    if (tooShort && readFailed && !cataloguePhase_ && ResumableBytes(path, stamp_) > 0) {
+    if (tooShort && readFailed && !overLimit && !cataloguePhase_ && ResumableBytes(path, stamp_) > 0) {
         // A broken line leaves a good beginning: the next attempt continues it.
         return Fail(std::string("KTDownload : Wrong size for file ") + path + " : File kept to continue",
                     "MJ_DWL_DU_15 : Problème: taille differente.");
     }
     // A continued file longer than the server's means the server sent the
     // whole file after the kept part: the two do not make the package.
-    const bool tooLong = from_ > 0 && size >= 0 && total > static_cast<std::uint64_t>(size);
+    const bool tooLong = overLimit || (from_ > 0 && size >= 0 && total > static_cast<std::uint64_t>(size));
     if (tooShort || tooLong) {
         return Refuse(path, "KTDownload : Wrong size for file ", "MJ_DWL_DU_15 : Problème: taille differente.");
     }

@@ -32,6 +32,11 @@ void ApplySession(CURL* curl, const InternetSession& session) {
         curl_easy_setopt(curl, CURLOPT_PROXY, session.proxy.c_str());
         curl_easy_setopt(curl, CURLOPT_PROXYPORT, kDefaultProxyPort);
         curl_easy_setopt(curl, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+        if (!session.proxyUser.empty()) {
+            curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, session.proxyUser.c_str());
+            curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, session.proxyPassword.c_str());
+            curl_easy_setopt(curl, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+        }
         break;
     }
 }

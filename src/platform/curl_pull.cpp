@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace kt::platform {
@@ -13,7 +14,13 @@ namespace {
 constexpr std::size_t kHighWater = 2 << 20;
 constexpr int kPollMs = 100;
 
+std::atomic<std::chrono::milliseconds::rep> stallLimitMs{CurlPull::kStallLimit.count()};
+
 }  // namespace
+
+void CurlPull::SetStallLimit(std::chrono::milliseconds limit) { stallLimitMs = limit.count(); }
+
+std::chrono::milliseconds CurlPull::StallLimit() { return std::chrono::milliseconds(stallLimitMs.load()); }
 
 CurlPull::CurlPull(void* easy) : easy_(easy), multi_(curl_multi_init()) {}
 
@@ -30,6 +37,7 @@ void CurlPull::Start(bool keepBody) {
     result_ = CURLE_OK;
     received_.clear();
     readAt_ = 0;
+    stallLimit_ = StallLimit();
     if (easy_ == nullptr || multi_ == nullptr) {
         ended_ = true;
         result_ = CURLE_FAILED_INIT;
@@ -100,7 +108,7 @@ PullState CurlPull::Read(char* buffer, std::size_t size, std::size_t& copied, co
     while (Held() == 0) {
         if (ended_ || !running_) return PullState::kEnd;
         if (!Step(stop)) return PullState::kStopped;
-        if (Held() == 0 && !ended_ && std::chrono::steady_clock::now() - waitStart > kStallLimit) {
+        if (Held() == 0 && !ended_ && std::chrono::steady_clock::now() - waitStart > stallLimit_) {
             Finish();
             ended_ = true;
             result_ = CURLE_OPERATION_TIMEDOUT;

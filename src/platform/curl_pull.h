@@ -45,7 +45,11 @@ public:
     // longer than the stall limit ends it as timed out.
     int Result() const { return result_; }
 
-    static constexpr std::chrono::seconds kStallLimit{120};
+    static constexpr std::chrono::milliseconds kStallLimit{120'000};
+    // The stall limit of the transfers started from now on, for the whole
+    // process; tests shorten it so that a stalled server costs seconds.
+    static void SetStallLimit(std::chrono::milliseconds limit);
+    static std::chrono::milliseconds StallLimit();
 
 private:
     static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);
@@ -64,6 +68,7 @@ private:
     int result_ = 0;
     std::vector<char> received_;
     std::size_t readAt_ = 0;
+    std::chrono::milliseconds stallLimit_ = kStallLimit;
 };
 
 }  // namespace kt::platform

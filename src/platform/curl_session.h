@@ -20,6 +20,9 @@ struct InternetSession {
     // Certificates of TLS servers are checked against this file of trusted
     // authorities (PEM); empty: against the system's store.
     std::string caFile;
+    // Given to a named proxy that asks for a login; empty = none.
+    std::string proxyUser;
+    std::string proxyPassword;
 };
 
 }  // namespace kt::platform

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <utility>
 
 namespace kt::platform {
@@ -12,6 +13,27 @@ namespace {
 constexpr long kCommandTimeoutSeconds = 60;
 // Fewer, larger reads from the network on fast links.
 constexpr long kReceiveBufferBytes = 256 * 1024;
+
+bool EnvironmentNames(const char* lower, const char* upper) {
+    for (const char* name : {lower, upper}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    return false;
+}
+
+// Whether libcurl will send the FTP commands as HTTP requests to a proxy.
+bool ThroughHttpProxy(const InternetSession& session) {
+    switch (session.access) {
+        case InternetAccess::kProxy:
+            return !session.proxy.empty();
+        case InternetAccess::kPreconfig:
+            return EnvironmentNames("ftp_proxy", "FTP_PROXY") || EnvironmentNames("all_proxy", "ALL_PROXY");
+        case InternetAccess::kDirect:
+            break;
+    }
+    return false;
+}
 constexpr long kHttpNotFound = 404;
 
 }  // namespace
@@ -33,7 +55,11 @@ std::string EscapeUrlPath(const std::string& path) {
 
 FtpClient::FtpClient(const InternetSession& session, const std::string& server, int port, FtpAccount account,
                      FtpAccount proxyAccount, bool secure)
-    : easy_(session), pull_(easy_.Get()), account_(std::move(account)), proxyAccount_(std::move(proxyAccount)) {
+    : easy_(session),
+      pull_(easy_.Get()),
+      account_(std::move(account)),
+      proxyAccount_(std::move(proxyAccount)),
+      viaHttpProxy_(ThroughHttpProxy(session)) {
     const bool ipv6 = server.find(':') != std::string::npos;
     root_ = (secure ? "ftps://" : "ftp://") + (ipv6 ? "[" + server + "]" : server) + ":" + std::to_string(port);
     CURL* curl = easy_.Get();
@@ -126,8 +152,10 @@ void FtpClient::OpenFile(const std::string& object, std::int64_t from) {
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         // The file is read to the end of the data connection, whatever size
         // the server announced: the caller compares the two. Continuing a
-        // file needs its size, without which libcurl would not send REST.
-        curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, from > 0 ? 0L : 1L);
+        // file needs its size, without which libcurl would not send REST; a
+        // proxy keeps its connection open after the answer, whose length is
+        // the file's.
+        curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, from > 0 || viaHttpProxy_ ? 0L : 1L);
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, 0L);
         curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(from));
     }

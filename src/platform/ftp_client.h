@@ -83,6 +83,8 @@ private:
     FtpAccount proxyAccount_;
     int lastError_ = 0;
     std::int64_t fileTime_ = -1;
+    // Through an HTTP proxy the answer's length ends the file, not the connection.
+    bool viaHttpProxy_ = false;
 };
 
 }  // namespace kt::platform

@@ -122,11 +122,23 @@ TEST_F(InternetConnectionTest, ANamedProxyCarriesTheConnection) {
     EXPECT_EQ(proxy.Requests()[0].url, ftp.Url());
     EXPECT_TRUE(ServerContacted());
 
+    // A proxy asking for a login gets the configured one; with a wrong one the server is out of reach.
+    options.proxyAuth = "cabinet:s3cret";
+    HttpProxy guarded(options);
+    SetProxy("Address", guarded.Address());
+    SetProxy("Login", "cabinet");
+    for (const auto& [password, found] : std::vector<std::pair<std::string, int>>{{"s3cret", 1}, {"wrong", 0}}) {
+        SetProxy("Pass", password);
+        EXPECT_EQ(Check({ftp.Url("/maj/")}), found) << password;
+        EXPECT_EQ(guarded.Requests().back().proxyUser, "cabinet") << password;
+    }
+
     // The same server behind a proxy that does not answer is out of reach.
     SetProxy("Address", ClosedPort());
     EXPECT_EQ(Check({ftp.Url("/maj/")}), 0);
     EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_11 : Problème de URL !");
-    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 1);
+    // The wrong login, then the closed port.
+    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 2);
 }
 
 TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnoresIt) {

@@ -37,6 +37,10 @@ UpdateServer::UpdateServer(Options options) : protocol_(options.protocol), root_
     if (options.refuseRest) args.push_back("--refuse-rest");
     if (options.ignoreRest) args.push_back("--ignore-rest");
     if (!options.digests) args.push_back("--no-digests");
+    AddPathValues(args, "--cut", options.cut);
+    AddPathValues(args, "--reset", options.reset);
+    AddPathValues(args, "--reply", options.replies);
+    for (const std::string& path : options.endless) args.insert(args.end(), {"--endless", path});
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "update_server.py", args);
 }
 

@@ -41,6 +41,14 @@ public:
         bool ignoreRest = false;
         // versions.xml gives each package's Size and Sha256.
         bool digests = true;
+        // Server path -> bytes after which the data connection closes as if the file were whole.
+        std::map<std::string, std::uint64_t> cut;
+        // Server path -> bytes after which the data connection is reset.
+        std::map<std::string, std::uint64_t> reset;
+        // Server paths whose RETR never ends.
+        std::vector<std::string> endless;
+        // "CMD" or "CMD file name" -> the error code that command gets.
+        std::map<std::string, std::uint64_t> replies;
     };
 
     UpdateServer();

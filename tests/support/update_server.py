@@ -20,7 +20,9 @@ script prints "PORT <n>" once it accepts connections and stops on SIGTERM.
 Every package element gives its file's size and SHA-256 (attributes Size and
 Sha256), unless --no-digests asks for a catalogue of the older kind.
 Options make it misbehave for the tests: --throttle, --announce, --stall,
---refuse-rest, --ignore-rest.
+--refuse-rest, --ignore-rest, --cut (the data connection closes early as if
+the file were complete), --reset (it is reset), --endless (a file that never
+ends) and --reply (a command answered with an error code).
 --protocol ftps serves FTP with explicit TLS (AUTH TLS required for the login
 and the data), --protocol https serves the tree over HTTPS; both use the
 certificate and key given by --cert and --key.
@@ -31,6 +33,8 @@ import logging
 import os
 import signal
 import ssl
+import socket
+import struct
 import subprocess
 import threading
 from functools import partial
@@ -39,7 +43,7 @@ import sys
 import xml.etree.ElementTree as ET
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import DTPHandler, FileProducer, FTPHandler, ThrottledDTPHandler
 try:
     from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
 except ImportError:  # without python3-openssl: no FTPS
@@ -139,8 +143,22 @@ def write_tree(root, chain=DEFAULT_CHAIN, postal_code="77120", package_size=64 *
     return folders
 
 
+class EndlessFile:
+    """A file whose reads never reach an end."""
+
+    def __init__(self, name):
+        self.name = name
+        self.closed = False
+
+    def read(self, size=-1):
+        return b"<Update>" * max(1, (size if size > 0 else 65536) // 8)
+
+    def close(self):
+        self.closed = True
+
+
 def make_handler(root, user, password, throttle=0, announce=None, stall=None, tls=None, refuse_rest=False,
-                 ignore_rest=False):
+                 ignore_rest=False, cut=None, reset=None, endless=(), replies=None):
     """An FTP handler class serving `root`, with the misbehaviours asked for.
 
     announce: {ftp path: size} answered to SIZE instead of the real size.
@@ -150,9 +168,17 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None, tl
     tls: (certificate, key) to require TLS on the control and data connections.
     refuse_rest: REST is refused, as some servers do.
     ignore_rest: REST is accepted but the file is sent whole all the same.
+    cut: {ftp path: bytes} after which the data connection closes and the server says 226.
+    reset: {ftp path: bytes} after which the data connection is reset.
+    endless: ftp paths whose RETR sends without end.
+    replies: {"CMD" or "CMD name": code}: the command (on a file of that name) gets that error.
     """
     announce = dict(announce or {})
     stall = dict(stall or {})
+    faults = {path: ("cut", n) for path, n in (cut or {}).items()}
+    faults.update({path: ("reset", n) for path, n in (reset or {}).items()})
+    endless = set(endless)
+    replies = dict(replies or {})
     authorizer = DummyAuthorizer()
     authorizer.add_anonymous(root)
     if user:
@@ -177,30 +203,62 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None, tl
             return super().readable()
 
         def use_sendfile(self):
-            return getattr(self.cmd_channel, "stall_limit", None) is None and super().use_sendfile()
+            return getattr(self.cmd_channel, "data_fault", None) is None and super().use_sendfile()
 
         def send(self, data):
-            limit = getattr(self.cmd_channel, "stall_limit", None)
-            if limit is not None:
+            fault = getattr(self.cmd_channel, "data_fault", None)
+            if fault is not None:
+                kind, limit = fault
                 room = limit - self.tot_bytes_sent
                 if room <= 0:
-                    # Off the event loop: the client waits for bytes that never come.
-                    self.del_channel()
-                    return 0
+                    return self.inject(kind)
                 data = data[:room]
             return super().send(data)
 
+        def inject(self, kind):
+            self.cmd_channel.data_fault = None
+            if kind == "stall":
+                # Off the event loop: the client waits for bytes that never come.
+                self.del_channel()
+            elif kind == "cut":
+                # The server believes the file was sent whole.
+                self.producer_fifo.clear()
+                self.handle_close()
+            else:
+                self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.handle_close()
+            return 0
+
     class Handler(base_handler):
+        def pre_process_command(self, line, cmd, arg):
+            code = replies.get("%s %s" % (cmd, os.path.basename(arg or ""))) or replies.get(cmd)
+            if code is None:
+                return super().pre_process_command(line, cmd, arg)
+            self.respond("%d Refused for the test." % code)
+            if code == 421:
+                self.close_when_done()
+
         def ftp_SIZE(self, path):
+            if self.fs.fs2ftp(path) in endless:
+                self.respond("502 SIZE not implemented for streams.")
+                return
             announced = announce.get(self.fs.fs2ftp(path))
             if announced is None:
                 return super().ftp_SIZE(path)
             self.respond("213 %d" % announced)
 
         def ftp_RETR(self, file):
-            account = bool(user) and self.username == user
-            self.stall_limit = stall.pop(self.fs.fs2ftp(file), None) if account else None
-            return super().ftp_RETR(file)
+            path = self.fs.fs2ftp(file)
+            self.data_fault = faults.get(path)
+            if path in stall:
+                account = bool(user) and self.username == user
+                self.data_fault = ("stall", stall.pop(path)) if account else None
+            if path not in endless:
+                return super().ftp_RETR(file)
+            endless_file = EndlessFile(file)
+            self.push_dtp_data(FileProducer(endless_file, self._current_type), isproducer=True, file=endless_file,
+                               cmd="RETR")
+            return file
 
         def ftp_REST(self, line):
             if refuse_rest:
@@ -238,7 +296,8 @@ def serve_https(root, port, tls, log):
 
 
 def serve(root, port=0, user=DEFAULT_USER, password=DEFAULT_PASSWORD, throttle=0, announce=None, stall=None,
-          log=None, protocol="ftp", tls=None, refuse_rest=False, ignore_rest=False):
+          log=None, protocol="ftp", tls=None, refuse_rest=False, ignore_rest=False, cut=None, reset=None, endless=(),
+          replies=None):
     """Serves `root` on 127.0.0.1 until SIGTERM; prints "PORT <n>" once listening."""
     if log:
         logging.basicConfig(filename=log, level=logging.DEBUG, format="%(message)s")
@@ -246,7 +305,7 @@ def serve(root, port=0, user=DEFAULT_USER, password=DEFAULT_PASSWORD, throttle=0
         serve_https(root, port, tls, log)
         return
     handler = make_handler(root, user, password, throttle, announce, stall, tls if protocol == "ftps" else None,
-                           refuse_rest, ignore_rest)
+                           refuse_rest, ignore_rest, cut, reset, endless, replies)
     server = FTPServer(("127.0.0.1", port), handler)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     print("PORT %d" % server.address[1], flush=True)
@@ -284,6 +343,10 @@ def main():
     parser.add_argument("--refuse-rest", action="store_true", help="REST is refused: no file is continued")
     parser.add_argument("--ignore-rest", action="store_true", help="REST is accepted, the file sent whole")
     parser.add_argument("--no-digests", action="store_true", help="versions.xml without Size and Sha256")
+    parser.add_argument("--cut", action="append", metavar="PATH=BYTES", help="RETR ends early, reported complete")
+    parser.add_argument("--reset", action="append", metavar="PATH=BYTES", help="RETR's connection reset")
+    parser.add_argument("--endless", action="append", default=[], metavar="PATH", help="RETR sends without end")
+    parser.add_argument("--reply", action="append", metavar="CMD[ NAME]=CODE", help="the command refused with CODE")
     parser.add_argument("--log", help="every command and answer of the server")
     parser.add_argument("--protocol", choices=("ftp", "ftps", "https"), default="ftp")
     parser.add_argument("--cert", help="the server's certificate (PEM), for ftps and https")
@@ -298,7 +361,9 @@ def main():
                    args.user, args.password, args.ftpacs_writer, not args.no_digests)
     serve(args.root, args.port, args.user, args.password, args.throttle,
           path_values(args.announce, "--announce"), path_values(args.stall, "--stall"), args.log, args.protocol,
-          (args.cert, args.key) if args.cert else None, args.refuse_rest, args.ignore_rest)
+          (args.cert, args.key) if args.cert else None, args.refuse_rest, args.ignore_rest,
+          path_values(args.cut, "--cut"), path_values(args.reset, "--reset"), args.endless,
+          path_values(args.reply, "--reply"))
     return 0
 
 

@@ -1,0 +1,126 @@
+// A server that misbehaves on the Sesam pack or the catalogue: every fault
+// ends the dialog quickly with a failure in the log and the journal, and the
+// incomplete package is neither moved to Update/ nor recorded (a part left in
+// Temp/ is the next attempt's business).
+#include <chrono>
+
+#include "download/transfers.h"
+#include "download_fixture.h"
+#include "platform/curl_pull.h"
+
+namespace kt::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kPack = "/maj/sesam/sesam_pack.exe";
+constexpr const char* kWrongSize = "MJ_DWL_DU_15 : Problème: taille differente.";
+constexpr const char* kReadError = "WARNING KTDownload : Read error during download";
+constexpr const char* kReadFailed = "MJ_DWL_DU_14 : Problème: lecture.";
+constexpr const char* kNoServer = "WARNING Check internet connexion : error";
+constexpr const char* kNoConnection = "MJ_DWL_DU_0 : Problème: connexion.";
+
+struct Fault {
+    const char* name;
+    void (*apply)(UpdateServer::Options&);
+    // Log lines, from the first words on; the journal line ("" when the run ends well).
+    std::vector<std::string> logged;
+    std::string journaled;
+};
+
+// A server that answers SIZE with a transient error only withholds the size: the package
+// still arrives whole through RETR's own end.
+const std::string kWhole;
+
+void CutAt(UpdateServer::Options& o, std::uint64_t bytes) { o.cut[kPack] = bytes; }
+
+class NetworkFaultTest : public DownloadTest {
+protected:
+    ~NetworkFaultTest() override { platform::CurlPull::SetStallLimit(platform::CurlPull::kStallLimit); }
+
+    // A log line beginning with `start` among the lines from `from` on.
+    bool LoggedSince(std::size_t from, const std::string& start) const {
+        const Strings lines = Log();
+        for (std::size_t i = from; i < lines.size(); ++i) {
+            if (lines[i].rfind(start, 0) == 0) return true;
+        }
+        return false;
+    }
+    bool PackRecorded() const { return ReadFile(UpdatePath("files.xml")).find("sesam_pack.exe") != std::string::npos; }
+};
+
+TEST_F(NetworkFaultTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage) {
+    ctx.postalCode.clear();
+    platform::CurlPull::SetStallLimit(2s);
+    const std::string wrongSize = "WARNING KTDownload : Wrong size for file ";
+    const std::vector<Fault> faults = {
+        {"cut at 0", [](UpdateServer::Options& o) { CutAt(o, 0); }, {wrongSize}, kWrongSize},
+        {"cut at 1", [](UpdateServer::Options& o) { CutAt(o, 1); }, {wrongSize}, kWrongSize},
+        {"cut at 4095", [](UpdateServer::Options& o) { CutAt(o, 4095); }, {wrongSize}, kWrongSize},
+        {"cut at 4096", [](UpdateServer::Options& o) { CutAt(o, 4096); }, {wrongSize}, kWrongSize},
+        {"cut at size-1", [](UpdateServer::Options& o) { CutAt(o, o.packSize - 1); }, {wrongSize}, kWrongSize},
+        {"reset mid-package", [](UpdateServer::Options& o) { o.reset[kPack] = o.packSize / 2; },
+         {kReadError, wrongSize}, kWrongSize},
+        {"stalled data connection", [](UpdateServer::Options& o) { o.stall[kPack] = 4096; },
+         {kReadError, wrongSize}, kWrongSize},
+        // The connection check logs in first: it finds no server.
+        {"421 on login", [](UpdateServer::Options& o) { o.replies["PASS"] = 421; }, {kNoServer}, kNoConnection},
+        {"450 on login", [](UpdateServer::Options& o) { o.replies["PASS"] = 450; }, {kNoServer}, kNoConnection},
+        {"421 on SIZE", [](UpdateServer::Options& o) { o.replies["SIZE sesam_pack.exe"] = 421; },
+         {"WARNING KTDownload : Error with FTP connexion"}, "MJ_DWL_DU_10 : Problème: connexion FTP - connexion."},
+        {"450 on SIZE", [](UpdateServer::Options& o) { o.replies["SIZE sesam_pack.exe"] = 450; }, {}, kWhole},
+        // RETR's answer comes with the first read.
+        {"421 on RETR", [](UpdateServer::Options& o) { o.replies["RETR sesam_pack.exe"] = 421; },
+         {kReadError, wrongSize}, kReadFailed},
+        {"450 on RETR", [](UpdateServer::Options& o) { o.replies["RETR sesam_pack.exe"] = 450; },
+         {kReadError, wrongSize}, kReadFailed},
+        {"endless catalogue", [](UpdateServer::Options& o) { o.endless.push_back("/maj/versions.xml"); },
+         {"WARNING KTDownload : /maj/versions.xml exceeds the catalogue limit (16777216 bytes)", wrongSize},
+         kWrongSize},
+        {"package far longer than announced",
+         [](UpdateServer::Options& o) {
+             o.packSize = (1u << 20) + 4096;
+             o.announce[kPack] = 1024;
+         },
+         {"WARNING KTDownload : /maj/sesam/sesam_pack.exe exceeds twice the announced size plus 1 MiB (1050624 bytes)",
+          wrongSize},
+         kWrongSize},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        fs::remove_all(UpdatePath("Update"));
+        fs::remove_all(UpdatePath("Temp"));
+        fs::remove(UpdatePath("files.xml"));
+        fs::remove(ctx.appDir + "mjlog.log");
+        UpdateServer::Options options;
+        fault.apply(options);
+        StartServer(options);
+        const std::size_t logFrom = Log().size();
+        const auto start = std::chrono::steady_clock::now();
+        const int result = Run();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+        const auto logSince = [&] {
+            const Strings lines = Log();
+            std::string text;
+            for (std::size_t i = logFrom; i < lines.size(); ++i) text += lines[i] + "\n";
+            return text;
+        };
+        for (const std::string& line : fault.logged) EXPECT_TRUE(LoggedSince(logFrom, line)) << line << "\n" << logSince();
+        if (fault.journaled == kWhole) {
+            EXPECT_EQ(result, hostsuite::kIdOk);
+            EXPECT_TRUE(PackRecorded());
+            EXPECT_EQ(ReadFile(UpdatePath("Update") / "sesam_pack.exe"),
+                      ReadFile(server->Root() / "maj" / "sesam" / "sesam_pack.exe"));
+            continue;
+        }
+        EXPECT_EQ(result, hostsuite::kIdCancel);
+        EXPECT_NE(attempts, (std::vector<unsigned>{download::kTransferDone}));
+        EXPECT_TRUE(Journaled(fault.journaled)) << fault.journaled << "\n" << ::testing::PrintToString(Journal());
+        EXPECT_FALSE(PackRecorded()) << logSince();
+        EXPECT_FALSE(fs::exists(UpdatePath("Update") / "sesam_pack.exe"));
+    }
+}
+
+}  // namespace
+}  // namespace kt::test
