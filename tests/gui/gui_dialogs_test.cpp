@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "connect/ras_dialog.h"
+#include "connect/scripted_dialer.h"
 #include "dialogs/history_dialog.h"
 #include "dialogs/main_dialog.h"
 #include "dialogs/no_connection_dialog.h"
@@ -113,6 +115,19 @@ const std::vector<Scenario>& Scenarios() {
              ActivePresenter().RunDialog(dialog);
          },
          "dialog 133 end 2", 133},
+        {"dial-up dialog", "",
+         [](Workstation& w) {
+             using std::chrono::milliseconds;
+             connect::ScriptedDialer::Script call;
+             call.entries = {"Orange"};
+             call.steps = {{connect::kRasPortOpened, 0, milliseconds(0)},
+                           {connect::kRasConnectDevice, 0, milliseconds(300)},
+                           {connect::kRasConnected, 0, milliseconds(300)}};
+             connect::ScriptedDialer dialer(call);
+             connect::CRASDlg dialog(w.ctx, dialer, "Orange", milliseconds(500));
+             ActivePresenter().RunDialog(dialog);
+         },
+         "dialog 144 end 1", 144},
         {"download dialog with a real download", "dialog 130: wait 1024 800\n",
          [](Workstation& w) {
              // Slow enough for the window to be drawn before the packages are in.
