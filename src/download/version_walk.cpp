@@ -65,7 +65,8 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
         // A step from a version named like a pack kind would read back as a
         // pack package from the download list.
         if (!IsSafePackage(file.location, file.name,
-                           {file.date, oldVersion, values.newVersion, values.compatibility, values.canRestore}) ||
+                           {file.date, oldVersion, values.newVersion, values.compatibility, values.canRestore,
+                            values.continueFlag}) ||
             NamesPackKind(oldVersion)) {
             RefuseUnsafeStep(file);
             return;

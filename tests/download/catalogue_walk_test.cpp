@@ -176,6 +176,10 @@ TEST_F(CatalogueWalkTest, PackagesThatWouldLeaveTheirFolderAreRefused) {
         EXPECT_TRUE(Search().empty());
         EXPECT_EQ(refusalsBefore + 1, CountLogged(refusal));
     }
+    // A value with ";" would shift the fields of the download list.
+    catalogue = CatalogueWriter();
+    catalogue.AddStep("1.0", "1.1", "a.exe").attribute("Continue") = "1;0";
+    EXPECT_TRUE(Search().empty());
 }
 
 TEST(PackageNameCheckTest, OnlyPlainNamesAndContainedLocationsPass) {
