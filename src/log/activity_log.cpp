@@ -1,5 +1,7 @@
 #include "log/activity_log.h"
 
+#include <mutex>
+
 #include "log/line_builder.h"
 #include "log/log_flusher.h"
 #include "platform/system_paths.h"
@@ -10,6 +12,14 @@ namespace {
 // Information lines wait in the buffer for the flusher; this many at once
 // are written out all the same.
 constexpr const char* kInfoLinesHeld = "100000";
+
+// The logging library resets its count of unwritten lines outside its own
+// lock when it is configured again: a flush (the flusher's, an entry
+// point's) must not run meanwhile.
+std::mutex& ConfigureOrFlush() {
+    static std::mutex mutex;
+    return mutex;
+}
 
 }  // namespace
 
@@ -24,7 +34,10 @@ el::Logger* DefaultLogger() {
     return logger;
 }
 
-void FlushActivityLog() { DefaultLogger()->flush(); }
+void FlushActivityLog() {
+    std::lock_guard lock(ConfigureOrFlush());
+    DefaultLogger()->flush();
+}
 
 void ConfigureActivityLog() {
     el::Configurations conf;
@@ -43,9 +56,12 @@ void ConfigureActivityLog() {
     const std::string detailed = std::string("%level [%thread] %datetime ") + kLogName + " %func %loc : %log";
     conf.set(el::Level::Debug, el::ConfigurationType::Format, detailed);
     conf.set(el::Level::Fatal, el::ConfigurationType::Format, detailed);
-    DefaultLogger();
-    el::Loggers::setDefaultConfigurations(conf, true);
-    DefaultLogger()->setLogBuilder(std::make_shared<LineBuilder>());
+    {
+        std::lock_guard lock(ConfigureOrFlush());
+        DefaultLogger();
+        el::Loggers::setDefaultConfigurations(conf, true);
+        DefaultLogger()->setLogBuilder(std::make_shared<LineBuilder>());
+    }
     // Started with the first configuration, stopped (and flushed) when the module is unloaded.
     static LogFlusher flusher(FlushActivityLog, kFlushInterval);
 }
