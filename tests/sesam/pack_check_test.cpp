@@ -215,7 +215,7 @@ TEST_F(PackCheckTest, TableVersionAboveTheInstalledNumberNeedsThePackage) {
         {"<Script Version=\"1.40\"/>", 1}, {"<script Version=\"1.4\"/>", 0},  // module 94 at 14
         {"<SSV Version=\"7\"/>", 0}, {"<SSV Version=\"8\"/>", 1},            // module 9 at 7
         {"<STS Version=\"1.40\"/><FNMF Version=\"5\"/>", 0},                 // types I at 140, M at 5
-        {"<FNMF Version=\"6\"/>", 1},
+        {"<STS Version=\"1.41\"/>", 1}, {"<FNMF Version=\"6\"/>", 1},
         {"<CMU Version=\"99\"/><SMC Version=\"99\"/>", 0},                   // none installed of those
     };
     for (const auto& [tables, needed] : cases) EXPECT_EQ(Decide("", tables), needed) << tables;

@@ -8,41 +8,56 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kt::test {
 
 using FileVersion = std::array<std::uint16_t, 4>;  // major, minor, build, revision
 
+// How the image is laid out, for images that probe the reader's limits.
+struct PeShape {
+    bool pe32Plus = false;
+    std::uint16_t optionalSize = 0;                // 0: the standard 224 (240 for PE32+)
+    std::vector<std::uint32_t> rootTypes = {16};   // resource types in the root, at most two
+    int declaredTypes = -1;                        // entries the root claims; -1: all of them
+};
+
 namespace pe_detail {
 
-constexpr std::uint32_t kPeOffset = 0x40;
-constexpr std::uint32_t kFileAlignment = 0x200;
+// Where the standard PE32 image keeps what the tests patch.
+constexpr std::size_t kSectionCountAt = 0x46;
+constexpr std::size_t kDirectoryCountAt = 0xB4;
+constexpr std::size_t kSectionRawSizeAt = 0x148;
+constexpr std::size_t kFileAlignment = 0x200;
 constexpr std::uint32_t kResourceRva = 0x1000;
+// Inside the resource section: the version information, 92 bytes long.
+constexpr std::size_t kVersionInfo = 0x60;
+constexpr std::size_t kVersionInfoLength = 40 + 52;
 
 // Little-endian, `bytes` long.
 inline void Put(std::string& image, std::size_t at, std::uint32_t value, int bytes = 4) {
     for (int i = 0; i < bytes; ++i) image[at + i] = static_cast<char>(value >> (8 * i));
 }
 
-// Resource tree: type 16 -> name 1 -> language 0x409 -> data entry -> VS_VERSIONINFO.
-inline std::string ResourceSection(const FileVersion& version) {
-    constexpr std::size_t kDataEntry = 0x48;
-    constexpr std::size_t kVersionInfo = 0x58;
-    constexpr std::size_t kFixedInfo = kVersionInfo + 40;
-    constexpr std::size_t kInfoLength = 40 + 52;
-    std::string rsrc(kVersionInfo + kInfoLength, '\0');
-    const std::size_t directories[] = {0x00, 0x18, 0x30};
-    const std::uint32_t ids[] = {16, 1, 0x409};
-    for (int level = 0; level < 3; ++level) {
-        Put(rsrc, directories[level] + 14, 1, 2);
-        Put(rsrc, directories[level] + 16, ids[level]);
-        const bool leaf = level == 2;
-        Put(rsrc, directories[level] + 20,
-              leaf ? kDataEntry : static_cast<std::uint32_t>(directories[level + 1]) | 0x80000000u);
+// Root (room for two entries) -> name 1 -> language 0x409 -> data entry -> VS_VERSIONINFO.
+inline std::string ResourceSection(const FileVersion& version, const PeShape& shape) {
+    constexpr std::size_t kName = 0x20, kLanguage = 0x38, kDataEntry = 0x50, kFixedInfo = kVersionInfo + 40;
+    std::string rsrc(kVersionInfo + kVersionInfoLength, '\0');
+    const int declared = shape.declaredTypes < 0 ? static_cast<int>(shape.rootTypes.size()) : shape.declaredTypes;
+    Put(rsrc, 14, declared, 2);
+    for (std::size_t i = 0; i < shape.rootTypes.size(); ++i) {
+        Put(rsrc, 16 + 8 * i, shape.rootTypes[i]);
+        Put(rsrc, 20 + 8 * i, kName | 0x80000000u);
     }
+    Put(rsrc, kName + 14, 1, 2);
+    Put(rsrc, kName + 16, 1);
+    Put(rsrc, kName + 20, kLanguage | 0x80000000u);
+    Put(rsrc, kLanguage + 14, 1, 2);
+    Put(rsrc, kLanguage + 16, 0x409);
+    Put(rsrc, kLanguage + 20, kDataEntry);
     Put(rsrc, kDataEntry, kResourceRva + kVersionInfo);
-    Put(rsrc, kDataEntry + 4, kInfoLength);
-    Put(rsrc, kVersionInfo, kInfoLength, 2);
+    Put(rsrc, kDataEntry + 4, kVersionInfoLength);
+    Put(rsrc, kVersionInfo, kVersionInfoLength, 2);
     Put(rsrc, kVersionInfo + 2, 52, 2);
     const char16_t key[] = u"VS_VERSION_INFO";
     for (std::size_t i = 0; i < std::size(key); ++i) Put(rsrc, kVersionInfo + 6 + 2 * i, key[i], 2);
@@ -55,38 +70,33 @@ inline std::string ResourceSection(const FileVersion& version) {
 
 }  // namespace pe_detail
 
-// A PE32 image (PE32+ with `pe32Plus`) stamped `timeStamp`, with a version
-// resource when `fileVersion` is given.
+// A PE image stamped `timeStamp`, with a version resource when `fileVersion` is given.
 inline std::string BuildPeImage(std::uint32_t timeStamp, std::optional<FileVersion> fileVersion = std::nullopt,
-                                bool pe32Plus = false) {
+                                const PeShape& shape = {}) {
     using namespace pe_detail;
-    const std::string rsrc = fileVersion ? ResourceSection(*fileVersion) : std::string();
-    const std::uint32_t rawSize = (static_cast<std::uint32_t>(rsrc.size()) + kFileAlignment - 1) / kFileAlignment *
-                                  kFileAlignment;
+    const std::string rsrc = fileVersion ? ResourceSection(*fileVersion, shape) : std::string();
+    const std::size_t rawSize = (rsrc.size() + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
     std::string image(kFileAlignment + rawSize, '\0');
     image[0] = 'M';
     image[1] = 'Z';
-    Put(image, 0x3C, kPeOffset);
-    std::memcpy(image.data() + kPeOffset, "PE\0\0", 4);
-    const std::size_t coff = kPeOffset + 4;
-    const std::uint16_t optionalSize = pe32Plus ? 240 : 224;
-    Put(image, coff, pe32Plus ? 0x8664 : 0x14C, 2);
+    Put(image, 0x3C, 0x40);
+    std::memcpy(image.data() + 0x40, "PE\0\0", 4);
+    const std::size_t coff = 0x44, optional = coff + 20;
+    const std::uint16_t optionalSize = shape.optionalSize ? shape.optionalSize : shape.pe32Plus ? 240 : 224;
+    Put(image, coff, shape.pe32Plus ? 0x8664 : 0x14C, 2);
     Put(image, coff + 2, fileVersion ? 1 : 0, 2);
     Put(image, coff + 4, timeStamp);
     Put(image, coff + 16, optionalSize, 2);
-    Put(image, coff + 18, 0x2102, 2);
-    const std::size_t optional = coff + 20;
-    Put(image, optional, pe32Plus ? 0x20B : 0x10B, 2);
-    const std::size_t countAt = optional + (pe32Plus ? 108 : 92);
+    Put(image, optional, shape.pe32Plus ? 0x20B : 0x10B, 2);
+    const std::size_t countAt = optional + (shape.pe32Plus ? 108 : 92);
     Put(image, countAt, 16);
     if (!fileVersion) return image;
     Put(image, countAt + 4 + 2 * 8, kResourceRva);
-    Put(image, countAt + 4 + 2 * 8 + 4, static_cast<std::uint32_t>(rsrc.size()));
     const std::size_t section = optional + optionalSize;
     std::memcpy(image.data() + section, ".rsrc", 5);
     Put(image, section + 8, static_cast<std::uint32_t>(rsrc.size()));
     Put(image, section + 12, kResourceRva);
-    Put(image, section + 16, rawSize);
+    Put(image, section + 16, static_cast<std::uint32_t>(rawSize));
     Put(image, section + 20, kFileAlignment);
     std::memcpy(image.data() + kFileAlignment, rsrc.data(), rsrc.size());
     return image;
