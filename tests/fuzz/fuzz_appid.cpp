@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr const char* kOwnGuid = "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}";
 constexpr const char* kOtherGuid = "{9F8E7D6C-5B4A-3f2e-1D0C-BA9876543210}";
 
 struct Read {
@@ -56,12 +55,10 @@ void CheckWriteReadsBack(const std::string& appId) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+KT_FUZZ_HARNESS(input) {
     using namespace kt;
-    fuzz::FreshTree();
-    const std::vector<std::string_view> files = fuzz::SplitInput(fuzz::AsText(data, size));
-    run::RunContext ctx;
-    fuzz::FillContext(ctx);
+    const std::vector<std::string_view> files = fuzz::SplitInput(input);
+    run::RunContext ctx = fuzz::FreshContext();
     const std::string appId = fuzz::WriteTreeFile("app/appid.xml", files[0]);
 
     for (const Read& read : kReads) {
@@ -74,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static_cast<void>(config::ReadInternetConfig(ctx, internet));
     std::string guid;
     config::GetAppFormattedGuid(ctx, &guid, 128);
-    config::IsAppConfig(ctx, kOwnGuid, Today());
+    config::IsAppConfig(ctx, fuzz::kOwnGuid, Today());
     CheckWriteReadsBack(appId);
 
     if (files.size() > 1) {
@@ -83,7 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (files.size() > 2) {
         fuzz::WriteTreeFile(std::string("UpdateInfo/") + kOtherGuid + ".xml", files[2]);
-        static_cast<void>(config::CheckUpdateType(ctx, kOwnGuid));
+        static_cast<void>(config::CheckUpdateType(ctx, fuzz::kOwnGuid));
     }
-    return 0;
 }

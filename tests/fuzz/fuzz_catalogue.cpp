@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr const char* kOwnGuid = "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}";
-
 enum Flag : unsigned {
     kPackInstalled = 1,
     kAnswerNo = 2,
@@ -25,7 +23,7 @@ enum Flag : unsigned {
 };
 
 std::string AppId(bool network) {
-    return std::string("<?xml version=\"1.0\"?>\n<Workstation GUID=\"") + kOwnGuid +
+    return std::string("<?xml version=\"1.0\"?>\n<Workstation GUID=\"") + kt::fuzz::kOwnGuid +
            "\"><Update Network=\"" + (network ? "1" : "0") + "\"/></Workstation>\n";
 }
 
@@ -45,21 +43,19 @@ void CheckItem(const kt::download::DownloadItem& item) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+KT_FUZZ_HARNESS(input) {
     using namespace kt;
-    if (size == 0) return 0;
-    const unsigned flags = data[0];
-    const std::vector<std::string_view> files = fuzz::SplitInput(fuzz::AsText(data + 1, size - 1));
-    fuzz::FreshTree();
+    if (input.empty()) return;
+    const unsigned flags = static_cast<unsigned char>(input[0]);
+    const std::vector<std::string_view> files = fuzz::SplitInput(input.substr(1));
+    run::RunContext ctx = fuzz::FreshContext();
     fuzz::SetAnswerNo(flags & kAnswerNo);
-    run::RunContext ctx;
-    fuzz::FillContext(ctx);
     ctx.serverUrls = {"ftp://127.0.0.1:2121/maj/"};
     ctx.bCritical = (flags & kCritical) != 0;
     fuzz::WriteTreeFile("app/appid.xml", AppId(flags & kNetwork));
     if (flags & kPackInstalled) fuzz::WriteTreeFile("windows/sesam.ini", "[COMMUN]\n");
     const std::string versions = fuzz::WriteTreeFile("tmp/versions.xml", files[0]);
-    if (files.size() > 1) fuzz::WriteTreeFile(std::string("UpdateInfo/") + kOwnGuid + ".xml", files[1]);
+    if (files.size() > 1) fuzz::WriteTreeFile(std::string("UpdateInfo/") + fuzz::kOwnGuid + ".xml", files[1]);
     if (files.size() > 2) fuzz::WriteTreeFile("UpdateInfo/files.xml", files[2]);
 
     const auto mode = (flags & kLocalSource) ? download::SourceMode::kLocal : download::SourceMode::kInternet;
@@ -72,5 +68,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (flags & kSplit) ? download::PackageFolder::OfRegion("77") : download::PackageFolder{};
     static_cast<void>(search.GetUpdatesList(versions, list, folder));
     for (const download::DownloadItem& item : list) CheckItem(item);
-    return 0;
 }

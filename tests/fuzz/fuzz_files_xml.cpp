@@ -38,13 +38,11 @@ bool HoldsPackage(const std::string& filesXml) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+KT_FUZZ_HARNESS(input) {
     using namespace kt;
-    fuzz::FreshTree();
-    run::RunContext ctx;
-    fuzz::FillContext(ctx);
+    run::RunContext ctx = fuzz::FreshContext();
     fuzz::WriteTreeFile("app/appid.xml", kAppId);
-    const std::string filesXml = fuzz::WriteTreeFile("UpdateInfo/files.xml", fuzz::AsText(data, size));
+    const std::string filesXml = fuzz::WriteTreeFile("UpdateInfo/files.xml", input);
 
     static_cast<void>(config::IsAnyUpdateOnNetwork(ctx));
     std::string next;
@@ -60,5 +58,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     download::UpdateSearch search(ctx, download::SourceMode::kInternet, "", [](const std::string&, int) { return 0; });
     search.ProcessUpdate("1.0", "1.1", "6.12.2026", kPackage, "1", "1", "1", "1");
     if (usable && !HoldsPackage(filesXml)) fuzz::Fail("fetched package missing from a usable files.xml");
-    return 0;
 }

@@ -3,10 +3,7 @@
 #include "fuzz_support.h"
 #include "sesam/pe_file_info.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace kt;
-    fuzz::FreshTree();
-    const std::string path = fuzz::WriteTreeFile("programfiles/Sesam/srt.dll", fuzz::AsText(data, size));
-    sesam::ReadPeFileInfo(path);
-    return 0;
+KT_FUZZ_HARNESS(input) {
+    kt::fuzz::FreshTree();
+    kt::sesam::ReadPeFileInfo(kt::fuzz::WriteTreeFile("programfiles/Sesam/srt.dll", input));
 }

@@ -2,13 +2,13 @@
 #include "fuzz_support.h"
 #include "hostsuite/script_parser.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+KT_FUZZ_HARNESS(input) {
     using namespace kt;
-    auto parsed = hostsuite::ParseScript(std::string(fuzz::AsText(data, size)));
+    auto parsed = hostsuite::ParseScript(std::string(input));
     auto* script = std::get_if<hostsuite::Script>(&parsed);
     if (script == nullptr) {
         if (std::get<hostsuite::ScriptError>(parsed).line <= 0) fuzz::Fail("a text error without its line");
-        return 0;
+        return;
     }
     // Every line answers at most once unless reusable: as many takes as lines end the script.
     for (std::size_t i = 0; i <= script->Lines().size(); ++i) {
@@ -17,5 +17,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         script->TakeCredentials();
         script->TakeDialog(1);
     }
-    return 0;
 }

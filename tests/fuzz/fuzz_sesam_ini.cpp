@@ -4,10 +4,10 @@
 #include "platform/private_profile.h"
 #include "sesam/sesam_ini.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+KT_FUZZ_HARNESS(input) {
     using namespace kt;
     fuzz::FreshTree();
-    const std::string ini = fuzz::WriteTreeFile("windows/sesam.ini", fuzz::AsText(data, size));
+    const std::string ini = fuzz::WriteTreeFile("windows/sesam.ini", input);
     if (!sesam::IsSesamPackInstalled()) fuzz::Fail("sesam.ini not found where it was written");
     const sesam::TableSet before = sesam::ReadSesamIniTables(ini);
     platform::GetPrivateProfileInt(sesam::kSsvSection, "Version", 0, ini);
@@ -21,5 +21,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (after.common != before.common || after.ssv != before.ssv || after.sts != before.sts) {
         fuzz::Fail("setting one value changed another");
     }
-    return 0;
 }

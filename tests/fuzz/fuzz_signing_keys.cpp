@@ -4,12 +4,11 @@
 #include "fuzz_support.h"
 #include "platform/signing_keys.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+KT_FUZZ_HARNESS(input) {
     using namespace kt;
     platform::SigningKeys keys;
-    const bool loaded = keys.Load(fuzz::AsText(data, size));
+    const bool loaded = keys.Load(input);
     if (!loaded && keys.Count() != 0) fuzz::Fail("keys kept from a refused file");
     // A signature of the wrong length never verifies.
     if (keys.Verifies("versions.xml", std::string(63, '\0'))) fuzz::Fail("a short signature verified");
-    return 0;
 }

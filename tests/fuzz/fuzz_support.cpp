@@ -84,12 +84,9 @@ std::vector<std::string_view> SplitInput(std::string_view input) {
     }
 }
 
-std::string_view AsText(const std::uint8_t* data, std::size_t size) {
-    return {reinterpret_cast<const char*>(data), size};
-}
-
-void FillContext(run::RunContext& ctx) {
-    const fs::path& root = Tree().Root();
+run::RunContext FreshContext() {
+    const fs::path& root = FreshTree();
+    run::RunContext ctx;
     // With its separator, as the host gives it: the failure journal, named
     // by appending to it, then lands in app/ and is emptied with it.
     ctx.appDir = (root / "app").string() + "/";
@@ -97,6 +94,7 @@ void FillContext(run::RunContext& ctx) {
     ctx.updateDirSlash = ctx.updateDir + "/";
     ctx.appTitle = "Talvo";
     ctx.version = ctx.compatVersion = "1.0";
+    return ctx;
 }
 
 void Fail(const std::string& what) {

@@ -17,6 +17,8 @@ namespace kt::fuzz {
 
 // Separates the files of one input: "versions.xml", SEP, "GUID.xml", ...
 inline constexpr std::string_view kFileSeparator = "\n#####\n";
+// The GUID of the workstation the harnesses play.
+inline constexpr const char* kOwnGuid = "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}";
 
 // The process's tree, emptied: app/, UpdateInfo/ and the system folders
 // exist and hold nothing. The first call also silences the log and installs
@@ -33,13 +35,20 @@ std::string WriteTreeFile(const std::string& relative, std::string_view content)
 // The input cut at each separator; always at least one part.
 std::vector<std::string_view> SplitInput(std::string_view input);
 
-std::string_view AsText(const std::uint8_t* data, std::size_t size);
-
-// A run context for the tree: application folder "app/", update folder
-// UpdateInfo/, host version 1.0.
-void FillContext(run::RunContext& ctx);
+// The tree emptied, and a run context for it: application folder "app/",
+// update folder UpdateInfo/, host version 1.0.
+run::RunContext FreshContext();
 
 // Stops the process with `what` on standard error: the fuzzer counts it as a crash.
 [[noreturn]] void Fail(const std::string& what);
 
 }  // namespace kt::fuzz
+
+// Defines the harness: its body gets the input as `input`, a string_view.
+#define KT_FUZZ_HARNESS(input)                                                          \
+    static void FuzzOne(std::string_view input);                                        \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
+        FuzzOne({reinterpret_cast<const char*>(data), size});                           \
+        return 0;                                                                       \
+    }                                                                                   \
+    static void FuzzOne(std::string_view input)

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -33,18 +34,18 @@ protected:
     std::string ini = tree.WriteFile("windows/sesam.ini", kSesamIni).string();
 };
 
+// Names match in any case and trimmed; keys before the first section, lines
+// without "=", comments and a second section of a name hold nothing.
 TEST_F(PrivateProfileTest, FindsValuesAsTheKernelDoesAndGivesTheDefaultForWhatIsNotThere) {
-    EXPECT_EQ(Read("commun", "REPERTOIRETRAVAIL"), "/opt/Sesam/ADM");
-    EXPECT_EQ(Read("COMMUN", "RepertoireTable"), "/partage/Sesam/SSV");
-    EXPECT_EQ(Read("SSV", "Apostrophes"), "a");
-    EXPECT_EQ(Read("  COMMUN ", " Vide "), "") << "an empty value is a value, not the default";
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"commun", "REPERTOIRETRAVAIL", "/opt/Sesam/ADM"}, {"COMMUN", "RepertoireTable", "/partage/Sesam/SSV"},
+        {"SSV", "Apostrophes", "a"},         {"  COMMUN ", " Vide ", ""},  {"SRT", "RepertoireTable", "absent"},
+        {"COMMUN", "Orpheline", "absent"},   {"COMMUN", "ligne sans egal", "absent"},
+        {"COMMUN", "Doublon", "absent"},     {"SSV", ";RepertoireTable", "absent"},
+    };
+    for (const auto& [section, key, value] : cases) EXPECT_EQ(Read(section, key), value) << section << "/" << key;
     EXPECT_EQ(GetPrivateProfileString("SSV", "repertoireTable", "", 260, "sesam.ini"), "/opt/Sesam/SSV")
         << "a bare file name is in the Windows folder";
-    EXPECT_EQ(Read("SRT", "RepertoireTable"), "absent");
-    EXPECT_EQ(Read("COMMUN", "Orpheline"), "absent") << "keys before the first section belong to none";
-    EXPECT_EQ(Read("COMMUN", "ligne sans egal"), "absent");
-    EXPECT_EQ(Read("COMMUN", "Doublon"), "absent") << "only the first section of a name counts";
-    EXPECT_EQ(Read("SSV", ";RepertoireTable"), "absent") << "comments hold no keys";
     EXPECT_EQ(GetPrivateProfileString("COMMUN", "RepertoireTravail", "defaut  ", 260, ini + ".absent"), "defaut");
 }
 
