@@ -58,7 +58,7 @@ void CheckWriteReadsBack(const std::string& appId) {
 KT_FUZZ_HARNESS(input) {
     using namespace kt;
     const std::vector<std::string_view> files = fuzz::SplitInput(input);
-    run::RunContext ctx = fuzz::FreshContext();
+    run::RunContext& ctx = fuzz::FreshContext();
     const std::string appId = fuzz::WriteTreeFile("app/appid.xml", files[0]);
 
     for (const Read& read : kReads) {

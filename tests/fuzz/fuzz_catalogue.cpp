@@ -48,7 +48,7 @@ KT_FUZZ_HARNESS(input) {
     if (input.empty()) return;
     const unsigned flags = static_cast<unsigned char>(input[0]);
     const std::vector<std::string_view> files = fuzz::SplitInput(input.substr(1));
-    run::RunContext ctx = fuzz::FreshContext();
+    run::RunContext& ctx = fuzz::FreshContext();
     fuzz::SetAnswerNo(flags & kAnswerNo);
     ctx.serverUrls = {"ftp://127.0.0.1:2121/maj/"};
     ctx.bCritical = (flags & kCritical) != 0;

@@ -40,7 +40,7 @@ bool HoldsPackage(const std::string& filesXml) {
 
 KT_FUZZ_HARNESS(input) {
     using namespace kt;
-    run::RunContext ctx = fuzz::FreshContext();
+    run::RunContext& ctx = fuzz::FreshContext();
     fuzz::WriteTreeFile("app/appid.xml", kAppId);
     const std::string filesXml = fuzz::WriteTreeFile("UpdateInfo/files.xml", input);
 

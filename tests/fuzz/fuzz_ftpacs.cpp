@@ -5,7 +5,7 @@
 
 KT_FUZZ_HARNESS(input) {
     using namespace kt;
-    run::RunContext ctx = fuzz::FreshContext();
+    run::RunContext& ctx = fuzz::FreshContext();
     const std::string path = fuzz::WriteTreeFile("tmp/ftpacs.bin", input);
     std::string user = "before";
     std::string password = "before";

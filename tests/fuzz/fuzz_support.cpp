@@ -84,9 +84,12 @@ std::vector<std::string_view> SplitInput(std::string_view input) {
     }
 }
 
-run::RunContext FreshContext() {
+run::RunContext& FreshContext() {
     const fs::path& root = FreshTree();
-    run::RunContext ctx;
+    // One per process, made anew for each input.
+    static std::unique_ptr<run::RunContext> made;
+    made = std::make_unique<run::RunContext>();
+    run::RunContext& ctx = *made;
     // With its separator, as the host gives it: the failure journal, named
     // by appending to it, then lands in app/ and is emptied with it.
     ctx.appDir = (root / "app").string() + "/";

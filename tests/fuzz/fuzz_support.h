@@ -37,7 +37,7 @@ std::vector<std::string_view> SplitInput(std::string_view input);
 
 // The tree emptied, and a run context for it: application folder "app/",
 // update folder UpdateInfo/, host version 1.0.
-run::RunContext FreshContext();
+run::RunContext& FreshContext();
 
 // Stops the process with `what` on standard error: the fuzzer counts it as a crash.
 [[noreturn]] void Fail(const std::string& what);
