@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
 #include "pe_writer.h"
 #include "sesam/card_reader_probe.h"
@@ -15,7 +14,7 @@ namespace kt::sesam {
 namespace {
 
 namespace fs = std::filesystem;
-using Strings = std::vector<std::string>;
+using test::Strings;
 
 // SRT 1.40; components I at 140 and M at 5; modules 94 at 14 and 9 at 7.
 const std::string kWorkingReader = "software 1 40\ncomponent I 140\ncomponent M 5\nmodule 94 14\nmodule 9 7\n";
@@ -42,9 +41,7 @@ protected:
     void Script(const std::string& lines) { tree.WriteFile("cardreader.txt", lines); }
     // The calls the stand-in received since the last time, in order.
     Strings TakeCalls() const {
-        Strings calls;
-        std::istringstream in(test::ReadFile(script_ + ".calls"));
-        for (std::string line; std::getline(in, line);) calls.push_back(line);
+        const Strings calls = Lines(test::ReadFile(script_ + ".calls"));
         fs::remove(script_ + ".calls");
         return calls;
     }
@@ -100,11 +97,9 @@ TEST_F(PackCheckTest, ReaderOffAsksRetryOrCancel) {
     EXPECT_EQ(TakeCalls(), (Strings{"ktbtt_22", "ktbtt_23", "ktbtt_14", "ktbtt_14"}));
     ASSERT_EQ(presenter->messages.size(), 2u);
     const hostsuite::MessageRequest& shown = presenter->messages[0];
-    EXPECT_EQ(shown.stringId, 1051);
-    EXPECT_EQ(shown.caption, "Erreur");
-    EXPECT_EQ(shown.style, 0x35u);
-    EXPECT_EQ(shown.owner, &ownerTag);
-    EXPECT_EQ(shown.text.rfind("Votre lecteur de cartes Sesam Vitale n'est peut-être pas sous tension", 0), 0u);
+    EXPECT_EQ(std::tie(shown.stringId, shown.caption, shown.style, shown.owner),
+              std::make_tuple(1051, std::string("Erreur"), 0x35u, static_cast<void*>(&ownerTag)));
+    EXPECT_TRUE(shown.text.starts_with("Votre lecteur de cartes Sesam Vitale n'est peut-être pas sous tension"));
 
     // Switched on before Retry: the probe goes on.
     Script(kWorkingReader + "status 14 1 0\n");
