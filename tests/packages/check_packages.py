@@ -39,38 +39,32 @@ def run(*command):
     return subprocess.run(command, check=True, capture_output=True, text=True).stdout
 
 
+def field(deb, name):
+    return run("dpkg-deb", "--field", deb, name).strip()
+
+
 def shipped(deb):
     """The files and links of the package, without its folders."""
-    files = set()
-    for line in run("dpkg-deb", "--contents", deb).splitlines():
-        if line.startswith("d"):
-            continue
-        path = line.split(None, 5)[5].split(" -> ")[0]
-        files.add(path[2:] if path.startswith("./") else path)
-    return files
-
-
-def dependencies(deb):
-    depends = run("dpkg-deb", "--field", deb, "Depends").strip()
-    return [d.strip() for d in depends.split(",") if d.strip()]
+    lines = [line for line in run("dpkg-deb", "--contents", deb).splitlines() if not line.startswith("d")]
+    return {line.split(None, 5)[5].split(" -> ")[0].removeprefix("./") for line in lines}
 
 
 def check(build, gtk):
     multiarch = run("dpkg-architecture", "-qDEB_HOST_MULTIARCH").strip()
-    debs = {run("dpkg-deb", "--field", d, "Package").strip(): d for d in glob.glob(os.path.join(build, "*.deb"))}
+    debs = {field(d, "Package"): d for d in glob.glob(os.path.join(build, "*.deb"))}
     expected = set(PACKAGES) - (set() if gtk else {"ktupdate-gtk"})
     faults = []
     if set(debs) != expected:
         faults.append(f"packages {sorted(debs)}, expected {sorted(expected)}")
     for package in sorted(expected & set(debs)):
         deb = debs[package]
-        version = run("dpkg-deb", "--field", deb, "Version").strip()
+        version = field(deb, "Version")
         files, depends, forbidden = PACKAGES[package]
         wanted = {f.format(ma=multiarch, package=package) for f in files + DOCUMENTATION}
         got = shipped(deb)
         if got != wanted:
             faults.append(f"{package}: extra {sorted(got - wanted)}, missing {sorted(wanted - got)}")
-        declared = dependencies(deb)
+        declared = [d.strip() for d in field(deb, "Depends").split(",") if d.strip()]
         names = {d.split()[0] for d in declared}
         for dependency in depends:
             dependency = dependency.format(version=version)
@@ -91,9 +85,7 @@ def main():
     if not args or args[0].startswith("-"):
         sys.exit(__doc__)
     faults = check(args[0], "--gtk" in args[1:])
-    for fault in faults:
-        print("FAIL:", fault)
-    print("packages:", "ok" if not faults else f"{len(faults)} fault(s)")
+    print("".join(f"FAIL: {fault}\n" for fault in faults) + "packages: " + ("ok" if not faults else f"{len(faults)} fault(s)"))
     return 1 if faults else 0
 
 
