@@ -96,11 +96,6 @@ int FileRounds(const std::string& mode, const std::string& target, int rounds, c
 
 int Run(const std::string& mode, const std::string& name, int argc, char** argv) {
     const auto ms = [&](int i) { return milliseconds(i < argc ? std::atol(argv[i]) : 0); };
-    if (mode == "mutex") {
-        bool existed = false;
-        auto mutex = NamedMutex::Create(name, existed);
-        return SayAndStay(mutex ? std::move(*mutex) : nullptr, existed ? "existed=1" : "existed=0");
-    }
     if (mode == "mutex-rounds" && argc >= 5) return MutexRounds(name, std::atoi(argv[3]), argv[4], argc > 5);
     if (mode == "event" && argc == 5) return SayAndStay(NamedEvent::Create(name, argv[3][0] == '1', argv[4][0] == '1'), "ready");
     if (mode == "event-wait") {
