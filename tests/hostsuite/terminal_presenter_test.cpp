@@ -69,31 +69,27 @@ TEST_F(TerminalPresenterTest, BoxesTakeANumberOrAButtonsWordThenTheirSafeAnswerO
     EXPECT_EQ(lines[9], "dialog 145 end 2 unscripted");
 }
 
-TEST_F(TerminalPresenterTest, CredentialsAreAskedAndAnEmptyNameCancels) {
-    auto presenter = Typed({"jean", "secret", ""});
+// An empty name or folder cancels, and so does the input's end; the password
+// is never shown nor written.
+TEST_F(TerminalPresenterTest, CredentialsAndFoldersAreTypedAndAnEmptyLineCancels) {
+    auto presenter = Typed({"jean", "secret", "", "/srv/maj partagée", ""});
     const auto given = presenter->AskCredentials("proxy.cabinet:3128");
     ASSERT_TRUE(given.has_value());
-    EXPECT_EQ(given->user, "jean");
-    EXPECT_EQ(given->password, "secret");
+    EXPECT_EQ(given->user + "|" + given->password, "jean|secret");
     EXPECT_FALSE(presenter->AskCredentials("proxy.cabinet:3128").has_value());
+    const std::string caption = "Sélectionner le répertoire...";
+    EXPECT_EQ(BrowseForFolder(nullptr, caption, "/srv/ancien"), "/srv/maj partagée");
+    EXPECT_FALSE(BrowseForFolder(nullptr, caption, "").has_value());
+    EXPECT_FALSE(BrowseForFolder(nullptr, caption, "").has_value());
     EXPECT_FALSE(presenter->AskCredentials("proxy.cabinet:3128").has_value());
+    EXPECT_NE(out.str().find("/srv/ancien"), npos) << "the folder it starts on is shown";
+    const std::string folder = "folder caption=\"" + caption + "\" -> ";
     EXPECT_EQ(Shown(), (std::vector<std::string>{
                            "credentials target=\"proxy.cabinet:3128\" -> user=\"jean\"",
-                           "credentials target=\"proxy.cabinet:3128\" -> cancel",
-                           "credentials target=\"proxy.cabinet:3128\" -> cancel unscripted",
-                       }));
-    EXPECT_EQ(kt::test::ReadFile(tree / "shown.txt").find("secret"), npos) << "the password is never written";
-}
-
-TEST_F(TerminalPresenterTest, AFolderIsTypedAndAnEmptyLineOrTheInputsEndCancels) {
-    Typed({"/srv/maj partagée", ""});
-    const std::string caption = "folder caption=\"Sélectionner le répertoire...\" -> ";
-    EXPECT_EQ(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "/srv/ancien"), "/srv/maj partagée");
-    EXPECT_FALSE(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "").has_value());
-    EXPECT_FALSE(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "").has_value());
-    EXPECT_NE(out.str().find("/srv/ancien"), npos) << "the folder it starts on is shown";
-    EXPECT_EQ(Shown(), (std::vector<std::string>{caption + "\"/srv/maj partagée\"", caption + "cancel",
-                                                 caption + "cancel unscripted"}));
+                           "credentials target=\"proxy.cabinet:3128\" -> cancel", folder + "\"/srv/maj partagée\"",
+                           folder + "cancel", folder + "cancel unscripted",
+                           "credentials target=\"proxy.cabinet:3128\" -> cancel unscripted"}));
+    EXPECT_EQ(kt::test::ReadFile(tree / "shown.txt").find("secret"), npos);
 }
 
 TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
@@ -130,14 +126,12 @@ TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
 }
 
 TEST_F(TerminalPresenterTest, TheCloseBoxAndEscapeAreOfferedToo) {
-    Typed({"x"});
-    test::WaitingDialog closed;
-    EXPECT_EQ(ActivePresenter().RunDialog(closed), kIdCancel);
-    EXPECT_EQ(closed.hooks, (std::vector<std::string>{"close", "cancel"}));
-    Typed({"e"});
-    test::WaitingDialog escaped;
-    EXPECT_EQ(ActivePresenter().RunDialog(escaped), kIdCancel);
-    EXPECT_EQ(escaped.hooks, (std::vector<std::string>{"escape", "cancel"}));
+    for (const auto& [typed, hook] : {std::pair{"x", "close"}, {"e", "escape"}}) {
+        Typed({typed});
+        test::WaitingDialog dialog;
+        EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdCancel);
+        EXPECT_EQ(dialog.hooks, (std::vector<std::string>{hook, "cancel"}));
+    }
 }
 
 TEST_F(TerminalPresenterTest, AWorkingDialogEndsByItselfWhileNobodyTypesAndCancellingItAsksFirst) {
@@ -184,16 +178,18 @@ TEST(TerminalConsole, ReadsTheRealStandardInput) {
 }
 
 TEST(TerminalText, ProgressBarsShowTheirShareOfTheRange) {
-    Control bar;
-    bar.kind = ControlKind::Progress;
-    bar.rangeHigh = 200;
-    bar.position = 100;
-    EXPECT_EQ(ProgressText(bar), "[##########----------]  50 %");
-    bar.position = 200;
-    EXPECT_EQ(ProgressText(bar), "[####################] 100 %");
-    bar.rangeHigh = 0;
-    bar.position = 0;
-    EXPECT_EQ(ProgressText(bar), "[--------------------]   0 %") << "an empty range is not a division by zero";
+    const std::tuple<int, int, const char*> cases[] = {
+        {200, 100, "[##########----------]  50 %"},
+        {200, 200, "[####################] 100 %"},
+        {0, 0, "[--------------------]   0 %"},  // an empty range is not a division by zero
+    };
+    for (const auto& [high, position, text] : cases) {
+        Control bar;
+        bar.kind = ControlKind::Progress;
+        bar.rangeHigh = high;
+        bar.position = position;
+        EXPECT_EQ(ProgressText(bar), text);
+    }
 }
 
 }  // namespace
