@@ -86,7 +86,9 @@ TEST_F(ScriptedPresenterTest, EachRunTakesTheNextLineAndADialogLeftWaitingIsCanc
     for (const auto& [result, hooks] : cases) {
         WaitingDialog dialog;
         EXPECT_EQ(presenter->RunDialog(dialog), result);
-        if (!hooks.empty()) EXPECT_EQ(dialog.hooks, hooks);
+        if (!hooks.empty()) {
+            EXPECT_EQ(dialog.hooks, hooks);
+        }
     }
     FailingDialog failing;
     EXPECT_EQ(presenter->RunDialog(failing), kIdCancel);

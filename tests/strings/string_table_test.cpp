@@ -33,9 +33,11 @@ TEST(StringTable, TextsAreUtf8WithRealLineBreaksAndUnknownIdsAreEmpty) {
         EXPECT_TRUE(IsUtf8(text)) << id;
         EXPECT_EQ(text.find("\\r"), std::string::npos) << id;
         EXPECT_EQ(text.find("\\n"), std::string::npos) << id;
-        if (const auto cr = text.find('\r'); cr != std::string::npos) EXPECT_EQ(text[cr + 1], '\n') << id;
+        for (auto cr = text.find('\r'); cr != std::string::npos; cr = text.find('\r', cr + 1)) {
+            EXPECT_EQ(text[cr + 1], '\n') << id;
+        }
     }
-    EXPECT_GT(known, 100);
+    EXPECT_GT(known, 50);
     // "é" and the typographic apostrophe as their UTF-8 bytes, whatever the compiler's charset.
     EXPECT_NE(LoadString(1100).find("donn\xC3\xA9" "es"), std::string::npos);
     EXPECT_NE(LoadString(1044).find("d\xE2\x80\x99installation"), std::string::npos);
