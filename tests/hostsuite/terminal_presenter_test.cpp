@@ -12,6 +12,7 @@
 #include "hostsuite/message_box.h"
 #include "hostsuite/terminal_presenter.h"
 #include "hostsuite/terminal_text.h"
+#include "support/workstation.h"
 #include "test_dialogs.h"
 
 namespace kt::hostsuite {
@@ -20,7 +21,7 @@ namespace {
 using platform::ConsoleRead;
 constexpr auto npos = std::string::npos;
 
-class TerminalPresenterTest : public test::PresenterTest {
+class TerminalPresenterTest : public kt::test::Workstation {
 protected:
     // Installs a presenter that reads `lines`, then finds the input ended or,
     // unless `closesAtEnd`, a person who types nothing more.
@@ -41,6 +42,8 @@ protected:
         InstallPresenter(presenter);
         return presenter;
     }
+
+    std::vector<std::string> Shown() const { return Lines(kt::test::ReadFile(tree / "shown.txt")); }
 
     std::ostringstream out;
 };
@@ -92,6 +95,9 @@ TEST_F(TerminalPresenterTest, CredentialsAndFoldersAreTypedAndAnEmptyLineCancels
     EXPECT_EQ(kt::test::ReadFile(tree / "shown.txt").find("secret"), npos);
 }
 
+// Actions are numbered in the order of the controls; a disabled one is not
+// available; a password is neither shown nor written; the close box ("x") and
+// Escape ("e") are offered too.
 TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
     Typed({"2", "3", "/srv/maj", "5", "2", "9", "6"});
     DialogModel dialog(102, "Mise à jour de Talvo");
@@ -105,32 +111,22 @@ TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
     dialog.SetEditStyle(1010, true, false, false, 0);
     for (const char* item : {"Quotidien", "Hebdomadaire"}) dialog.AddItem(1047, item);
     dialog.Enable(1020, false);
-
     EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdOk);
-    EXPECT_TRUE(dialog.IsChecked(1001));
-    EXPECT_EQ(dialog.Text(1004), "/srv/maj");
-    EXPECT_EQ(dialog.Selection(1047), 1);
-    const std::string shown = out.str();
-    EXPECT_NE(shown.find("=== Mise à jour de Talvo === (fenêtre 102)"), npos);
-    EXPECT_NE(shown.find("< Historique >  (inactif)"), npos);
-    EXPECT_NE(shown.find("Zone de saisie 1010 : ******"), npos);
-    EXPECT_EQ(shown.find("secret"), npos) << "a password is not shown";
-    EXPECT_NE(shown.find("Choix non disponible."), npos);
-    const auto lines = Shown();
-    ASSERT_GE(lines.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 5),
-              (std::vector<std::string>{"dialog 102 do click 1001", "dialog 102 do text 1004 \"/srv/maj\"",
-                                        "dialog 102 do select 1047 \"Hebdomadaire\"", "dialog 102 do click 1"}));
-    EXPECT_EQ(lines.back(), "dialog 102 end 1");
-    EXPECT_EQ(lines[lines.size() - 2], "dialog 102 text 1010=\"***\"") << "a password is not written";
-}
-
-TEST_F(TerminalPresenterTest, TheCloseBoxAndEscapeAreOfferedToo) {
+    for (const char* shown : {"=== Mise à jour de Talvo === (fenêtre 102)", "< Historique >  (inactif)",
+                              "Zone de saisie 1010 : ******", "Choix non disponible."}) {
+        EXPECT_NE(out.str().find(shown), npos) << shown;
+    }
+    EXPECT_EQ(out.str().find("secret"), npos);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{
+                           "dialog 102 open caption=\"Mise à jour de Talvo\"", "dialog 102 do click 1001",
+                           "dialog 102 do text 1004 \"/srv/maj\"", "dialog 102 do select 1047 \"Hebdomadaire\"",
+                           "dialog 102 do click 1", "dialog 102 text 1004=\"/srv/maj\"", "dialog 102 text 1010=\"***\"",
+                           "dialog 102 end 1"}));
     for (const auto& [typed, hook] : {std::pair{"x", "close"}, {"e", "escape"}}) {
         Typed({typed});
-        test::WaitingDialog dialog;
-        EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdCancel);
-        EXPECT_EQ(dialog.hooks, (std::vector<std::string>{hook, "cancel"}));
+        test::WaitingDialog waiting;
+        EXPECT_EQ(ActivePresenter().RunDialog(waiting), kIdCancel);
+        EXPECT_EQ(waiting.hooks, (std::vector<std::string>{hook, "cancel"}));
     }
 }
 
