@@ -6,7 +6,7 @@
 
 #include "config/workstation_state_file.h"
 #include "dialogs/main_dialog.h"
-#include "support/workstation_test.h"
+#include "support/workstation.h"
 
 namespace kt::test {
 namespace {
@@ -26,7 +26,7 @@ public:
     std::vector<std::string> starts;
 };
 
-class MainDialogTest : public WorkstationTest {
+class MainDialogTest : public ConfiguredWorkstation {
 protected:
     MainDialogTest() {
         updates = tree.MakeDir("maj").string();
@@ -34,8 +34,6 @@ protected:
         tree.MakeDir("vide");
         EXPECT_EQ(config::UpdateConfXML(ctx, kGuid, "5.2.0", "", "5.2.0", "5", "", "0"), 1);
     }
-    std::string AppId() const { return config::AppIdPath(ctx); }
-    std::string GuidFile() const { return config::GuidFilePath(ctx, kGuid); }
     void Store(const std::string& type, const std::string& network, const std::string& directory) const {
         SetUpdate("Type", type);
         SetUpdate("Network", network);
@@ -43,14 +41,11 @@ protected:
         ASSERT_EQ(config::SetNodeData(GuidFile(), "Workstation", "LastUpdate", nullptr, "Type", "5"), 1);
     }
     // appid.xml's source, box and directory; "Others" is GUID.xml's LastUpdate@Type.
-    Stored Read() const {
-        Stored stored;
-        for (const char* attribute : {"Type", "Network"}) {
-            config::GetNodeData(AppId(), "Workstation", "Update", nullptr, 0, attribute, &stored[attribute], 300);
-        }
-        config::GetNodeData(AppId(), "Workstation", "LocalUpdate", &stored["LocalUpdate"], 300, nullptr, nullptr, 0);
-        config::GetNodeData(GuidFile(), "Workstation", "LastUpdate", nullptr, 0, "Type", &stored["Others"], 10);
-        return stored;
+    Stored Saved() const {
+        return {{"Type", Read(AppId(), "Workstation", "Update", "Type").value_or("?")},
+                {"Network", Read(AppId(), "Workstation", "Update", "Network").value_or("?")},
+                {"LocalUpdate", Read(AppId(), "Workstation", "LocalUpdate", nullptr, 300).value_or("?")},
+                {"Others", Read(GuidFile(), "Workstation", "LastUpdate", "Type").value_or("?")}};
     }
     int Run(const std::string& script, dialogs::MainDialogServices services = {}) {
         auto parsed = hostsuite::ParseScript(script);
@@ -111,7 +106,7 @@ TEST_F(MainDialogTest, SavingWritesTheSourceTheBoxTheDirectoryAndTheDownloadForO
     for (const auto& c : cases) {
         Store("7", "0", updates);
         EXPECT_EQ(Run(std::string("dialog 102: ") + c.script), c.result) << c.script;
-        EXPECT_EQ(Read(), c.expected) << c.script;
+        EXPECT_EQ(Saved(), c.expected) << c.script;
         EXPECT_EQ(choice.directoryText, c.expected.at("LocalUpdate"));
         EXPECT_FALSE(Refused());
     }

@@ -28,7 +28,8 @@ using Strings = std::vector<std::string>;
 
 enum class Ui { Script, Windows };
 
-class Workstation : public DownloadTest {
+// Named apart from the shared fixture, which the download fixture may bring in.
+class Desk : public DownloadTest {
 public:
     void TestBody() override {}
     using DownloadTest::Run;
@@ -64,7 +65,7 @@ private:
 struct Scenario {
     const char* name;
     std::string script;
-    std::function<void(Workstation&)> show;
+    std::function<void(Desk&)> show;
     // A line the transcript holds, so that a scenario showing nothing fails.
     std::string expected;
     // The dialog whose picture is saved; 0 for none.
@@ -75,7 +76,7 @@ const std::vector<Scenario>& Scenarios() {
     static const std::vector<Scenario> scenarios = {
         {"message boxes and the credentials prompt",
          "message 1060 -> yes\nbuttons \"Une mise\" -> 25\ncredentials -> \"marie\" \"s3cret\"\n",
-         [](Workstation&) {
+         [](Desk&) {
              hostsuite::KtMessageBox(nullptr, "Voulez-vous installer la mise à jour ?", "Talvo", 0x24, 1, 1060);
              hostsuite::KtMessageBoxButtons(nullptr, "Une mise à jour est disponible.", "Talvo", 0x44, {}, 1);
              hostsuite::KtMessageBox(nullptr, "Le serveur ne répond pas.", "Attention !", 0x35, 1);
@@ -84,19 +85,13 @@ const std::vector<Scenario>& Scenarios() {
          "credentials target=\"proxy.cabinet.local:3128\" -> user=\"marie\""},
         {"main dialog with the folder browser",
          "folder -> \"/srv/maj\"\ndialog 102: click 1003; click 1005; check 1006; sleep 200; escape\n",
-         [](Workstation& w) {
-             dialogs::CKTupdateDLLDlg dialog(w.ctx, nullptr, {});
-             ActivePresenter().RunDialog(dialog);
-         },
+         [](Desk& w) { dialogs::CKTupdateDLLDlg dialog(w.ctx, nullptr, {}); ActivePresenter().RunDialog(dialog); },
          "folder caption=\"Sélectionner le répertoire...\" -> \"/srv/maj\"", 102},
         {"password dialog", "dialog 135: text 1030 \"s3cret\"; click 1\n",
-         [](Workstation&) {
-             dialogs::CKTPassword dialog;
-             ActivePresenter().RunDialog(dialog);
-         },
+         [](Desk&) { dialogs::CKTPassword dialog; ActivePresenter().RunDialog(dialog); },
          "dialog 135 end 1", 135},
         {"no-connection dialog", "dialog 145: click 1\n",
-         [](Workstation& w) {
+         [](Desk& w) {
              dialogs::CKTMessageBox dialog(w.ctx, [](hostsuite::Window) { return hostsuite::kIdCancel; });
              ActivePresenter().RunDialog(dialog);
          },
@@ -104,19 +99,16 @@ const std::vector<Scenario>& Scenarios() {
         {"options dialog",
          "dialog 131: click 1003; text 1008 \"proxy.cabinet.local\"; text 1011 \"3128\"; check 1013; "
          "text 1009 \"marie\"; text 1010 \"s3cret\"; click 1016; sleep 200; escape\n",
-         [](Workstation& w) {
+         [](Desk& w) {
              dialogs::CKTUpdOptions dialog(w.ctx, nullptr, {[] { return std::vector<std::string>{"Orange"}; }});
              ActivePresenter().RunDialog(dialog);
          },
          "dialog 131 text 1010=\"***\"", 131},
         {"history dialog", "dialog 133: click 2\n",
-         [](Workstation& w) {
-             dialogs::CKTHistory dialog(w.ctx, {});
-             ActivePresenter().RunDialog(dialog);
-         },
+         [](Desk& w) { dialogs::CKTHistory dialog(w.ctx, {}); ActivePresenter().RunDialog(dialog); },
          "dialog 133 end 2", 133},
         {"dial-up dialog", "",
-         [](Workstation& w) {
+         [](Desk& w) {
              using std::chrono::milliseconds;
              connect::ScriptedDialer::Script call;
              call.entries = {"Orange"};
@@ -129,7 +121,7 @@ const std::vector<Scenario>& Scenarios() {
          },
          "dialog 144 end 1", 144},
         {"download dialog with a real download", "dialog 130: wait 1024 800\n",
-         [](Workstation& w) {
+         [](Desk& w) {
              // Slow enough for the window to be drawn before the packages are in.
              UpdateServer::Options slow;
              slow.packageSize = 512 * 1024;
@@ -144,7 +136,7 @@ const std::vector<Scenario>& Scenarios() {
 
 // What `scenario` showed with the presenter `ui`, on a workstation of its own.
 Strings Play(const Scenario& scenario, Ui ui) {
-    Workstation workstation;
+    Desk workstation;
     if (!workstation.Present(ui, scenario.script)) return {"no presenter"};
     scenario.show(workstation);
     hostsuite::InstallPresenter(nullptr);

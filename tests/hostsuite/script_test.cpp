@@ -31,7 +31,9 @@ std::string Describe(const ScriptLine& line) {
     return line.reusable ? text + " *" : text;
 }
 
-TEST(ScriptParser, ReadsMessagesButtonsAndCredentials) {
+// Every line form read back; a transcript writes dialog actions as a script
+// would, so writing a line's actions back gives the script's text.
+TEST(ScriptParser, ReadsEveryLineForm) {
     const Script script = Parsed(
         "# answers\r\n"
         "\n"
@@ -43,43 +45,30 @@ TEST(ScriptParser, ReadsMessagesButtonsAndCredentials) {
         "credentials -> \"jean\" \"s3 cr;et:\"\n"
         "credentials -> cancel\n"
         "folder -> \"/srv/maj partagée\" *\n"
-        "folder -> Cancel\n");
-    std::vector<std::string> lines;
-    for (const ScriptLine& line : script.Lines()) lines.push_back(Describe(line));
+        "folder -> Cancel\n"
+        "dialog 102: click 1000; check 1006; uncheck 1006; text 1004 \"/srv/\\\"maj\\\"; partagé\"; "
+        "select 1047 \"Mensuel\"; add 1020 \"a\\tb\"; deselect 1020 \"a\\tb\"; wait 1024 100; sleep 250; close; escape\n"
+        "dialog 145 : ; click 1 ; *\n"
+        "dialog 135: text 1030 \" *\"\n");
+    std::vector<std::string> lines, written;
+    for (const ScriptLine& line : script.Lines()) {
+        lines.push_back(Describe(line));
+        for (const DialogAction& action : line.actions) written.push_back(DialogActionLine(*line.id, action));
+    }
     EXPECT_EQ(lines, (std::vector<std::string>{"3 buttons 1021 -> 23", "4 message 1060 -> 6",
                                                "5 message [Une \"erreur\"\n\tsuite\\] -> 2 *", "6 message 1019 -> 4",
                                                "7 buttons [Voulez *] -> 25", "8 credentials jean|s3 cr;et: -> 0",
                                                "9 credentials -> 0", "10 folder </srv/maj partagée> -> 0 *",
-                                               "11 folder -> 0"}));
-}
-
-// A transcript writes the actions played as a script would, so reading a
-// line and writing its actions back gives the script's text.
-TEST(ScriptParser, ReadsEveryDialogActionAsATranscriptWritesItBack) {
-    const Script script = Parsed(
-        "dialog 102: click 1000; check 1006; uncheck 1006; text 1004 \"/srv/\\\"maj\\\"; partagé\"; "
-        "select 1047 \"Mensuel\"; add 1020 \"a\\tb\"; deselect 1020 \"a\\tb\"; wait 1024 100; sleep 250; close; escape\n"
-        "dialog 145 : ; click 1 ; *\n"
-        "dialog 131:\n"
-        "dialog 135: text 1030 \" *\"\n");
-    const auto& lines = script.Lines();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0].item, ScriptItem::Dialog);
-    std::vector<std::string> written;
-    for (const DialogAction& action : lines[0].actions) written.push_back(DialogActionLine(*lines[0].id, action));
+                                               "11 folder -> 0", "12 dialog 102 -> 0", "13 dialog 145 -> 0 *",
+                                               "14 dialog 135 -> 0"}));
     EXPECT_EQ(written, (std::vector<std::string>{
                            "dialog 102 do click 1000", "dialog 102 do check 1006", "dialog 102 do uncheck 1006",
                            "dialog 102 do text 1004 \"/srv/\\\"maj\\\"; partagé\"",
                            "dialog 102 do select 1047 \"Mensuel\"", "dialog 102 do add 1020 \"a\\tb\"",
                            "dialog 102 do deselect 1020 \"a\\tb\"", "dialog 102 do wait 1024 100",
-                           "dialog 102 do sleep 250", "dialog 102 do close", "dialog 102 do escape"}));
-    EXPECT_EQ(lines[0].actions[3].value, "/srv/\"maj\"; partagé");
-    EXPECT_TRUE(lines[1].reusable);
-    ASSERT_EQ(lines[1].actions.size(), 1u);
-    EXPECT_EQ(DialogActionLine(145, lines[1].actions[0]), "dialog 145 do click 1");
-    EXPECT_TRUE(lines[2].actions.empty());
-    EXPECT_FALSE(lines[3].reusable);
-    EXPECT_EQ(lines[3].actions.size(), 1u);
+                           "dialog 102 do sleep 250", "dialog 102 do close", "dialog 102 do escape",
+                           "dialog 145 do click 1", "dialog 135 do text 1030 \" *\""}));
+    EXPECT_EQ(script.Lines()[9].actions[3].value, "/srv/\"maj\"; partagé");
 }
 
 TEST(ScriptParser, RefusesMalformedLinesWithTheirNumber) {

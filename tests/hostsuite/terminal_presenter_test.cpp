@@ -12,6 +12,7 @@
 #include "hostsuite/message_box.h"
 #include "hostsuite/terminal_presenter.h"
 #include "hostsuite/terminal_text.h"
+#include "support/workstation.h"
 #include "test_dialogs.h"
 
 namespace kt::hostsuite {
@@ -20,7 +21,7 @@ namespace {
 using platform::ConsoleRead;
 constexpr auto npos = std::string::npos;
 
-class TerminalPresenterTest : public test::PresenterTest {
+class TerminalPresenterTest : public kt::test::Workstation {
 protected:
     // Installs a presenter that reads `lines`, then finds the input ended or,
     // unless `closesAtEnd`, a person who types nothing more.
@@ -41,6 +42,8 @@ protected:
         InstallPresenter(presenter);
         return presenter;
     }
+
+    std::vector<std::string> Shown() const { return Lines(kt::test::ReadFile(tree / "shown.txt")); }
 
     std::ostringstream out;
 };
@@ -69,33 +72,32 @@ TEST_F(TerminalPresenterTest, BoxesTakeANumberOrAButtonsWordThenTheirSafeAnswerO
     EXPECT_EQ(lines[9], "dialog 145 end 2 unscripted");
 }
 
-TEST_F(TerminalPresenterTest, CredentialsAreAskedAndAnEmptyNameCancels) {
-    auto presenter = Typed({"jean", "secret", ""});
+// An empty name or folder cancels, and so does the input's end; the password
+// is never shown nor written.
+TEST_F(TerminalPresenterTest, CredentialsAndFoldersAreTypedAndAnEmptyLineCancels) {
+    auto presenter = Typed({"jean", "secret", "", "/srv/maj partagée", ""});
     const auto given = presenter->AskCredentials("proxy.cabinet:3128");
     ASSERT_TRUE(given.has_value());
-    EXPECT_EQ(given->user, "jean");
-    EXPECT_EQ(given->password, "secret");
+    EXPECT_EQ(given->user + "|" + given->password, "jean|secret");
     EXPECT_FALSE(presenter->AskCredentials("proxy.cabinet:3128").has_value());
+    const std::string caption = "Sélectionner le répertoire...";
+    EXPECT_EQ(BrowseForFolder(nullptr, caption, "/srv/ancien"), "/srv/maj partagée");
+    EXPECT_FALSE(BrowseForFolder(nullptr, caption, "").has_value());
+    EXPECT_FALSE(BrowseForFolder(nullptr, caption, "").has_value());
     EXPECT_FALSE(presenter->AskCredentials("proxy.cabinet:3128").has_value());
+    EXPECT_NE(out.str().find("/srv/ancien"), npos) << "the folder it starts on is shown";
+    const std::string folder = "folder caption=\"" + caption + "\" -> ";
     EXPECT_EQ(Shown(), (std::vector<std::string>{
                            "credentials target=\"proxy.cabinet:3128\" -> user=\"jean\"",
-                           "credentials target=\"proxy.cabinet:3128\" -> cancel",
-                           "credentials target=\"proxy.cabinet:3128\" -> cancel unscripted",
-                       }));
-    EXPECT_EQ(kt::test::ReadFile(tree / "shown.txt").find("secret"), npos) << "the password is never written";
+                           "credentials target=\"proxy.cabinet:3128\" -> cancel", folder + "\"/srv/maj partagée\"",
+                           folder + "cancel", folder + "cancel unscripted",
+                           "credentials target=\"proxy.cabinet:3128\" -> cancel unscripted"}));
+    EXPECT_EQ(kt::test::ReadFile(tree / "shown.txt").find("secret"), npos);
 }
 
-TEST_F(TerminalPresenterTest, AFolderIsTypedAndAnEmptyLineOrTheInputsEndCancels) {
-    Typed({"/srv/maj partagée", ""});
-    const std::string caption = "folder caption=\"Sélectionner le répertoire...\" -> ";
-    EXPECT_EQ(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "/srv/ancien"), "/srv/maj partagée");
-    EXPECT_FALSE(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "").has_value());
-    EXPECT_FALSE(BrowseForFolder(nullptr, "Sélectionner le répertoire...", "").has_value());
-    EXPECT_NE(out.str().find("/srv/ancien"), npos) << "the folder it starts on is shown";
-    EXPECT_EQ(Shown(), (std::vector<std::string>{caption + "\"/srv/maj partagée\"", caption + "cancel",
-                                                 caption + "cancel unscripted"}));
-}
-
+// Actions are numbered in the order of the controls; a disabled one is not
+// available; a password is neither shown nor written; the close box ("x") and
+// Escape ("e") are offered too.
 TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
     Typed({"2", "3", "/srv/maj", "5", "2", "9", "6"});
     DialogModel dialog(102, "Mise à jour de Talvo");
@@ -109,35 +111,23 @@ TEST_F(TerminalPresenterTest, ADialogIsDrivenByItsNumberedActions) {
     dialog.SetEditStyle(1010, true, false, false, 0);
     for (const char* item : {"Quotidien", "Hebdomadaire"}) dialog.AddItem(1047, item);
     dialog.Enable(1020, false);
-
     EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdOk);
-    EXPECT_TRUE(dialog.IsChecked(1001));
-    EXPECT_EQ(dialog.Text(1004), "/srv/maj");
-    EXPECT_EQ(dialog.Selection(1047), 1);
-    const std::string shown = out.str();
-    EXPECT_NE(shown.find("=== Mise à jour de Talvo === (fenêtre 102)"), npos);
-    EXPECT_NE(shown.find("< Historique >  (inactif)"), npos);
-    EXPECT_NE(shown.find("Zone de saisie 1010 : ******"), npos);
-    EXPECT_EQ(shown.find("secret"), npos) << "a password is not shown";
-    EXPECT_NE(shown.find("Choix non disponible."), npos);
-    const auto lines = Shown();
-    ASSERT_GE(lines.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 5),
-              (std::vector<std::string>{"dialog 102 do click 1001", "dialog 102 do text 1004 \"/srv/maj\"",
-                                        "dialog 102 do select 1047 \"Hebdomadaire\"", "dialog 102 do click 1"}));
-    EXPECT_EQ(lines.back(), "dialog 102 end 1");
-    EXPECT_EQ(lines[lines.size() - 2], "dialog 102 text 1010=\"***\"") << "a password is not written";
-}
-
-TEST_F(TerminalPresenterTest, TheCloseBoxAndEscapeAreOfferedToo) {
-    Typed({"x"});
-    test::WaitingDialog closed;
-    EXPECT_EQ(ActivePresenter().RunDialog(closed), kIdCancel);
-    EXPECT_EQ(closed.hooks, (std::vector<std::string>{"close", "cancel"}));
-    Typed({"e"});
-    test::WaitingDialog escaped;
-    EXPECT_EQ(ActivePresenter().RunDialog(escaped), kIdCancel);
-    EXPECT_EQ(escaped.hooks, (std::vector<std::string>{"escape", "cancel"}));
+    for (const char* shown : {"=== Mise à jour de Talvo === (fenêtre 102)", "< Historique >  (inactif)",
+                              "Zone de saisie 1010 : ******", "Choix non disponible."}) {
+        EXPECT_NE(out.str().find(shown), npos) << shown;
+    }
+    EXPECT_EQ(out.str().find("secret"), npos);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{
+                           "dialog 102 open caption=\"Mise à jour de Talvo\"", "dialog 102 do click 1001",
+                           "dialog 102 do text 1004 \"/srv/maj\"", "dialog 102 do select 1047 \"Hebdomadaire\"",
+                           "dialog 102 do click 1", "dialog 102 text 1004=\"/srv/maj\"", "dialog 102 text 1010=\"***\"",
+                           "dialog 102 end 1"}));
+    for (const auto& [typed, hook] : {std::pair{"x", "close"}, {"e", "escape"}}) {
+        Typed({typed});
+        test::WaitingDialog waiting;
+        EXPECT_EQ(ActivePresenter().RunDialog(waiting), kIdCancel);
+        EXPECT_EQ(waiting.hooks, (std::vector<std::string>{hook, "cancel"}));
+    }
 }
 
 TEST_F(TerminalPresenterTest, AWorkingDialogEndsByItselfWhileNobodyTypesAndCancellingItAsksFirst) {
@@ -184,16 +174,18 @@ TEST(TerminalConsole, ReadsTheRealStandardInput) {
 }
 
 TEST(TerminalText, ProgressBarsShowTheirShareOfTheRange) {
-    Control bar;
-    bar.kind = ControlKind::Progress;
-    bar.rangeHigh = 200;
-    bar.position = 100;
-    EXPECT_EQ(ProgressText(bar), "[##########----------]  50 %");
-    bar.position = 200;
-    EXPECT_EQ(ProgressText(bar), "[####################] 100 %");
-    bar.rangeHigh = 0;
-    bar.position = 0;
-    EXPECT_EQ(ProgressText(bar), "[--------------------]   0 %") << "an empty range is not a division by zero";
+    const std::tuple<int, int, const char*> cases[] = {
+        {200, 100, "[##########----------]  50 %"},
+        {200, 200, "[####################] 100 %"},
+        {0, 0, "[--------------------]   0 %"},  // an empty range is not a division by zero
+    };
+    for (const auto& [high, position, text] : cases) {
+        Control bar;
+        bar.kind = ControlKind::Progress;
+        bar.rangeHigh = high;
+        bar.position = position;
+        EXPECT_EQ(ProgressText(bar), text);
+    }
 }
 
 }  // namespace

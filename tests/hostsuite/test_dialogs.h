@@ -1,21 +1,18 @@
 // What the dialog and presenter tests share: a download-like dialog whose
-// worker thread moves a progress bar and posts its result, dialogs that
-// record which hooks a command reached, and a fixture that reads back the
-// transcript of the presenter it installs.
+// worker thread moves a progress bar and posts its result, and dialogs that
+// record which hooks a command reached.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "hostsuite/dialog_model.h"
 #include "hostsuite/message_box.h"
-#include "support/temp_tree.h"
 
 namespace kt::hostsuite::test {
 
@@ -101,22 +98,6 @@ public:
         AddPush(2, "Annuler");
         AddLabel(1038, "Erreur lors de l'établissement de la connexion internet.");
     }
-};
-
-// Installs the presenter a test builds, writing its transcript to
-// "shown.txt", and puts the default back afterwards.
-class PresenterTest : public ::testing::Test {
-protected:
-    void TearDown() override { InstallPresenter(nullptr); }
-
-    std::vector<std::string> Shown() const {
-        std::vector<std::string> lines;
-        std::istringstream text(kt::test::ReadFile(tree / "shown.txt"));
-        for (std::string line; std::getline(text, line);) lines.push_back(line);
-        return lines;
-    }
-
-    kt::test::TempTree tree;
 };
 
 }  // namespace kt::hostsuite::test
