@@ -159,31 +159,34 @@ TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnore
 }
 
 using CheckFirewallTest = ConnectTest;
-using connect::ScriptedFirewall;
 
-TEST_F(CheckFirewallTest, ARuleIsAddedForABlockedProgram) {
-    ScriptedFirewall firewall({false, true});
-    EXPECT_TRUE(connect::CheckFirewall(ctx, firewall));
-    EXPECT_EQ(firewall.Rules(), Strings{ctx.appDir + "Talvo.exe|Talvo - Module principal"});
-    EXPECT_EQ(Log(), (Strings{"WARNING No rule exists for Talvo in windows firewall : create a new one",
-                              "INFO New rule is added to windows firewall for Talvo"}));
-
-    ScriptedFirewall stillBlocked({false});
-    EXPECT_FALSE(connect::CheckFirewall(ctx, stillBlocked));
-    EXPECT_TRUE(Logged("ERROR Something is still blocking Talvo"));
-    EXPECT_EQ(stillBlocked.Asked().size(), 2u);
-}
-
-TEST_F(CheckFirewallTest, AFirewallThatCannotBeChangedDoesNotStopTheConnection) {
-    ScriptedFirewall unknown({false}, static_cast<connect::FirewallResult>(0x80004005u));
-    EXPECT_TRUE(connect::CheckFirewall(ctx, unknown));
-    EXPECT_TRUE(Logged("ERROR Can't add a rule to windows firewall : Unknown error 0x80004005"));
-    EXPECT_TRUE(Logged("WARNING Error with windows firewall (maybe firewall service is not running) : still try to connect to url"));
-    EXPECT_EQ(unknown.Asked().size(), 1u);
-
-    ScriptedFirewall described({false}, -5, {{-5, "Accès refusé."}});
-    EXPECT_TRUE(connect::CheckFirewall(ctx, described));
-    EXPECT_TRUE(Logged("ERROR Can't add a rule to windows firewall : Accès refusé."));
+TEST_F(CheckFirewallTest, ABlockedProgramGetsARuleOrTheConnectionIsTriedAnyway) {
+    using connect::ScriptedFirewall;
+    const struct {
+        const char* what;
+        std::shared_ptr<ScriptedFirewall> firewall;
+        bool passes;
+        const char* logged;
+        std::size_t asked;
+    } cases[] = {
+        {"rule added", std::make_shared<ScriptedFirewall>(std::deque<bool>{false, true}), true,
+         "INFO New rule is added to windows firewall for Talvo", 2},
+        {"still blocked", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}), false,
+         "ERROR Something is still blocking Talvo", 2},
+        {"unknown error", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}, static_cast<connect::FirewallResult>(0x80004005u)),
+         true, "ERROR Can't add a rule to windows firewall : Unknown error 0x80004005", 1},
+        {"described error", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}, -5, std::map<connect::FirewallResult, std::string>{{-5, "Accès refusé."}}),
+         true, "ERROR Can't add a rule to windows firewall : Accès refusé.", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(connect::CheckFirewall(ctx, *c.firewall), c.passes);
+        EXPECT_TRUE(Logged(c.logged));
+        EXPECT_EQ(c.firewall->Asked().size(), c.asked);
+    }
+    EXPECT_EQ(cases[0].firewall->Rules(), Strings{ctx.appDir + "Talvo.exe|Talvo - Module principal"});
+    EXPECT_EQ(CountLogged("WARNING No rule exists for Talvo in windows firewall : create a new one"), 4);
+    EXPECT_EQ(CountLogged("WARNING Error with windows firewall (maybe firewall service is not running) : still try to connect to url"), 2);
 }
 
 }  // namespace
