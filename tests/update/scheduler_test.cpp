@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "config/updating_lock.h"
-#include "support/workstation_test.h"
+#include "support/workstation.h"
 #include "update/ktupdate_app.h"
 
 namespace kt::update {
@@ -25,12 +25,11 @@ std::string Lock(const std::string& guid, const std::tm& day) {
            config::DateText(day) + "</LastUpdate>\n</Workstation>\n";
 }
 
-class SchedulerTest : public test::WorkstationTest {
+class SchedulerTest : public test::ConfiguredWorkstation {
 protected:
     void SetSchedule(const char* attribute, const char* value) const {
-        ASSERT_EQ(config::SetNodeData(config::AppIdPath(ctx), "Workstation", "Schedule", nullptr, attribute, value), 1);
+        ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "Schedule", nullptr, attribute, value), 1);
     }
-    std::string LockFile() const { return ctx.updateDirSlash + "updating.xml"; }
     static milliseconds Since(Clock::time_point start) {
         return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
     }
