@@ -91,9 +91,8 @@ TEST_F(SchedulerTest, AnotherWorkstationsFreshLockIsLookedAtAgainUntilItGoes) {
 
 TEST_F(SchedulerTest, TheEndOfARunRemovesOnlyItsOwnOrAStaleLock) {
     CKTupdateDLLApp app;
-    app.Context().appDir = ctx.appDir;
-    app.Context().updateDir = ctx.updateDir;
-    app.Context().updateDirSlash = ctx.updateDirSlash;
+    std::tie(app.Context().appDir, app.Context().updateDir, app.Context().updateDirSlash) =
+        std::tie(ctx.appDir, ctx.updateDir, ctx.updateDirSlash);
     std::tm longAgo = config::LocalNow();
     longAgo.tm_year -= 1;
     const struct {
