@@ -7,7 +7,7 @@
 
 #include "connect_fixture.h"
 #include "download/proxy_checks.h"
-#include "support/ftp_server.h"
+#include "support/update_server.h"
 #include "support/http_proxy.h"
 
 namespace kt::test {
@@ -135,9 +135,7 @@ TEST_F(ProxyChecksTest, AnOpenProxyTheServersOwnRefusalAndOtherAnswers) {
 
 TEST_F(ProxyChecksTest, ADirectFtpAddressIsOpenedNotRead) {
     // Sending the whole file would take twenty seconds.
-    FtpServer::Options slow;
-    slow.maxDownloadRate = 10000;
-    FtpServer ftp(slow);
+    UpdateServer ftp{{.generate = false, .throttle = 10000}};
     std::filesystem::create_directories(ftp.Root() / "maj");
     std::ofstream(ftp.Root() / "maj" / "versions.xml") << std::string(200000, 'v');
     session.access = platform::InternetAccess::kDirect;
