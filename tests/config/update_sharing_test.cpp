@@ -75,6 +75,8 @@ TEST_F(UpdateSharingTest, OnlyAnotherWorkstationThatSharesCounts) {
     std::filesystem::remove(GuidFile());
     UpdateConfXML(ctx, upperOwn, "1.0", "1.1.2026", "1.0", "1", "0", "0");
     UpdateConfXML(ctx, "{00000000-0000-0000-0000-000000000002}", "1.0", "1.1.2026", "1.0", "0", "0", "0");
+    // A damaged state file, as a workstation killed while writing would leave it, shares nothing.
+    tree.WriteFile("UpdateInfo/{00000000-0000-0000-0000-000000000004}.xml", "<Workstation><LastUpdate Type=\"1");
     EXPECT_EQ(CheckUpdateType(ctx, kGuid), 0);
 
     UpdateConfXML(ctx, "{00000000-0000-0000-0000-000000000003}", "1.0", "1.1.2026", "1.0", "1", "0", "0");

@@ -72,7 +72,8 @@ TEST_F(InstallUpdatesTest, InstallerReadsEveryFieldAtItsOffset) {
     ctx.sesamPack.SetTableVersion(0, "1.40");
     ctx.sesamPack.ModuleArea()[run::kModuleAreaSize - 1] = 0x5A;
     const std::string exe = fs::read_symlink("/proc/self/exe").string();
-    const std::int64_t owner = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&ownerTag));
+    // The owner's low 32 bits, read back as the signed field they are stored in.
+    const std::int64_t owner = static_cast<std::int32_t>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&ownerTag)));
     const struct {
         int mode;
         std::uint32_t hostProcessId;  // 0: the owner's process is named
@@ -114,8 +115,6 @@ TEST_F(InstallUpdatesTest, InstallerReadsEveryFieldAtItsOffset) {
         for (const auto& [at, size, text] : texts) EXPECT_EQ(TextAt(raw, at, size), text) << "at " << at;
         const auto& pack = ctx.sesamPack.Bytes();
         EXPECT_EQ(raw.substr(1192, 9859), std::string(pack.begin(), pack.end()));
-        EXPECT_EQ(raw.substr(1192, 4), "1.40");
-        EXPECT_EQ(static_cast<unsigned char>(raw[1192 + 9858]), 0x5A);
         EXPECT_EQ(raw[11051], '\0');
     }
 }

@@ -1,5 +1,5 @@
-// The scheduled wait on the run timer, its re-check of another
-// workstation's lock, and the lock left behind by the end of a run.
+// The scheduled wait on the run timer, and its re-check of another
+// workstation's lock.
 #include "update/scheduler.h"
 
 #include <gtest/gtest.h>
@@ -7,9 +7,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "config/updating_lock.h"
+#include "config/calendar_date.h"
 #include "support/workstation.h"
-#include "update/ktupdate_app.h"
 
 namespace kt::update {
 namespace {
@@ -87,32 +86,6 @@ TEST_F(SchedulerTest, AnotherWorkstationsFreshLockIsLookedAtAgainUntilItGoes) {
     tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, twoDaysAgo));
     EXPECT_EQ(scheduler.WaitForUpdatingLock(ctx, 0), 1);
     EXPECT_FALSE(fs::exists(LockFile()));
-}
-
-TEST_F(SchedulerTest, TheEndOfARunRemovesOnlyItsOwnOrAStaleLock) {
-    CKTupdateDLLApp app;
-    std::tie(app.Context().appDir, app.Context().updateDir, app.Context().updateDirSlash) =
-        std::tie(ctx.appDir, ctx.updateDir, ctx.updateDirSlash);
-    std::tm longAgo = config::LocalNow();
-    longAgo.tm_year -= 1;
-    const struct {
-        const char* what;
-        std::string lock;
-        bool stays;
-    } cases[] = {
-        {"another workstation's fresh lock", Lock(kOtherGuid, config::LocalNow()), true},
-        {"another workstation's stale lock", Lock(kOtherGuid, longAgo), false},
-        {"this workstation's lock", Lock(test::kGuid, config::LocalNow()), false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        tree.WriteFile("UpdateInfo/updating.xml", c.lock);
-        app.ExitInstance();
-        EXPECT_EQ(fs::exists(LockFile()), c.stays);
-    }
-    ASSERT_EQ(config::TakeUpdatingLock(app.Context()), config::LockTake::kTaken);
-    app.ExitInstance();
-    EXPECT_FALSE(fs::exists(LockFile())) << "the lock this run took";
 }
 
 }  // namespace
