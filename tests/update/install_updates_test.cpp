@@ -131,7 +131,7 @@ TEST_F(InstallUpdatesTest, AnInstallerThatDoesNotConfirmIsReported) {
     } cases[] = {
         // Waited for (less a margin: the event's clock is not the test's).
         {"silent, left running", "signal no\nstay_ms 60000\n", 1500ms, 1400ms, false, true, true},
-        {"ending without confirming, not waited for", "signal no\n", 600s, 0ms, false, true, true},
+        {"ending without confirming, not waited for", "signal no\n", 120s, 0ms, false, true, true},
         {"confirming late within the wait", "signal_after_ms 1200\n", kPatience, 1200ms, true, false, false},
         {"missing", nullptr, kPatience, 0ms, false, true, false},
     };
