@@ -47,10 +47,11 @@ TEST_F(SchedulerTest, WaitsUntilTheScheduledTimeOrNotAtAll) {
         milliseconds least;
         milliseconds most;
     } passes[] = {
-        {"schedule off", "0", "1", 0, milliseconds(0), milliseconds(200)},
-        {"unknown frequency, first pass", "1", "2", 1, milliseconds(0), milliseconds(200)},
-        {"unknown frequency, next pass reads as daily", "1", "2", 1, milliseconds(900), milliseconds(2500)},
-        {"daily", "1", "1", 1, milliseconds(900), milliseconds(2500)},
+        // At once: under the one second to wait; waiting: the second, not a day (bounds allow for a loaded machine).
+        {"schedule off", "0", "1", 0, milliseconds(0), milliseconds(800)},
+        {"unknown frequency, first pass", "1", "2", 1, milliseconds(0), milliseconds(800)},
+        {"unknown frequency, next pass reads as daily", "1", "2", 1, milliseconds(900), milliseconds(10000)},
+        {"daily", "1", "1", 1, milliseconds(900), milliseconds(10000)},
     };
     SetSchedule("Time", "13:00");
     for (const auto& pass : passes) {
@@ -77,7 +78,7 @@ TEST_F(SchedulerTest, AnotherWorkstationsFreshLockIsLookedAtAgainUntilItGoes) {
     otherWorkstation.join();
     EXPECT_EQ(result, 1);
     EXPECT_GE(waited, milliseconds(600));
-    EXPECT_LE(waited, milliseconds(1500)) << "looked at again every 100 ms";
+    EXPECT_LE(waited, milliseconds(5000)) << "looked at again every 100 ms, not after minutes";
 
     // A lock two days old is the holder's no more: removed, and the run starts.
     std::tm twoDaysAgo = config::LocalNow();
