@@ -2,16 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "config/internet_config.h"
-#include "config_fixture.h"
+#include "support/workstation.h"
 
 namespace kt::config {
 namespace {
 
-class InternetConfigTest : public test::ConfiguredTest {
+class InternetConfigTest : public test::ConfiguredWorkstation {
 protected:
-    bool Journalled(const std::string& message) const {
-        return test::ReadFile(ctx.appDir + "mjlog.log").find(" - " + message + "\r\n") != std::string::npos;
-    }
     // The settings read as "mode address:port login/password speed".
     std::string Settings() {
         InternetConfig c;
@@ -21,41 +18,34 @@ protected:
     }
 };
 
-TEST_F(InternetConfigTest, ModeProxyAndLimitAreRead) {
-    EXPECT_EQ(Settings(), std::to_string(kConnectionSystem) + " :0 / 0.000000") << "the default configuration";
-    EXPECT_TRUE(Journalled("MJ_DWL_RC : Lecture de la config."));
-    EXPECT_TRUE(Journalled("MJ_DWL_RC : Lecture de la config reussi."));
-
-    const std::string proxy = "Address=\"proxy.cabinet.local\" Login=\"secretariat\" Pass=\"abcdefghijklmnopqrstuvwxyz0123\"";
+TEST_F(InternetConfigTest, ModeProxyAndLimitAreReadOrTheFailureJournalled) {
+    const std::string proxy = "<Proxy Active=\"1\" Address=\"proxy.local\" Login=\"sec\" Pass=\"abcdefghijklmnopqrstuvwxyz0123\" ";
     const struct {
-        std::string update;
+        std::string update;  // empty: the default configuration
         std::string settings;
+        const char* journal = "MJ_DWL_RC : Lecture de la config reussi.";
     } cases[] = {
+        {"", std::to_string(kConnectionSystem) + " :0 / 0.000000"},
         {"<Update Speed=\"12.5\"><Proxy UseIE=\"0\"/></Update>", std::to_string(kConnectionDirect) + " :0 / 12.500000"},
-        {"<Update Speed=\"0\"><Proxy Active=\"1\" Port=\"3128\" " + proxy + "/></Update>",  // 25 characters of password
-         std::to_string(kConnectionProxy) + " proxy.cabinet.local:3128 secretariat/abcdefghijklmnopqrstuvwxy 0.000000"},
-        {"<Update Speed=\"0\"><Proxy Active=\"1\" Port=\"70000\" " + proxy + "/></Update>",  // no port, not another one
-         std::to_string(kConnectionProxy) + " proxy.cabinet.local:0 secretariat/abcdefghijklmnopqrstuvwxy 0.000000"},
+        // 25 characters of password.
+        {"<Update Speed=\"0\">" + proxy + "Port=\"3128\"/></Update>",
+         std::to_string(kConnectionProxy) + " proxy.local:3128 sec/abcdefghijklmnopqrstuvwxy 0.000000"},
+        // A port out of range is no port, not another one.
+        {"<Update Speed=\"0\">" + proxy + "Port=\"70000\"/></Update>",
+         std::to_string(kConnectionProxy) + " proxy.local:0 sec/abcdefghijklmnopqrstuvwxy 0.000000"},
+        // The proxy outside Update cannot be read; the speed only from the Update directly under Workstation.
+        {"<Update Speed=\"0\"/><Proxy Active=\"1\" UseIE=\"0\"/>", "refused", "MJ_DWL_RC_1 : Lecture de la config echoué."},
+        {"<Settings><Update Speed=\"5\"><Proxy Active=\"0\" UseIE=\"1\"/></Update></Settings>", "refused",
+         "MJ_DWL_RC_7 : Lecture de la config echoué."},
     };
     for (const auto& c : cases) {
-        WriteAppId("<Workstation>" + c.update + "</Workstation>");
-        EXPECT_EQ(Settings(), c.settings) << c.update;
+        SCOPED_TRACE(c.update);
+        if (!c.update.empty()) WriteAppId("<Workstation>" + c.update + "</Workstation>");
+        EXPECT_EQ(Settings(), c.settings);
+        ASSERT_GE(Journal().size(), 2u);
+        EXPECT_EQ(Journal().end()[-2], "MJ_DWL_RC : Lecture de la config.");
+        EXPECT_EQ(Journal().back(), c.journal);
     }
-}
-
-TEST_F(InternetConfigTest, UnreadableSettingsAreJournalledAndRefused) {
-    // The proxy element outside Update cannot be read; the speed only from
-    // the Update element directly under Workstation.
-    for (const auto& [content, code] :
-         {std::pair{"<Workstation><Update Speed=\"0\"/><Proxy Active=\"1\" UseIE=\"0\"/></Workstation>", "MJ_DWL_RC_1"},
-          {"<Workstation><Settings><Update Speed=\"5\"><Proxy Active=\"0\" UseIE=\"1\"/></Update></Settings>"
-           "</Workstation>",
-           "MJ_DWL_RC_7"}}) {
-        WriteAppId(content);
-        EXPECT_EQ(Settings(), "refused") << code;
-        EXPECT_TRUE(Journalled(std::string(code) + " : Lecture de la config echoué."));
-    }
-    EXPECT_FALSE(Journalled("MJ_DWL_RC : Lecture de la config reussi."));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include "config/date_number.h"
 #include "config/last_update_age.h"
 #include "config/version_compare.h"
-#include "config_fixture.h"
+#include "support/workstation.h"
 
 namespace kt::config {
 namespace {
@@ -23,48 +23,45 @@ TEST(CompareVersionsTest, PartsCompareAsNumbersAndAnAbsentVersionIsLowest) {
         {"", "0", -1},          {cut1.c_str(), cut2.c_str(), 0},                     {fit1.c_str(), fit2.c_str(), -1},
     };
     for (const auto& c : cases) {
-        const char* a = c.a ? c.a : "null";
-        const char* b = c.b ? c.b : "null";
-        EXPECT_EQ(CompareVersions(c.a, c.b), c.expected) << a << " vs " << b;
-        EXPECT_EQ(CompareVersions(c.b, c.a), -c.expected) << b << " vs " << a;
+        SCOPED_TRACE(std::string(c.a ? c.a : "null") + " vs " + (c.b ? c.b : "null"));
+        EXPECT_EQ(CompareVersions(c.a, c.b), c.expected);
+        EXPECT_EQ(CompareVersions(c.b, c.a), -c.expected);
     }
 }
 
 TEST(DateToNumberTest, OrdersDates) {
-    EXPECT_EQ(DateToNumber("4.12.2026"), 20261204);
     EXPECT_EQ(DateToNumber("4.12.2026.9"), 20261204);
     EXPECT_LT(DateToNumber("31.12.2026"), DateToNumber("1.1.2027"));
     for (const char* none : {"0", "4.12", static_cast<const char*>(nullptr)}) EXPECT_EQ(DateToNumber(none), 0);
 }
 
-using LastUpdateAgeTest = test::ConfigTest;
+using LastUpdateAgeTest = test::Workstation;
 
 TEST_F(LastUpdateAgeTest, CountsWholeDaysFromMidnight) {
+    constexpr int kVeryOld = 40000;
     const struct {
-        const char* date;
+        const char* date;  // null: no LastUpdate; "-": no appid.xml
         std::tm now;
         int days;
     } cases[] = {
+        {"-", LocalTime(1, 1, 2027), kUnknownLastUpdateAge},  // first, before any appid.xml
         {"31.2.2026", LocalTime(31, 3, 2026, 9, 30), 31},  // the last day of February, not 3 March
         {"5.12.2026", LocalTime(5, 12, 2026, 23, 59, 59), 0},
         {"5.12.2026", LocalTime(6, 12, 2026, 0, 0, 0), 1},
         {"5.12.2026", LocalTime(4, 1, 2027, 8, 0, 0), 30},
         {"5.12.2026", LocalTime(3, 12, 2026, 12, 0, 0), -1},
         {"5.12.2026", LocalTime(4, 12, 2026, 12, 0, 0), 0},  // truncated toward zero
+        {nullptr, LocalTime(1, 1, 2027), kUnknownLastUpdateAge},
+        {"12.13.2026", LocalTime(1, 1, 2027), kVeryOld},  // impossible dates are very old
+        {"hier", LocalTime(1, 1, 2027), kVeryOld},
     };
     for (const auto& c : cases) {
-        WriteAppId(std::string("<Workstation><LastUpdate>") + c.date + "</LastUpdate></Workstation>");
-        EXPECT_EQ(DaysSinceLastUpdate(AppId(), c.now), c.days) << c.date << " on " << c.now.tm_mday;
-    }
-}
-
-TEST_F(LastUpdateAgeTest, MissingDateCountsAsThirtyDaysAndAnImpossibleOneAsVeryOld) {
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), kUnknownLastUpdateAge) << "no appid.xml";
-    WriteAppId("<Workstation><Version>5.2.0</Version></Workstation>");
-    EXPECT_EQ(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), kUnknownLastUpdateAge);
-    for (const char* date : {"12.13.2026", "hier"}) {
-        WriteAppId(std::string("<Workstation><LastUpdate>") + date + "</LastUpdate></Workstation>");
-        EXPECT_GT(DaysSinceLastUpdate(AppId(), LocalTime(1, 1, 2027)), 40000) << date;
+        SCOPED_TRACE(std::string(c.date ? c.date : "none") + " on " + std::to_string(c.now.tm_mday));
+        const std::string dated = c.date ? std::string("<LastUpdate>") + c.date + "</LastUpdate>" : "";
+        if (dated != "<LastUpdate>-</LastUpdate>") WriteAppId("<Workstation><Version>5.2.0</Version>" + dated + "</Workstation>");
+        const int days = DaysSinceLastUpdate(AppId(), c.now);
+        if (c.days == kVeryOld) EXPECT_GT(days, kVeryOld);
+        else EXPECT_EQ(days, c.days);
     }
 }
 

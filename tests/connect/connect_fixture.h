@@ -1,34 +1,28 @@
-// The connection tests run on the common test workstation. CheckTest adds
-// the connection check with scripted dial-up and firewall services, a
-// network state of the test's choosing and recorded pauses.
+// The connection tests run on the common test workstation, answering from a
+// script. CheckTest adds the connection check with scripted dial-up and
+// firewall services, a network state of the test's choosing and recorded pauses.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <list>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "config/config_paths.h"
-#include "config/node_data.h"
 #include "connect/internet_connection.h"
 #include "connect/scripted_dialer.h"
 #include "connect/scripted_firewall.h"
-#include "support/workstation_test.h"
-#include "run/run_context.h"
+#include "support/workstation.h"
 
 namespace kt::test {
-
-using Strings = std::vector<std::string>;
 
 inline int Count(const Strings& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
-using ConnectTest = WorkstationTest;
+class ConnectTest : public ConfiguredWorkstation {
+protected:
+    ConnectTest() { UseScript(""); }
+};
 
 class CheckTest : public ConnectTest {
 protected:

@@ -47,7 +47,7 @@ TEST_F(DialupCheckTest, AnEmptyEntryNameShowsNoDialog) {
     EXPECT_TRUE(dialer->Dials().empty());
 }
 
-TEST_F(DialupCheckTest, AnEntryAloneOnTheLineIsUsedAsItIs) {
+TEST_F(DialupCheckTest, AnEntryAloneOnTheLineIsUsedAsItIsElseItIsDialled) {
     script.active = {{0x77, "Talvo"}};
     script.passwordSaved = false;
     EXPECT_EQ(Dial(""), 1);
@@ -58,29 +58,32 @@ TEST_F(DialupCheckTest, AnEntryAloneOnTheLineIsUsedAsItIs) {
     Connection().HangUpDialup();
     EXPECT_TRUE(dialer->HangUps().empty());
 
-    // With several connections up, or another entry alone, the entry is dialled.
+    // With several connections up, or another entry alone, the entry is dialled with its saved password.
     script.passwordSaved = true;
+    script.savedPassword = "enregistré";
     script.steps = {{connect::kRasConnected, 0, 0ms}};
     for (auto active : {std::vector<connect::RasConnection>{{0x77, "Talvo"}, {0x78, "Autre"}}, {{0x78, "talvo"}}}) {
         script.active = active;
         EXPECT_EQ(Dial(""), 1);
-        EXPECT_EQ(dialer->Dials().size(), 1u);
+        ASSERT_EQ(dialer->Dials().size(), 1u);
+        EXPECT_EQ(dialer->Dials()[0].password, "enregistré");
         EXPECT_EQ(Connection().DialupHandle(), 0x4B54u);
     }
 }
 
+// A typed password is dialled as typed, up to what the parameters hold.
 TEST_F(DialupCheckTest, ACallThatConnectsIsKeptForTheDownload) {
     script.passwordSaved = false;
     script.savedUser = "cabinet";
+    script.savedPassword = "ignored";
     script.steps = {{connect::kRasPortOpened, 0, 0ms}, {connect::kRasConnectDevice, 0, 5ms},
                     {connect::kRasDeviceConnected, 0, 5ms}, {connect::kRasAuthenticate, 0, 5ms},
                     {connect::kRasAuthenticated, 0, 5ms}, {connect::kRasConnected, 0, 5ms}};
-    EXPECT_EQ(Dial("dialog 135: text 1030 \"secret\"; click 1"), 1);
+    EXPECT_EQ(Dial("dialog 135: text 1030 \"" + std::string(300, 'x') + "\"; click 1"), 1);
     EXPECT_TRUE(Shown("dialog 144 text 1034=\"Connexion établie!\""));
     ASSERT_EQ(dialer->Dials().size(), 1u);
-    EXPECT_EQ(dialer->Dials()[0].entryName, "Talvo");
-    EXPECT_EQ(dialer->Dials()[0].userName, "cabinet");
-    EXPECT_EQ(dialer->Dials()[0].password, "secret");
+    const connect::DialParams dialled = dialer->Dials()[0];
+    EXPECT_EQ(dialled.entryName + " " + dialled.userName + " " + dialled.password, "Talvo cabinet " + std::string(256, 'x'));
     EXPECT_TRUE(pauses.empty());
 
     EXPECT_EQ(Connection().DialupHandle(), 0x4B54u);
@@ -88,21 +91,6 @@ TEST_F(DialupCheckTest, ACallThatConnectsIsKeptForTheDownload) {
     Connection().HangUpDialup();
     EXPECT_EQ(dialer->HangUps(), Handles{0x4B54});
     EXPECT_EQ(Connection().DialupHandle(), 0u);
-}
-
-TEST_F(DialupCheckTest, ATypedPasswordIsDialledAsTypedUpToWhatTheParametersHold) {
-    script.passwordSaved = false;
-    script.savedPassword = "ignored";
-    script.steps = {{connect::kRasConnected, 0, 0ms}};
-    EXPECT_EQ(Dial("dialog 135: text 1030 \"" + std::string(300, 'x') + "\"; click 1"), 1);
-    ASSERT_EQ(dialer->Dials().size(), 1u);
-    EXPECT_EQ(dialer->Dials()[0].password, std::string(256, 'x'));
-
-    script.passwordSaved = true;
-    script.savedPassword = "enregistré";
-    EXPECT_EQ(Dial(""), 1);
-    ASSERT_EQ(dialer->Dials().size(), 1u);
-    EXPECT_EQ(dialer->Dials()[0].password, "enregistré");
 }
 
 TEST_F(DialupCheckTest, ACallThatDoesNotConnectIsHungUpAndEndsTheCheck) {
@@ -142,7 +130,7 @@ TEST_F(DialupCheckTest, ACallThatDoesNotConnectIsHungUpAndEndsTheCheck) {
         EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
         for (const std::string& line : each.shown) EXPECT_TRUE(Shown(line)) << line;
     }
-    EXPECT_EQ(Count(Log(), "ERROR Error during RAS connexion"), 6);
+    EXPECT_EQ(CountLogged("ERROR Error during RAS connexion"), 6);
     EXPECT_EQ(ftp.Log().find("FTP session opened"), std::string::npos);
 }
 
@@ -191,7 +179,7 @@ TEST_F(DialupCheckTest, ADialerThatThrowsEndsTheDialogAsAFailedDial) {
         EXPECT_TRUE(Logged(std::string("ERROR Worker thread dial-up : stopped by an exception : ") + logged));
         EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
     }
-    EXPECT_EQ(Count(Log(), "ERROR Error during RAS connexion"), 2);
+    EXPECT_EQ(CountLogged("ERROR Error during RAS connexion"), 2);
 }
 
 }  // namespace

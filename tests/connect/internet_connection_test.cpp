@@ -23,36 +23,24 @@ protected:
     UpdateServer ftp{{.generate = false}};
 };
 
-TEST_F(InternetConnectionTest, SkipsWhatIsNotAnAddressAndFindsTheFtpServer) {
+TEST_F(InternetConnectionTest, PassesOverWhatIsNotAnAddressOrDoesNotAnswerAndFindsTheFtpServer) {
+    SetUpdate("Modem", "a");  // a modem setting that is no number means the network
     const std::string server = ftp.Url("/maj/");
     std::string found = "unchanged";
-    EXPECT_EQ(Check({"pas une adresse", server}, &found), 1);
+    EXPECT_EQ(Check({"pas une adresse", "ftp://" + ClosedPort() + "/maj/", server}, &found), 1);
     EXPECT_EQ(found, server);
-    EXPECT_TRUE(Logged("WARNING Problem with url pas une adresse : no HTTP or FTP"));
-    EXPECT_TRUE(Logged("INFO Test url : " + server));
-    EXPECT_TRUE(Logged("INFO Check internet connexion : OK"));
+    EXPECT_TRUE(InOrder(Log(), {"INFO Connexion with LAN", "WARNING Problem with url pas une adresse : no HTTP or FTP",
+                                "WARNING FTP connexion problem : exception catched 7",  // libcurl's refused connection
+                                "INFO Test url : " + server, "INFO Check internet connexion : OK"}));
     EXPECT_EQ(Journal(), (Strings{"MJ_MAIN_IIC : Démarrage IIC.", "MJ_MAIN_IIC : Connexion avec un LAN.",
                                   "MJ_MAIN_IIC : Session créé.", "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !",
-                                  "MJ_MAIN_IIC : Session ferméé.", "MJ_MAIN_IIC : Un URL FTP est trouvé."}));
-    // An anonymous login, and no file or listing fetched.
-    const std::string log = ftp.Log();
-    EXPECT_NE(log.find("USER 'anonymous' logged in."), std::string::npos);
-    EXPECT_EQ(log.find("RETR"), std::string::npos);
-    EXPECT_EQ(log.find("LIST"), std::string::npos);
+                                  "MJ_MAIN_IIC_9 : Problème de la connexion FTP !", "MJ_MAIN_IIC : Session ferméé.",
+                                  "MJ_MAIN_IIC : Un URL FTP est trouvé."}));
+    EXPECT_NE(ftp.Log().find("USER 'anonymous' logged in."), std::string::npos);
     // The host program is let through already: no rule.
     EXPECT_EQ(firewall->Asked(), Strings{ctx.appDir + "Talvo.exe"});
     EXPECT_TRUE(firewall->Rules().empty());
     EXPECT_TRUE(Logged("INFO Windows firewall is not blocking Talvo"));
-}
-
-TEST_F(InternetConnectionTest, AServerThatDoesNotAnswerIsPassedOver) {
-    // A modem setting that is no number means the network.
-    SetUpdate("Modem", "a");
-    EXPECT_EQ(Check({"ftp://" + ClosedPort() + "/maj/", ftp.Url()}), 1);
-    EXPECT_TRUE(Logged("INFO Connexion with LAN"));
-    // libcurl's number for a refused connection.
-    EXPECT_TRUE(Logged("WARNING FTP connexion problem : exception catched 7"));
-    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 1);
 }
 
 TEST_F(InternetConnectionTest, NoAddressThatAnswersIsAFailure) {
@@ -102,43 +90,29 @@ TEST_F(InternetConnectionTest, WhatStopsTheCheckBeforeAnyAddress) {
         EXPECT_EQ(Journal().back(), each.journal);
         EXPECT_EQ(firewall->Asked().size(), each.firewallAsked);
     }
-    for (const std::string& line : Log()) {
-        EXPECT_EQ(line.find("Internet session created"), std::string::npos) << line;
-        EXPECT_EQ(line.find("Test url"), std::string::npos) << line;
-    }
+    EXPECT_EQ(CountLogged("INFO Internet session created : direct"), 0);
     EXPECT_FALSE(ServerContacted());
 }
 
+// A proxy asking for a login gets the configured one; with a wrong one the server is out of reach.
 TEST_F(InternetConnectionTest, ANamedProxyCarriesTheConnection) {
     HttpProxy::Options options;
+    options.proxyAuth = "cabinet:s3cret";
     options.forwardFtp = true;
     HttpProxy proxy(options);
     SetProxy("Active", "1");
     SetProxy("Address", proxy.Address());
-    EXPECT_EQ(Check({ftp.Url("/maj/")}), 1);
-    EXPECT_TRUE(Logged("INFO Internet session created : proxy"));
-    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC : Session créé."), 0);
-    ASSERT_EQ(proxy.Requests().size(), 1u);
-    EXPECT_EQ(proxy.Requests()[0].url, ftp.Url());
-    EXPECT_TRUE(ServerContacted());
-
-    // A proxy asking for a login gets the configured one; with a wrong one the server is out of reach.
-    options.proxyAuth = "cabinet:s3cret";
-    HttpProxy guarded(options);
-    SetProxy("Address", guarded.Address());
     SetProxy("Login", "cabinet");
     for (const auto& [password, found] : std::vector<std::pair<std::string, int>>{{"s3cret", 1}, {"wrong", 0}}) {
         SetProxy("Pass", password);
         EXPECT_EQ(Check({ftp.Url("/maj/")}), found) << password;
-        EXPECT_EQ(guarded.Requests().back().proxyUser, "cabinet") << password;
+        EXPECT_EQ(proxy.Requests().back().proxyUser, "cabinet") << password;
+        EXPECT_EQ(proxy.Requests().back().url, ftp.Url()) << password;
     }
-
-    // The same server behind a proxy that does not answer is out of reach.
-    SetProxy("Address", ClosedPort());
-    EXPECT_EQ(Check({ftp.Url("/maj/")}), 0);
+    EXPECT_TRUE(Logged("INFO Internet session created : proxy"));
+    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC : Session créé."), 0);
     EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_11 : Problème de URL !");
-    // The wrong login, then the closed port.
-    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 2);
+    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 1);
 }
 
 TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnoresIt) {
@@ -159,31 +133,34 @@ TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnore
 }
 
 using CheckFirewallTest = ConnectTest;
-using connect::ScriptedFirewall;
 
-TEST_F(CheckFirewallTest, ARuleIsAddedForABlockedProgram) {
-    ScriptedFirewall firewall({false, true});
-    EXPECT_TRUE(connect::CheckFirewall(ctx, firewall));
-    EXPECT_EQ(firewall.Rules(), Strings{ctx.appDir + "Talvo.exe|Talvo - Module principal"});
-    EXPECT_EQ(Log(), (Strings{"WARNING No rule exists for Talvo in windows firewall : create a new one",
-                              "INFO New rule is added to windows firewall for Talvo"}));
-
-    ScriptedFirewall stillBlocked({false});
-    EXPECT_FALSE(connect::CheckFirewall(ctx, stillBlocked));
-    EXPECT_TRUE(Logged("ERROR Something is still blocking Talvo"));
-    EXPECT_EQ(stillBlocked.Asked().size(), 2u);
-}
-
-TEST_F(CheckFirewallTest, AFirewallThatCannotBeChangedDoesNotStopTheConnection) {
-    ScriptedFirewall unknown({false}, static_cast<connect::FirewallResult>(0x80004005u));
-    EXPECT_TRUE(connect::CheckFirewall(ctx, unknown));
-    EXPECT_TRUE(Logged("ERROR Can't add a rule to windows firewall : Unknown error 0x80004005"));
-    EXPECT_TRUE(Logged("WARNING Error with windows firewall (maybe firewall service is not running) : still try to connect to url"));
-    EXPECT_EQ(unknown.Asked().size(), 1u);
-
-    ScriptedFirewall described({false}, -5, {{-5, "Accès refusé."}});
-    EXPECT_TRUE(connect::CheckFirewall(ctx, described));
-    EXPECT_TRUE(Logged("ERROR Can't add a rule to windows firewall : Accès refusé."));
+TEST_F(CheckFirewallTest, ABlockedProgramGetsARuleOrTheConnectionIsTriedAnyway) {
+    using connect::ScriptedFirewall;
+    const struct {
+        const char* what;
+        std::shared_ptr<ScriptedFirewall> firewall;
+        bool passes;
+        const char* logged;
+        std::size_t asked;
+    } cases[] = {
+        {"rule added", std::make_shared<ScriptedFirewall>(std::deque<bool>{false, true}), true,
+         "INFO New rule is added to windows firewall for Talvo", 2},
+        {"still blocked", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}), false,
+         "ERROR Something is still blocking Talvo", 2},
+        {"unknown error", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}, static_cast<connect::FirewallResult>(0x80004005u)),
+         true, "ERROR Can't add a rule to windows firewall : Unknown error 0x80004005", 1},
+        {"described error", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}, -5, std::map<connect::FirewallResult, std::string>{{-5, "Accès refusé."}}),
+         true, "ERROR Can't add a rule to windows firewall : Accès refusé.", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(connect::CheckFirewall(ctx, *c.firewall), c.passes);
+        EXPECT_TRUE(Logged(c.logged));
+        EXPECT_EQ(c.firewall->Asked().size(), c.asked);
+    }
+    EXPECT_EQ(cases[0].firewall->Rules(), Strings{ctx.appDir + "Talvo.exe|Talvo - Module principal"});
+    EXPECT_EQ(CountLogged("WARNING No rule exists for Talvo in windows firewall : create a new one"), 4);
+    EXPECT_EQ(CountLogged("WARNING Error with windows firewall (maybe firewall service is not running) : still try to connect to url"), 2);
 }
 
 }  // namespace

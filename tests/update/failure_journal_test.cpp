@@ -1,120 +1,90 @@
+// The failure journal mjlog.log: a new one at the start of a run after a
+// clean one, growing after failures, and the warning after five in a row.
 #include "run/failure_journal.h"
 
 #include <gtest/gtest.h>
 
 #include "dialogs/failure_warning.h"
-#include "hostsuite/presenter.h"
 #include "platform/machine_values.h"
-#include "support/recording_presenter.h"
-#include "support/temp_tree.h"
+#include "support/workstation.h"
 
 namespace kt::update {
 namespace {
 
-std::tm At(int day, int month, int year, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_mday = day;
-    t.tm_mon = month - 1;
-    t.tm_year = year - 1900;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
-}
-
-TEST(JournalLines, MinutesHaveTwoDigitsAndNothingElseIsPadded) {
-    EXPECT_EQ(run::JournalHeaderLine(At(3, 3, 2020, 9, 5, 0)), "------------- [3-3-2020, 9:05] -------------\r\n");
-    EXPECT_EQ(run::JournalHeaderLine(At(24, 12, 2026, 17, 45, 0)), "------------- [24-12-2026, 17:45] -------------\r\n");
-    EXPECT_EQ(run::JournalMessageLine(At(1, 1, 2020, 14, 7, 3), "MJ_X : y"), "14:07:3 - MJ_X : y\r\n");
-    EXPECT_EQ(run::JournalMessageLine(At(1, 1, 2020, 8, 30, 59), "z"), "8:30:59 - z\r\n");
-}
-
-class WriteJournalTest : public ::testing::Test {
+class FailureJournalTest : public test::Workstation {
 protected:
-    void SetUp() override {
-        presenter_ = std::make_shared<test::RecordingPresenter>();
-        hostsuite::InstallPresenter(presenter_);
-        ctx_.appDir = tree_.MakeDir("app").string() + "/";
-        ctx_.appTitle = "Talvo";
-        ctx_.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx_.ownerWindow, ctx_.appTitle); };
+    FailureJournalTest() {
+        ctx.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx.ownerWindow, ctx.appTitle); };
     }
-    void TearDown() override { hostsuite::InstallPresenter(nullptr); }
-
-    std::string Journal() const { return test::ReadFile(ctx_.appDir + "mjlog.log"); }
-    std::uint32_t FailCount() const {
+    std::string File() const { return test::ReadFile(ctx.appDir + "mjlog.log"); }
+    static std::uint32_t FailCount() {
         return platform::MachineValue("Software/Talvo/Talvo", "FailCount").ReadDword().value_or(0);
     }
-    int Write(int begin, int failed, const char* message) {
-        return run::WriteJournalAt(ctx_, begin, failed, message, At(3, 3, 2020, 9, 5, 7));
+    int Write(int begin, int failed, const char* message = nullptr) {
+        return run::WriteJournalAt(ctx, begin, failed, message, LocalTime(3, 3, 2020, 9, 5, 7));
     }
-
-    test::TempTree tree_;
-    run::RunContext ctx_;
-    std::shared_ptr<test::RecordingPresenter> presenter_;
+    static constexpr const char* kHeader = "------------- [3-3-2020, 9:05] -------------\r\n";
 };
 
-TEST_F(WriteJournalTest, ARunAfterACleanRunStartsANewJournal) {
+TEST_F(FailureJournalTest, LinesPadOnlyTheMinutes) {
+    EXPECT_EQ(run::JournalHeaderLine(LocalTime(24, 12, 2026, 17, 45)), "------------- [24-12-2026, 17:45] -------------\r\n");
+    EXPECT_EQ(run::JournalMessageLine(LocalTime(1, 1, 2020, 8, 30, 59), "z"), "8:30:59 - z\r\n");
+}
+
+TEST_F(FailureJournalTest, ANewJournalAfterACleanRunAGrowingOneAfterFailures) {
     ASSERT_EQ(Write(0, 0, "MJ_OLD : ancien"), 1);
-    ASSERT_EQ(Write(1, 0, nullptr), 1);
-    EXPECT_EQ(Journal(), "------------- [3-3-2020, 9:05] -------------\r\n");
+    ASSERT_EQ(Write(1, 0), 1);
     ASSERT_EQ(Write(0, 0, "MJ_DWL_DU : Session créé."), 1);
-    EXPECT_EQ(Journal(), "------------- [3-3-2020, 9:05] -------------\r\n9:05:7 - MJ_DWL_DU : Session créé.\r\n");
-}
-
-TEST_F(WriteJournalTest, AFolderGivenWithoutItsSeparatorKeepsTheJournalInside) {
-    const std::string folder = ctx_.appDir;
-    ctx_.appDir.pop_back();
-    ASSERT_EQ(Write(0, 0, "MJ_X : y"), 1);
-    EXPECT_EQ(test::ReadFile(folder + "mjlog.log"), "9:05:7 - MJ_X : y\r\n");
-}
-
-TEST_F(WriteJournalTest, AfterFailuresTheJournalKeepsGrowingUntilACleanEnd) {
-    Write(1, 0, nullptr);
-    EXPECT_EQ(Write(0, 1, nullptr), 0);
+    EXPECT_EQ(File(), std::string(kHeader) + "9:05:7 - MJ_DWL_DU : Session créé.\r\n");
+    EXPECT_EQ(Write(0, 1), 0);
     EXPECT_EQ(FailCount(), 1u);
-    Write(1, 0, nullptr);
-    const std::string header = run::JournalHeaderLine(At(3, 3, 2020, 9, 5, 0));
-    EXPECT_EQ(Journal(), header + header);
-    EXPECT_EQ(Write(0, 0, nullptr), 1);
+    Write(1, 0);
+    EXPECT_EQ(File(), std::string(kHeader) + "9:05:7 - MJ_DWL_DU : Session créé.\r\n" + kHeader);
+    EXPECT_EQ(Write(0, 0), 1);
     EXPECT_EQ(FailCount(), 0u);
-    Write(1, 0, nullptr);
-    EXPECT_EQ(Journal(), header);
+    Write(1, 0);
+    EXPECT_EQ(File(), kHeader);
 }
 
-TEST_F(WriteJournalTest, AFailureKeepsItsReasonInTheJournal) {
-    EXPECT_EQ(Write(0, 1, "MJ_DWL_DU_1 : Problème: session."), 0);
-    EXPECT_EQ(Journal(), "9:05:7 - MJ_DWL_DU_1 : Problème: session.\r\n");
-    EXPECT_EQ(FailCount(), 1u);
+TEST_F(FailureJournalTest, OneWriteCountsAFailureUnlessATransferErrorEndedTheRun) {
+    const std::string app = ctx.appDir;
+    const struct {
+        const char* what;
+        std::string appDir;
+        int downloadStatus;
+        int result;
+        std::uint32_t failures;
+        const char* file;
+    } cases[] = {
+        {"failure", app, 0, 0, 1, "9:05:7 - MJ_X : y\r\n"},
+        {"transfer error", app, -2, 1, 0, "9:05:7 - MJ_X : y\r\n"},
+        {"folder without its separator", app.substr(0, app.size() - 1), 0, 0, 1, "9:05:7 - MJ_X : y\r\n"},
+        {"journal that cannot be written", app + "missing/", 0, 0, 1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(app + "mjlog.log");
+        (void)platform::MachineValue("Software/Talvo/Talvo", "FailCount").WriteDword(0);
+        ctx.appDir = c.appDir;
+        ctx.m_nDownloadStatus = c.downloadStatus;
+        EXPECT_EQ(Write(0, 1, "MJ_X : y"), c.result);
+        EXPECT_EQ(FailCount(), c.failures);
+        EXPECT_EQ(test::ReadFile(app + "mjlog.log"), c.file);
+    }
 }
 
-TEST_F(WriteJournalTest, ATransferErrorWritesItsMessageButDoesNotCount) {
-    ctx_.m_nDownloadStatus = -2;
-    EXPECT_EQ(Write(0, 1, "MJ_DWL_DU_4 : erreur"), 1);
-    EXPECT_EQ(FailCount(), 0u);
-    EXPECT_EQ(Journal(), "9:05:7 - MJ_DWL_DU_4 : erreur\r\n");
-}
-
-TEST_F(WriteJournalTest, TheSixthFailureInARowWarnsAndSoDoesEveryFurtherOne) {
-    for (int run = 1; run <= 5; ++run) Write(0, 1, nullptr);
-    EXPECT_TRUE(presenter_->messages.empty());
-    Write(0, 1, nullptr);
-    ASSERT_EQ(presenter_->messages.size(), 1u);
-    EXPECT_EQ(presenter_->messages[0].stringId, 1018);
-    EXPECT_EQ(presenter_->messages[0].text, "Echec du téléchargement. Aucune mise à jour n'est installée.");
-    EXPECT_EQ(presenter_->messages[0].caption, "Talvo");
-    EXPECT_EQ(presenter_->messages[0].style, 0x10u);
-    Write(0, 1, nullptr);
-    EXPECT_EQ(presenter_->messages.size(), 2u);
-    Write(0, 0, nullptr);
-    Write(0, 1, nullptr);
-    EXPECT_EQ(presenter_->messages.size(), 2u);
-}
-
-TEST_F(WriteJournalTest, AnUnwritableJournalIsIgnored) {
-    ctx_.appDir = (tree_ / "missing/").string();
-    EXPECT_EQ(Write(0, 0, "MJ_X : y"), 1);
-    EXPECT_EQ(Write(0, 1, "MJ_X : y"), 0);
-    EXPECT_EQ(FailCount(), 1u);
+TEST_F(FailureJournalTest, TheSixthFailureInARowWarnsAndSoDoesEveryFurtherOne) {
+    for (int run = 1; run <= 5; ++run) Write(0, 1);
+    EXPECT_TRUE(presenter->messages.empty());
+    Write(0, 1);
+    ASSERT_EQ(presenter->messages.size(), 1u);
+    const hostsuite::MessageRequest& shown = presenter->messages[0];
+    EXPECT_EQ(std::tie(shown.stringId, shown.caption, shown.style), std::tuple(1018, "Talvo", 0x10u));
+    Write(0, 1);
+    EXPECT_EQ(presenter->messages.size(), 2u);
+    Write(0, 0);
+    Write(0, 1);
+    EXPECT_EQ(presenter->messages.size(), 2u);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The record the host passes at the entry: the first failing rule decides
+// the message shown.
 #include "update/record_validation.h"
 
 #include <gtest/gtest.h>
@@ -9,40 +11,37 @@
 namespace kt::update {
 namespace {
 
-class RecordValidationTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::strcpy(record_.szAppDir, tree_.MakeDir("app").c_str());
-        std::strcpy(record_.szDataDir, tree_.MakeDir("data").c_str());
-        record_.pszVerMajor = "5";
-        record_.pszVerMinor = "2";
-        record_.pszPractitioner = "Dr Martin";
+TEST(RecordValidationTest, TheFirstFailingRuleDecides) {
+    test::TempTree tree;
+    const std::string app = tree.MakeDir("app").string(), data = tree.MakeDir("data").string();
+    const std::string nowhere = (tree / "nowhere").string();
+    const struct {
+        const char* what;
+        std::string appDir;
+        std::string dataDir;  // "x": a field full of 'x', without terminator
+        const char* minor;
+        const char* practitioner;
+        int problem;
+    } cases[] = {
+        {"sound", app, data, "2", "Dr Martin", 0},
+        {"no minor version", app, data, nullptr, "Dr Martin", 1078},
+        {"no practitioner, over a bad version", app, data, nullptr, nullptr, 1084},
+        {"no practitioner", app, data, "2", nullptr, 1084},
+        {"no application folder", nowhere, data, "2", "Dr Martin", 1098},
+        {"no data folder, over no application folder", nowhere, nowhere, "2", "Dr Martin", 1100},
+        {"data folder without terminator", app, "x", "2", "Dr Martin", 1100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        tagKTUpdateStruct record;
+        std::strcpy(record.szAppDir, c.appDir.c_str());
+        if (c.dataDir == "x") std::memset(record.szDataDir, 'x', sizeof record.szDataDir);
+        else std::strcpy(record.szDataDir, c.dataDir.c_str());
+        record.pszVerMajor = "5";
+        record.pszVerMinor = c.minor;
+        record.pszPractitioner = c.practitioner;
+        EXPECT_EQ(FindRecordProblem(record), c.problem);
     }
-    test::TempTree tree_;
-    tagKTUpdateStruct record_;
-};
-
-TEST_F(RecordValidationTest, TheFirstFailingRuleDecides) {
-    EXPECT_EQ(FindRecordProblem(record_), 0);
-
-    record_.pszVerMinor = nullptr;
-    EXPECT_EQ(FindRecordProblem(record_), 1078);
-    record_.pszPractitioner = nullptr;
-    EXPECT_EQ(FindRecordProblem(record_), 1084) << "no practitioner wins over a bad version";
-    record_.pszVerMinor = "2";
-    EXPECT_EQ(FindRecordProblem(record_), 1084);
-}
-
-TEST_F(RecordValidationTest, MissingFoldersAreReportedDataFolderFirst) {
-    std::strcpy(record_.szAppDir, (tree_ / "nowhere").c_str());
-    EXPECT_EQ(FindRecordProblem(record_), 1098);
-    std::strcpy(record_.szDataDir, (tree_ / "nowhere-either").c_str());
-    EXPECT_EQ(FindRecordProblem(record_), 1100);
-}
-
-TEST_F(RecordValidationTest, AFolderFieldWithoutTerminatorIsReadWithinItsSize) {
-    std::memset(record_.szDataDir, 'x', sizeof record_.szDataDir);
-    EXPECT_EQ(FindRecordProblem(record_), 1100);
 }
 
 TEST(RecordVersion, AMissingThirdPartIsZero) {

@@ -1,5 +1,5 @@
-// The scheduled wait on the run timer, its re-check of another
-// workstation's lock, and the lock left behind by the end of a run.
+// The scheduled wait on the run timer, and its re-check of another
+// workstation's lock.
 #include "update/scheduler.h"
 
 #include <gtest/gtest.h>
@@ -7,9 +7,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "config/updating_lock.h"
-#include "support/workstation_test.h"
-#include "update/ktupdate_app.h"
+#include "config/calendar_date.h"
+#include "support/workstation.h"
 
 namespace kt::update {
 namespace {
@@ -25,12 +24,11 @@ std::string Lock(const std::string& guid, const std::tm& day) {
            config::DateText(day) + "</LastUpdate>\n</Workstation>\n";
 }
 
-class SchedulerTest : public test::WorkstationTest {
+class SchedulerTest : public test::ConfiguredWorkstation {
 protected:
     void SetSchedule(const char* attribute, const char* value) const {
-        ASSERT_EQ(config::SetNodeData(config::AppIdPath(ctx), "Workstation", "Schedule", nullptr, attribute, value), 1);
+        ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "Schedule", nullptr, attribute, value), 1);
     }
-    std::string LockFile() const { return ctx.updateDirSlash + "updating.xml"; }
     static milliseconds Since(Clock::time_point start) {
         return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
     }
@@ -49,10 +47,11 @@ TEST_F(SchedulerTest, WaitsUntilTheScheduledTimeOrNotAtAll) {
         milliseconds least;
         milliseconds most;
     } passes[] = {
-        {"schedule off", "0", "1", 0, milliseconds(0), milliseconds(200)},
-        {"unknown frequency, first pass", "1", "2", 1, milliseconds(0), milliseconds(200)},
-        {"unknown frequency, next pass reads as daily", "1", "2", 1, milliseconds(900), milliseconds(2500)},
-        {"daily", "1", "1", 1, milliseconds(900), milliseconds(2500)},
+        // At once: under the one second to wait; waiting: the second, not a day (bounds allow for a loaded machine).
+        {"schedule off", "0", "1", 0, milliseconds(0), milliseconds(800)},
+        {"unknown frequency, first pass", "1", "2", 1, milliseconds(0), milliseconds(800)},
+        {"unknown frequency, next pass reads as daily", "1", "2", 1, milliseconds(900), milliseconds(10000)},
+        {"daily", "1", "1", 1, milliseconds(900), milliseconds(10000)},
     };
     SetSchedule("Time", "13:00");
     for (const auto& pass : passes) {
@@ -79,7 +78,7 @@ TEST_F(SchedulerTest, AnotherWorkstationsFreshLockIsLookedAtAgainUntilItGoes) {
     otherWorkstation.join();
     EXPECT_EQ(result, 1);
     EXPECT_GE(waited, milliseconds(600));
-    EXPECT_LE(waited, milliseconds(1500)) << "looked at again every 100 ms";
+    EXPECT_LE(waited, milliseconds(5000)) << "looked at again every 100 ms, not after minutes";
 
     // A lock two days old is the holder's no more: removed, and the run starts.
     std::tm twoDaysAgo = config::LocalNow();
@@ -88,33 +87,6 @@ TEST_F(SchedulerTest, AnotherWorkstationsFreshLockIsLookedAtAgainUntilItGoes) {
     tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, twoDaysAgo));
     EXPECT_EQ(scheduler.WaitForUpdatingLock(ctx, 0), 1);
     EXPECT_FALSE(fs::exists(LockFile()));
-}
-
-TEST_F(SchedulerTest, TheEndOfARunRemovesOnlyItsOwnOrAStaleLock) {
-    CKTupdateDLLApp app;
-    app.Context().appDir = ctx.appDir;
-    app.Context().updateDir = ctx.updateDir;
-    app.Context().updateDirSlash = ctx.updateDirSlash;
-    std::tm longAgo = config::LocalNow();
-    longAgo.tm_year -= 1;
-    const struct {
-        const char* what;
-        std::string lock;
-        bool stays;
-    } cases[] = {
-        {"another workstation's fresh lock", Lock(kOtherGuid, config::LocalNow()), true},
-        {"another workstation's stale lock", Lock(kOtherGuid, longAgo), false},
-        {"this workstation's lock", Lock(test::kGuid, config::LocalNow()), false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        tree.WriteFile("UpdateInfo/updating.xml", c.lock);
-        app.ExitInstance();
-        EXPECT_EQ(fs::exists(LockFile()), c.stays);
-    }
-    ASSERT_EQ(config::TakeUpdatingLock(app.Context()), config::LockTake::kTaken);
-    app.ExitInstance();
-    EXPECT_FALSE(fs::exists(LockFile())) << "the lock this run took";
 }
 
 }  // namespace
