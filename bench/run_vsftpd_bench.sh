@@ -4,7 +4,7 @@
 # peak memory, and a second attempt after a cut at 90%. vsftpd runs on a free
 # port with a configuration of its own in a temporary folder, and is stopped
 # at the end. The engine is driven by the download harness
-# (tests/download_engine/download_bench_helper.cpp) of the build folder
+# (bench/download_bench.cpp) of the build folder
 # (BUILD, default build/).
 # DIGESTS=0 publishes a catalogue without Size and Sha256 (no digest worked out).
 # Usage: bench/run_vsftpd_bench.sh [PAIRS]
@@ -58,5 +58,5 @@ for _ in $(seq 50); do
 done
 # The harness writes a workstation file into its current folder.
 cd "$work"
-"$build/tests/download_engine/download_bench" --server "ftp://127.0.0.1:$port/maj/" /maj/5.2.1/talvo_5.2.0_5.2.1.exe \
+"$build/bench/download_bench" --server "ftp://127.0.0.1:$port/maj/" /maj/5.2.1/talvo_5.2.0_5.2.1.exe \
   "$work/root/maj/5.2.1/talvo_5.2.0_5.2.1.exe" "$pairs"

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "connect_fixture.h"
-#include "support/ftp_server.h"
+#include "support/update_server.h"
 
 namespace kt::test {
 namespace {
@@ -33,7 +33,7 @@ protected:
     }
 
     ScriptedDialer::Script script;
-    FtpServer ftp;
+    UpdateServer ftp{{.generate = false}};
 };
 
 TEST_F(DialupCheckTest, AnEmptyEntryNameShowsNoDialog) {

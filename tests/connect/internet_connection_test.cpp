@@ -8,7 +8,7 @@
 
 #include "connect/check_firewall.h"
 #include "connect_fixture.h"
-#include "support/ftp_server.h"
+#include "support/update_server.h"
 #include "support/http_proxy.h"
 
 namespace kt::test {
@@ -20,7 +20,7 @@ class InternetConnectionTest : public CheckTest {
 protected:
     bool ServerContacted() const { return ftp.Log().find("FTP session opened") != std::string::npos; }
 
-    FtpServer ftp;
+    UpdateServer ftp{{.generate = false}};
 };
 
 TEST_F(InternetConnectionTest, SkipsWhatIsNotAnAddressAndFindsTheFtpServer) {

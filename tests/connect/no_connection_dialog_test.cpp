@@ -8,7 +8,7 @@
 #include "connect_fixture.h"
 #include "dialogs/no_connection_dialog.h"
 #include "hostsuite/dialog_skin.h"
-#include "support/ftp_server.h"
+#include "support/update_server.h"
 
 namespace kt::test {
 namespace {
@@ -71,7 +71,7 @@ TEST_F(NoConnectionDialogTest, OkRetriesWithUnchangedSettingsAndCancelGivesUp) {
 }
 
 TEST_F(NoConnectionDialogTest, SettingsChangedInTheOptionsCountForTheRetry) {
-    FtpServer ftp;
+    UpdateServer ftp{{.generate = false}};
     SetProxy("Active", "1");
     SetProxy("Address", "127.0.0.1:" + std::to_string(UnusedLoopbackPort()));
     settingsChange = [this] { SetProxy("Active", "0"); };

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "download/proxy_checks.h"
-#include "support/ftp_server.h"
+#include "support/update_server.h"
 #include "support/http_proxy.h"
 #include "support/server_process.h"
 #include "support/workstation.h"
@@ -133,9 +133,7 @@ TEST_F(ProxyChecksTest, AnOpenProxyTheServersOwnRefusalAndOtherAnswers) {
 
 TEST_F(ProxyChecksTest, ADirectFtpAddressIsOpenedNotRead) {
     // Sending the whole file would take twenty seconds.
-    FtpServer::Options slow;
-    slow.maxDownloadRate = 10000;
-    FtpServer ftp(slow);
+    UpdateServer ftp{{.generate = false, .throttle = 10000}};
     std::filesystem::create_directories(ftp.Root() / "maj");
     std::ofstream(ftp.Root() / "maj" / "versions.xml") << std::string(200000, 'v');
     session.access = platform::InternetAccess::kDirect;

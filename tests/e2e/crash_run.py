@@ -18,11 +18,7 @@ import sys
 import time
 import xml.etree.ElementTree as ET
 
-from ktenv import last_line
-from test_update_run import AT_START_INTERNET, Practice
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import update_server  # noqa: E402
+from ktenv import AT_START_INTERNET, Practice, Server, last_line
 
 ANSWERS = "message 1060 -> no\n"
 # Large enough for the throttle to pace them: a run lasts a few seconds.
@@ -36,32 +32,6 @@ WRITING_CALL = re.compile(r'^\d+\s+(open|openat|creat|mkdir|mkdirat|rename|renam
                           r'link|linkat|symlink|symlinkat|truncate|chmod|fchmodat|utimensat)\((.*)\)\s+=\s+(-?\d+)')
 QUOTED = re.compile(r'"((?:[^"\\]|\\.)*)"')
 SYSTEM_FILES = ("/dev/null", "/dev/tty", "/dev/urandom", "/dev/random", "/proc/", "/sys/")
-
-
-class Server:
-    def __init__(self, root):
-        update_server.write_tree(root, package_size=PACKAGE_SIZE, pack_size=PACK_SIZE)
-        self.root = root
-        self.process = subprocess.Popen([sys.executable, update_server.__file__, "--root", root, "--no-generate",
-                                         "--throttle", str(THROTTLE)], stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, text=True)
-        line = self.process.stdout.readline().split()
-        if line[:1] != ["PORT"]:
-            self.stop()
-            raise RuntimeError("the update server did not start")
-        self.url = "ftp://127.0.0.1:%s/maj/" % line[1]
-
-    def package(self, name):
-        for folder, _, names in os.walk(os.path.join(self.root, "maj")):
-            if name in names:
-                with open(os.path.join(folder, name), "rb") as f:
-                    return f.read()
-        return None
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
-        self.process.stdout.close()
 
 
 def parse_errors(practice):
@@ -173,7 +143,8 @@ def crash_campaign(kills, seed, out=sys.stdout):
     differences)."""
     rng = random.Random(seed)
     server_tree = Practice()
-    server = Server(server_tree.path("server"))
+    server = Server(server_tree.path("server"), "--throttle", str(THROTTLE), package_size=PACKAGE_SIZE,
+                    pack_size=PACK_SIZE)
     failures, finished_early, differences = [], 0, []
     practice = None
     try:

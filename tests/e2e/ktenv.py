@@ -1,8 +1,76 @@
-"""A temporary practice tree and a way to run kthost in it."""
+"""What the end-to-end tests share: a temporary practice tree, kthost run in it, the update server."""
 import os
+import re
 import shutil
+import socket
 import subprocess
+import sys
 import tempfile
+import time
+import xml.etree.ElementTree as ET
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import update_server  # noqa: E402
+
+SHOWN = re.compile(r"^(message|buttons) id=(\d+) |^dialog (\d+) open")
+AT_START_INTERNET = {("LastUpdate", "Active"): "1", ("Update", "Type"): "1"}
+
+
+def last_line(text):
+    lines = [line for line in text.splitlines() if line.strip()]
+    return lines[-1] if lines else ""
+
+
+def shown_items(transcript):
+    """'1021', '1060', 'dialog 130'...: what the run showed, in order."""
+    found = [SHOWN.match(line) for line in transcript]
+    return [item.group(2) or "dialog " + item.group(3) for item in found if item]
+
+
+def wait_for(condition, limit, step=0.05):
+    end = time.monotonic() + limit
+    while not condition():
+        if time.monotonic() > end:
+            return False
+        time.sleep(step)
+    return True
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def date_text(day):
+    return "%d.%d.%d" % (day.day, day.month, day.year)
+
+
+class Server:
+    """update_server.py serving a tree generated with `tree` options until stopped."""
+
+    def __init__(self, root, *options, **tree):
+        update_server.write_tree(root, **tree)
+        self.root = root
+        self.process = subprocess.Popen(["/usr/bin/python3", update_server.__file__, "--root", root, "--no-generate",
+                                         *options], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        line = self.process.stdout.readline().split()
+        if line[:1] != ["PORT"]:
+            self.stop()
+            raise RuntimeError("the update server did not start")
+        self.url = "ftp://127.0.0.1:%s/maj/" % line[1]
+
+    def package(self, name):
+        for folder, _, names in os.walk(os.path.join(self.root, "maj")):
+            if name in names:
+                with open(os.path.join(folder, name), "rb") as f:
+                    return f.read()
+        return None
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+        self.process.stdout.close()
 
 
 class PracticeTree:
@@ -57,22 +125,73 @@ class PracticeTree:
             args += [name] if value is True else [name, value]
         return args
 
-    def kthost(self, *args, script="", timeout=60, stdin=None):
-        """Runs kthost with a script; returns (process result, transcript lines)."""
+    def kthost(self, *args, script="", timeout=60, host=None):
+        """Runs kthost (or `host`, a command taking the module, the script and the transcript first) with a
+        script; returns (process result, transcript lines)."""
         script_path = self.write("answers.txt", script)
         transcript = self.path("shown.txt")
         if os.path.exists(transcript):
             os.remove(transcript)
-        command = [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
-                   "--ui", "script:" + script_path, "--transcript", transcript]
+        if host is None:
+            command = [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
+                       "--ui", "script:" + script_path, "--transcript", transcript]
+        else:
+            command = [host, os.environ["KTMODULE"], "script:" + script_path, transcript, *args]
         done = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=timeout,
-                              stdin=subprocess.DEVNULL if stdin is None else stdin)
+                              stdin=subprocess.DEVNULL)
         return done, self.read("shown.txt").splitlines()
+
+    def start_kthost(self, args, transcript, script="", env=None):
+        script = self.write(transcript + ".answers", script)
+        return subprocess.Popen([os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
+                                 "--ui", "script:" + script, "--transcript", self.path(transcript)],
+                                env=env or self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                stdin=subprocess.DEVNULL)
 
     def close(self):
         shutil.rmtree(self.root, ignore_errors=True)
 
 
-def last_line(text):
-    lines = [line for line in text.splitlines() if line.strip()]
-    return lines[-1] if lines else ""
+class Practice(PracticeTree):
+    """A practice tree whose workstation has the installer stand-in and no proxy in its environment."""
+
+    def __init__(self):
+        super().__init__()
+        for variable in [name for name in self.env if name.lower().endswith("_proxy")]:
+            del self.env[variable]
+        self.install_installer(self.app)
+
+    def install_installer(self, folder):
+        shutil.copy(os.environ["KTUPDATE_STUB"], os.path.join(folder, "ktupdate.exe"))
+
+    def appid(self, app=None):
+        return os.path.join(app or self.app, "appid.xml")
+
+    def configure(self, settings, app=None):
+        """settings: {(element, attribute or None for the text): value} under Workstation of appid.xml."""
+        tree = ET.parse(self.appid(app))
+        for (element, attribute), value in settings.items():
+            node = tree.getroot().find(element)
+            if attribute is None:
+                node.text = value
+            else:
+                node.set(attribute, value)
+        tree.write(self.appid(app), encoding="UTF-8", xml_declaration=True)
+
+    def setting(self, element, attribute=None):
+        node = ET.parse(self.appid()).getroot().find(element)
+        return node.text if attribute is None else node.get(attribute)
+
+    def installer_record(self):
+        return self.read("app/ktupdate-record.txt")
+
+    def lock(self):
+        return os.path.join(self.update, "updating.xml")
+
+    def configured(self, server_url, settings=(), **record):
+        """A workstation that answered "&Non" to the configuration question, then `settings`."""
+        options = self.record_options(**{"--server": server_url, **record})
+        done, _ = self.kthost(*options, script="buttons 1021 -> 24\n")
+        assert last_line(done.stdout) == "result: 1", done.stdout + done.stderr
+        self.configure({("LastUpdate", "FirstRun"): "0", **dict(settings)}, record.get("--app-dir"))
+        return options

@@ -1,13 +1,10 @@
 """The critical run seen from a host: kthost --critical on a practice's real files."""
 import os
-import select
 import shutil
-import socket
-import subprocess
 import time
 import unittest
 
-from ktenv import PracticeTree, last_line
+from ktenv import PracticeTree, Server, free_port, last_line
 
 OWN, OTHER, THIRD = ("{5F0E7A2C-2B1D-4B1D-8C3E-00000000000%s}" % c for c in "BAC")
 LOG = {"start": ("INFO", "Critical update function starts"),
@@ -165,11 +162,8 @@ class SearchOnTheInternet(unittest.TestCase):
         self.server = None
 
     def tearDown(self):
-        if self.server and self.server.poll() is None:
-            self.server.terminate()
-            self.server.wait(timeout=10)
         if self.server:
-            self.server.stdout.close()
+            self.server.stop()
         self.practice.tree.close()
 
     def search(self, url):
@@ -181,12 +175,8 @@ class SearchOnTheInternet(unittest.TestCase):
         return messages[2:]
 
     def test_the_missing_steps_are_downloaded_and_installed(self):
-        server = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "support", "update_server.py")
-        self.server = subprocess.Popen(["/usr/bin/python3", server, "--root", self.practice.tree.mkdir("server"),
-                                        "--chain", "8.1.0,8.2.0,8.3.0", "--ftpacs-writer", os.environ["KT_FTPACS_WRITER"]],
-                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.assertTrue(select.select([self.server.stdout], [], [], 30)[0], "the update server did not start")
-        messages = self.search("ftp://127.0.0.1:%s/maj/" % self.server.stdout.readline().split()[1])
+        self.server = Server(self.practice.tree.path("server"), chain=("8.1.0", "8.2.0", "8.3.0"))
+        messages = self.search(self.server.url)
         self.assertEqual(len(messages), 1, messages)
         self.assertTrue(messages[0].startswith('message id=1060 caption="Talvo" style=0x24 flag=1 '), messages)
         for package in ("talvo_8.1.0_8.2.0.exe", "talvo_8.2.0_8.3.0.exe"):
@@ -194,9 +184,6 @@ class SearchOnTheInternet(unittest.TestCase):
         self.assertEqual(self.practice.installer_mode(), "mode=2")
 
     def test_an_unreachable_server_ends_with_the_download_failure(self):
-        with socket.socket() as probe:
-            probe.bind(("127.0.0.1", 0))
-            port = probe.getsockname()[1]
-        messages = self.search("ftp://127.0.0.1:%d/maj/" % port)
+        messages = self.search("ftp://127.0.0.1:%d/maj/" % free_port())
         self.assertTrue(messages[-1].startswith('message id=1029 caption="Talvo" style=0x10 flag=1 '), messages)
         self.assertIsNone(self.practice.installer_mode())

@@ -6,47 +6,65 @@ import subprocess
 import time
 import unittest
 
-from ktenv import PracticeTree, last_line
+from ktenv import PracticeTree, last_line, shown_items
 
 
 class RecordChecks(unittest.TestCase):
-    def setUp(self):
-        self.tree = PracticeTree()
+    ROWS = [
+        # path, critical, record overrides, script, what is shown first
+        ("no practitioner", False, {"--practitioner": None}, "", 'message id=1084 caption="Erreur" style=0x10 flag=1 '
+         'text="Le nom du praticien n\'est pas lisible. Mise à jour impossible." -> '),
+        ("both folders missing", False, {"--app-dir": "{root}/no-app", "--data-dir": "{root}/no-data"}, "",
+         'message id=1100 caption="Erreur" style=0x10 flag=1 text="Le chemin des données est incorrect.\\n'
+         'La mise à jour est impossible." -> '),
+        ("critical, bad version", True, {"--ver-minor": None}, "", "message id=1078 "),
+        ("valid record", False, {}, "buttons 1021 -> 24\n", 'buttons id=1021 caption="Talvo" style=0x24 '),
+    ]
 
-    def tearDown(self):
-        self.tree.close()
+    def test_every_path(self):
+        for path, critical, overrides, script, first in self.ROWS:
+            with self.subTest(path):
+                tree = PracticeTree()
+                try:
+                    overrides = {k: v and v.format(root=tree.root) for k, v in overrides.items()}
+                    args = (["--critical"] if critical else []) + tree.record_options(**overrides)
+                    done, shown = tree.kthost(*args, script=script)
+                    self.assertEqual(last_line(done.stdout), "result: 1", done.stderr)
+                    self.assertTrue(shown and shown[0].startswith(first), shown)
+                    if not script:
+                        self.assertEqual(len(shown), 1, shown)
+                    log = tree.activity_log()
+                    self.assertEqual(log.count("ktupdateDLL :   ---   ktupdateDLL"), 1, log)
+                    self.assertEqual("Case : normal" in log, path == "valid record", log)
+                finally:
+                    tree.close()
 
-    def test_no_practitioner_is_refused_with_its_message(self):
-        done, shown = self.tree.kthost(*self.tree.record_options(**{"--practitioner": None}))
-        self.assertEqual(done.returncode, 0, done.stderr)
-        self.assertEqual(last_line(done.stdout), "result: 1")
-        self.assertEqual(len(shown), 1, shown)
-        self.assertTrue(shown[0].startswith(
-            'message id=1084 caption="Erreur" style=0x10 flag=1 '
-            'text="Le nom du praticien n\'est pas lisible. Mise à jour impossible." -> '), shown[0])
 
-    def test_both_folders_missing_names_the_data_folder(self):
-        done, shown = self.tree.kthost(*self.tree.record_options(
-            **{"--app-dir": self.tree.path("no-app"), "--data-dir": self.tree.path("no-data")}))
-        self.assertEqual(last_line(done.stdout), "result: 1")
-        self.assertEqual(len(shown), 1, shown)
-        self.assertIn('message id=1100 caption="Erreur" style=0x10', shown[0])
-        self.assertIn('text="Le chemin des données est incorrect.\\nLa mise à jour est impossible."', shown[0])
+class TwoCallsInOneProcess(unittest.TestCase):
+    """A host that stays open calls the module again: the later call behaves as in a fresh process."""
+    ROWS = [
+        # path, first call, second call, results, shown
+        ("refused, then valid", {"--practitioner": None}, {}, ["1", "1"], ["1084", "1021", "dialog 102"]),
+        ("run, then run again", {}, {}, ["1", "1"], ["1021", "dialog 102", "dialog 102"]),
+        ("critical, then ordinary", {"--critical": True}, {}, ["0", "1"], ["1021", "dialog 102"]),
+        ("ordinary, then critical", {}, {"--critical": True}, ["1", "0"], ["1021", "dialog 102"]),
+    ]
 
-    def test_a_critical_call_with_a_bad_version_says_so_and_stops_the_host(self):
-        done, shown = self.tree.kthost("--critical", *self.tree.record_options(**{"--ver-minor": None}))
-        self.assertEqual(last_line(done.stdout), "result: 1")
-        self.assertEqual(len(shown), 1, shown)
-        self.assertTrue(shown[0].startswith("message id=1078 "), shown[0])
-
-    def test_a_valid_record_starts_the_run_and_the_load_is_logged_once(self):
-        done, shown = self.tree.kthost(*self.tree.record_options(), script="buttons 1021 -> 24\n")
-        self.assertEqual(last_line(done.stdout), "result: 1")
-        self.assertTrue(shown[0].startswith('buttons id=1021 caption="Talvo" style=0x24 '), shown)
-        log = self.tree.activity_log()
-        self.assertEqual(log.count("ktupdateDLL :   ---   ktupdateDLL"), 1, log)
-        self.assertIn("ktupdateDLL : Main update function starts", log)
-        self.assertIn("ktupdateDLL : Case : normal", log)
+    def test_every_pair(self):
+        for path, first, second, results, shown in self.ROWS:
+            with self.subTest(path):
+                tree = PracticeTree()
+                try:
+                    calls = [["--"] + tree.record_options(**call) for call in (first, second)]
+                    done, transcript = tree.kthost(*calls[0], *calls[1], script="buttons 1021 -> 24\n",
+                                                   host=os.environ["TWO_CALLS"], timeout=30)
+                    self.assertEqual(done.stdout.split(), [w for r in results for w in ("result:", r)], done.stderr)
+                    self.assertEqual(shown_items(transcript), shown)
+                    log = tree.activity_log()
+                    self.assertEqual(log.count("Main update function starts"), results.count("1"), log)
+                    self.assertFalse(os.path.exists(os.path.join(tree.update, "updating.xml")), "no lock is left")
+                finally:
+                    tree.close()
 
 
 class RunAlreadyInProgress(unittest.TestCase):

@@ -3,27 +3,16 @@ anonymous account (which ftpacs.bin names), squid as a proxy asking for a login.
 import os
 import socket
 import subprocess
-import sys
 import unittest
 import xml.etree.ElementTree as ET
 
-from ktenv import PracticeTree
-from test_update_run import AT_START_INTERNET, Practice, Server, shown_items, wait_for
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import update_server  # noqa: E402
+from ktenv import AT_START_INTERNET, Practice, PracticeTree, Server, free_port, shown_items, update_server, wait_for
 
 VSFTPD = "/usr/sbin/vsftpd"
 SQUID = "/usr/sbin/squid"
 NCSA = "/usr/lib/squid/basic_ncsa_auth"
 HTPASSWD = "/usr/bin/htpasswd"
 PROXY_USER, PROXY_PASSWORD = "cabinet", "s3cret"
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def answers(port):

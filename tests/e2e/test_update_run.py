@@ -2,115 +2,13 @@
 with the installer stand-in in the application folder."""
 import datetime
 import os
-import re
-import shutil
 import signal
-import subprocess
-import sys
 import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from ktenv import PracticeTree, last_line
+from ktenv import AT_START_INTERNET, Practice, PracticeTree, Server, date_text, last_line, shown_items, wait_for
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import update_server  # noqa: E402
-
-SHOWN = re.compile(r"^(message|buttons) id=(\d+) |^dialog (\d+) open")
-
-
-def shown_items(transcript):
-    """'1021', '1060', 'dialog 130'...: what the run showed, in order."""
-    found = [SHOWN.match(line) for line in transcript]
-    return [item.group(2) or "dialog " + item.group(3) for item in found if item]
-
-
-def wait_for(condition, limit, step=0.05):
-    end = time.monotonic() + limit
-    while not condition():
-        if time.monotonic() > end:
-            return False
-        time.sleep(step)
-    return True
-
-
-def date_text(day):
-    return "%d.%d.%d" % (day.day, day.month, day.year)
-
-
-class Server:
-    """update_server.py serving a generated tree until stopped."""
-
-    def __init__(self, root, *options):
-        update_server.write_tree(root)
-        self.root = root
-        self.process = subprocess.Popen([sys.executable, update_server.__file__, "--root", root, "--no-generate",
-                                         *options], stdout=subprocess.PIPE, text=True)
-        line = self.process.stdout.readline().split()
-        if line[:1] != ["PORT"]:
-            self.stop()
-            raise RuntimeError("the update server did not start")
-        self.url = "ftp://127.0.0.1:%s/maj/" % line[1]
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
-        self.process.stdout.close()
-
-
-class Practice(PracticeTree):
-    """A practice tree whose workstation has the installer stand-in and no proxy in its environment."""
-
-    def __init__(self):
-        super().__init__()
-        for variable in [name for name in self.env if name.lower().endswith("_proxy")]:
-            del self.env[variable]
-        self.install_installer(self.app)
-
-    def install_installer(self, folder):
-        shutil.copy(os.environ["KTUPDATE_STUB"], os.path.join(folder, "ktupdate.exe"))
-
-    def appid(self, app=None):
-        return os.path.join(app or self.app, "appid.xml")
-
-    def configure(self, settings, app=None):
-        """settings: {(element, attribute or None for the text): value} under Workstation of appid.xml."""
-        tree = ET.parse(self.appid(app))
-        for (element, attribute), value in settings.items():
-            node = tree.getroot().find(element)
-            if attribute is None:
-                node.text = value
-            else:
-                node.set(attribute, value)
-        tree.write(self.appid(app), encoding="UTF-8", xml_declaration=True)
-
-    def setting(self, element, attribute=None):
-        node = ET.parse(self.appid()).getroot().find(element)
-        return node.text if attribute is None else node.get(attribute)
-
-    def installer_record(self):
-        return self.read("app/ktupdate-record.txt")
-
-    def lock(self):
-        return os.path.join(self.update, "updating.xml")
-
-    def configured(self, server_url, settings=(), **record):
-        """A workstation that answered "&Non" to the configuration question, then `settings`."""
-        options = self.record_options(**{"--server": server_url, **record})
-        done, _ = self.kthost(*options, script="buttons 1021 -> 24\n")
-        assert last_line(done.stdout) == "result: 1", done.stdout + done.stderr
-        self.configure({("LastUpdate", "FirstRun"): "0", **dict(settings)}, record.get("--app-dir"))
-        return options
-
-    def start_kthost(self, args, transcript, script=""):
-        script = self.write(transcript + ".answers", script)
-        return subprocess.Popen([os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
-                                 "--ui", "script:" + script, "--transcript", self.path(transcript)],
-                                env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                stdin=subprocess.DEVNULL)
-
-
-AT_START_INTERNET = {("LastUpdate", "Active"): "1", ("Update", "Type"): "1"}
 TODAY = datetime.date.today()
 
 
@@ -287,11 +185,7 @@ class UpdateRuns(unittest.TestCase):
             guids = {ET.parse(self.practice.appid(self.practice.path(app))).getroot().get("GUID") for app in ("app", "app2")}
             self.assertEqual(len(guids), 2)
             for options, env, transcript in stations:
-                self.processes.append(subprocess.Popen(
-                    [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *options,
-                     "--ui", "script:" + self.practice.write(transcript + ".answers", ""),
-                     "--transcript", self.practice.path(transcript)],
-                    env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL))
+                self.processes.append(self.practice.start_kthost(options, transcript, env=env))
             for process in self.processes:
                 process.wait(timeout=120)
         finally:

@@ -37,6 +37,7 @@ UpdateServer::UpdateServer(Options options) : protocol_(options.protocol), root_
     if (options.refuseRest) args.push_back("--refuse-rest");
     if (options.ignoreRest) args.push_back("--ignore-rest");
     if (!options.digests) args.push_back("--no-digests");
+    if (!options.generate) args.push_back("--no-generate");
     AddPathValues(args, "--cut", options.cut);
     AddPathValues(args, "--reset", options.reset);
     AddPathValues(args, "--reply", options.replies);
@@ -44,9 +45,11 @@ UpdateServer::UpdateServer(Options options) : protocol_(options.protocol), root_
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "update_server.py", args);
 }
 
-std::string UpdateServer::BaseUrl(const std::string& folder) const {
-    return protocol_ + "://127.0.0.1:" + std::to_string(Port()) + "/" + folder + "/";
+std::string UpdateServer::Url(const std::string& path) const {
+    return protocol_ + "://127.0.0.1:" + std::to_string(Port()) + path;
 }
+
+std::string UpdateServer::BaseUrl(const std::string& folder) const { return Url("/" + folder + "/"); }
 
 std::string UpdateServer::Log() const { return ReadFile(scratch_.Path() / "ftp.log"); }
 

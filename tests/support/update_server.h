@@ -1,6 +1,7 @@
-// A generated update server (update_server.py) on 127.0.0.1 for one test:
-// ftpacs.bin, versions.xml with a chain of packages and the Sesam Vitale
-// packs, the packages, and the split folder of a postal code. The test may
+// The test FTP server (update_server.py) on 127.0.0.1 for one test. By
+// default it serves a generated update tree: ftpacs.bin, versions.xml with a
+// chain of packages and the Sesam Vitale packs, the packages, and the split
+// folder of a postal code; with `generate` off, an empty folder. The test may
 // change the tree once the server runs; the server is stopped with the object.
 #pragma once
 
@@ -18,6 +19,8 @@ namespace kt::test {
 class UpdateServer {
 public:
     struct Options {
+        // false: the root is served empty, no tree written.
+        bool generate = true;
         std::vector<std::string> chain{"5.2.0", "5.2.1", "5.3.0", "5.4.0"};
         std::string postalCode = "77120";
         std::uint64_t packageSize = 64 * 1024;
@@ -27,14 +30,14 @@ public:
         // Bytes per second on data connections; 0 = no limit.
         long throttle = 0;
         // Server path -> size answered to SIZE instead of the real one.
-        std::map<std::string, std::uint64_t> announce;
+        std::map<std::string, std::uint64_t> announce{};
         // Server path -> bytes after which the account's first RETR of it sends nothing more.
-        std::map<std::string, std::uint64_t> stall;
+        std::map<std::string, std::uint64_t> stall{};
         // "ftp", "ftps" (explicit TLS required) or "https"; the secure ones
         // present `certificate` with its `key`.
         std::string protocol = "ftp";
-        std::filesystem::path certificate;
-        std::filesystem::path key;
+        std::filesystem::path certificate{};
+        std::filesystem::path key{};
         // REST is refused: no file can be continued.
         bool refuseRest = false;
         // REST is accepted but the file is sent whole all the same.
@@ -42,13 +45,13 @@ public:
         // versions.xml gives each package's Size and Sha256.
         bool digests = true;
         // Server path -> bytes after which the data connection closes as if the file were whole.
-        std::map<std::string, std::uint64_t> cut;
+        std::map<std::string, std::uint64_t> cut{};
         // Server path -> bytes after which the data connection is reset.
-        std::map<std::string, std::uint64_t> reset;
+        std::map<std::string, std::uint64_t> reset{};
         // Server paths whose RETR never ends.
-        std::vector<std::string> endless;
+        std::vector<std::string> endless{};
         // "CMD" or "CMD file name" -> the error code that command gets.
-        std::map<std::string, std::uint64_t> replies;
+        std::map<std::string, std::uint64_t> replies{};
     };
 
     UpdateServer();
@@ -56,6 +59,8 @@ public:
 
     int Port() const { return process_->Port(); }
     const std::filesystem::path& Root() const { return root_; }
+    // "<protocol>://127.0.0.1:<port>" followed by `path`.
+    std::string Url(const std::string& path = "/") const;
     // "<protocol>://127.0.0.1:<port>/<folder>/"
     std::string BaseUrl(const std::string& folder = "maj") const;
     // Every command and answer of the server so far.

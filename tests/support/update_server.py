@@ -1,4 +1,4 @@
-"""A generated update server on 127.0.0.1, for the tests and the demo.
+"""The FTP server of the tests and the demo, on 127.0.0.1.
 
 As a module: write_tree() lays out what the maker's FTP server publishes, and
 serve() serves a folder with pyftpdlib. As a script it does both:
@@ -14,7 +14,8 @@ The tree, under DIR:
     maj/sesam/<pkg>           the pack packages
     maj<code>/...             the same for the split folder of a postal code
 
-Anonymous users may read everything (ftpacs.bin is fetched anonymously, and
+With --no-generate the folder is served as it is (an empty one for the
+connection checks). Anonymous users may read everything (ftpacs.bin is fetched anonymously, and
 the proxy checks open packages anonymously); the account reads too. The
 script prints "PORT <n>" once it accepts connections and stops on SIGTERM.
 Every package element gives its file's size and SHA-256 (attributes Size and

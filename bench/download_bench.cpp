@@ -5,7 +5,7 @@
 //   2. a package of over five seconds under the speed limit 200 Ko/sec;
 //   3. how often the speed and remaining-time texts change meanwhile;
 //   4. the 256 MiB package over HTTPS beside curl, median of alternating pairs.
-// Built by tests/download_engine; run by run_download_bench.sh.
+// Run by run_download_bench.sh.
 //
 // With --server BASE_URL OBJECT FILE ROUNDS it measures against a server
 // already running (bench/run_vsftpd_bench.sh starts vsftpd): ROUNDS
