@@ -17,18 +17,12 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Attempts = std::vector<unsigned>;
 
-class CancelTest : public DownloadTest {
-protected:
-    // A server that stops sending the Sesam pack after 4 KiB.
-    void StartStalledServer() {
-        UpdateServer::Options options;
-        options.stall["/maj/sesam/sesam_pack.exe"] = 4096;
-        StartServer(options);
-    }
-};
+using CancelTest = DownloadTest;
+// A server that stops sending the Sesam pack after 4 KiB.
+const UpdateServer::Options kStalled{.stall = {{"/maj/sesam/sesam_pack.exe", 4096}}};
 
 TEST_F(CancelTest, YesDuringATransferStopsItAndKeepsThePartialFile) {
-    StartStalledServer();
+    StartServer(kStalled);
     UseScript("message 1062 -> yes\ndialog 130: wait 1024 4; sleep 300; click 2");
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Run(), hostsuite::kIdCancel);
@@ -52,12 +46,7 @@ TEST_F(CancelTest, YesDuringATransferStopsItAndKeepsThePartialFile) {
 }
 
 TEST_F(CancelTest, NoChangesNothingAndTheSlowTransferShowsItsSpeed) {
-    UpdateServer::Options options;
-    options.chain = {"5.2.0", "5.2.1"};
-    options.packageSize = 24 * 1024;
-    options.packSize = 8 * 1024;
-    options.throttle = 8 * 1024;
-    StartServer(options);
+    StartServer({.chain = {"5.2.0", "5.2.1"}, .packageSize = 24 * 1024, .packSize = 8 * 1024, .throttle = 8 * 1024});
     UseScript("message 1062 -> no\ndialog 130: wait 1024 4; click 2; close; escape");
     EXPECT_EQ(Run(), hostsuite::kIdOk);
     EXPECT_EQ(attempts, Attempts{download::kTransferDone});
@@ -101,7 +90,7 @@ private:
 };
 
 TEST_F(CancelTest, TheDialogStopsAndWaitsForItsWorkerWhenItEndsFirst) {
-    StartStalledServer();
+    StartServer(kStalled);
     hostsuite::InstallPresenter(std::make_shared<AbruptPresenter>(scripted));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Run(), hostsuite::kIdCancel);

@@ -19,9 +19,6 @@ using InternetDownloadTest = DownloadTest;
 
 platform::MachineValue FailCount() { return platform::MachineValue("Software/Talvo/Talvo", "FailCount"); }
 std::string NoServer() { return "ftp://127.0.0.1:" + std::to_string(UnusedLoopbackPort()) + "/maj/"; }
-const std::string kDownloadFailed = "message id=- caption=\"Talvo\" style=0x10 flag=1 text=\"Une erreur s'est produite "
-                                    "lors du téléchargement des mises à jour.\" -> ok unscripted";
-
 // files.xml's entries, in order, as "element name version->new version".
 Strings Recorded(const fs::path& path) {
     pugi::xml_document files;
@@ -63,27 +60,6 @@ TEST_F(InternetDownloadTest, AChainAndTheSesamPackArriveAndAreRecorded) {
     EXPECT_TRUE(Shown("dialog 130 text 1061=\"Téléchargement terminé.\""));
     EXPECT_TRUE(Shown("dialog 130 text 1023=\"64.0 Ko de 64.0 Ko\""));
     EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(InternetDownloadTest, AFileShorterThanAnnouncedIsDeletedALongerOneKept) {
-    ctx.postalCode.clear();
-    UpdateServer::Options shorter;
-    shorter.announce["/maj/sesam/sesam_pack.exe"] = shorter.packSize + 100;
-    StartServer(shorter);
-    EXPECT_EQ(Run(), hostsuite::kIdCancel);
-    EXPECT_EQ(attempts, Attempts{kTransferFailed});
-    const std::string temp = (UpdatePath("Temp") / "sesam_pack.exe").string();
-    EXPECT_FALSE(fs::exists(temp));
-    EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
-    EXPECT_TRUE(Logged("WARNING KTDownload : Wrong size for file " + temp + " : File deleted"));
-    EXPECT_TRUE(Journaled("MJ_DWL_DU_15 : Problème: taille differente."));
-    EXPECT_TRUE(Shown(kDownloadFailed));
-
-    UpdateServer::Options longer;
-    longer.announce["/maj/sesam/sesam_pack.exe"] = longer.packSize - 100;
-    StartServer(longer);
-    EXPECT_EQ(Run(), hostsuite::kIdOk);
-    EXPECT_EQ(fs::file_size(UpdatePath("Update") / "sesam_pack.exe"), longer.packSize);
 }
 
 // A package or its folder missing from the common folder fails that attempt

@@ -55,11 +55,7 @@ TEST_F(SecureDownloadTest, SecureServersAnswerOnlyWithATrustedCertificate) {
     for (const auto& each : cases) {
         SCOPED_TRACE(std::string(each.protocol) + " at " + each.scheme + (each.trusted ? ", trusted" : ""));
         Fresh();
-        UpdateServer::Options options;
-        options.protocol = each.protocol;
-        options.certificate = authority.ServerCertificate();
-        options.key = authority.ServerKey();
-        StartServer(options);
+        StartServer({.protocol = each.protocol, .certificate = authority.ServerCertificate(), .key = authority.ServerKey()});
         Ktsign("sign " + key + " " + Catalogue().string());
         ctx.serverUrls = {std::string(each.scheme) + server->BaseUrl().substr(server->BaseUrl().find(':'))};
         TrustAuthorities(each.trusted ? authority.Certificate().string() : "");
