@@ -3,14 +3,13 @@
 // taken as up, scripted answers, and the download dialog to run.
 #pragma once
 
-#include <pugixml.hpp>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 
+#include "catalogue_writer.h"
 #include "config/workstation_state_file.h"
 #include "connect/internet_connection.h"
 #include "download/download_dialog.h"
@@ -93,26 +92,17 @@ protected:
     // A source folder "patch" whose catalogue chains 5.2.0, 5.2.1, 5.3.0, 5.4.0
     // through (location, name) steps; each package that can be made holds its name.
     std::string WriteSource(const std::vector<std::pair<std::string, std::string>>& steps) {
-        pugi::xml_document doc;
-        pugi::xml_node root = doc.append_child("Update");
+        CatalogueWriter catalogue;
         const char* versions[] = {"5.2.0", "5.2.1", "5.3.0", "5.4.0"};
         for (std::size_t i = 0; i < steps.size(); ++i) {
             const auto& [location, name] = steps[i];
-            pugi::xml_node step = root.append_child("Version");
-            for (const auto& [attribute, value] : {std::pair{"OldVer", versions[i]}, {"NewVer", versions[i + 1]},
-                                                   {"Compatibility", "1"}, {"CanRestore", "1"}}) {
-                step.append_attribute(attribute) = value;
-            }
-            step.append_child("Location").text() = location.c_str();
-            pugi::xml_node file = step.append_child("File");
-            file.append_attribute("Name") = name.c_str();
-            file.append_attribute("Date") = "2.2.2026";
+            catalogue.AddStep(versions[i], versions[i + 1], name, "2.2.2026", location);
             std::error_code ec;
             const std::filesystem::path package = tree / "patch" / location / name;
             std::filesystem::create_directories(package.parent_path(), ec);
             if (!std::filesystem::exists(std::filesystem::symlink_status(package, ec))) std::ofstream(package) << name;
         }
-        doc.save_file((tree.MakeDir("patch") / "versions.xml").c_str(), "\t");
+        EXPECT_TRUE(catalogue.Save((tree.MakeDir("patch") / "versions.xml").string()));
         return (tree / "patch").string();
     }
 

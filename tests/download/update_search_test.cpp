@@ -133,9 +133,8 @@ TEST_F(SearchTest, CompatibilityQuestionIsAskedOnceAndNoHoldsForTheDialog) {
     presenter->answers = {hostsuite::kIdNo};
     const Items declined = Search(*refusing);
     ASSERT_EQ(1u, presenter->messages.size());
-    EXPECT_EQ(1024, presenter->messages[0].stringId);
-    EXPECT_EQ("Talvo", presenter->messages[0].caption);
-    EXPECT_EQ(0x44u, presenter->messages[0].style);
+    const auto& asked = presenter->messages[0];
+    EXPECT_EQ(std::tuple(asked.stringId, asked.caption, asked.style), std::tuple(1024, std::string("Talvo"), 0x44u));
     EXPECT_TRUE(Logged("WARNING KTDownload : Critical update not accepted by user (1.0 -> 1.1): stop searching "
                        "update in versions.xml"));
     // The pack part still runs.
