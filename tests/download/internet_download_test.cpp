@@ -1,6 +1,7 @@
-// Internet updates from a generated server on 127.0.0.1, through the whole
-// download dialog: its worker, its attempts on the common and the split
-// folders, and what they leave in the update folder, the journal and the log.
+// Updates through the whole download dialog: from a generated server on
+// 127.0.0.1 (its worker, its attempts on the common and the split folders)
+// or from a local folder, and what they leave in the update folder, the
+// journal and the log.
 #include <pugixml.hpp>
 
 #include "download/transfers.h"
@@ -14,11 +15,21 @@ namespace {
 namespace fs = std::filesystem;
 using namespace download;
 using Attempts = std::vector<unsigned>;
-
 using InternetDownloadTest = DownloadTest;
 
 platform::MachineValue FailCount() { return platform::MachineValue("Software/Talvo/Talvo", "FailCount"); }
 std::string NoServer() { return "ftp://127.0.0.1:" + std::to_string(UnusedLoopbackPort()) + "/maj/"; }
+// files.xml's entries, in order, as "element name version->new version".
+Strings Recorded(const fs::path& path) {
+    pugi::xml_document files;
+    files.load_file(path.c_str());
+    Strings entries;
+    for (const pugi::xml_node entry : files.child("Files").children()) {
+        entries.push_back(std::string(entry.name()) + " " + entry.attribute("Name").value() + " " +
+                          entry.attribute("Version").value() + "->" + entry.attribute("NewVersion").value());
+    }
+    return entries;
+}
 
 TEST_F(InternetDownloadTest, AChainAndTheSesamPackArriveAndAreRecorded) {
     StartServer();
@@ -29,22 +40,12 @@ TEST_F(InternetDownloadTest, AChainAndTheSesamPackArriveAndAreRecorded) {
     EXPECT_EQ(Run(), hostsuite::kIdOk);
     EXPECT_EQ(attempts, Attempts{kTransferDone});
     EXPECT_EQ(ctx.m_nDownloadStatus, 0);
-    // files.xml lists the packages in the reverse of the walk's order.
-    pugi::xml_document files;
-    files.load_file(UpdatePath("files.xml").c_str());
-    Strings entries;
-    for (const pugi::xml_node entry : files.child("Files").children()) {
-        entries.push_back(std::string(entry.name()) + " " + entry.attribute("Name").value() + " " +
-                          entry.attribute("Version").value() + "->" + entry.attribute("NewVersion").value());
-    }
-    EXPECT_EQ(entries, (Strings{"SesamAll sesam_pack.exe ->", "File talvo_5.3.0_5.4.0.exe 5.3.0->5.4.0",
-                                "File talvo_5.2.1_5.3.0.exe 5.2.1->5.3.0", "File talvo_5.2.0_5.2.1.exe 5.2.0->5.2.1"}));
-    for (const auto& [folder, name] : std::vector<std::pair<std::string, std::string>>{
-             {"sesam", "sesam_pack.exe"}, {"5.4.0", "talvo_5.3.0_5.4.0.exe"}, {"5.3.0", "talvo_5.2.1_5.3.0.exe"},
-             {"5.2.1", "talvo_5.2.0_5.2.1.exe"}}) {
-        EXPECT_EQ(ReadFile(UpdatePath("Update") / name), ReadFile(server->Root() / "maj" / folder / name)) << name;
-        EXPECT_FALSE(fs::exists(UpdatePath("Temp") / name)) << name;
-    }
+    EXPECT_TRUE(PackagesArrived());
+    EXPECT_TRUE(fs::is_empty(UpdatePath("Temp")));
+    // In the reverse of the walk's order.
+    EXPECT_EQ(Recorded(UpdatePath("files.xml")),
+              (Strings{"SesamAll sesam_pack.exe ->", "File talvo_5.3.0_5.4.0.exe 5.3.0->5.4.0",
+                       "File talvo_5.2.1_5.3.0.exe 5.2.1->5.3.0", "File talvo_5.2.0_5.2.1.exe 5.2.0->5.2.1"}));
     // The packages were read with the account of ftpacs.bin.
     EXPECT_NE(server->Log().find("[talvo] RETR " + server->Root().string() + "/maj/5.3.0/talvo_5.2.1_5.3.0.exe completed=1"),
               std::string::npos);
@@ -61,46 +62,19 @@ TEST_F(InternetDownloadTest, AChainAndTheSesamPackArriveAndAreRecorded) {
     EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(InternetDownloadTest, AFileShorterThanAnnouncedIsDeletedALongerOneKept) {
-    ctx.postalCode.clear();
-    UpdateServer::Options shorter;
-    shorter.announce["/maj/sesam/sesam_pack.exe"] = shorter.packSize + 100;
-    StartServer(shorter);
-    EXPECT_EQ(Run(), hostsuite::kIdCancel);
-    EXPECT_EQ(attempts, Attempts{kTransferFailed});
-    const std::string temp = (UpdatePath("Temp") / "sesam_pack.exe").string();
-    EXPECT_FALSE(fs::exists(temp));
-    EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
-    EXPECT_TRUE(Logged("WARNING KTDownload : Wrong size for file " + temp + " : File deleted"));
-    EXPECT_TRUE(Journaled("MJ_DWL_DU_15 : Problème: taille differente."));
-    EXPECT_TRUE(Shown("message id=- caption=\"Talvo\" style=0x10 flag=1 "
-                      "text=\"Une erreur s'est produite lors du téléchargement des mises à jour.\" -> ok unscripted"));
-
-    UpdateServer::Options longer;
-    longer.announce["/maj/sesam/sesam_pack.exe"] = longer.packSize - 100;
-    StartServer(longer);
-    EXPECT_EQ(Run(), hostsuite::kIdOk);
-    EXPECT_EQ(fs::file_size(UpdatePath("Update") / "sesam_pack.exe"), longer.packSize);
-}
-
 // A package or its folder missing from the common folder fails that attempt
 // (0 or 6); the split folder of the postal code has it.
 TEST_F(InternetDownloadTest, AMissingPackageOrFolderSendsToTheSplitFolder) {
-    struct Case {
-        std::string removed;
-        unsigned first;
-        std::string warning;
-    };
-    for (const Case& c : {Case{"5.3.0/talvo_5.2.1_5.3.0.exe", kTransferFailed,
-                               "can't find file : /maj/5.3.0/talvo_5.2.1_5.3.0.exe"},
-                          Case{"5.3.0", kNoFileNorFolder, "can't find directory : /maj/5.3.0"}}) {
-        SCOPED_TRACE(c.removed);
+    for (const auto& [removed, first, warning] : std::vector<std::tuple<std::string, unsigned, std::string>>{
+             {"5.3.0/talvo_5.2.1_5.3.0.exe", kTransferFailed, "can't find file : /maj/5.3.0/talvo_5.2.1_5.3.0.exe"},
+             {"5.3.0", kNoFileNorFolder, "can't find directory : /maj/5.3.0"}}) {
+        SCOPED_TRACE(removed);
         fs::remove(UpdatePath("files.xml"));
         StartServer();
-        fs::remove_all(server->Root() / "maj" / c.removed);
+        fs::remove_all(server->Root() / "maj" / removed);
         EXPECT_EQ(Run(), hostsuite::kIdOk);
-        EXPECT_EQ(attempts, (Attempts{c.first, kTransferDone}));
-        EXPECT_TRUE(Logged("WARNING KTDownload : Error with FTP connexion : " + c.warning));
+        EXPECT_EQ(attempts, (Attempts{first, kTransferDone}));
+        EXPECT_TRUE(Logged("WARNING KTDownload : Error with FTP connexion : " + warning));
         EXPECT_TRUE(Logged("INFO KTDownload : DownloadUpdates : first try, FRACTIONNE"));
         // The second attempt wrote the package afresh over the first attempt's file.
         EXPECT_EQ(ReadFile(UpdatePath("Update") / "talvo_5.2.1_5.3.0.exe"),
@@ -117,7 +91,7 @@ TEST_F(InternetDownloadTest, AMissingPackageOrFolderSendsToTheSplitFolder) {
     EXPECT_EQ(FailCount().ReadDword(), 0u);
 }
 
-TEST_F(InternetDownloadTest, NothingToFetchEndsWithoutError) {
+TEST_F(InternetDownloadTest, NothingToFetchOrNoServerEndsTheDialog) {
     StartServer();
     tree.WriteFile("windows/sesam.ini", "[COMMUN]\n");
     SetWorkstation("5.4.0", "1.4.2026");
@@ -127,12 +101,10 @@ TEST_F(InternetDownloadTest, NothingToFetchEndsWithoutError) {
     EXPECT_TRUE(Logged("INFO KTDownload : No new update to download/copy"));
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(ctx.m_nDownloadStatus, 0);
-}
 
-TEST_F(InternetDownloadTest, NoServerAnswersAndTheUserGivesUp) {
+    // The common folder, then the split folder: the user gives up each time.
     ctx.serverUrls = {NoServer()};
     EXPECT_EQ(Run(), hostsuite::kIdCancel);
-    // The common folder, then the split folder: the user gives up each time.
     EXPECT_EQ(attempts, (Attempts{kTransferFailed, kTransferFailed}));
     EXPECT_EQ(handlesClosed, 2);
     EXPECT_EQ(ctx.m_nDownloadStatus, -2);
@@ -185,6 +157,48 @@ TEST_F(InternetDownloadTest, UnreadableSettingsEndTheDialogBeforeAnyTransfer) {
     EXPECT_EQ(Run(), hostsuite::kIdCancel);
     EXPECT_EQ(shownState, hostsuite::ShowState::Minimised);
     EXPECT_TRUE(Messages().empty());
+}
+
+// A local update copies the packages of a folder while the dialog opens,
+// records them, and the dialog ends by itself.
+TEST_F(DownloadTest, ALocalChainIsCopiedAndRecordedAndAFolderWithoutCatalogueRefused) {
+    const std::string step1 = UpdateServer::StepFile("5.2.0", "5.2.1");
+    const std::string step2 = UpdateServer::StepFile("5.2.1", "5.3.0");
+    EXPECT_EQ(Run(SourceMode::kLocal, WriteSource({{"5.2.1", step1}, {"5.3.0", step2}})), hostsuite::kIdOk);
+    EXPECT_TRUE(Logged("INFO KTDownload : local (network or directory) update"));
+    EXPECT_EQ(ReadFile(UpdatePath("Update") / step1) + ReadFile(UpdatePath("Update") / step2), step1 + step2);
+    EXPECT_EQ(Recorded(UpdatePath("files.xml")), (Strings{"File " + step2 + " 5.2.1->5.3.0", "File " + step1 + " 5.2.0->5.2.1"}));
+    EXPECT_TRUE(Messages().empty());
+
+    EXPECT_EQ(Run(SourceMode::kLocal, tree.MakeDir("empty").string()), hostsuite::kIdCancel);
+    EXPECT_TRUE(Logged("WARNING No versions.xml file found"));
+    EXPECT_EQ(Messages(), Strings{"message id=1074 caption=\"Talvo\" style=0x40 flag=1 text=\"Le répertoire indiqué ne "
+                                  "contient pas de mise à jour !\" -> ok unscripted"});
+}
+
+TEST_F(DownloadTest, ALocalPackageAlreadyInPlaceIsRecordedWithoutACopyAnUnreadableOneStops) {
+    const std::string name = UpdateServer::StepFile("5.2.0", "5.2.1");
+    // files.xml knows the package, leading elsewhere: the search lists it with added flag 0.
+    tree.WriteFile("UpdateInfo/files.xml", "<?xml version=\"1.0\"?>\n<Files>\n\t<File Date=\"2.2.2026\" Name=\"" + name +
+                                               "\" Version=\"5.2.0\" NewVersion=\"5.2.5\" CanRestore=\"1\" Continue=\"0\" "
+                                               "Compatibility=\"1\"/>\n</Files>\n");
+    EXPECT_EQ(Run(SourceMode::kLocal, WriteSource({{"5.2.1", name}})), hostsuite::kIdOk);
+    EXPECT_FALSE(fs::exists(UpdatePath("Update") / name));
+    EXPECT_FALSE(fs::exists(UpdatePath("Temp") / name));
+    // Recorded once more, by the one ProcessUpdate call.
+    EXPECT_EQ(Recorded(UpdatePath("files.xml")), Strings(2, "File " + name + " 5.2.0->5.2.5"));
+
+    Fresh();
+    const std::string later = UpdateServer::StepFile("5.2.1", "5.3.0");
+    const std::string folder = WriteSource({{"5.2.1", name}, {"5.3.0", later}});
+    // The list is worked from its front: the later step first.
+    fs::remove(fs::path(folder) / "5.2.1" / name);
+    EXPECT_EQ(Run(SourceMode::kLocal, folder), hostsuite::kIdCancel);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("message id=1022 caption=\"Talvo\" style=0x10 flag=1 text=\"Un des fichiers de la mise à "
+                                  "jour est introuvable ou abîmé. Impossible de continuer.\\nNom du fichier : " + name + "\"", 0), 0u);
+    // The package copied before was recorded when the next was taken.
+    EXPECT_EQ(Recorded(UpdatePath("files.xml")), Strings{"File " + later + " 5.2.1->5.3.0"});
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 // Names and links planted by whoever writes to the server, the source folder,
 // the shared update folder or the temporary folder: the module writes only
 // where it means to and follows no link; the canary folder stays as it was.
-#include <pugixml.hpp>
-
 #include <functional>
 #include <map>
+#include <set>
 
 #include "download_fixture.h"
 
@@ -14,10 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 using download::SourceMode;
 
-struct Step {
-    std::string location;
-    std::string name;
-};
+using Step = std::pair<std::string, std::string>;
 
 // Plants links below the tree's root: each one at a path, to a target, both relative to the root.
 using Links = std::vector<std::pair<std::string, std::string>>;
@@ -40,31 +36,6 @@ protected:
     HostilePathTest() {
         tree.WriteFile("canary/file", "kept");
         tree.WriteFile("canary/step.exe", "secret");
-    }
-
-    // A source folder whose catalogue chains 5.2.0, 5.2.1, 5.3.0... through `steps`;
-    // each package that can be made holds its own name.
-    std::string WriteSource(const std::vector<Step>& steps) {
-        pugi::xml_document doc;
-        pugi::xml_node root = doc.append_child("Update");
-        const char* versions[] = {"5.2.0", "5.2.1", "5.3.0", "5.4.0"};
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-            pugi::xml_node step = root.append_child("Version");
-            for (const auto& [name, value] : {std::pair{"OldVer", versions[i]}, {"NewVer", versions[i + 1]},
-                                              {"Compatibility", "1"}, {"CanRestore", "1"}}) {
-                step.append_attribute(name) = value;
-            }
-            step.append_child("Location").text() = steps[i].location.c_str();
-            pugi::xml_node file = step.append_child("File");
-            file.append_attribute("Name") = steps[i].name.c_str();
-            file.append_attribute("Date") = "2.2.2026";
-            std::error_code ec;
-            const fs::path package = tree / "patch" / steps[i].location / steps[i].name;
-            fs::create_directories(package.parent_path(), ec);
-            if (!fs::exists(fs::symlink_status(package, ec))) std::ofstream(package) << steps[i].name;
-        }
-        doc.save_file((tree.MakeDir("patch") / "versions.xml").c_str(), "\t");
-        return (tree / "patch").string();
     }
 
     void Plant(const Links& links) {

@@ -67,18 +67,13 @@ TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllows
         // What the server sent the second time.
         std::uint64_t secondRead;
     };
-    UpdateServer::Options refusing;
-    refusing.refuseRest = true;
     // Without the catalogue's size and digest, only the bytes asked again tell the server started over.
-    UpdateServer::Options ignoring;
-    ignoring.ignoreRest = true;
-    ignoring.digests = false;
     for (const Case& c : {Case{"same file", {}, false, kPackSize - kCut + kOverlap},
-                          Case{"REST refused", refusing, false, kPackSize}, Case{"server file changed", {}, true, kPackSize},
-                          Case{"REST ignored", ignoring, false, kPackSize}}) {
+                          Case{"REST refused", {.refuseRest = true}, false, kPackSize},
+                          Case{"server file changed", {}, true, kPackSize},
+                          Case{"REST ignored", {.ignoreRest = true, .digests = false}, false, kPackSize}}) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(UpdatePath("Update"));
-        fs::remove(UpdatePath("files.xml"));
+        Fresh();
         CutHalfway(c.server);
         const ino_t partial = Inode(Partial());
         if (c.touchServerFile) fs::last_write_time(ServerPack(), fs::last_write_time(ServerPack()) - std::chrono::hours(1));
@@ -122,9 +117,7 @@ TEST_F(ResumeTest, APackageWhoseDigestDiffersIsRefusedEachTimeAndNeverRecorded) 
     EXPECT_TRUE(Journaled("MJ_DWL_DU_19 : Problème: empreinte differente."));
 
     // A catalogue of the older kind, without digests, takes the same package as it comes.
-    UpdateServer::Options older;
-    older.digests = false;
-    StartServer(older);
+    StartServer({.digests = false});
     EXPECT_EQ(Run(), hostsuite::kIdOk);
     EXPECT_TRUE(ReadFile(Ready()) == ReadFile(ServerPack()));
 }

@@ -39,14 +39,6 @@ class NetworkFaultTest : public DownloadTest {
 protected:
     ~NetworkFaultTest() override { platform::CurlPull::SetStallLimit(platform::CurlPull::kStallLimit); }
 
-    // A log line beginning with `start` among the lines from `from` on.
-    bool LoggedSince(std::size_t from, const std::string& start) const {
-        const Strings lines = Log();
-        for (std::size_t i = from; i < lines.size(); ++i) {
-            if (lines[i].rfind(start, 0) == 0) return true;
-        }
-        return false;
-    }
     bool PackRecorded() const { return ReadFile(UpdatePath("files.xml")).find("sesam_pack.exe") != std::string::npos; }
 };
 
@@ -57,6 +49,10 @@ TEST_F(NetworkFaultTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage
     const std::vector<Fault> faults = {
         {"cut at 0", [](UpdateServer::Options& o) { CutAt(o, 0); }, {wrongSize}, kWrongSize},
         {"cut at 1", [](UpdateServer::Options& o) { CutAt(o, 1); }, {wrongSize}, kWrongSize},
+        {"SIZE announces more", [](UpdateServer::Options& o) { o.announce[kPack] = o.packSize + 100; },
+         {wrongSize + (UpdatePath("Temp") / "sesam_pack.exe").string() + " : File deleted"}, kWrongSize},
+        // A longer file than announced is kept.
+        {"SIZE announces less", [](UpdateServer::Options& o) { o.announce[kPack] = o.packSize - 100; }, {}, kWhole},
         {"cut at 4095", [](UpdateServer::Options& o) { CutAt(o, 4095); }, {wrongSize}, kWrongSize},
         {"cut at 4096", [](UpdateServer::Options& o) { CutAt(o, 4096); }, {wrongSize}, kWrongSize},
         {"cut at size-1", [](UpdateServer::Options& o) { CutAt(o, o.packSize - 1); }, {wrongSize}, kWrongSize},
@@ -89,24 +85,17 @@ TEST_F(NetworkFaultTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage
     };
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
-        fs::remove_all(UpdatePath("Update"));
-        fs::remove_all(UpdatePath("Temp"));
-        fs::remove(UpdatePath("files.xml"));
-        fs::remove(ctx.appDir + "mjlog.log");
+        Fresh();
         UpdateServer::Options options;
         fault.apply(options);
         StartServer(options);
-        const std::size_t logFrom = Log().size();
+        std::size_t logFrom = Log().size();
         const auto start = std::chrono::steady_clock::now();
         const int result = Run();
         EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
-        const auto logSince = [&] {
-            const Strings lines = Log();
-            std::string text;
-            for (std::size_t i = logFrom; i < lines.size(); ++i) text += lines[i] + "\n";
-            return text;
-        };
-        for (const std::string& line : fault.logged) EXPECT_TRUE(LoggedSince(logFrom, line)) << line << "\n" << logSince();
+        std::string logSince = "\n";
+        for (const Strings log = Log(); logFrom < log.size(); ++logFrom) logSince += log[logFrom] + "\n";
+        for (const std::string& line : fault.logged) EXPECT_NE(logSince.find("\n" + line), std::string::npos) << line << "\n" << logSince;
         if (fault.journaled == kWhole) {
             EXPECT_EQ(result, hostsuite::kIdOk);
             EXPECT_TRUE(PackRecorded());
@@ -117,8 +106,12 @@ TEST_F(NetworkFaultTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage
         EXPECT_EQ(result, hostsuite::kIdCancel);
         EXPECT_NE(attempts, (std::vector<unsigned>{download::kTransferDone}));
         EXPECT_TRUE(Journaled(fault.journaled)) << fault.journaled << "\n" << ::testing::PrintToString(Journal());
-        EXPECT_FALSE(PackRecorded()) << logSince();
+        EXPECT_FALSE(PackRecorded()) << logSince;
         EXPECT_FALSE(fs::exists(UpdatePath("Update") / "sesam_pack.exe"));
+        // A short file is deleted; one cut by a read error stays for the next attempt to continue.
+        if (fault.logged.at(0).starts_with(wrongSize)) {
+            EXPECT_FALSE(fs::exists(UpdatePath("Temp") / "sesam_pack.exe"));
+        }
     }
 }
 

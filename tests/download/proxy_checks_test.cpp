@@ -1,14 +1,13 @@
 // The proxy checks of the transfers against a real HTTP proxy of the tests
 // (which answers every request itself) and a real FTP server, on loopback.
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <functional>
 
-#include "connect_fixture.h"
 #include "download/proxy_checks.h"
 #include "support/update_server.h"
 #include "support/http_proxy.h"
+#include "support/server_process.h"
+#include "support/workstation.h"
 
 namespace kt::test {
 namespace {
@@ -17,8 +16,9 @@ using download::kMaxProxyRounds;
 
 constexpr const char* kFile = "ftp://127.0.0.1/maj/versions.xml";
 
-class ProxyChecksTest : public ConnectTest {
+class ProxyChecksTest : public ConfiguredWorkstation {
 protected:
+    ProxyChecksTest() { UseScript(""); }
     void StartProxy(const std::function<void(HttpProxy::Options&)>& set = {}) {
         HttpProxy::Options options;
         if (set) set(options);
@@ -45,9 +45,7 @@ protected:
     }
     Strings Credentials() const {
         Strings asked;
-        for (const std::string& line : Transcript()) {
-            if (line.rfind("credentials", 0) == 0) asked.push_back(line);
-        }
+        for (const std::string& line : Transcript()) if (line.starts_with("credentials")) asked.push_back(line);
         return asked;
     }
 
@@ -90,11 +88,11 @@ TEST_F(ProxyChecksTest, AProxyThatNeverAcceptsIsGivenUp) {
     EXPECT_EQ(CheckRequest(), 0);
     EXPECT_TRUE(Logged("WARNING KTDownload : Proxy request failed"));
     EXPECT_EQ(Journal().back(), "MJ_DWL_CPS_1 : Problème: proxy - request.");
-    EXPECT_EQ(Count(Log(), "INFO KTDownload : Proxy request reached destination"), kMaxProxyRounds);
+    EXPECT_EQ(CountLogged("INFO KTDownload : Proxy request reached destination"), kMaxProxyRounds);
 
     EXPECT_EQ(CheckAddress(), 0);
     EXPECT_EQ(Journal().back(), "MJ_DWL_CFP_1 : Problème: proxy - request.");
-    EXPECT_EQ(Count(Log(), "INFO KTDownload : Check proxy status in progress"), kMaxProxyRounds + 1);
+    EXPECT_EQ(CountLogged("INFO KTDownload : Check proxy status in progress"), kMaxProxyRounds + 1);
     // Each round sends the request once, twice when libcurl first asks
     // which login the proxy wants.
     EXPECT_LE(proxy->Requests().size(), 4u * kMaxProxyRounds);
