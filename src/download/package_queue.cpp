@@ -33,17 +33,21 @@ TransferAttempt::Outcome TransferAttempt::ReadCatalogue() {
     return std::nullopt;
 }
 
+unsigned TransferAttempt::NotRecorded() {
+    return Fail("KTDownload : " + previous_.name + " not recorded in files.xml", "MJ_DWL_DU_15 : Problème: écriture.");
+}
+
 TransferAttempt::Outcome TransferAttempt::NextPackage() {
     KT_DLOG(Info) << "KTDownload : Read package file " << current_.object;
     if (job_.list.empty()) {
-        RecordIfComplete(job_.search, previous_);
+        if (!RecordIfComplete(job_.search, previous_)) return NotRecorded();
         KT_DLOG(Info) << "KTDownload : No remaining update package to add to files.xml";
         SetText(kOperationStatus, kDone);
         return kTransferDone;
     }
     for (;;) {
         SetText(kOperationStatus, kProcessing);
-        RecordIfComplete(job_.search, previous_);
+        if (!RecordIfComplete(job_.search, previous_)) return NotRecorded();
         DownloadItem item = job_.list.front();
         const auto parts = connect::SplitUrl(item.source);
         if (!parts || parts->service != base_.service || parts->secure != base_.secure) {
@@ -64,7 +68,7 @@ TransferAttempt::Outcome TransferAttempt::NextPackage() {
         }
         // Already in place: recorded with the next package, or now when it is the last.
         if (job_.list.empty()) {
-            RecordIfComplete(job_.search, previous_);
+            if (!RecordIfComplete(job_.search, previous_)) return NotRecorded();
             previous_ = DownloadItem{};
             return kTransferDone;
         }

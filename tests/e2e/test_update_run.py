@@ -98,6 +98,47 @@ class UpdateRuns(unittest.TestCase):
                 if last_update:
                     self.assertEqual(self.practice.setting("LastUpdate"), last_update)
 
+    def test_a_malformed_file_met_mid_run_fails_cleanly(self):
+        spoiled = Server(self.server_root.path("spoiled"))
+        for base in ("maj", "maj77"):
+            with open(os.path.join(spoiled.root, base, "versions.xml"), "w") as f:
+                f.write('<?xml version="1.0"?>\n<Update><Version OldVer="5.2.0"')
+        bad = "<Files><File Name="
+        # file spoiled, server, shown, log line, journal end, packages recorded
+        rows = [
+            ("versions.xml", spoiled, ["dialog 130"], "Can't parse ", "MJ_DWL_DU : Il n’y a pas de mises à jour.",
+             False),
+            ("files.xml", self.server, ["dialog 130"],
+             "KTDownload : ProcessUpdate : files.xml can't be read : sesam_pack.exe not recorded",
+             "MJ_DWL_DU_15 : Problème: écriture.", False),
+            ("{guid}.xml", self.server, ["dialog 130", "1060"], "Can't parse ", "MJ_DWL_DU : La mise à jour est terminée.",
+             True),
+        ]
+        try:
+            for name, server, shown, logged, journal, recorded in rows:
+                with self.subTest(name):
+                    self.practice.close()
+                    self.practice = Practice()
+                    options = self.practice.configured(server.url, AT_START_INTERNET, **{"--at-start": True})
+                    spoilt = name.format(guid=ET.parse(self.practice.appid()).getroot().get("GUID"))
+                    if name != "versions.xml":
+                        self.practice.write("data/UpdateInfo/" + spoilt, bad)
+                    self.assertEqual(self.run_kthost(options, "message 1060 -> yes\n"), shown)
+                    log = self.practice.activity_log().splitlines()
+                    self.assertTrue([line for line in log if logged in line and spoilt in line], log)
+                    self.assertEqual(self.practice.journal_end(), journal)
+                    self.assertEqual("mode=2" in self.practice.installer_record(), recorded)
+                    self.assertEqual(os.path.isdir(os.path.join(self.practice.update, "Update")), recorded)
+                    left = sorted(n for n in os.listdir(self.practice.update) if n.endswith((".xml", ".tmp")))
+                    for file in left:
+                        if file != "files.xml" or recorded:
+                            ET.parse(os.path.join(self.practice.update, file))
+                    self.assertFalse([n for n in left if n.endswith(".tmp")])
+                    if name == "files.xml":
+                        self.assertEqual(self.practice.read("data/UpdateInfo/files.xml"), bad, "left as it was")
+        finally:
+            spoiled.stop()
+
     def test_packages_another_workstation_left(self):
         self.practice.configured(self.server.url, {("Schedule", "Teletrans"): "1"})
         shown = self.run_kthost(self.practice.record_options(**{"--server": self.server.url, "--teletrans": True}), "")
