@@ -106,8 +106,7 @@ class UpdateRuns(unittest.TestCase):
         bad = "<Files><File Name="
         # file spoiled, server, shown, log line, journal end, packages recorded
         rows = [
-            ("versions.xml", spoiled, ["dialog 130"], "Can't parse ", "MJ_DWL_DU : Il n’y a pas de mises à jour.",
-             False),
+            ("versions.xml", spoiled, ["dialog 130"], "Can't parse ", "MJ_DWL_DU_14 : Problème: lecture.", False),
             ("files.xml", self.server, ["dialog 130"],
              "KTDownload : ProcessUpdate : files.xml can't be read : sesam_pack.exe not recorded",
              "MJ_DWL_DU_15 : Problème: écriture.", False),
