@@ -60,7 +60,7 @@ private:
         DownloadItem previous;
         std::string lastContinue;
         for (;;) {
-            RecordIfComplete(job_.search, previous);
+            if (!RecordIfComplete(job_.search, previous)) return false;
             if (job_.list.empty()) return true;
             DownloadItem item = job_.list.front();
             if (item.source.empty()) return Missing(item.source);
@@ -71,10 +71,7 @@ private:
                 if (!CopyPackage(item.source, item.name)) return Missing(item.name);
                 continue;
             }
-            if (job_.list.empty()) {
-                RecordIfComplete(job_.search, item);
-                return true;
-            }
+            if (job_.list.empty()) return RecordIfComplete(job_.search, item);
         }
     }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "config/config_paths.h"
+#include "config/xml_file.h"
 #include "download/download_controls.h"
 #include "download/package_record.h"
 #include "download/transfer_attempt.h"
@@ -22,7 +23,13 @@ constexpr int kProcessing = 1069;
 TransferAttempt::Outcome TransferAttempt::ReadCatalogue() {
     if (const Outcome refused = VerifyCatalogue()) return refused;
     KT_DLOG(Info) << "KTDownload : Read file versions.xml";
-    job_.search.GetUpdatesList(job_.tempFolder.FilePath("versions.xml"), job_.list, folder_);
+    const std::string versions = job_.tempFolder.FilePath("versions.xml");
+    // A catalogue that does not parse is a failed attempt, not "no updates".
+    pugi::xml_document catalogue;
+    if (config::LoadXmlFile(catalogue, versions) == config::XmlLoad::kMalformed) {
+        return Fail("KTDownload : versions.xml can't be read", "MJ_DWL_DU_14 : Problème: lecture.");
+    }
+    job_.search.GetUpdatesList(versions, job_.list, folder_);
     if (job_.list.empty()) {
         Journal("MJ_DWL_DU : Il n’y a pas de mises à jour.");
         return kNothingToFetch;
@@ -33,17 +40,21 @@ TransferAttempt::Outcome TransferAttempt::ReadCatalogue() {
     return std::nullopt;
 }
 
+unsigned TransferAttempt::NotRecorded() {
+    return Fail("KTDownload : " + previous_.name + " not recorded in files.xml", "MJ_DWL_DU_15 : Problème: écriture.");
+}
+
 TransferAttempt::Outcome TransferAttempt::NextPackage() {
     KT_DLOG(Info) << "KTDownload : Read package file " << current_.object;
     if (job_.list.empty()) {
-        RecordIfComplete(job_.search, previous_);
+        if (!RecordIfComplete(job_.search, previous_)) return NotRecorded();
         KT_DLOG(Info) << "KTDownload : No remaining update package to add to files.xml";
         SetText(kOperationStatus, kDone);
         return kTransferDone;
     }
     for (;;) {
         SetText(kOperationStatus, kProcessing);
-        RecordIfComplete(job_.search, previous_);
+        if (!RecordIfComplete(job_.search, previous_)) return NotRecorded();
         DownloadItem item = job_.list.front();
         const auto parts = connect::SplitUrl(item.source);
         if (!parts || parts->service != base_.service || parts->secure != base_.secure) {
@@ -64,7 +75,7 @@ TransferAttempt::Outcome TransferAttempt::NextPackage() {
         }
         // Already in place: recorded with the next package, or now when it is the last.
         if (job_.list.empty()) {
-            RecordIfComplete(job_.search, previous_);
+            if (!RecordIfComplete(job_.search, previous_)) return NotRecorded();
             previous_ = DownloadItem{};
             return kTransferDone;
         }

@@ -9,15 +9,15 @@ void CarryContinue(DownloadItem& item, std::string& last) {
     else item.continueFlag = last;
 }
 
-void RecordIfComplete(UpdateSearch& search, const DownloadItem& item) {
+bool RecordIfComplete(UpdateSearch& search, const DownloadItem& item) {
     const bool step = item.kind == PackageKind::kVersionStep;
-    if (item.date.empty() || item.name.empty()) return;
-    if (step && (item.oldVersion.empty() || item.newVersion.empty())) return;
+    if (item.date.empty() || item.name.empty()) return true;
+    if (step && (item.oldVersion.empty() || item.newVersion.empty())) return true;
     const std::string kind = item.kind == PackageKind::kPackUpdate ? kSesamKind : kSesamAllKind;
     // files.xml tells the three kinds apart by these fields.
     const std::string compatibility =
         step ? item.compatibility : item.kind == PackageKind::kPackUpdate ? kind : item.noVerCheck;
-    search.ProcessUpdate(step ? item.oldVersion : kind, step ? item.newVersion : kind, item.date, item.name,
+    return search.ProcessUpdate(step ? item.oldVersion : kind, step ? item.newVersion : kind, item.date, item.name,
                          item.canRestore, compatibility, item.continueFlag, item.added ? "1" : "0");
 }
 

@@ -18,7 +18,7 @@ bool IsAlreadyRecorded(const DownloadItem& item);
 void CarryContinue(DownloadItem& item, std::string& last);
 
 // Records the package in files.xml under its file name; an empty item (none
-// taken yet) records nothing.
-void RecordIfComplete(UpdateSearch& search, const DownloadItem& item);
+// taken yet) records nothing. False when files.xml cannot be read.
+[[nodiscard]] bool RecordIfComplete(UpdateSearch& search, const DownloadItem& item);
 
 }  // namespace kt::download

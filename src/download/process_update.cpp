@@ -64,13 +64,22 @@ void AppendEntry(pugi::xml_node root, const std::string& oldVersion, const std::
 
 }  // namespace
 
-void UpdateSearch::ProcessUpdate(const std::string& oldVersion, const std::string& newVersion,
+bool UpdateSearch::ProcessUpdate(const std::string& oldVersion, const std::string& newVersion,
                                  const std::string& date, const std::string& name, const std::string& canRestore,
                                  const std::string& compatibility, const std::string& continueFlag,
                                  const std::string& added) {
     if (!IsPlainFileName(name)) {
         KT_DLOG(Warning) << "KTDownload : ProcessUpdate : unsafe file name refused : " << name;
-        return;
+        return true;
+    }
+    // Read before the package moves: a list that cannot be read would lose
+    // the package's entry, and the installer would never see it.
+    const std::string filesXml = config::UpdateFilePath(ctx_, "files.xml");
+    pugi::xml_document doc;
+    const config::XmlLoad load = config::LoadXmlFile(doc, filesXml);
+    if (load == config::XmlLoad::kMalformed || load == config::XmlLoad::kUnreadable) {
+        KT_DLOG(Error) << "KTDownload : ProcessUpdate : files.xml can't be read : " << name << " not recorded";
+        return false;
     }
     const fs::path updateFolder = config::UpdateFilePath(ctx_, "Update");
     std::error_code ec;
@@ -79,12 +88,9 @@ void UpdateSearch::ProcessUpdate(const std::string& oldVersion, const std::strin
     // Added 0: an earlier run or workstation put the package in place already.
     if (config::FlagIsOn(added) &&
         !MovePackage(fs::path(config::UpdateFilePath(ctx_, "Temp")) / name, updateFolder / name, name)) {
-        return;
+        return true;
     }
-
-    const std::string filesXml = config::UpdateFilePath(ctx_, "files.xml");
-    pugi::xml_document doc;
-    if (config::LoadXmlFile(doc, filesXml) == config::XmlLoad::kMissing) {
+    if (load == config::XmlLoad::kMissing) {
         KT_DLOG(Info) << "KTDownload : Can't find files.xml, create a new one";
         doc.append_child("Files");
     }
@@ -93,10 +99,11 @@ void UpdateSearch::ProcessUpdate(const std::string& oldVersion, const std::strin
         while (pugi::xml_node pack = config::FindFirstElement(doc, kSesamAllKind)) pack.parent().remove_child(pack);
     }
     const pugi::xml_node root = config::FindFirstElement(doc, "Files");
-    if (!root) return;
+    if (!root) return true;
     AppendEntry(root, oldVersion, newVersion, date, name, canRestore, compatibility, continueFlag);
     KT_DLOG(Info) << "KTDownload : ProcessUpdate : Add node to files.xml";
     config::SaveXmlFile(doc, filesXml);
+    return true;
 }
 
 }  // namespace kt::download

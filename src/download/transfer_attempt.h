@@ -67,6 +67,8 @@ private:
 
     unsigned Cancelled(const char* journal);
     unsigned WriteError(const std::error_code& error);
+    // files.xml could not be read to record the last package fetched.
+    unsigned NotRecorded();
     // A TLS failure (`error` from libcurl) on `address`: never retried in clear.
     unsigned SecureConnectionFailed(const std::string& address, int error);
     void Journal(const char* message);

@@ -65,8 +65,9 @@ public:
 
     // Moves a fetched package from Temp to Update and appends it to
     // files.xml. The arguments are the fields of its download item, with the
-    // file name in place of the source.
-    void ProcessUpdate(const std::string& oldVersion, const std::string& newVersion, const std::string& date,
+    // file name in place of the source. False when files.xml is there but
+    // cannot be read: the package stays in Temp, nothing is recorded.
+    bool ProcessUpdate(const std::string& oldVersion, const std::string& newVersion, const std::string& date,
                        const std::string& name, const std::string& canRestore, const std::string& compatibility,
                        const std::string& continueFlag, const std::string& added);
 

@@ -128,16 +128,6 @@ def clean_run(practice, options):
     return (last_line(done.stdout), files_entries(practice), sorted(os.listdir(update)) if os.path.isdir(update) else [])
 
 
-def journal_end(practice):
-    """The last message of the failure journal without its time; "" when a clean end left none."""
-    path = os.path.join(practice.app, "mjlog.log")
-    if not os.path.exists(path):
-        return ""
-    with open(path, "rb") as f:
-        lines = [line for line in f.read().decode("utf-8", "replace").splitlines() if " - " in line]
-    return lines[-1].split(" - ", 1)[1] if lines else ""
-
-
 def crash_campaign(kills, seed, out=sys.stdout):
     """Kills `kills` runs; returns (kills made, runs over before their kill, invariant failures, final run
     differences)."""
@@ -152,7 +142,7 @@ def crash_campaign(kills, seed, out=sys.stdout):
         start = time.monotonic()
         expected = clean_run(reference, options)
         duration = time.monotonic() - start
-        expected_end = journal_end(reference)
+        expected_end = reference.journal_end()
         reference.close()
         print("clean run: %.1f s, files.xml %s" % (duration, expected[1]), file=out, flush=True)
         practice, options = new_practice(server)
@@ -190,8 +180,8 @@ def crash_campaign(kills, seed, out=sys.stdout):
         for label, want, got in zip(("result", "files.xml", "Update/"), expected, final):
             if want != got:
                 differences.append("%s: %r, clean run %r" % (label, got, want))
-        if journal_end(practice) != expected_end:
-            differences.append("journal end: %r, clean run %r" % (journal_end(practice), expected_end))
+        if practice.journal_end() != expected_end:
+            differences.append("journal end: %r, clean run %r" % (practice.journal_end(), expected_end))
     finally:
         server.stop()
         server_tree.close()

@@ -185,6 +185,11 @@ class Practice(PracticeTree):
     def installer_record(self):
         return self.read("app/ktupdate-record.txt")
 
+    def journal_end(self):
+        """The last message of the failure journal without its time; "" when a clean end left none."""
+        lines = [line for line in self.read("app/mjlog.log").splitlines() if " - " in line]
+        return lines[-1].split(" - ", 1)[1] if lines else ""
+
     def lock(self):
         return os.path.join(self.update, "updating.xml")
 

@@ -23,6 +23,27 @@ def answers(port):
         return False
 
 
+def start(server, command, limit):
+    """Starts `server`'s process and waits until its port answers; skips the test when it does not."""
+    server.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if not wait_for(lambda: server.process.poll() is not None or answers(server.port), limit) or \
+            server.process.poll() is not None:
+        reason = server.process.stderr.read().decode(errors="replace") if server.process.poll() is not None else ""
+        server.stop()
+        raise unittest.SkipTest("%s did not start: %s" % (command[0], reason.strip()[-300:] or "no answer"))
+
+
+def stop(process):
+    if process.poll() is None:
+        process.terminate()
+    try:
+        process.wait(timeout=15)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait(timeout=10)
+    process.stderr.close()
+
+
 class Vsftpd:
     """vsftpd in the foreground, anonymous read-only on `root`."""
 
@@ -34,19 +55,11 @@ class Vsftpd:
             "local_enable=NO", "write_enable=NO", "seccomp_sandbox=NO", "pasv_enable=YES",
             "pasv_address=127.0.0.1", "secure_chroot_dir=" + tree.root, "xferlog_enable=YES",
             "vsftpd_log_file=" + tree.path("vsftpd.log"), ""]))
-        self.process = subprocess.Popen([VSFTPD, config], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        if not wait_for(lambda: self.process.poll() is not None or answers(self.port), 10) or \
-                self.process.poll() is not None:
-            reason = self.process.stderr.read().decode(errors="replace") if self.process.poll() is not None else ""
-            self.stop()
-            raise unittest.SkipTest("vsftpd did not start: " + (reason.strip() or "no answer"))
+        start(self, [VSFTPD, config], 10)
         self.url = "ftp://127.0.0.1:%d/maj/" % self.port
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-        self.process.wait(timeout=10)
-        self.process.stderr.close()
+        stop(self.process)
 
 
 class Squid:
@@ -69,23 +82,10 @@ class Squid:
             "access_log stdio:" + self.access_log, "cache_log " + os.path.join(folder, "cache.log"),
             "pid_filename " + os.path.join(folder, "squid.pid"), "coredump_dir " + folder,
             "shutdown_lifetime 0 seconds", "dns_nameservers 127.0.0.1", ""]))
-        self.process = subprocess.Popen([SQUID, "-N", "-f", config], stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.PIPE)
-        if not wait_for(lambda: self.process.poll() is not None or answers(self.port), 20) or \
-                self.process.poll() is not None:
-            reason = self.process.stderr.read().decode(errors="replace") if self.process.poll() is not None else ""
-            self.stop()
-            raise unittest.SkipTest("squid did not start: " + (reason.strip()[-300:] or "no answer"))
+        start(self, [SQUID, "-N", "-f", config], 20)
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-        try:
-            self.process.wait(timeout=15)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait(timeout=10)
-        self.process.stderr.close()
+        stop(self.process)
 
 
 @unittest.skipUnless(os.access(VSFTPD, os.X_OK), "vsftpd is not installed (scripts/setup.sh installs it)")
@@ -166,10 +166,11 @@ class ThroughSquid(unittest.TestCase):
                 if self.practice:
                     self.practice.close()
                 self.practice = Practice()
+                # The connection check takes the proxy's port from its address only.
+                proxy = {"Active": "1", "Address": "127.0.0.1:%d" % self.squid.port, "Port": "0", "Login": PROXY_USER,
+                         "Pass": password}
                 options = self.practice.configured(self.server.url, {
-                    **AT_START_INTERNET, ("Update/Proxy", "Active"): "1", # The connection check takes the proxy's port from its address only.
-                    ("Update/Proxy", "Address"): "127.0.0.1:%d" % self.squid.port, ("Update/Proxy", "Port"): "0", ("Update/Proxy", "Login"): PROXY_USER,
-                    ("Update/Proxy", "Pass"): password}, **{"--at-start": True})
+                    **AT_START_INTERNET, **{("Update/Proxy", k): v for k, v in proxy.items()}}, **{"--at-start": True})
                 seen = os.path.getsize(self.squid.access_log) if os.path.exists(self.squid.access_log) else 0
                 done, transcript = self.practice.kthost(*options, script="message 1060 -> no\n", timeout=120)
                 update = os.path.join(self.practice.update, "Update")

@@ -98,6 +98,46 @@ class UpdateRuns(unittest.TestCase):
                 if last_update:
                     self.assertEqual(self.practice.setting("LastUpdate"), last_update)
 
+    def test_a_malformed_file_met_mid_run_fails_cleanly(self):
+        spoiled = Server(self.server_root.path("spoiled"))
+        for base in ("maj", "maj77"):
+            with open(os.path.join(spoiled.root, base, "versions.xml"), "w") as f:
+                f.write('<?xml version="1.0"?>\n<Update><Version OldVer="5.2.0"')
+        bad = "<Files><File Name="
+        # file spoiled, server, shown, log line, journal end, packages recorded
+        rows = [
+            ("versions.xml", spoiled, ["dialog 130"], "Can't parse ", "MJ_DWL_DU_14 : Problème: lecture.", False),
+            ("files.xml", self.server, ["dialog 130"],
+             "KTDownload : ProcessUpdate : files.xml can't be read : sesam_pack.exe not recorded",
+             "MJ_DWL_DU_15 : Problème: écriture.", False),
+            ("{guid}.xml", self.server, ["dialog 130", "1060"], "Can't parse ", "MJ_DWL_DU : La mise à jour est terminée.",
+             True),
+        ]
+        try:
+            for name, server, shown, logged, journal, recorded in rows:
+                with self.subTest(name):
+                    self.practice.close()
+                    self.practice = Practice()
+                    options = self.practice.configured(server.url, AT_START_INTERNET, **{"--at-start": True})
+                    spoilt = name.format(guid=ET.parse(self.practice.appid()).getroot().get("GUID"))
+                    if name != "versions.xml":
+                        self.practice.write("data/UpdateInfo/" + spoilt, bad)
+                    self.assertEqual(self.run_kthost(options, "message 1060 -> yes\n"), shown)
+                    log = self.practice.activity_log().splitlines()
+                    self.assertTrue([line for line in log if logged in line and spoilt in line], log)
+                    self.assertEqual(self.practice.journal_end(), journal)
+                    self.assertEqual("mode=2" in self.practice.installer_record(), recorded)
+                    self.assertEqual(os.path.isdir(os.path.join(self.practice.update, "Update")), recorded)
+                    left = sorted(n for n in os.listdir(self.practice.update) if n.endswith((".xml", ".tmp")))
+                    for file in left:
+                        if file != "files.xml" or recorded:
+                            ET.parse(os.path.join(self.practice.update, file))
+                    self.assertFalse([n for n in left if n.endswith(".tmp")])
+                    if name == "files.xml":
+                        self.assertEqual(self.practice.read("data/UpdateInfo/files.xml"), bad, "left as it was")
+        finally:
+            spoiled.stop()
+
     def test_packages_another_workstation_left(self):
         self.practice.configured(self.server.url, {("Schedule", "Teletrans"): "1"})
         shown = self.run_kthost(self.practice.record_options(**{"--server": self.server.url, "--teletrans": True}), "")
@@ -149,24 +189,6 @@ class UpdateRuns(unittest.TestCase):
         self.assertEqual(self.run_kthost(self.practice.record_options(**{"--at-start": True}), ""), [])
         self.assertEqual(self.practice.read("data/UpdateInfo/updating.xml"), lock)
 
-    def test_a_run_killed_mid_download_turns_nobody_away(self):
-        slow = Server(self.practice.path("slow"), "--throttle", "20000")
-        try:
-            options = self.practice.configured(slow.url, AT_START_INTERNET, **{"--at-start": True})
-            self.processes.append(self.practice.start_kthost(options, "first.txt"))
-            temp = os.path.join(self.practice.update, "Temp")
-            self.assertTrue(wait_for(lambda: os.path.exists(self.practice.lock()) and os.path.isdir(temp)
-                                     and os.listdir(temp), 60), "the download never started")
-            self.processes[0].send_signal(signal.SIGKILL)
-            self.processes[0].wait(timeout=10)
-        finally:
-            slow.stop()
-        second = self.practice.mkdir("app2")
-        self.practice.install_installer(second)
-        shown = self.run_kthost(self.practice.record_options(**{"--app-dir": second}), "")
-        self.assertNotIn("1097", shown)
-        self.assertIn("1021", shown, "the second workstation's run went on")
-
     def test_two_workstations_starting_at_once_download_once(self):
         """Two workstations (their own application folder, GUID and machine folders) share one update
         folder and start a teletransmission download in the same moment: one downloads, the other is told 1097."""
@@ -195,20 +217,30 @@ class UpdateRuns(unittest.TestCase):
         self.assertEqual(shown, [["1097"], ["dialog 130"]])
         self.assertFalse(os.path.exists(self.practice.lock()), "the winner's lock goes with its run")
 
-    def test_a_second_call_wakes_a_waiting_run_within_a_second(self):
+    def test_a_run_waiting_for_its_time(self):
+        """A second call wakes it within a second and shows nothing; once it is killed, calls run again."""
         due_far = (datetime.datetime.now() - datetime.timedelta(hours=2)).strftime("%H:%M")
-        options = self.practice.configured(self.server.url, {("Schedule", "Active"): "1", ("Schedule", "Frequency"): "1",
-                                                              ("Schedule", "Time"): due_far}, **{"--at-start": True})
-        waiting = self.practice.start_kthost(options, "waiting.txt")
-        self.processes.append(waiting)
-        log_line = "Auto update is enabled (at start or scheduled)"
-        self.assertTrue(wait_for(lambda: log_line in self.practice.activity_log(), 30))
-        time.sleep(0.5)
-        self.assertIsNone(waiting.poll(), "the run waits for its time")
-        self.assertEqual(self.run_kthost(self.practice.record_options(), ""), [], "the second call shows nothing")
-        self.assertTrue(wait_for(lambda: "dialog 102" in shown_items(self.practice.read("waiting.txt").splitlines()),
-                                 1.0), "the waiting run did not show the main dialog within a second")
-
+        for killed in (False, True):
+            with self.subTest(killed=killed):
+                self.practice.close()
+                self.practice = Practice()
+                options = self.practice.configured(self.server.url, {
+                    ("Schedule", "Active"): "1", ("Schedule", "Frequency"): "1", ("Schedule", "Time"): due_far},
+                    **{"--at-start": True})
+                waiting = self.practice.start_kthost(options, "waiting.txt")
+                self.processes.append(waiting)
+                log_line = "Auto update is enabled (at start or scheduled)"
+                self.assertTrue(wait_for(lambda: log_line in self.practice.activity_log(), 30))
+                time.sleep(0.5)
+                self.assertIsNone(waiting.poll(), "the run waits for its time")
+                if killed:
+                    waiting.send_signal(signal.SIGKILL)
+                    waiting.wait(timeout=10)
+                shown = self.run_kthost(self.practice.record_options(**{"--practitioner": None}), "")
+                self.assertEqual(shown, ["1084"] if killed else [], "a turned-away call shows nothing")
+                if not killed:
+                    self.assertTrue(wait_for(lambda: "dialog 102" in shown_items(
+                        self.practice.read("waiting.txt").splitlines()), 1.0), "not woken within a second")
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,32 +1,14 @@
-"""The FTP server of the tests and the demo, on 127.0.0.1.
+"""The FTP server of the tests and the demo, on 127.0.0.1:
 
-As a module: write_tree() lays out what the maker's FTP server publishes, and
-serve() serves a folder with pyftpdlib. As a script it does both:
+    /usr/bin/python3 tests/support/update_server.py --root DIR [--port N] [options]
 
-    /usr/bin/python3 tests/support/update_server.py --root DIR --port N
-
-The tree, under DIR:
-
-    maj/ftpacs.bin            the account's login, scrambled (tools/ftpacs_writer)
-    maj/versions.xml          a chain of host-version packages, the complete
-                              Sesam Vitale pack and one pack update
-    maj/<new version>/<pkg>   one folder per step
-    maj/sesam/<pkg>           the pack packages
-    maj<code>/...             the same for the split folder of a postal code
-
-With --no-generate the folder is served as it is (an empty one for the
-connection checks). Anonymous users may read everything (ftpacs.bin is fetched anonymously, and
-the proxy checks open packages anonymously); the account reads too. The
-script prints "PORT <n>" once it accepts connections and stops on SIGTERM.
-Every package element gives its file's size and SHA-256 (attributes Size and
-Sha256), unless --no-digests asks for a catalogue of the older kind.
-Options make it misbehave for the tests: --throttle, --announce, --stall,
---refuse-rest, --ignore-rest, --cut (the data connection closes early as if
-the file were complete), --reset (it is reset), --endless (a file that never
-ends) and --reply (a command answered with an error code).
---protocol ftps serves FTP with explicit TLS (AUTH TLS required for the login
-and the data), --protocol https serves the tree over HTTPS; both use the
-certificate and key given by --cert and --key.
+It writes under DIR what the maker's server publishes (maj/ftpacs.bin, the account's login scrambled by
+tools/ftpacs_writer; maj/versions.xml, a chain of host-version packages, the complete Sesam Vitale pack and
+one pack update, each with its Size and Sha256 unless --no-digests; maj/<new version>/<package>;
+maj/sesam/<package>; the same under maj<first two digits of the postal code>), or serves DIR as it is with
+--no-generate. Anonymous users and the account read everything. It prints "PORT <n>" once it accepts
+connections and stops on SIGTERM. The other options make it misbehave for the tests (see --help); --protocol
+ftps requires explicit TLS, --protocol https serves the tree over HTTPS, both with --cert and --key.
 """
 import argparse
 import hashlib
@@ -160,19 +142,10 @@ class EndlessFile:
 
 def make_handler(root, user, password, throttle=0, announce=None, stall=None, tls=None, refuse_rest=False,
                  ignore_rest=False, cut=None, reset=None, endless=(), replies=None):
-    """An FTP handler class serving `root`, with the misbehaviours asked for.
+    """An FTP handler class serving `root`, with the misbehaviours asked for (see main()'s options).
 
-    announce: {ftp path: size} answered to SIZE instead of the real size.
-    stall: {ftp path: bytes} after which the account's first RETR of that
-    path sends nothing more (a later one, a second attempt, is served whole;
-    anonymous reads, the proxy checks, are never held).
-    tls: (certificate, key) to require TLS on the control and data connections.
-    refuse_rest: REST is refused, as some servers do.
-    ignore_rest: REST is accepted but the file is sent whole all the same.
-    cut: {ftp path: bytes} after which the data connection closes and the server says 226.
-    reset: {ftp path: bytes} after which the data connection is reset.
-    endless: ftp paths whose RETR sends without end.
-    replies: {"CMD" or "CMD name": code}: the command (on a file of that name) gets that error.
+    A stall holds only the account's first RETR of the path (a second attempt is served whole; anonymous
+    reads, the proxy checks, are never held); `replies` maps "CMD" or "CMD name" to an error code.
     """
     announce = dict(announce or {})
     stall = dict(stall or {})
