@@ -2,13 +2,23 @@
 """Runs a command on a private X display with a window manager: Xvfb on a free
 display number and openbox, both stopped afterwards. Exits 77 (skipped) when
 Xvfb is not installed. Usage: run_on_xvfb.py COMMAND [ARGS...]"""
+import ctypes
 import os
+import signal
 import shutil
 import subprocess
 import sys
 import time
 
 SKIPPED = 77
+# A hung test program is stopped here, well before the test runner's own limit;
+# should the runner kill this script first, the display, its window manager and
+# the program go with it.
+LIMIT_SECONDS = int(os.environ.get("KT_GUI_LIMIT", "240"))
+
+
+def die_with_parent():
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
 def stop(process):
@@ -27,7 +37,8 @@ def main():
         return SKIPPED
     read_end, write_end = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL,
+                              preexec_fn=die_with_parent)
     os.close(write_end)
     manager = None
     try:
@@ -43,9 +54,10 @@ def main():
         env["NO_AT_BRIDGE"] = "1"
         if shutil.which("openbox"):
             manager = subprocess.Popen(["openbox", "--sm-disable"], env=env,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                       preexec_fn=die_with_parent)
             time.sleep(1.0)  # openbox takes the screen over before the first window
-        return subprocess.run(sys.argv[1:], env=env, timeout=900).returncode
+        return subprocess.run(sys.argv[1:], env=env, timeout=LIMIT_SECONDS, preexec_fn=die_with_parent).returncode
     finally:
         stop(manager)
         stop(server)
