@@ -67,9 +67,10 @@ TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
         EXPECT_EQ(test::Snapshot(fs::path(destination.common).parent_path()), sourceBefore);
         const decltype(sourceBefore) none;
         EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), c.move ? none : sourceBefore);
-        EXPECT_EQ(ReadSesamIniTables(ini).common, destination.common);
-        EXPECT_EQ(platform::GetPrivateProfileString("COMMUN", "RepertoireTable", "", 260, ini), destination.ssv);
-        EXPECT_EQ(ReadSesamIniTables(ini).sts, destination.sts);
+        const TableSet written = ReadSesamIniTables(ini);
+        const std::string commonSsv = platform::GetPrivateProfileString("COMMUN", "RepertoireTable", "", 260, ini);
+        EXPECT_EQ(std::tie(written.common, written.ssv, commonSsv, written.srt, written.sts),
+                  std::tie(destination.common, destination.ssv, destination.ssv, destination.srt, destination.sts));
         EXPECT_TRUE(InOrder(Transcript(), {"busy on", "busy off"}));
     } else {
         EXPECT_EQ(result, 0);
@@ -87,16 +88,17 @@ TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
     EXPECT_TRUE(fs::is_empty(tree / "tmp"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CcamMoveTest,
-    ::testing::Values(MoveCase{"HomeMoved", false, true, Fault::kNone, 0},
-                      MoveCase{"HomeCopied", false, false, Fault::kNone, 0},
-                      MoveCase{"MissingSource", false, true, Fault::kMissingSource, 1115},
-                      MoveCase{"MovedBlocked", true, true, Fault::kUnwritableDestination, 1115},
-                      MoveCase{"CopiedBlocked", false, false, Fault::kUnwritableDestination, 1115},
-                      MoveCase{"NoTempFolder", false, true, Fault::kNoTempFolder, 1115},
-                      MoveCase{"IniUnwritable", false, true, Fault::kUnwritableIni, 1115}),
-    [](const ::testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
+const MoveCase kMoveCases[] = {
+    {"HomeMoved", false, true, Fault::kNone, 0},
+    {"HomeCopied", false, false, Fault::kNone, 0},
+    {"MissingSource", false, true, Fault::kMissingSource, 1115},
+    {"MovedBlocked", true, true, Fault::kUnwritableDestination, 1115},
+    {"CopiedBlocked", false, false, Fault::kUnwritableDestination, 1115},
+    {"NoTempFolder", false, true, Fault::kNoTempFolder, 1115},
+    {"IniUnwritable", false, true, Fault::kUnwritableIni, 1115},
+};
+INSTANTIATE_TEST_SUITE_P(Cases, CcamMoveTest, ::testing::ValuesIn(kMoveCases),
+                         [](const ::testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kt::sesam
