@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/machine_values.h"
 #include "platform_fixture.h"
@@ -13,26 +14,20 @@ using MachineValueTest = PlatformTest;
 
 constexpr const char* kKey = "Software/Talvo/Talvo";
 
-TEST_F(MachineValueTest, AWrittenValueReadsBackWholeUnderEitherSeparator) {
-    const MachineValue failCount(kKey, "FailCount");
-    EXPECT_FALSE(failCount.ReadDword()) << "no key yet";
-    ASSERT_TRUE(failCount.WriteDword(6));
-    EXPECT_EQ(MachineValue("Software\\Talvo\\Talvo", "FailCount").ReadDword(), 6u);
-    EXPECT_FALSE(MachineValue(kKey, "Other").ReadDword());
-    ASSERT_TRUE(failCount.WriteDword(0xFFFFFFFFu));
-    EXPECT_EQ(failCount.ReadDword(), 0xFFFFFFFFu);
-    // Written through a temporary file that does not stay behind; the lock file does.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree / "registry" / kKey), {}), 2);
-}
-
-TEST_F(MachineValueTest, ContentThatIsNoDwordReadsAsNothing) {
-    const std::string contents[] = {"", "abc", "-1", "4294967296", "12 34", "7x", "\n", std::string(4096, '1')};
-    for (const std::string& content : contents) {
+// Only a whole 32-bit number, possibly with a line end, reads as a value.
+TEST_F(MachineValueTest, OnlyAWholeDwordReadsBack) {
+    ASSERT_TRUE(MachineValue(kKey, "FailCount").WriteDword(0xFFFFFFFFu));
+    EXPECT_EQ(MachineValue("Software\\Talvo\\Talvo", "FailCount").ReadDword(), 0xFFFFFFFFu);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree / "registry" / kKey), {}), 2)
+        << "the value and its lock file, no temporary";
+    const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
+        {"3\r\n", 3u},    {"", std::nullopt},    {"abc", std::nullopt},   {"-1", std::nullopt},
+        {"4294967296", std::nullopt}, {"12 34", std::nullopt}, {"7x", std::nullopt}, {"\n", std::nullopt},
+        {std::string(4096, '1'), std::nullopt}};
+    for (const auto& [content, value] : cases) {
         tree.WriteFile("registry/Software/Talvo/Talvo/FailCount", content);
-        EXPECT_FALSE(MachineValue(kKey, "FailCount").ReadDword()) << '"' << content << '"';
+        EXPECT_EQ(MachineValue(kKey, "FailCount").ReadDword(), value) << '"' << content << '"';
     }
-    tree.WriteFile("registry/Software/Talvo/Talvo/FailCount", "3\r\n");
-    EXPECT_EQ(MachineValue(kKey, "FailCount").ReadDword(), 3u);
 }
 
 TEST_F(MachineValueTest, WritesThatCannotBeMadeOrLeadOutOfTheRegistryAreRefused) {
