@@ -64,20 +64,9 @@ TEST_F(PrivateProfileTest, ReadsIntegersAfterAByteOrderMark) {
     EXPECT_EQ(GetPrivateProfileInt("N", "A", 99, ini + ".absent"), 99);
 }
 
-TEST_F(PrivateProfileTest, WritingCreatesTheFileSectionAndKey) {
-    ini = (tree / "windows/new.ini").string();
-    ASSERT_TRUE(WritePrivateProfileString("COMMUN", "RepertoireTravail", "/partage/ADM", ini));
-    EXPECT_EQ(ReadFile(ini), "[COMMUN]\nRepertoireTravail=/partage/ADM\n");
-    ASSERT_TRUE(WritePrivateProfileString("SSV", "RepertoireTable", "/partage/SSV", ini));
-    ASSERT_TRUE(WritePrivateProfileString("commun", "RepertoireTable", "/partage/SSV", ini));
-    EXPECT_EQ(ReadFile(ini),
-              "[COMMUN]\nRepertoireTravail=/partage/ADM\nRepertoireTable=/partage/SSV\n"
-              "\n[SSV]\nRepertoireTable=/partage/SSV\n");
-}
-
 // The file is replaced whole: a reader that opened the old one keeps it,
 // its permissions stay and no temporary file is left behind.
-TEST_F(PrivateProfileTest, WritingChangesOneLineAndKeepsTheRest) {
+TEST_F(PrivateProfileTest, WritingChangesOneLineKeepsTheRestAndCreatesWhatIsMissing) {
     const auto permissions = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(ini, permissions);
     fs::create_hard_link(ini, tree / "lecteur.ini");
@@ -97,6 +86,9 @@ TEST_F(PrivateProfileTest, WritingChangesOneLineAndKeepsTheRest) {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(tree / "windows")) names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string>{"sesam.ini", ".sesam.ini.lock"}));
+    ini = (tree / "windows/new.ini").string();
+    ASSERT_TRUE(WritePrivateProfileString("COMMUN", "RepertoireTravail", "/partage/ADM", ini));
+    EXPECT_EQ(ReadFile(ini), "[COMMUN]\nRepertoireTravail=/partage/ADM\n") << "a new file";
 }
 
 TEST_F(PrivateProfileTest, WritingRefusesWhatWouldNotStayOnOneLineOrCannotBeWritten) {
