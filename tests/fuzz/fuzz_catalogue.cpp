@@ -10,7 +10,9 @@
 
 namespace {
 
-enum Flag : unsigned { kPackInstalled = 1, kAnswerNo = 2, kLocalSource = 4, kSplit = 8, kCritical = 16, kNetwork = 32, kPackNeeded = 64 };
+enum Flag : unsigned {
+    kPackInstalled = 1, kAnswerNo = 2, kLocalSource = 4, kSplit = 8, kCritical = 16, kNetwork = 32, kPackNeeded = 64
+};
 
 void CheckItem(const kt::download::DownloadItem& item) {
     using namespace kt::download;
@@ -20,7 +22,9 @@ void CheckItem(const kt::download::DownloadItem& item) {
         if (!IsItemField(*field)) kt::fuzz::Fail("unsafe field in item: " + text);
     }
     if (!IsPlainFileName(item.name)) kt::fuzz::Fail("item names no plain file: " + text);
-    if (item.source.substr(item.source.find_last_of('/') + 1) != item.name) kt::fuzz::Fail("item fetched under another name: " + text);
+    if (item.source.substr(item.source.find_last_of('/') + 1) != item.name) {
+        kt::fuzz::Fail("item fetched under another name: " + text);
+    }
 }
 
 }  // namespace
@@ -34,8 +38,9 @@ KT_FUZZ_HARNESS(input) {
     fuzz::SetAnswerNo(flags & kAnswerNo);
     ctx.serverUrls = {"ftp://127.0.0.1:2121/maj/"};
     ctx.bCritical = (flags & kCritical) != 0;
-    fuzz::WriteTreeFile("app/appid.xml", std::string("<?xml version=\"1.0\"?>\n<Workstation GUID=\"") + fuzz::kOwnGuid +
-                                             "\"><Update Network=\"" + (flags & kNetwork ? "1" : "0") + "\"/></Workstation>\n");
+    fuzz::WriteTreeFile("app/appid.xml", std::string("<?xml version=\"1.0\"?>\n<Workstation GUID=\"") +
+                                             fuzz::kOwnGuid + "\"><Update Network=\"" + (flags & kNetwork ? "1" : "0") +
+                                             "\"/></Workstation>\n");
     if (flags & kPackInstalled) fuzz::WriteTreeFile("windows/sesam.ini", "[COMMUN]\n");
     const std::string versions = fuzz::WriteTreeFile("tmp/versions.xml", files[0]);
     if (files.size() > 1) fuzz::WriteTreeFile(std::string("UpdateInfo/") + fuzz::kOwnGuid + ".xml", files[1]);
@@ -47,7 +52,8 @@ KT_FUZZ_HARNESS(input) {
                                   [packAnswer](const std::string&, int probeOnly) { return probeOnly ? 1 : packAnswer; });
     search.State().baseAddress = "ftp://127.0.0.1:2121/maj/";
     download::DownloadList list;
-    const download::PackageFolder folder = (flags & kSplit) ? download::PackageFolder::OfRegion("77") : download::PackageFolder{};
+    const download::PackageFolder folder =
+        (flags & kSplit) ? download::PackageFolder::OfRegion("77") : download::PackageFolder{};
     static_cast<void>(search.GetUpdatesList(versions, list, folder));
     for (const download::DownloadItem& item : list) CheckItem(item);
 }

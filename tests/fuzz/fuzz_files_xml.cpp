@@ -26,7 +26,8 @@ bool HoldsFiles(const std::string& path, const char* package = nullptr) {
 KT_FUZZ_HARNESS(input) {
     using namespace kt;
     run::RunContext& ctx = fuzz::FreshContext();
-    fuzz::WriteTreeFile("app/appid.xml", "<?xml version=\"1.0\"?>\n<Workstation><Version>1.0</Version><Sesam>0</Sesam></Workstation>\n");
+    fuzz::WriteTreeFile("app/appid.xml",
+                        "<?xml version=\"1.0\"?>\n<Workstation><Version>1.0</Version><Sesam>0</Sesam></Workstation>\n");
     const std::string filesXml = fuzz::WriteTreeFile("UpdateInfo/files.xml", input);
     static_cast<void>(config::IsAnyUpdateOnNetwork(ctx));
     std::string next;

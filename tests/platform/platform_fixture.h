@@ -61,8 +61,9 @@ public:
     // The next line, without its end; nothing when none came in time.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout = kPatience) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (std::size_t end; (end = pending_.find('\n')) == std::string::npos;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        using std::chrono::duration_cast, std::chrono::milliseconds;
+        while (pending_.find('\n') == std::string::npos) {
+            const auto left = duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd ready{output_, POLLIN, 0};
             if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
             char buffer[256];
