@@ -3,8 +3,6 @@
 // Input: one flag byte, then versions.xml, SEP, the state file, SEP,
 // files.xml. Every item the search lists must split back into its fields
 // and name a plain file.
-#include <algorithm>
-
 #include "download/download_item.h"
 #include "download/package_name_check.h"
 #include "download/update_search.h"
@@ -13,32 +11,20 @@
 namespace {
 
 enum Flag : unsigned {
-    kPackInstalled = 1,
-    kAnswerNo = 2,
-    kLocalSource = 4,
-    kSplit = 8,
-    kCritical = 16,
-    kNetwork = 32,
-    kPackNeeded = 64,
+    kPackInstalled = 1, kAnswerNo = 2, kLocalSource = 4, kSplit = 8, kCritical = 16, kNetwork = 32, kPackNeeded = 64
 };
-
-std::string AppId(bool network) {
-    return std::string("<?xml version=\"1.0\"?>\n<Workstation GUID=\"") + kt::fuzz::kOwnGuid +
-           "\"><Update Network=\"" + (network ? "1" : "0") + "\"/></Workstation>\n";
-}
 
 void CheckItem(const kt::download::DownloadItem& item) {
     using namespace kt::download;
     const std::string text = FormatDownloadItem(item);
-    // Every field must stand in the ";" text that the log and files.xml carry.
     for (const std::string* field : {&item.date, &item.oldVersion, &item.newVersion, &item.canRestore,
                                      &item.compatibility, &item.continueFlag}) {
         if (!IsItemField(*field)) kt::fuzz::Fail("unsafe field in item: " + text);
     }
     if (!IsPlainFileName(item.name)) kt::fuzz::Fail("item names no plain file: " + text);
-    const std::size_t slash = item.source.find_last_of('/');
-    const std::string name = slash == std::string::npos ? item.source : item.source.substr(slash + 1);
-    if (name != item.name) kt::fuzz::Fail("item fetched under another name: " + text);
+    if (item.source.substr(item.source.find_last_of('/') + 1) != item.name) {
+        kt::fuzz::Fail("item fetched under another name: " + text);
+    }
 }
 
 }  // namespace
@@ -52,7 +38,9 @@ KT_FUZZ_HARNESS(input) {
     fuzz::SetAnswerNo(flags & kAnswerNo);
     ctx.serverUrls = {"ftp://127.0.0.1:2121/maj/"};
     ctx.bCritical = (flags & kCritical) != 0;
-    fuzz::WriteTreeFile("app/appid.xml", AppId(flags & kNetwork));
+    fuzz::WriteTreeFile("app/appid.xml", std::string("<?xml version=\"1.0\"?>\n<Workstation GUID=\"") +
+                                             fuzz::kOwnGuid + "\"><Update Network=\"" + (flags & kNetwork ? "1" : "0") +
+                                             "\"/></Workstation>\n");
     if (flags & kPackInstalled) fuzz::WriteTreeFile("windows/sesam.ini", "[COMMUN]\n");
     const std::string versions = fuzz::WriteTreeFile("tmp/versions.xml", files[0]);
     if (files.size() > 1) fuzz::WriteTreeFile(std::string("UpdateInfo/") + fuzz::kOwnGuid + ".xml", files[1]);

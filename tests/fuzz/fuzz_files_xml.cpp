@@ -11,29 +11,14 @@
 
 namespace {
 
-constexpr const char* kAppId =
-    "<?xml version=\"1.0\"?>\n<Workstation><Version>1.0</Version><Sesam>0</Sesam></Workstation>\n";
 constexpr const char* kPackage = "pkg_1_1.exe";
 
-void ReadWorkingCopy(const std::string& filesXml) {
-    kt::download::PendingFiles pending;
-    pending.CopyFrom(filesXml);
-    pending.FileFrom("1.0");
-    pending.PackUpdateDated("1.1.2026");
-    pending.HasCompletePackNamed(kPackage);
-    pending.AppendFile("6.12.2026", kPackage, "1.0", "1.1", "1", "1");
-    pending.AppendPack(kt::download::kSesamAllKind, "6.12.2026", "sesam.exe", "1", "1");
-    pending.RemoveCompletePacks();
-    pugi::xml_document again;
-    if (!again.load_string(pending.Serialize().c_str()) || !kt::config::FindFirstElement(again, "Files")) {
-        kt::fuzz::Fail("working copy does not read back");
-    }
-}
-
-bool HoldsPackage(const std::string& filesXml) {
+// Whether the file reads with a Files element (holding `package` when given).
+bool HoldsFiles(const std::string& path, const char* package = nullptr) {
     pugi::xml_document doc;
-    if (kt::config::LoadXmlFile(doc, filesXml) != kt::config::XmlLoad::kLoaded) return false;
-    return kt::config::FindFirstElement(doc, "Files").find_child_by_attribute("File", "Name", kPackage);
+    if (kt::config::LoadXmlFile(doc, path) != kt::config::XmlLoad::kLoaded) return false;
+    const pugi::xml_node files = kt::config::FindFirstElement(doc, "Files");
+    return package ? static_cast<bool>(files.find_child_by_attribute("File", "Name", package)) : static_cast<bool>(files);
 }
 
 }  // namespace
@@ -41,21 +26,30 @@ bool HoldsPackage(const std::string& filesXml) {
 KT_FUZZ_HARNESS(input) {
     using namespace kt;
     run::RunContext& ctx = fuzz::FreshContext();
-    fuzz::WriteTreeFile("app/appid.xml", kAppId);
+    fuzz::WriteTreeFile("app/appid.xml",
+                        "<?xml version=\"1.0\"?>\n<Workstation><Version>1.0</Version><Sesam>0</Sesam></Workstation>\n");
     const std::string filesXml = fuzz::WriteTreeFile("UpdateInfo/files.xml", input);
-
     static_cast<void>(config::IsAnyUpdateOnNetwork(ctx));
     std::string next;
     static_cast<void>(config::FindNextUpdFile(ctx, "1.0", &next, 25));
-    // The chain ends whatever versions the file links.
-    update::ReachesInReadyChain(ctx, "1.0", "99.0");
-    ReadWorkingCopy(filesXml);
+    update::ReachesInReadyChain(ctx, "1.0", "99.0");  // ends whatever versions the file links
 
-    pugi::xml_document before;
-    const bool usable = config::LoadXmlFile(before, filesXml) == config::XmlLoad::kLoaded &&
-                        config::FindFirstElement(before, "Files");
+    download::PendingFiles pending;
+    pending.CopyFrom(filesXml);
+    pending.FileFrom("1.0");
+    pending.PackUpdateDated("1.1.2026");
+    pending.HasCompletePackNamed(kPackage);
+    pending.AppendFile("6.12.2026", kPackage, "1.0", "1.1", "1", "1");
+    pending.AppendPack(download::kSesamAllKind, "6.12.2026", "sesam.exe", "1", "1");
+    pending.RemoveCompletePacks();
+    pugi::xml_document again;
+    if (!again.load_string(pending.Serialize().c_str()) || !config::FindFirstElement(again, "Files")) {
+        fuzz::Fail("working copy does not read back");
+    }
+
+    const bool usable = HoldsFiles(filesXml);
     fuzz::WriteTreeFile(std::string("UpdateInfo/Temp/") + kPackage, "package");
     download::UpdateSearch search(ctx, download::SourceMode::kInternet, "", [](const std::string&, int) { return 0; });
     search.ProcessUpdate("1.0", "1.1", "6.12.2026", kPackage, "1", "1", "1", "1");
-    if (usable && !HoldsPackage(filesXml)) fuzz::Fail("fetched package missing from a usable files.xml");
+    if (usable && !HoldsFiles(filesXml, kPackage)) fuzz::Fail("fetched package missing from a usable files.xml");
 }

@@ -1,7 +1,6 @@
 // What every fuzz harness shares: one temporary tree per process with the
-// module's system folders pointed inside it, emptied before each input, an
-// activity log that formats its lines but writes them nowhere, and inputs
-// made of several files.
+// module's system folders inside it, emptied before each input, a silent
+// activity log, and inputs made of several files.
 #pragma once
 
 #include <cstddef>
@@ -20,25 +19,14 @@ inline constexpr std::string_view kFileSeparator = "\n#####\n";
 // The GUID of the workstation the harnesses play.
 inline constexpr const char* kOwnGuid = "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}";
 
-// The process's tree, emptied: app/, UpdateInfo/ and the system folders
-// exist and hold nothing. The first call also silences the log and installs
-// a presenter that answers every question with `kIdYes`, or `kIdNo` after
-// SetAnswerNo.
+// The process's tree, emptied; questions are answered Yes (No after SetAnswerNo(true)).
 const std::filesystem::path& FreshTree();
-
-// Makes the presenter answer No (true) or Yes (false) from now on.
 void SetAnswerNo(bool no);
-
-// Writes `content` at `relative` inside the tree and returns its path.
 std::string WriteTreeFile(const std::string& relative, std::string_view content);
-
 // The input cut at each separator; always at least one part.
 std::vector<std::string_view> SplitInput(std::string_view input);
-
-// The tree emptied, and a run context for it: application folder "app/",
-// update folder UpdateInfo/, host version 1.0.
+// The tree emptied, and a run context for it: "app/", UpdateInfo, host version 1.0.
 run::RunContext& FreshContext();
-
 // Stops the process with `what` on standard error: the fuzzer counts it as a crash.
 [[noreturn]] void Fail(const std::string& what);
 

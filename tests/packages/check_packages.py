@@ -80,14 +80,9 @@ def check(build, gtk):
     return faults
 
 
-def main():
-    args = sys.argv[1:]
-    if not args or args[0].startswith("-"):
-        sys.exit(__doc__)
-    faults = check(args[0], "--gtk" in args[1:])
-    print("".join(f"FAIL: {fault}\n" for fault in faults) + "packages: " + ("ok" if not faults else f"{len(faults)} fault(s)"))
-    return 1 if faults else 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    if len(sys.argv) < 2 or sys.argv[1].startswith("-"):
+        sys.exit(__doc__)
+    found = check(sys.argv[1], "--gtk" in sys.argv[2:])
+    print("".join(f"FAIL: {fault}\n" for fault in found) + "packages: " + (f"{len(found)} fault(s)" if found else "ok"))
+    sys.exit(1 if found else 0)

@@ -14,39 +14,32 @@ std::unique_ptr<SharedRegion> AttachSync(std::size_t size = sizeof(SharedSync), 
     return SharedRegion::Attach("test", "state", size, mayCreate,
                                 [](void* data) { return InitSharedSync(*static_cast<SharedSync*>(data)); });
 }
+SharedSync& Sync(SharedRegion& region) { return *static_cast<SharedSync*>(region.Data()); }
 
 TEST_F(SharedSyncTest, TheLockOfAProcessKilledInsideIsHandedOn) {
     auto region = AttachSync();
-    ASSERT_TRUE(region);
-    ASSERT_TRUE(region->First());
-    // Taken by a process killed holding it, then by another killed the same way...
-    for (int holder = 0; holder < 2; ++holder) {
-        ChildProcess child({"shared-lock", "state"});
-        ASSERT_EQ(child.ReadLine(), "locked");
-        child.Kill();
-    }
-    // ...and still usable here, again and again.
-    for (int i = 0; i < 2; ++i) {
-        SharedLock lock(*static_cast<SharedSync*>(region->Data()));
-        EXPECT_TRUE(lock.Held());
-    }
+    ASSERT_TRUE(region && region->First());
+    ChildProcess child({"shared-lock", "state"});
+    ASSERT_EQ(child.ReadLine(), "locked");
+    child.Kill();
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(SharedLock(Sync(*region)).Held()) << "again and again";
 }
 
 TEST_F(SharedSyncTest, ALastHolderGoneLeavesAZeroedStateToTheNext) {
     {
         auto region = AttachSync();
         ASSERT_TRUE(region);
-        static_cast<SharedSync*>(region->Data())->changes = 41;
+        Sync(*region).changes = 41;
         auto other = AttachSync(sizeof(SharedSync), false);
         ASSERT_TRUE(other);
         EXPECT_FALSE(other->First());
-        EXPECT_EQ(static_cast<SharedSync*>(other->Data())->changes, 41u);
+        EXPECT_EQ(Sync(*other).changes, 41u);
         EXPECT_FALSE(AttachSync(sizeof(SharedSync) + 8)) << "a state of another layout is not joined";
     }
     auto next = AttachSync();
     ASSERT_TRUE(next);
     EXPECT_TRUE(next->First());
-    EXPECT_EQ(static_cast<SharedSync*>(next->Data())->changes, 0u);
+    EXPECT_EQ(Sync(*next).changes, 0u);
 }
 
 }  // namespace

@@ -137,26 +137,25 @@ TEST_F(PackCheckTest, RecordsReachingPastTheirBoundsFailTheProbe) {
     EXPECT_EQ(ProbeCardReader(ctx, session), 1);
 }
 
-TEST_F(PackCheckTest, NoPackInstalledNeedsThePackageWithoutProbing) {
-    fs::remove(tree / "windows/sesam.ini");
-    PackCheckSession session;
-    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session, catalogue_, 0), 1);
-    EXPECT_TRUE(session.packCompared && session.probeDone);
-    EXPECT_FALSE(session.cardReader);
-    EXPECT_TRUE(TakeCalls().empty());
-}
-
-TEST_F(PackCheckTest, ProbeOnlyReturnsTheProbeAndRunsItOncePerSession) {
+// The probe runs once per session; asked for alone, it is all the answer.
+// Without an installed pack the package is needed and nothing is probed.
+TEST_F(PackCheckTest, ProbeRunsOncePerSessionAndNotWithoutAPack) {
     EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session_, catalogue_, 1), 1);
     EXPECT_FALSE(session_.packCompared);
     EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session_, catalogue_, 1), 1);
     EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session_, catalogue_, 0), 0);
     EXPECT_TRUE(session_.packCompared);
     EXPECT_EQ(TakeCalls(), kAllQueries);
-
     Script("status 22 1\n");
     PackCheckSession failing;
     EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, failing, catalogue_, 1), 0);
+    TakeCalls();
+
+    fs::remove(tree / "windows/sesam.ini");
+    PackCheckSession session;
+    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session, catalogue_, 0), 1);
+    EXPECT_TRUE(session.packCompared && session.probeDone && !session.cardReader);
+    EXPECT_EQ(TakeCalls(), Strings{});
 }
 
 TEST_F(PackCheckTest, ProgramFileOlderThanDescribedNeedsThePackage) {
