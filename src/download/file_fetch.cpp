@@ -38,9 +38,6 @@ constexpr std::size_t kReadSize = 1024;
 // arrive as they were kept: a server that says it continues but sends the
 // file from its start is caught there.
 constexpr std::uint64_t kOverlap = 64 * 1024;
-// Only FTP files are continued (REST); an HTTP file is fetched whole each time.
-template <typename Remote>
-constexpr bool kContinues = std::is_same_v<Remote, platform::FtpClient>;
 
 // The last `count` bytes of the first `size` of the file at `path`; empty when they cannot be read.
 std::string KeptTail(const std::string& path, std::uint64_t size, std::uint64_t count) {
@@ -124,9 +121,8 @@ TransferAttempt::Outcome TransferAttempt::FetchHttpFile() {
     SetText(kOperationStatus, kConnected);
     const std::int64_t size = http.Request().ContentLength();
     if (size >= 0) job_.dialog.SetRange(kFileBar, 0, ProgressRange(static_cast<std::uint64_t>(size)));
-    // An HTTP file is not continued: it is fetched whole each time.
-    if (const Outcome end = OpenOutput({size, -1})) return end;
-    http.OpenFile();
+    if (const Outcome end = OpenOutput({size, http.Request().FileTime()})) return end;
+    http.OpenFile(static_cast<std::int64_t>(from_ - overlap_.size()));
     return ReadFile(http, size);
 }
 
@@ -168,12 +164,17 @@ TransferAttempt::Outcome TransferAttempt::StartAfresh() {
     return OpenLocalFile(localRoot_, localPath_);
 }
 
-TransferAttempt::Outcome TransferAttempt::StartOver(platform::FtpClient& ftp) {
+template <typename Remote>
+TransferAttempt::Outcome TransferAttempt::StartOver(Remote& remote) {
     KT_DLOG(Info) << "KTDownload : " << current_.object << " : the server can't continue the file, download starts again";
-    ftp.CloseFile();
+    remote.CloseFile();
     if (const Outcome end = StartAfresh()) return end;
     progress_.RestartFile(TransferProgress::Clock::now());
-    ftp.OpenFile(current_.object);
+    if constexpr (std::is_same_v<Remote, platform::FtpClient>) {
+        remote.OpenFile(current_.object);
+    } else {
+        remote.OpenFile();
+    }
     return std::nullopt;
 }
 
@@ -217,12 +218,10 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
             return Fail(std::string("KTDownload : Error with FTP connexion open file ") + current_.object,
                         "MJ_DWL_DU_12 : Problème: connexion FTP - openfile.");
         }
-        if constexpr (kContinues<Remote>) {
-            if (read.status == platform::FtpStatus::kFailed && from_ > 0 && bytes == 0 && remote.RestartRefused()) {
-                if (const Outcome end = StartOver(remote)) return end;
-                start = TransferProgress::Clock::now();
-                continue;
-            }
+        if (read.status == platform::FtpStatus::kFailed && from_ > 0 && bytes == 0 && remote.RestartRefused()) {
+            if (const Outcome end = StartOver(remote)) return end;
+            start = TransferProgress::Clock::now();
+            continue;
         }
         if (read.status == platform::FtpStatus::kFailed) {
             Report(el::Level::Warning, "KTDownload : Read error during download", "MJ_DWL_DU_14 : Problème: lecture.");
@@ -233,11 +232,9 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
         if (read.status == platform::FtpStatus::kOk && overlapLeft_ > 0) {
             skip = std::min(read.size, overlapLeft_);
             if (std::memcmp(buffer, overlap_.data() + (overlap_.size() - overlapLeft_), skip) != 0) {
-                if constexpr (kContinues<Remote>) {
-                    if (const Outcome end = StartOver(remote)) return end;
-                    start = TransferProgress::Clock::now();
-                    continue;
-                }
+                if (const Outcome end = StartOver(remote)) return end;
+                start = TransferProgress::Clock::now();
+                continue;
             }
             overlapLeft_ -= skip;
         }

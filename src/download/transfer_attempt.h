@@ -42,7 +42,8 @@ private:
     Outcome OpenOutput(const ServerFileStamp& stamp);
     Outcome StartAfresh();
     // After the server refused to continue the file: from its first byte.
-    Outcome StartOver(platform::FtpClient& ftp);
+    template <typename Remote>
+    Outcome StartOver(Remote& remote);
     // Reads the open remote file (FTP or HTTP) into the local file.
     template <typename Remote>
     Outcome ReadFile(Remote& remote, std::int64_t size);

@@ -45,6 +45,7 @@ struct CurlRequest::State {
     bool bodyComplete = true;
     long status = 0;
     std::int64_t contentLength = -1;
+    std::int64_t fileTime = -1;
     int lastError = 0;
 
     static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
@@ -80,6 +81,8 @@ CurlRequest::CurlRequest(const InternetSession& session, const std::string& url)
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &State::OnBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, state_.get());
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, kSendTimeoutSeconds);
+    // The date tells a later attempt whether a partial file is still the server's.
+    curl_easy_setopt(curl, CURLOPT_FILETIME, 1L);
 }
 
 CurlRequest::~CurlRequest() = default;
@@ -95,6 +98,8 @@ int CurlRequest::Send() {
     CURLcode result = curl_easy_perform(curl);
     if (result == CURLE_WRITE_ERROR && state_->stoppedAtBody) result = CURLE_OK;
     if (state_->sawHttp) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &state_->status);
+    curl_off_t fileTime = -1;
+    state_->fileTime = curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &fileTime) == CURLE_OK ? fileTime : -1;
     if (result == CURLE_OK) return 0;
     // A refusal whose head arrived is an answer, even when its body broke off.
     if (state_->sawHttp && state_->status != 0) {
@@ -140,6 +145,8 @@ bool CurlRequest::SetServerPassword(const std::string& password) {
 const std::string& CurlRequest::Url() const { return state_->url; }
 
 std::int64_t CurlRequest::ContentLength() const { return state_->contentLength; }
+
+std::int64_t CurlRequest::FileTime() const { return state_->fileTime; }
 
 void* CurlRequest::Handle() const { return state_->easy.Get(); }
 

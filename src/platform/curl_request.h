@@ -39,6 +39,9 @@ public:
     bool BodyComplete() const;
     // The Content-Length of the last HTTP answer; -1 when it gave none.
     std::int64_t ContentLength() const;
+    // The file's date (seconds since 1970) from the last answer's
+    // Last-Modified; -1 when it gave none.
+    std::int64_t FileTime() const;
 
     // Credentials for the proxy (407) and for the server (401), kept for
     // every later send. False when they cannot be set.

@@ -14,9 +14,10 @@ HttpFile::HttpFile(const InternetSession& session, const std::string& root, cons
     : request_(session, root + EscapeUrlPath(object.empty() || object.front() != '/' ? "/" + object : object)),
       pull_(request_.Handle()) {}
 
-void HttpFile::OpenFile() {
+void HttpFile::OpenFile(std::int64_t from) {
     lastError_ = 0;
     if (CURL* curl = request_.Handle()) {
+        curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(from));
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
         curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
@@ -44,5 +45,7 @@ FtpRead HttpFile::Read(char* buffer, std::size_t size, const StopCheck& stop) {
 }
 
 void HttpFile::CloseFile() { pull_.Finish(); }
+
+bool HttpFile::RestartRefused() const { return lastError_ == CURLE_RANGE_ERROR; }
 
 }  // namespace kt::platform

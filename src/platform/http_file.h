@@ -23,8 +23,9 @@ public:
 
     // The request the checks send before the file is read.
     CurlRequest& Request() { return request_; }
-    // Starts reading the file; the server's answer comes with the first Read.
-    void OpenFile();
+    // Starts reading the file from byte `from` (a Range request when not 0);
+    // the server's answer comes with the first Read.
+    void OpenFile(std::int64_t from = 0);
     // The next piece, at most `size` bytes; size 0 with kOk: the end. An
     // answer that is not a success is a failure.
     FtpRead Read(char* buffer, std::size_t size, const StopCheck& stop);
@@ -33,6 +34,8 @@ public:
 
     // The libcurl error number of the last failure, 0 when none.
     int LastError() const { return lastError_; }
+    // True when the last failure was the server sending the whole file to a Range request.
+    bool RestartRefused() const;
 
 private:
     CurlRequest request_;

@@ -14,6 +14,7 @@ import argparse
 import hashlib
 import logging
 import os
+import re
 import signal
 import ssl
 import socket
@@ -253,11 +254,30 @@ def make_handler(root, user, password, throttle=0, announce=None, stall=None, tl
     return Handler
 
 
-def serve_https(root, port, tls, log):
-    """Serves `root` over HTTPS until SIGTERM; every request goes to the log."""
+def serve_https(root, port, tls, log, whole=False):
+    """Serves `root` over HTTPS until SIGTERM; every request goes to the log.
+    A request for the rest of a file ("Range: bytes=N-") gets it, or the whole
+    file when `whole` (a server that cannot continue files)."""
     class Handler(SimpleHTTPRequestHandler):
         def log_message(self, format, *args):
             logging.info("%s", format % args)
+
+        def do_GET(self):
+            wanted = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
+            path = self.translate_path(self.path)
+            if whole or not wanted or not os.path.isfile(path):
+                return super().do_GET()
+            with open(path, "rb") as source:
+                data = source.read()
+            start = int(wanted.group(1))
+            if start >= len(data):
+                return self.send_error(416)
+            self.send_response(206)
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, len(data) - 1, len(data)))
+            self.send_header("Content-Length", str(len(data) - start))
+            self.send_header("Last-Modified", self.date_time_string(int(os.stat(path).st_mtime)))
+            self.end_headers()
+            self.wfile.write(data[start:])
 
     server = ThreadingHTTPServer(("127.0.0.1", port), partial(Handler, directory=root))
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
@@ -276,7 +296,7 @@ def serve(root, port=0, user=DEFAULT_USER, password=DEFAULT_PASSWORD, throttle=0
     if log:
         logging.basicConfig(filename=log, level=logging.DEBUG, format="%(message)s")
     if protocol == "https":
-        serve_https(root, port, tls, log)
+        serve_https(root, port, tls, log, whole=refuse_rest or ignore_rest)
         return
     handler = make_handler(root, user, password, throttle, announce, stall, tls if protocol == "ftps" else None,
                            refuse_rest, ignore_rest, cut, reset, endless, replies)
