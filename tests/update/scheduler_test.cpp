@@ -1,5 +1,4 @@
-// The scheduled wait on the run timer, and its re-check of another
-// workstation's lock.
+// The scheduler's re-check of another workstation's lock.
 #include "update/scheduler.h"
 
 #include <gtest/gtest.h>
@@ -26,44 +25,10 @@ std::string Lock(const std::string& guid, const std::tm& day) {
 
 class SchedulerTest : public test::ConfiguredWorkstation {
 protected:
-    void SetSchedule(const char* attribute, const char* value) const {
-        ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "Schedule", nullptr, attribute, value), 1);
-    }
     static milliseconds Since(Clock::time_point start) {
         return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
     }
 };
-
-TEST_F(SchedulerTest, WaitsUntilTheScheduledTimeOrNotAtAll) {
-    // The clock says one second before 13:00.
-    std::tm oneSecondBefore = config::LocalNow();
-    std::tie(oneSecondBefore.tm_hour, oneSecondBefore.tm_min, oneSecondBefore.tm_sec) = std::tuple(12, 59, 59);
-    Scheduler scheduler({[&] { return oneSecondBefore; }, kForeignLockRecheck});
-    const struct {
-        const char* what;
-        const char* active;
-        const char* frequency;
-        int result;
-        milliseconds least;
-        milliseconds most;
-    } passes[] = {
-        // At once: under the one second to wait; waiting: the second, not a day (bounds allow for a loaded machine).
-        {"schedule off", "0", "1", 0, milliseconds(0), milliseconds(800)},
-        {"unknown frequency, first pass", "1", "2", 1, milliseconds(0), milliseconds(800)},
-        {"unknown frequency, next pass reads as daily", "1", "2", 1, milliseconds(900), milliseconds(10000)},
-        {"daily", "1", "1", 1, milliseconds(900), milliseconds(10000)},
-    };
-    SetSchedule("Time", "13:00");
-    for (const auto& pass : passes) {
-        SCOPED_TRACE(pass.what);
-        SetSchedule("Active", pass.active);
-        SetSchedule("Frequency", pass.frequency);
-        const auto start = Clock::now();
-        EXPECT_EQ(scheduler.WaitForSchedule(ctx), pass.result);
-        EXPECT_GE(Since(start), pass.least);
-        EXPECT_LE(Since(start), pass.most);
-    }
-}
 
 TEST_F(SchedulerTest, AnotherWorkstationsFreshLockIsLookedAtAgainUntilItGoes) {
     tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, config::LocalNow()));
