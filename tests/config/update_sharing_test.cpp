@@ -57,15 +57,13 @@ TEST_F(UpdateSharingTest, PackagesWaitingOnTheNetwork) {
     EXPECT_EQ(CountLogged("INFO No update package available on network"), 3);
 }
 
+// The walk along the chain is the critical runs'; here the end and the cut.
 TEST_F(UpdateSharingTest, NextPackageOfTheChain) {
     std::string next;
-    EXPECT_EQ(FindNextUpdFile(ctx, "5.1.0", &next, 50), 0);
-    WriteFilesXml("<File Version=\"5.1.0\" NewVersion=\"5.2.0\" /><File Version=\"5.2.0\" NewVersion=\"5.3.0\" />");
-    ASSERT_EQ(FindNextUpdFile(ctx, "5.2.0", &next, 50), 1);
-    EXPECT_EQ(next, "5.3.0");
+    WriteFilesXml("<File Version=\"5.1.0\" NewVersion=\"5.2.0\" />");
     ASSERT_EQ(FindNextUpdFile(ctx, "5.1.0", &next, 3), 1);
     EXPECT_EQ(next, "5.2");
-    EXPECT_EQ(FindNextUpdFile(ctx, "5.3.0", &next, 50), 0);
+    EXPECT_EQ(FindNextUpdFile(ctx, "5.2.0", &next, 50), 0);
 }
 
 TEST_F(UpdateSharingTest, OnlyAnotherWorkstationThatSharesCounts) {

@@ -1,4 +1,5 @@
-// The scheduler's re-check of another workstation's lock.
+// The scheduled wait on the run timer, and its re-check of another
+// workstation's lock.
 #include "update/scheduler.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,24 @@ protected:
         return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
     }
 };
+
+// The clock says one second before 13:00: an unknown frequency starts at once
+// on the first pass only, then waits for the scheduled time as a daily one,
+// the second and not a day (bounds allow for a loaded machine).
+TEST_F(SchedulerTest, OnlyTheFirstPassStartsAtOnceThenTheScheduledTimeIsWaitedFor) {
+    std::tm oneSecondBefore = config::LocalNow();
+    std::tie(oneSecondBefore.tm_hour, oneSecondBefore.tm_min, oneSecondBefore.tm_sec) = std::tuple(12, 59, 59);
+    Scheduler scheduler({[&] { return oneSecondBefore; }, kForeignLockRecheck});
+    for (const auto& [attribute, value] : {std::pair{"Active", "1"}, {"Frequency", "2"}, {"Time", "13:00"}}) {
+        ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "Schedule", nullptr, attribute, value), 1);
+    }
+    for (const auto& [least, most] : {std::pair{milliseconds(0), milliseconds(800)}, {milliseconds(900), milliseconds(10000)}}) {
+        const auto start = Clock::now();
+        EXPECT_EQ(scheduler.WaitForSchedule(ctx), 1);
+        EXPECT_GE(Since(start), least);
+        EXPECT_LE(Since(start), most);
+    }
+}
 
 TEST_F(SchedulerTest, AnotherWorkstationsFreshLockIsLookedAtAgainUntilItGoes) {
     tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, config::LocalNow()));
