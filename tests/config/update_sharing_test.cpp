@@ -109,10 +109,10 @@ TEST_F(UpdateSharingTest, SourceChoiceIsRecordedInBothFiles) {
         SCOPED_TRACE(std::to_string(c.choice.source) + " " + c.choice.directory);
         presenter->messages.clear();
         EXPECT_EQ(ApplyUpdateSource(ctx, kGuid, c.choice, c.starting, nullptr), c.result);
-        EXPECT_EQ(Setting(AppId(), "Update", "Type"), c.type);
-        EXPECT_EQ(Setting(AppId(), "Update", "Network"), c.network);
-        EXPECT_EQ(Setting(GuidFile(), "LastUpdate", "Type"), c.stateType);
-        EXPECT_EQ(Setting(AppId(), "LocalUpdate"), c.recorded);
+        EXPECT_EQ(Setting(AppId(), "Update", "Type").value_or("-") + " " + Setting(AppId(), "Update", "Network").value_or("-") +
+                      " " + Setting(GuidFile(), "LastUpdate", "Type").value_or("-") + " " +
+                      Setting(AppId(), "LocalUpdate").value_or("-"),
+                  std::string(c.type) + " " + c.network + " " + c.stateType + " " + c.recorded);
         ASSERT_EQ(presenter->messages.size(), c.result == 0 ? 1u : 0u);
         if (c.result == 0) {
             const hostsuite::MessageRequest& shown = presenter->messages[0];
