@@ -61,19 +61,19 @@ TEST_F(AppConfigTest, SameVersionsPublishOnceOthersAreCorrectedOnce) {
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
     EXPECT_EQ(CountLogged(kPublished), 2);
     EXPECT_EQ(ReadFile(AppId()), before) << "nothing to correct";
-    EXPECT_EQ(Published("Sesam"), "4.12.2026");
-    EXPECT_EQ(Published("Sesam", "Shared"), "1");
-    EXPECT_EQ(Published("LastUpdate"), "31.2.2026");
-    EXPECT_EQ(Published("LastUpdate", "Type"), "0") << "only an Internet source shares";
+    // Only an Internet source shares.
+    EXPECT_EQ(Published("Sesam").value_or("-") + " " + Published("Sesam", "Shared").value_or("-") + " " +
+                  Published("LastUpdate").value_or("-") + " " + Published("LastUpdate", "Type").value_or("-"),
+              "4.12.2026 1 31.2.2026 0");
 
     ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Version", "5.1.0", "CompatVersion", "5.2.0"), 1);
     ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Update", nullptr, "Type", "1"), 1);
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
     EXPECT_EQ(CountLogged(kPublished), 4) << "published after the correction and at the end";
     EXPECT_EQ(CountLogged("INFO IsAppConfig : Overwrite versions in appid.xml from KTVer.dll"), 1);
-    EXPECT_EQ(Read(AppId(), "Workstation", "Version"), "5.2.0");
-    EXPECT_EQ(Published("Version"), "5.2.0");
-    EXPECT_EQ(Published("LastUpdate", "Type"), "1");
+    EXPECT_EQ(Read(AppId(), "Workstation", "Version").value_or("-") + " " + Published("Version").value_or("-") + " " +
+                  Published("LastUpdate", "Type").value_or("-"),
+              "5.2.0 5.2.0 1");
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
     EXPECT_EQ(CountLogged(kPublished), 5) << "corrected once, then in step";
 

@@ -1,17 +1,8 @@
-// Reading and writing single values of the module's XML files; a write
-// replaces the file whole or not at all.
+// Reading and writing single values of the module's XML files.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
-#include <poll.h>
-#include <random>
-#include <thread>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "support/workstation.h"
 
@@ -98,41 +89,6 @@ TEST_F(NodeDataTest, MissingOrBrokenFileIsNeitherReadNorWritten) {
     EXPECT_EQ(Read(AppId(), nullptr, "Workstation", "GUID"), std::nullopt);
     EXPECT_EQ(SetNodeData(AppId(), nullptr, "Version", "5.3.0", nullptr, nullptr), 0);
     EXPECT_EQ(ReadFile(AppId()), broken);
-}
-
-TEST_F(NodeDataTest, WriterKilledAtAnyMomentLeavesAWholeFile) {
-    ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Version", "5.3.0", nullptr, nullptr), 1);
-    const std::string oldFile = ReadFile(AppId());
-    ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Version", "5.2.0", nullptr, nullptr), 1);
-    const std::string newFile = ReadFile(AppId());
-    std::mt19937 random(20261206);
-    std::uniform_int_distribution<int> delayUs(0, 3000);
-    const std::string appId = AppId();
-    for (int kill = 0; kill < 100; ++kill) {
-        // The writer alternates the two versions and tells on its output once its first write is done.
-        int output[2];
-        ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
-        const pid_t writer = fork();
-        if (writer == 0) {
-            dup2(output[1], STDOUT_FILENO);
-            execl(KT_APPID_WRITER, KT_APPID_WRITER, appId.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ASSERT_GT(writer, 0);
-        close(output[1]);
-        pollfd firstWrite{output[0], POLLIN, 0};
-        char byte = 0;
-        const bool started = poll(&firstWrite, 1, 10000) == 1 && read(output[0], &byte, 1) == 1;
-        close(output[0]);
-        if (started) std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
-        ::kill(writer, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(writer, &status, 0), writer);
-        ASSERT_TRUE(started) << "the writer did not start";
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself";
-        const std::string content = ReadFile(AppId());
-        ASSERT_TRUE(content == oldFile || content == newFile) << "after kill " << kill << ":\n" << content;
-    }
 }
 
 }  // namespace

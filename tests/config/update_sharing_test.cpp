@@ -57,15 +57,13 @@ TEST_F(UpdateSharingTest, PackagesWaitingOnTheNetwork) {
     EXPECT_EQ(CountLogged("INFO No update package available on network"), 3);
 }
 
+// The walk along the chain is the critical runs'; here the end and the cut.
 TEST_F(UpdateSharingTest, NextPackageOfTheChain) {
     std::string next;
-    EXPECT_EQ(FindNextUpdFile(ctx, "5.1.0", &next, 50), 0);
-    WriteFilesXml("<File Version=\"5.1.0\" NewVersion=\"5.2.0\" /><File Version=\"5.2.0\" NewVersion=\"5.3.0\" />");
-    ASSERT_EQ(FindNextUpdFile(ctx, "5.2.0", &next, 50), 1);
-    EXPECT_EQ(next, "5.3.0");
+    WriteFilesXml("<File Version=\"5.1.0\" NewVersion=\"5.2.0\" />");
     ASSERT_EQ(FindNextUpdFile(ctx, "5.1.0", &next, 3), 1);
     EXPECT_EQ(next, "5.2");
-    EXPECT_EQ(FindNextUpdFile(ctx, "5.3.0", &next, 50), 0);
+    EXPECT_EQ(FindNextUpdFile(ctx, "5.2.0", &next, 50), 0);
 }
 
 TEST_F(UpdateSharingTest, OnlyAnotherWorkstationThatSharesCounts) {
@@ -111,10 +109,10 @@ TEST_F(UpdateSharingTest, SourceChoiceIsRecordedInBothFiles) {
         SCOPED_TRACE(std::to_string(c.choice.source) + " " + c.choice.directory);
         presenter->messages.clear();
         EXPECT_EQ(ApplyUpdateSource(ctx, kGuid, c.choice, c.starting, nullptr), c.result);
-        EXPECT_EQ(Setting(AppId(), "Update", "Type"), c.type);
-        EXPECT_EQ(Setting(AppId(), "Update", "Network"), c.network);
-        EXPECT_EQ(Setting(GuidFile(), "LastUpdate", "Type"), c.stateType);
-        EXPECT_EQ(Setting(AppId(), "LocalUpdate"), c.recorded);
+        EXPECT_EQ(Setting(AppId(), "Update", "Type").value_or("-") + " " + Setting(AppId(), "Update", "Network").value_or("-") +
+                      " " + Setting(GuidFile(), "LastUpdate", "Type").value_or("-") + " " +
+                      Setting(AppId(), "LocalUpdate").value_or("-"),
+                  std::string(c.type) + " " + c.network + " " + c.stateType + " " + c.recorded);
         ASSERT_EQ(presenter->messages.size(), c.result == 0 ? 1u : 0u);
         if (c.result == 0) {
             const hostsuite::MessageRequest& shown = presenter->messages[0];

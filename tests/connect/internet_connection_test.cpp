@@ -1,5 +1,5 @@
 // The connection check of a workstation on a network, against a real FTP
-// server and a real HTTP proxy on loopback, and its firewall step.
+// server on loopback, and its firewall step.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +9,6 @@
 #include "connect/check_firewall.h"
 #include "connect_fixture.h"
 #include "support/update_server.h"
-#include "support/http_proxy.h"
 
 namespace kt::test {
 namespace {
@@ -92,27 +91,6 @@ TEST_F(InternetConnectionTest, WhatStopsTheCheckBeforeAnyAddress) {
     }
     EXPECT_EQ(CountLogged("INFO Internet session created : direct"), 0);
     EXPECT_FALSE(ServerContacted());
-}
-
-// A proxy asking for a login gets the configured one; with a wrong one the server is out of reach.
-TEST_F(InternetConnectionTest, ANamedProxyCarriesTheConnection) {
-    HttpProxy::Options options;
-    options.proxyAuth = "cabinet:s3cret";
-    options.forwardFtp = true;
-    HttpProxy proxy(options);
-    SetProxy("Active", "1");
-    SetProxy("Address", proxy.Address());
-    SetProxy("Login", "cabinet");
-    for (const auto& [password, found] : std::vector<std::pair<std::string, int>>{{"s3cret", 1}, {"wrong", 0}}) {
-        SetProxy("Pass", password);
-        EXPECT_EQ(Check({ftp.Url("/maj/")}), found) << password;
-        EXPECT_EQ(proxy.Requests().back().proxyUser, "cabinet") << password;
-        EXPECT_EQ(proxy.Requests().back().url, ftp.Url()) << password;
-    }
-    EXPECT_TRUE(Logged("INFO Internet session created : proxy"));
-    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC : Session créé."), 0);
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_11 : Problème de URL !");
-    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_9 : Problème de la connexion FTP !"), 1);
 }
 
 TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnoresIt) {

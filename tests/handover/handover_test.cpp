@@ -47,30 +47,16 @@ constexpr const char* kShown =
     "data_dir=/srv/data\nowner_window=4294967295\nhost_program=/opt/Talvo/talvo\nfirst_argument=1\n"
     "second_argument=-7\nsesam_pending=0\nspare=0\n";
 
-TEST(HandoverTest, ReadsEveryFieldTheModuleWrote) {
+// Every field is read by the tool's "show" below; here what the library refuses.
+TEST(HandoverTest, RefusesWhatDoesNotFit) {
     TempTree tree;
     const auto block = Publish();
     ASSERT_TRUE(block);
     kthandover_record* record = kthandover_open();
     ASSERT_NE(record, nullptr);
-    std::string shown;
-    for (int i = 0; i < KTHANDOVER_FIELD_COUNT; ++i) {
-        const auto field = static_cast<kthandover_field>(i);
-        EXPECT_EQ(kthandover_field_by_name(kthandover_field_name(field)), field);
-        char text[300];
-        if (kthandover_field_is_text(field)) {
-            const int length = kthandover_text(record, field, text, sizeof text);
-            EXPECT_EQ(length, static_cast<int>(std::strlen(text)));
-        } else {
-            std::snprintf(text, sizeof text, "%lld", static_cast<long long>(kthandover_number(record, field)));
-        }
-        shown += std::string(kthandover_field_name(field)) + "=" + text + "\n";
-    }
-    EXPECT_EQ(shown, kShown);
     char small[4];
     EXPECT_EQ(kthandover_text(record, KTHANDOVER_APP_DIR, small, sizeof small), -1) << "too small a buffer";
     EXPECT_EQ(kthandover_text(record, KTHANDOVER_MODE, small, sizeof small), -1) << "not a text";
-    EXPECT_EQ(kthandover_field_by_name("nonsense"), -1);
     kthandover_close(record);
 
     // A missing or short record is refused.
@@ -84,35 +70,19 @@ TEST(HandoverTest, ReadsEveryFieldTheModuleWrote) {
     }
 }
 
-// The library finds the run-time folder by the module's own rule.
-TEST(HandoverTest, FindsTheModulesRuntimeFolder) {
+// Without KT_RUNTIME_DIR the library looks where the module publishes.
+TEST(HandoverTest, FindsTheRecordUnderXdgRuntimeDir) {
     TempTree tree;
     const std::string runtimeDir = std::getenv("KT_RUNTIME_DIR");
-    const struct {
-        const char* name;
-        bool runtimeDir;
-        mode_t defaultMode;  // of XDG_RUNTIME_DIR/ktupdate
-    } cases[] = {
-        {"KT_RUNTIME_DIR", true, 0700},
-        {"XDG_RUNTIME_DIR/ktupdate", false, 0700},
-        {"home fallback when others may write there", false, 0777},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto xdg = tree.MakeDir(std::string("xdg-") + c.name[0]);
-        setenv("XDG_RUNTIME_DIR", xdg.c_str(), 1);
-        setenv("HOME", tree.MakeDir(std::string("home-") + c.name[0]).c_str(), 1);
-        tree.MakeDir(xdg.filename().string() + "/ktupdate");
-        chmod((xdg / "ktupdate").c_str(), c.defaultMode);
-        if (c.runtimeDir) setenv("KT_RUNTIME_DIR", runtimeDir.c_str(), 1);
-        else unsetenv("KT_RUNTIME_DIR");
-        const auto block = Publish();
-        ASSERT_TRUE(block);
-        kthandover_record* record = kthandover_open();
-        EXPECT_NE(record, nullptr);
-        kthandover_close(record);
-    }
+    setenv("XDG_RUNTIME_DIR", tree.MakeDir("xdg/ktupdate").parent_path().c_str(), 1);
+    chmod((tree / "xdg/ktupdate").c_str(), 0700);
+    unsetenv("KT_RUNTIME_DIR");
+    const auto block = Publish();
+    kthandover_record* record = kthandover_open();
     setenv("KT_RUNTIME_DIR", runtimeDir.c_str(), 1);
+    ASSERT_TRUE(block);
+    EXPECT_NE(record, nullptr);
+    kthandover_close(record);
 }
 
 TEST(HandoverTest, SignalsTheStartOnlyWhileTheModuleWaits) {

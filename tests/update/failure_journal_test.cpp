@@ -26,11 +26,6 @@ protected:
     static constexpr const char* kHeader = "------------- [3-3-2020, 9:05] -------------\r\n";
 };
 
-TEST_F(FailureJournalTest, LinesPadOnlyTheMinutes) {
-    EXPECT_EQ(run::JournalHeaderLine(LocalTime(24, 12, 2026, 17, 45)), "------------- [24-12-2026, 17:45] -------------\r\n");
-    EXPECT_EQ(run::JournalMessageLine(LocalTime(1, 1, 2020, 8, 30, 59), "z"), "8:30:59 - z\r\n");
-}
-
 TEST_F(FailureJournalTest, ANewJournalAfterACleanRunAGrowingOneAfterFailures) {
     ASSERT_EQ(Write(0, 0, "MJ_OLD : ancien"), 1);
     ASSERT_EQ(Write(1, 0), 1);

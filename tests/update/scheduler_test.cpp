@@ -26,42 +26,26 @@ std::string Lock(const std::string& guid, const std::tm& day) {
 
 class SchedulerTest : public test::ConfiguredWorkstation {
 protected:
-    void SetSchedule(const char* attribute, const char* value) const {
-        ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "Schedule", nullptr, attribute, value), 1);
-    }
     static milliseconds Since(Clock::time_point start) {
         return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
     }
 };
 
-TEST_F(SchedulerTest, WaitsUntilTheScheduledTimeOrNotAtAll) {
-    // The clock says one second before 13:00.
+// The clock says one second before 13:00: an unknown frequency starts at once
+// on the first pass only, then waits for the scheduled time as a daily one,
+// the second and not a day (bounds allow for a loaded machine).
+TEST_F(SchedulerTest, OnlyTheFirstPassStartsAtOnceThenTheScheduledTimeIsWaitedFor) {
     std::tm oneSecondBefore = config::LocalNow();
     std::tie(oneSecondBefore.tm_hour, oneSecondBefore.tm_min, oneSecondBefore.tm_sec) = std::tuple(12, 59, 59);
     Scheduler scheduler({[&] { return oneSecondBefore; }, kForeignLockRecheck});
-    const struct {
-        const char* what;
-        const char* active;
-        const char* frequency;
-        int result;
-        milliseconds least;
-        milliseconds most;
-    } passes[] = {
-        // At once: under the one second to wait; waiting: the second, not a day (bounds allow for a loaded machine).
-        {"schedule off", "0", "1", 0, milliseconds(0), milliseconds(800)},
-        {"unknown frequency, first pass", "1", "2", 1, milliseconds(0), milliseconds(800)},
-        {"unknown frequency, next pass reads as daily", "1", "2", 1, milliseconds(900), milliseconds(10000)},
-        {"daily", "1", "1", 1, milliseconds(900), milliseconds(10000)},
-    };
-    SetSchedule("Time", "13:00");
-    for (const auto& pass : passes) {
-        SCOPED_TRACE(pass.what);
-        SetSchedule("Active", pass.active);
-        SetSchedule("Frequency", pass.frequency);
+    for (const auto& [attribute, value] : {std::pair{"Active", "1"}, {"Frequency", "2"}, {"Time", "13:00"}}) {
+        ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "Schedule", nullptr, attribute, value), 1);
+    }
+    for (const auto& [least, most] : {std::pair{milliseconds(0), milliseconds(800)}, {milliseconds(900), milliseconds(10000)}}) {
         const auto start = Clock::now();
-        EXPECT_EQ(scheduler.WaitForSchedule(ctx), pass.result);
-        EXPECT_GE(Since(start), pass.least);
-        EXPECT_LE(Since(start), pass.most);
+        EXPECT_EQ(scheduler.WaitForSchedule(ctx), 1);
+        EXPECT_GE(Since(start), least);
+        EXPECT_LE(Since(start), most);
     }
 }
 
