@@ -3,8 +3,8 @@
 // an information line within the flusher's interval.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
-#include <regex>
 #include <string>
 #include <thread>
 
@@ -19,19 +19,27 @@ using namespace std::chrono_literals;
 // The file as it is on the disk, without asking the log to write out first.
 std::string OnDisk() { return ReadFile(log::ActivityLogPath()); }
 
+// The file with every digit shown as 9, to compare its lines with a pattern of dates.
+std::string Shape(std::string text) {
+    for (char& c : text) {
+        if (std::isdigit(static_cast<unsigned char>(c))) c = '9';
+    }
+    return text;
+}
+
 TEST(ActivityLogTest, WarningsAndErrorsAreWrittenAtOnceInformationWithinTheInterval) {
     TempTree tree;
     log::ConfigureActivityLog();
     // Each line as the log's readers parse it: level, local date and time to the millisecond, name, message.
-    const std::string stamp = R"( \d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3} ktupdateDLL : )";
+    const std::string stamp = " 9999-99-99 99:99:99,999 ktupdateDLL : ";
     KT_LOG(Info) << "before the warning";
     KT_LOG(Warning) << "the warning";
-    EXPECT_TRUE(std::regex_search(OnDisk(), std::regex("INFO" + stamp + "before the warning\nWARNING" + stamp + "the warning\n")))
-        << OnDisk();
+    EXPECT_NE(Shape(OnDisk()).find("INFO" + stamp + "before the warning\nWARNING" + stamp + "the warning\n"),
+              std::string::npos) << OnDisk();
     KT_LOG(Info) << "before the error";
     KT_LOG(Error) << "the error";
-    EXPECT_TRUE(std::regex_search(OnDisk(), std::regex("INFO" + stamp + "before the error\nERROR" + stamp + "the error\n")))
-        << OnDisk();
+    EXPECT_NE(Shape(OnDisk()).find("INFO" + stamp + "before the error\nERROR" + stamp + "the error\n"),
+              std::string::npos) << OnDisk();
 
     KT_LOG(Info) << "an information line alone";
     const auto start = std::chrono::steady_clock::now();
