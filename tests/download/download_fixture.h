@@ -3,6 +3,7 @@
 // taken as up, scripted answers, and the download dialog to run.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,11 +42,6 @@ protected:
         else unsetenv("TMPDIR");
     }
 
-    static connect::ConnectionServices NetworkUp() {
-        connect::ConnectionServices network;
-        network.isNetworkConnected = [] { return true; };
-        return network;
-    }
     void StartServer(UpdateServer::Options options = {}) {
         server = std::make_unique<UpdateServer>(std::move(options));
         ctx.serverUrls = {server->BaseUrl()};
@@ -60,9 +56,14 @@ protected:
         return result;
     }
 
-    // This workstation's state file: host `version`, Sesam Vitale pack dated `sesam`.
+    // Host `version`, Sesam Vitale pack dated `sesam`.
     void SetWorkstation(const std::string& version, const std::string& sesam = "0") {
         config::UpdateConfXML(ctx, kGuid, version, "1.1.2026", "5.2.0", "1", sesam, "0");
+    }
+    static connect::ConnectionServices NetworkUp() {
+        connect::ConnectionServices network;
+        network.isNetworkConnected = [] { return true; };
+        return network;
     }
     std::filesystem::path UpdatePath(const std::string& name) const { return config::UpdateFilePath(ctx, name); }
 
@@ -75,18 +76,14 @@ protected:
         UseScript("");
     }
     bool PackagesArrived() const {
-        for (const auto& [folder, name] : kPackages) {
-            if (ReadFile(UpdatePath("Update") / name) != ReadFile(server->Root() / "maj" / folder / name)) return false;
-        }
-        return true;
+        return std::ranges::all_of(kPackages, [this](const auto& package) {
+            return ReadFile(UpdatePath("Update") / package.second) == ReadFile(server->Root() / "maj" / package.first / package.second);
+        });
     }
     bool NothingFetched() const {
-        for (const auto& [folder, name] : kPackages) {
-            if (std::filesystem::exists(UpdatePath("Update") / name) || std::filesystem::exists(UpdatePath("Temp") / name)) {
-                return false;
-            }
-        }
-        return !std::filesystem::exists(UpdatePath("files.xml"));
+        return std::ranges::none_of(kPackages, [this](const auto& package) {
+            return std::filesystem::exists(UpdatePath("Update") / package.second) || std::filesystem::exists(UpdatePath("Temp") / package.second);
+        }) && !std::filesystem::exists(UpdatePath("files.xml"));
     }
 
     // A source folder "patch" whose catalogue chains 5.2.0, 5.2.1, 5.3.0, 5.4.0

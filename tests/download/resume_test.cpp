@@ -31,7 +31,7 @@ protected:
 
     fs::path Partial() const { return UpdatePath("Temp") / "sesam_pack.exe"; }
     fs::path Ready() const { return UpdatePath("Update") / "sesam_pack.exe"; }
-    fs::path ServerPack() const { return server->Root() / "maj" / "sesam" / "sesam_pack.exe"; }
+    fs::path ServerPack() const { return server->Root() / "maj/sesam/sesam_pack.exe"; }
 
     // The first run is cut halfway through the Sesam pack: the user cancels
     // while the server holds the rest back.
@@ -41,7 +41,6 @@ protected:
         StartServer(options);
         UseScript("message 1062 -> yes\ndialog 130: wait 1024 128; sleep 300; click 2");
         ASSERT_EQ(Run(), hostsuite::kIdCancel);
-        ASSERT_TRUE(fs::exists(Partial()));
         ASSERT_EQ(fs::file_size(Partial()), kCut);
         UseScript("");
     }
@@ -59,12 +58,11 @@ protected:
 };
 
 TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllowsIt) {
+    // The server, whether its file's date changes between the runs, what it sends the second time.
     struct Case {
         const char* name;
         UpdateServer::Options server;
-        // Changes the server's file between the runs (its date only).
         bool touchServerFile;
-        // What the server sent the second time.
         std::uint64_t secondRead;
     };
     // Without the catalogue's size and digest, only the bytes asked again tell the server started over.
@@ -92,7 +90,6 @@ TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllows
             EXPECT_EQ(reads.size(), 1u);
         }
         EXPECT_EQ(Inode(Ready()), partial);
-        EXPECT_FALSE(fs::exists(Partial()));
         EXPECT_TRUE(fs::is_empty(UpdatePath("Temp")));
     }
 }
@@ -103,16 +100,10 @@ TEST_F(ResumeTest, APackageWhoseDigestDiffersIsRefusedEachTimeAndNeverRecorded) 
     std::string damaged = ReadFile(ServerPack());
     damaged[damaged.size() / 2] ^= 0x55;
     std::ofstream(ServerPack(), std::ios::binary | std::ios::trunc) << damaged;
-    ASSERT_EQ(ReadFile(ServerPack()), damaged);
 
-    for (int run = 0; run < 2; ++run) {
-        SCOPED_TRACE(run);
-        EXPECT_EQ(Run(), hostsuite::kIdCancel);
-        EXPECT_EQ(attempts, Attempts{download::kTransferFailed});
-        EXPECT_FALSE(fs::exists(Partial()));
-        EXPECT_FALSE(fs::exists(Ready()));
-        EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
-    }
+    EXPECT_EQ(Run(), hostsuite::kIdCancel);
+    EXPECT_EQ(attempts, Attempts{download::kTransferFailed});
+    EXPECT_FALSE(fs::exists(Partial()) || fs::exists(Ready()) || fs::exists(UpdatePath("files.xml")));
     EXPECT_TRUE(Logged("WARNING KTDownload : Wrong SHA-256 for file " + Partial().string() + " : File deleted"));
     EXPECT_TRUE(Journaled("MJ_DWL_DU_19 : Problème: empreinte differente."));
 
