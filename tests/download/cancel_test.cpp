@@ -21,25 +21,6 @@ using CancelTest = DownloadTest;
 // A server that stops sending the Sesam pack after 4 KiB.
 const UpdateServer::Options kStalled{.stall = {{"/maj/sesam/sesam_pack.exe", 4096}}};
 
-TEST_F(CancelTest, YesDuringATransferStopsItAndKeepsThePartialFile) {
-    StartServer(kStalled);
-    UseScript("message 1062 -> yes\ndialog 130: wait 1024 4; sleep 300; click 2");
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Run(), hostsuite::kIdCancel);
-    // Reaching the stall takes well under a second, the pause 300 ms, the
-    // cancel at most one second; a read waiting on the server would take minutes.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
-    EXPECT_EQ(attempts, Attempts{download::kTransferCancelled});
-    EXPECT_EQ(ctx.m_nDownloadStatus, -2);
-    // The package being fetched stays in Temp, unrecorded.
-    EXPECT_EQ(fs::file_size(UpdatePath("Temp") / "sesam_pack.exe"), 4096u);
-    EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
-    // The question only, no error box; no split folder after a cancel.
-    EXPECT_EQ(Messages().size(), 1u);
-    EXPECT_TRUE(Journaled("MJ_DWL_DU : Annulé par l'utilisateur.") || Journaled("MJ_DWL_DU : Annuleé par l'utilisateur."));
-    EXPECT_FALSE(Logged("INFO KTDownload : DownloadUpdates : first try, FRACTIONNE"));
-}
-
 TEST_F(CancelTest, NoChangesNothingAndTheSlowTransferShowsItsSpeed) {
     StartServer({.chain = {"5.2.0", "5.2.1"}, .packageSize = 24 * 1024, .packSize = 8 * 1024, .throttle = 8 * 1024});
     UseScript("message 1062 -> no\ndialog 130: wait 1024 4; click 2; close; escape");
@@ -58,9 +39,8 @@ TEST_F(CancelTest, NoChangesNothingAndTheSlowTransferShowsItsSpeed) {
     EXPECT_TRUE(left.starts_with("dialog 130 text 1028=\"Temps restant : ") && left.ends_with(" de 32.0 Ko copiés)\"")) << left;
 }
 
-// Ends the dialog by itself as soon as the first package arrives, as a
-// presenter may, without waiting for the worker; or, wrapping the scripted
-// presenter, fails to show the no-connection dialog the worker asks for.
+// Ends the download dialog by itself once the transfer is under way, as a presenter
+// may, without waiting for the worker; fails to show the no-connection dialog.
 class AbruptPresenter : public hostsuite::Presenter {
 public:
     explicit AbruptPresenter(std::shared_ptr<hostsuite::Presenter> inner) : inner_(std::move(inner)) {}
@@ -83,14 +63,28 @@ private:
     std::shared_ptr<hostsuite::Presenter> inner_;
 };
 
-TEST_F(CancelTest, TheDialogStopsAndWaitsForItsWorkerWhenItEndsFirst) {
-    StartServer(kStalled);
-    hostsuite::InstallPresenter(std::make_shared<AbruptPresenter>(scripted));
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Run(), hostsuite::kIdCancel);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
-    EXPECT_EQ(attempts, Attempts{download::kTransferCancelled});
-    EXPECT_EQ(ctx.m_nDownloadStatus, -2);
+// Yes to the question, or a presenter that ends the dialog first: the worker
+// stops the transfer and is done before the dialog goes away.
+TEST_F(CancelTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
+    for (const bool abrupt : {false, true}) {
+        SCOPED_TRACE(abrupt ? "presenter ends first" : "yes");
+        Fresh();
+        StartServer(kStalled);
+        UseScript("message 1062 -> yes\ndialog 130: wait 1024 4; sleep 300; click 2");
+        if (abrupt) hostsuite::InstallPresenter(std::make_shared<AbruptPresenter>(scripted));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Run(), hostsuite::kIdCancel);
+        // Reaching the stall takes well under a second, the pause 300 ms, the
+        // cancel at most one second; a read waiting on the server would take minutes.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+        EXPECT_EQ(std::pair(attempts, ctx.m_nDownloadStatus.load()), std::pair(Attempts{download::kTransferCancelled}, -2));
+        // The package being fetched stays in Temp, unrecorded; no error box, no split folder after a cancel.
+        EXPECT_EQ(fs::file_size(UpdatePath("Temp") / "sesam_pack.exe"), 4096u);
+        EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
+        EXPECT_EQ(Messages().size(), abrupt ? 0u : 1u);
+        EXPECT_TRUE(Journaled("MJ_DWL_DU : Annulé par l'utilisateur.") || Journaled("MJ_DWL_DU : Annuleé par l'utilisateur."));
+        EXPECT_FALSE(Logged("INFO KTDownload : DownloadUpdates : first try, FRACTIONNE"));
+    }
 }
 
 // The process goes on, the transfer ends as failed, the dialog closes and the journal keeps it.

@@ -35,12 +35,9 @@ protected:
         SetWorkstation("5.2.0");
         services.connection = &connection_;
         services.packDecision = [](const std::string&, int) { return 1; };
-        services.closeRunHandles = [this] { ++handlesClosed; };
+        services.closeRunHandles = [] {};
     }
-    ~DownloadTest() override {
-        if (savedTmp_) setenv("TMPDIR", savedTmp_->c_str(), 1);
-        else unsetenv("TMPDIR");
-    }
+    ~DownloadTest() override { savedTmp_ ? setenv("TMPDIR", savedTmp_->c_str(), 1) : unsetenv("TMPDIR"); }
 
     void StartServer(UpdateServer::Options options = {}) {
         server = std::make_unique<UpdateServer>(std::move(options));
@@ -107,7 +104,6 @@ protected:
     std::unique_ptr<UpdateServer> server;
     std::vector<unsigned> attempts;
     hostsuite::ShowState shownState = hostsuite::ShowState::Normal;
-    int handlesClosed = 0;
 
 private:
     connect::InternetConnection connection_;

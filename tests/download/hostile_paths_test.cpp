@@ -13,37 +13,25 @@ namespace {
 namespace fs = std::filesystem;
 using download::SourceMode;
 
-using Step = std::pair<std::string, std::string>;
+using Steps = std::vector<std::pair<std::string, std::string>>;
 
-// Plants links below the tree's root: each one at a path, to a target, both relative to the root.
-using Links = std::vector<std::pair<std::string, std::string>>;
-
+// The source's steps, the links planted (at, to, below the tree's root), the files Update holds afterwards.
 struct Case {
     const char* what;
     SourceMode mode;
-    std::vector<Step> steps;
-    Links plant;
-    // The files the Update folder holds afterwards.
+    Steps steps;
+    Steps plant;
     std::set<std::string> updated;
 };
 
-void PrintTo(const Case& c, std::ostream* out) { *out << c.what; }
-
 const std::string kLong = std::string(4092, 'a') + ".exe";
-const std::vector<Step> kStep{{"5.2.1", "step.exe"}};
+const Steps kStep{{"5.2.1", "step.exe"}};
 
 class HostilePathTest : public DownloadTest, public ::testing::WithParamInterface<Case> {
 protected:
     HostilePathTest() {
         tree.WriteFile("canary/file", "kept");
         tree.WriteFile("canary/step.exe", "secret");
-    }
-
-    void Plant(const Links& links) {
-        for (const auto& [at, target] : links) {
-            fs::create_directories((tree / at).parent_path());
-            fs::create_symlink(tree / target, tree / at);
-        }
     }
 
     // Every entry below `folder`, links as links, with the content of files.
@@ -74,7 +62,10 @@ protected:
 
 TEST_P(HostilePathTest, NothingIsWrittenOutsideItsFoldersAndNoLinkIsFollowed) {
     const Case& c = GetParam();
-    Plant(c.plant);
+    for (const auto& [at, target] : c.plant) {
+        fs::create_directories((tree / at).parent_path());
+        fs::create_symlink(tree / target, tree / at);
+    }
     const auto canary = Snapshot("canary");
     const auto temporary = Snapshot("tmp");
     if (c.mode == SourceMode::kInternet) StartServer();

@@ -20,10 +20,7 @@ constexpr std::uint64_t kCut = kPackSize / 2;
 // A continued file is asked again from this far before the cut.
 constexpr std::uint64_t kOverlap = 64 * 1024;
 
-ino_t Inode(const fs::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
+ino_t Inode(const fs::path& path) { struct stat info {}; return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0; }
 
 class ResumeTest : public DownloadTest {
 protected:
@@ -77,8 +74,7 @@ TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllows
         if (c.touchServerFile) fs::last_write_time(ServerPack(), fs::last_write_time(ServerPack()) - std::chrono::hours(1));
         const std::size_t logBefore = server->Log().size();
 
-        EXPECT_EQ(Run(), hostsuite::kIdOk);
-        EXPECT_EQ(attempts, Attempts{download::kTransferDone});
+        EXPECT_EQ((std::pair{Run(), attempts}), std::pair(hostsuite::kIdOk, Attempts{download::kTransferDone}));
         EXPECT_TRUE(ReadFile(Ready()) == ReadFile(ServerPack()));
         // Each byte was fetched and written once: the package moved into Update as the file it was in Temp.
         const std::vector<std::uint64_t> reads = PackReads(logBefore);
@@ -86,9 +82,7 @@ TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllows
         EXPECT_EQ(reads.back(), c.secondRead);
         // An ignored REST shows in the bytes asked again, and the file is asked
         // whole once more; whether the server saw the first read end depends on timing.
-        if (!c.server.ignoreRest) {
-            EXPECT_EQ(reads.size(), 1u);
-        }
+        EXPECT_TRUE(c.server.ignoreRest || reads.size() == 1u) << reads.size();
         EXPECT_EQ(Inode(Ready()), partial);
         EXPECT_TRUE(fs::is_empty(UpdatePath("Temp")));
     }
@@ -101,8 +95,7 @@ TEST_F(ResumeTest, APackageWhoseDigestDiffersIsRefusedEachTimeAndNeverRecorded) 
     damaged[damaged.size() / 2] ^= 0x55;
     std::ofstream(ServerPack(), std::ios::binary | std::ios::trunc) << damaged;
 
-    EXPECT_EQ(Run(), hostsuite::kIdCancel);
-    EXPECT_EQ(attempts, Attempts{download::kTransferFailed});
+    EXPECT_EQ((std::pair{Run(), attempts}), std::pair(hostsuite::kIdCancel, Attempts{download::kTransferFailed}));
     EXPECT_FALSE(fs::exists(Partial()) || fs::exists(Ready()) || fs::exists(UpdatePath("files.xml")));
     EXPECT_TRUE(Logged("WARNING KTDownload : Wrong SHA-256 for file " + Partial().string() + " : File deleted"));
     EXPECT_TRUE(Journaled("MJ_DWL_DU_19 : Problème: empreinte differente."));
