@@ -1,11 +1,8 @@
 // How a download ends before its end: the cancel question, its answers, the
 // three ways to ask (Annuler, the close box, Escape), a server that stops
-// sending, a presenter that ends the dialog first, and a worker stopped by an
-// exception.
+// sending, and a presenter that ends the dialog first.
 #include <chrono>
-#include <stdexcept>
 
-#include "dialogs/no_connection_dialog.h"
 #include "download/download_controls.h"
 #include "download/transfers.h"
 #include "download_fixture.h"
@@ -40,7 +37,7 @@ TEST_F(CancelTest, NoChangesNothingAndTheSlowTransferShowsItsSpeed) {
 }
 
 // Ends the download dialog by itself once the transfer is under way, as a presenter
-// may, without waiting for the worker; fails to show the no-connection dialog.
+// may, without waiting for the worker.
 class AbruptPresenter : public hostsuite::Presenter {
 public:
     explicit AbruptPresenter(std::shared_ptr<hostsuite::Presenter> inner) : inner_(std::move(inner)) {}
@@ -50,7 +47,6 @@ public:
         return inner_->AskCredentials(target);
     }
     int RunDialog(hostsuite::DialogModel& dialog) override {
-        if (dialog.ResourceId() == dialogs::CKTMessageBox::kResourceId) throw std::runtime_error("no display");
         if (dialog.ResourceId() != 130) return inner_->RunDialog(dialog);
         dialog.BeginModal();
         dialog.PumpUntil([&] { return dialog.Position(download::kFileBar) >= 2; }, 20s);
@@ -85,24 +81,6 @@ TEST_F(CancelTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
         EXPECT_TRUE(Journaled("MJ_DWL_DU : Annulé par l'utilisateur.") || Journaled("MJ_DWL_DU : Annuleé par l'utilisateur."));
         EXPECT_FALSE(Logged("INFO KTDownload : DownloadUpdates : first try, FRACTIONNE"));
     }
-}
-
-// The process goes on, the transfer ends as failed, the dialog closes and the journal keeps it.
-TEST_F(CancelTest, AWorkerStoppedByAnExceptionEndsTheDownloadAsFailed) {
-    StartServer();
-    connect::ConnectionServices offline;
-    offline.isNetworkConnected = [] { return false; };
-    connect::InternetConnection connection(ctx, offline);
-    services.connection = &connection;
-    auto abrupt = std::make_shared<AbruptPresenter>(scripted);
-    hostsuite::InstallPresenter(abrupt);
-    download::CKTDownload dialog(ctx, nullptr, download::SourceMode::kInternet, "", services);
-    EXPECT_EQ(scripted->RunDialog(dialog), hostsuite::kIdCancel);
-
-    EXPECT_TRUE(InOrder(Journal(), {"MJ_DWL_MD : Démarrage du thread.", "MJ_DWL_DU_18 : Problème: exception."}));
-    EXPECT_EQ(Messages(), Strings{"message id=- caption=\"Talvo\" style=0x10 flag=1 text=\"Une erreur s'est produite "
-                                  "lors du téléchargement des mises à jour.\" -> ok unscripted"});
-    EXPECT_TRUE(Shown("dialog 130 end 2"));
 }
 
 }  // namespace

@@ -190,39 +190,6 @@ TEST_F(SearchTest, TheWalkListsEachStepOnceFromItsSourceAndStopsWhereItMust) {
     EXPECT_EQ(presenter->messages.size(), 2u);
 }
 
-TEST_F(SearchTest, SharedSearchListsAStepNeededByManyWorkstationsOnce) {
-    catalogue.AddStep("1.0", "1.1", "a.exe");
-    catalogue.AddStep("1.1", "1.2", "b.exe");
-    SetNetwork(true);
-    WriteWorkstation("{00000000-0000-0000-0000-000000000002}", "1.0");
-    WriteWorkstation("{00000000-0000-0000-0000-000000000003}", "1.1");
-    tree.WriteFile("UpdateInfo/{not a state file}.txt", "");
-    tree.MakeDir("UpdateInfo/{folder}.xml");
-
-    EXPECT_EQ(Search(), (Items{"ftp://127.0.0.1:2121/maj/1.2/b.exe;1.2.2026;1.1;1.2;1;1;1;1",
-                               "ftp://127.0.0.1:2121/maj/1.1/a.exe;1.2.2026;1.0;1.1;1;1;1;1"}));
-    EXPECT_EQ(3, Mentions("KTDownload : search available updates for GUID = {"));
-    // Walked in name order: the second workstation file is this one's.
-    EXPECT_EQ(1, Mentions("KTDownload : a.exe not added in files.xml because already existing"));
-    EXPECT_EQ(2, Mentions("KTDownload : b.exe not added in files.xml because already existing"));
-}
-
-TEST_F(SearchTest, SearchEndsWithoutListWhenNothingCanBeSearched) {
-    download::DownloadItem keptItem;
-    keptItem.source = "kept";
-    download::DownloadList list{keptItem};
-    auto search = MakeSearch();
-    EXPECT_EQ(0, search->GetUpdatesList(versions, list, {}));
-    EXPECT_EQ(list, download::DownloadList{keptItem});
-
-    catalogue.AddStep("1.0", "1.1", "a.exe");
-    ASSERT_TRUE(catalogue.Save(versions));
-    SetNetwork(true);
-    fs::remove(config::GuidFilePath(ctx, kGuid));
-    EXPECT_EQ(0, search->GetUpdatesList(versions, list, {}));
-    EXPECT_TRUE(list.empty());
-}
-
 TEST(PackageNameCheckTest, OnlyPlainNamesAndContainedLocationsPass) {
     using namespace download;
     for (const char* name : {"p.exe", "maj 5.2.exe", "..x", "x.."}) EXPECT_TRUE(IsPlainFileName(name)) << name;
@@ -263,20 +230,6 @@ TEST_F(ProcessUpdateTest, PackagesMoveToUpdateAndJoinFilesXmlInTheInstallersForm
     search->ProcessUpdate("SesamAll", "SesamAll", "1.2.2026", "all2.exe", "1", "0", "", "1");
     const std::string files = ReadFile(UpdateFile("files.xml"));
     EXPECT_TRUE(files.find("\"all2.exe\"") != std::string::npos && files.find("\"all.exe\"") == std::string::npos) << files;
-}
-
-TEST_F(ProcessUpdateTest, NothingIsRecordedForAPackageThatIsNotThereOrNotSafe) {
-    search->ProcessUpdate("1.0", "1.1", "3.1.2026", "missing.exe", "1", "1", "0", "1");
-    EXPECT_FALSE(fs::exists(UpdateFile("files.xml")));
-    // A name leading out of Temp moves nothing.
-    tree.WriteFile("UpdateInfo/x", "temp sibling");
-    search->ProcessUpdate("1.0", "1.1", "3.1.2026", "../x", "1", "1", "0", "1");
-    EXPECT_TRUE(fs::exists(UpdateFile("x")) && !fs::exists(UpdateFile("files.xml")));
-    // A files.xml without its root is left alone.
-    tree.WriteFile("UpdateInfo/files.xml", "<Other />\n");
-    Fetched("b.exe", "b");
-    search->ProcessUpdate("1.1", "1.2", "3.1.2026", "b.exe", "1", "1", "0", "1");
-    EXPECT_EQ("<Other />\n", ReadFile(UpdateFile("files.xml")));
 }
 
 }  // namespace
