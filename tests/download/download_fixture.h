@@ -49,7 +49,6 @@ protected:
         download::CKTDownload dialog(ctx, nullptr, mode, folder, services);
         const int result = hostsuite::ActivePresenter().RunDialog(dialog);
         attempts = dialog.AttemptResults();
-        shownState = dialog.GetShowState();
         return result;
     }
 
@@ -103,7 +102,6 @@ protected:
     download::DownloadServices services;
     std::unique_ptr<UpdateServer> server;
     std::vector<unsigned> attempts;
-    hostsuite::ShowState shownState = hostsuite::ShowState::Normal;
 
 private:
     connect::InternetConnection connection_;

@@ -1,4 +1,7 @@
-// The common folder of the server and the split folder of the postal code.
+// The server's access file, its common folder and the split folder of the postal code.
+#include <cstdlib>
+
+#include "download/ftp_access.h"
 #include "download/transfers.h"
 #include "download_fixture.h"
 #include "platform/machine_values.h"
@@ -49,6 +52,43 @@ TEST_F(InternetDownloadTest, AMissingPackageOrFolderSendsToTheSplitFolder) {
         EXPECT_EQ(ReadFile(UpdatePath("Update") / "talvo_5.2.1_5.3.0.exe"),
                   ReadFile(server->Root() / "maj77" / "5.3.0" / "talvo_5.2.1_5.3.0.exe"));
     }
+}
+
+TEST_F(DownloadTest, AMissingLocalPackageStopsTheCopy) {
+    const std::string name = UpdateServer::StepFile("5.2.0", "5.2.1");
+    const std::string folder = WriteSource({{"5.2.1", name}});
+    fs::remove(fs::path(folder) / "5.2.1" / name);
+    EXPECT_EQ(Run(SourceMode::kLocal, folder), hostsuite::kIdCancel);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].starts_with("message id=1022 ")) << Messages()[0];
+}
+
+// Damaged files are replayed by the fuzz harness: a length byte of 0x80 or more
+// ends the file; values are cut to the characters asked for, never inside one.
+TEST(FtpAccessTest, ANegativeLengthEndsTheFileAndValuesAreCutToWholeCharacters) {
+    std::string negative = ScrambleFtpAccess({"talvo", "secret"});
+    negative[6] = static_cast<char>(0xF0);
+    EXPECT_EQ(UnscrambleFtpAccess(negative).user + "/" + UnscrambleFtpAccess(negative).password, "talvo/");
+    EXPECT_EQ(UnscrambleFtpAccess(ScrambleFtpAccess({"éééé", "x"}), 3).user, "ééé");
+}
+
+using FtpAccessFileTest = DownloadTest;
+
+TEST_F(FtpAccessFileTest, TheToolWritesWhatTheModuleReadsAndBadFilesLeaveTheValues) {
+    const std::string path = (tree / "ftpacs.bin").string();
+    ASSERT_EQ(std::system((std::string(KT_FTPACS_WRITER) + " '" + path + "' talvo 'maj 2026'").c_str()), 0);
+    std::string user = "old", password = "old";
+    download::GetFTPAccessParams(ctx, path, user, 128, password, 4);
+    EXPECT_EQ(user + "/" + password, "talvo/maj ");
+
+    user = password = "old";
+    const std::string missing = (tree / "absent.bin").string();
+    download::GetFTPAccessParams(ctx, missing, user, 128, password, 128);
+    EXPECT_TRUE(Journaled("MJ_DWL_GFAP_1 : Problème: connexion FTP - getparams."));
+    const std::string empty = tree.WriteFile("empty.bin", "").string();
+    download::GetFTPAccessParams(ctx, empty, user, 128, password, 128);
+    EXPECT_TRUE(Journaled("MJ_DWL_GFAP_2 : Problème: connexion FTP - readfile."));
+    EXPECT_EQ(user + "/" + password, "old/old");
 }
 
 }  // namespace

@@ -19,16 +19,13 @@ constexpr const char* kWrongSize = "MJ_DWL_DU_15 : Problème: taille differente.
 constexpr const char* kReadError = "WARNING KTDownload : Read error during download";
 constexpr const char* kReadFailed = "MJ_DWL_DU_14 : Problème: lecture.";
 
+// Log lines, from the first words on; the journal line (kWhole when the package arrives whole).
 struct Fault {
     const char* name;
     void (*apply)(UpdateServer::Options&);
-    // Log lines, from the first words on; the journal line ("" when the run ends well).
     std::vector<std::string> logged;
     std::string journaled;
 };
-
-// A server that answers SIZE with a transient error only withholds the size: the package
-// still arrives whole through RETR's own end.
 const std::string kWhole;
 
 class NetworkFaultTest : public DownloadTest {
@@ -57,6 +54,7 @@ TEST_F(NetworkFaultTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage
          "MJ_DWL_DU_0 : Problème: connexion."},
         {"421 on SIZE", [](UpdateServer::Options& o) { o.replies["SIZE sesam_pack.exe"] = 421; },
          {"WARNING KTDownload : Error with FTP connexion"}, "MJ_DWL_DU_10 : Problème: connexion FTP - connexion."},
+        // A transient error on SIZE only withholds the size: RETR's own end tells the package is whole.
         {"450 on SIZE", [](UpdateServer::Options& o) { o.replies["SIZE sesam_pack.exe"] = 450; }, {}, kWhole},
         // RETR's answer comes with the first read.
         {"421 on RETR", [](UpdateServer::Options& o) { o.replies["RETR sesam_pack.exe"] = 421; },
@@ -64,11 +62,7 @@ TEST_F(NetworkFaultTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage
         {"endless catalogue", [](UpdateServer::Options& o) { o.endless.push_back("/maj/versions.xml"); },
          {"WARNING KTDownload : /maj/versions.xml exceeds the catalogue limit (16777216 bytes)", wrongSize},
          kWrongSize},
-        {"package far longer than announced",
-         [](UpdateServer::Options& o) {
-             o.packSize = (1u << 20) + 4096;
-             o.announce[kPack] = 1024;
-         },
+        {"package far longer than announced", [](UpdateServer::Options& o) { o.packSize = (1u << 20) + 4096, o.announce[kPack] = 1024; },
          {"WARNING KTDownload : /maj/sesam/sesam_pack.exe exceeds twice the announced size plus 1 MiB (1050624 bytes)",
           wrongSize},
          kWrongSize},

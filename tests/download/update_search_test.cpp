@@ -208,6 +208,14 @@ protected:
 };
 
 TEST_F(ProcessUpdateTest, PackagesMoveToUpdateAndJoinFilesXmlInTheInstallersFormat) {
+    // A package that is not in Temp is not recorded; a files.xml without its root is left alone.
+    search->ProcessUpdate("1.0", "1.1", "3.1.2026", "missing.exe", "1", "1", "0", "1");
+    EXPECT_FALSE(fs::exists(UpdateFile("files.xml")));
+    tree.WriteFile("UpdateInfo/files.xml", "<Other />\n");
+    Fetched("b.exe", "b");
+    search->ProcessUpdate("1.1", "1.2", "3.1.2026", "b.exe", "1", "1", "0", "1");
+    EXPECT_EQ("<Other />\n", ReadFile(UpdateFile("files.xml")));
+    fs::remove(UpdateFile("files.xml"));
     Fetched("a.exe", "host package");
     Fetched("s.exe", "pack update");
     Fetched("all.exe", "complete pack");
