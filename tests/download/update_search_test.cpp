@@ -101,12 +101,9 @@ TEST_F(SearchTest, TheWalkListsEachStepOnceFromItsSourceAndStopsWhereItMust) {
         {"flags normalised for the installer",
          [this] {
              ctx.bCritical = 1;
-             pugi::xml_node first = catalogue.AddStep("1.0", "1.1", "a.exe");
-             first.attribute("Compatibility").set_value("0");
-             first.remove_attribute("Continue");
-             pugi::xml_node second = catalogue.AddStep("1.1", "1.2", "b.exe");
-             second.attribute("Continue").set_value("yes");
-             second.attribute("CanRestore").set_value("0");
+             pugi::xml_node first = catalogue.AddStep("1.0", "1.1", "a.exe"), second = catalogue.AddStep("1.1", "1.2", "b.exe");
+             first.attribute("Compatibility").set_value("0"), first.remove_attribute("Continue");
+             second.attribute("Continue").set_value("yes"), second.attribute("CanRestore").set_value("0");
              catalogue.AddStep("1.2", "1.3", "c.exe").attribute("Continue").set_value("2");
          },
          {"ftp://127.0.0.1:2121/maj/1.3/c.exe;1.2.2026;1.2;1.3;1;1;2;1",
