@@ -26,7 +26,7 @@ inline const std::vector<std::pair<std::string, std::string>> kPackages{
 
 class DownloadTest : public ConfiguredWorkstation {
 protected:
-    DownloadTest() : connection_(ctx, NetworkUp()) {
+    DownloadTest() : connection_(ctx, [] { connect::ConnectionServices up; up.isNetworkConnected = [] { return true; }; return up; }()) {
         if (const char* tmp = std::getenv("TMPDIR")) savedTmp_ = tmp;
         setenv("TMPDIR", tree.MakeDir("tmp").c_str(), 1);
         UseScript("");
@@ -55,11 +55,6 @@ protected:
     // Host `version`, Sesam Vitale pack dated `sesam`.
     void SetWorkstation(const std::string& version, const std::string& sesam = "0") {
         config::UpdateConfXML(ctx, kGuid, version, "1.1.2026", "5.2.0", "1", sesam, "0");
-    }
-    static connect::ConnectionServices NetworkUp() {
-        connect::ConnectionServices network;
-        network.isNetworkConnected = [] { return true; };
-        return network;
     }
     std::filesystem::path UpdatePath(const std::string& name) const { return config::UpdateFilePath(ctx, name); }
 

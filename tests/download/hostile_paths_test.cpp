@@ -54,9 +54,8 @@ protected:
     std::set<std::string> UpdateFolder() const {
         std::set<std::string> names;
         std::error_code ec;
-        if (fs::is_symlink(UpdatePath("Update"), ec)) return names;
         for (const auto& entry : fs::directory_iterator(UpdatePath("Update"), ec)) names.insert(entry.path().filename().string());
-        return names;
+        return fs::is_symlink(UpdatePath("Update"), ec) ? std::set<std::string>{} : names;
     }
 };
 
