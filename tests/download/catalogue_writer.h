@@ -15,11 +15,10 @@ public:
     pugi::xml_node AddStep(const std::string& oldVersion, const std::string& newVersion, const std::string& name,
                            const std::string& date = "1.2.2026", const std::string& location = "") {
         pugi::xml_node step = root_.append_child("Version");
-        step.append_attribute("OldVer") = oldVersion.c_str();
-        step.append_attribute("NewVer") = newVersion.c_str();
-        step.append_attribute("Continue") = "1";
-        step.append_attribute("Compatibility") = "1";
-        step.append_attribute("CanRestore") = "1";
+        for (const auto& [name, value] : {std::pair{"OldVer", oldVersion.c_str()}, {"NewVer", newVersion.c_str()},
+                                          {"Continue", "1"}, {"Compatibility", "1"}, {"CanRestore", "1"}}) {
+            step.append_attribute(name) = value;
+        }
         AddFile(step, name, date, location.empty() ? newVersion : location);
         return step;
     }

@@ -3,6 +3,7 @@
 // taken as up, scripted answers, and the download dialog to run.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,7 +26,7 @@ inline const std::vector<std::pair<std::string, std::string>> kPackages{
 
 class DownloadTest : public ConfiguredWorkstation {
 protected:
-    DownloadTest() : connection_(ctx, NetworkUp()) {
+    DownloadTest() : connection_(ctx, [] { connect::ConnectionServices up; up.isNetworkConnected = [] { return true; }; return up; }()) {
         if (const char* tmp = std::getenv("TMPDIR")) savedTmp_ = tmp;
         setenv("TMPDIR", tree.MakeDir("tmp").c_str(), 1);
         UseScript("");
@@ -34,18 +35,10 @@ protected:
         SetWorkstation("5.2.0");
         services.connection = &connection_;
         services.packDecision = [](const std::string&, int) { return 1; };
-        services.closeRunHandles = [this] { ++handlesClosed; };
+        services.closeRunHandles = [] {};
     }
-    ~DownloadTest() override {
-        if (savedTmp_) setenv("TMPDIR", savedTmp_->c_str(), 1);
-        else unsetenv("TMPDIR");
-    }
+    ~DownloadTest() override { savedTmp_ ? setenv("TMPDIR", savedTmp_->c_str(), 1) : unsetenv("TMPDIR"); }
 
-    static connect::ConnectionServices NetworkUp() {
-        connect::ConnectionServices network;
-        network.isNetworkConnected = [] { return true; };
-        return network;
-    }
     void StartServer(UpdateServer::Options options = {}) {
         server = std::make_unique<UpdateServer>(std::move(options));
         ctx.serverUrls = {server->BaseUrl()};
@@ -56,11 +49,10 @@ protected:
         download::CKTDownload dialog(ctx, nullptr, mode, folder, services);
         const int result = hostsuite::ActivePresenter().RunDialog(dialog);
         attempts = dialog.AttemptResults();
-        shownState = dialog.GetShowState();
         return result;
     }
 
-    // This workstation's state file: host `version`, Sesam Vitale pack dated `sesam`.
+    // Host `version`, Sesam Vitale pack dated `sesam`.
     void SetWorkstation(const std::string& version, const std::string& sesam = "0") {
         config::UpdateConfXML(ctx, kGuid, version, "1.1.2026", "5.2.0", "1", sesam, "0");
     }
@@ -75,18 +67,14 @@ protected:
         UseScript("");
     }
     bool PackagesArrived() const {
-        for (const auto& [folder, name] : kPackages) {
-            if (ReadFile(UpdatePath("Update") / name) != ReadFile(server->Root() / "maj" / folder / name)) return false;
-        }
-        return true;
+        return std::ranges::all_of(kPackages, [this](const auto& package) {
+            return ReadFile(UpdatePath("Update") / package.second) == ReadFile(server->Root() / "maj" / package.first / package.second);
+        });
     }
     bool NothingFetched() const {
-        for (const auto& [folder, name] : kPackages) {
-            if (std::filesystem::exists(UpdatePath("Update") / name) || std::filesystem::exists(UpdatePath("Temp") / name)) {
-                return false;
-            }
-        }
-        return !std::filesystem::exists(UpdatePath("files.xml"));
+        return std::ranges::none_of(kPackages, [this](const auto& package) {
+            return std::filesystem::exists(UpdatePath("Update") / package.second) || std::filesystem::exists(UpdatePath("Temp") / package.second);
+        }) && !std::filesystem::exists(UpdatePath("files.xml"));
     }
 
     // A source folder "patch" whose catalogue chains 5.2.0, 5.2.1, 5.3.0, 5.4.0
@@ -109,8 +97,6 @@ protected:
     download::DownloadServices services;
     std::unique_ptr<UpdateServer> server;
     std::vector<unsigned> attempts;
-    hostsuite::ShowState shownState = hostsuite::ShowState::Normal;
-    int handlesClosed = 0;
 
 private:
     connect::InternetConnection connection_;

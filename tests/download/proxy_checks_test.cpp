@@ -1,12 +1,11 @@
 // The proxy checks of the transfers against a real HTTP proxy of the tests
 // (which answers every request itself) and a real FTP server, on loopback.
 #include <fstream>
-#include <functional>
 
 #include "download/proxy_checks.h"
-#include "support/update_server.h"
 #include "support/http_proxy.h"
 #include "support/server_process.h"
+#include "support/update_server.h"
 #include "support/workstation.h"
 
 namespace kt::test {
@@ -18,117 +17,80 @@ constexpr const char* kFile = "ftp://127.0.0.1/maj/versions.xml";
 
 class ProxyChecksTest : public ConfiguredWorkstation {
 protected:
-    ProxyChecksTest() { UseScript(""); }
-    void StartProxy(const std::function<void(HttpProxy::Options&)>& set = {}) {
-        HttpProxy::Options options;
-        if (set) set(options);
-        proxy = std::make_unique<HttpProxy>(options);
-        session.access = platform::InternetAccess::kProxy;
-        session.proxy = proxy->Address();
-    }
-    void ConfigureLogin(int mode = config::kConnectionProxy) {
-        config.connectionMode = mode;
-        config.proxyLogin = "cabinet";
-        config.proxyPassword = "s3cret";
-    }
-    int CheckRequest(const std::string& url = kFile) {
+    int Check(const std::string& url) {
         platform::CurlRequest request(session, url);
         return download::ProxyChecks(ctx, config).CheckProxyStatus(request);
     }
-    int CheckAddress(const std::string& url = kFile) {
-        return download::ProxyChecks(ctx, config).CheckProxyStatus(session, url);
-    }
-    int RequestsAs(const std::string& proxyUser) const {
-        int count = 0;
-        for (const auto& request : proxy->Requests()) count += request.proxyUser == proxyUser;
-        return count;
-    }
-    Strings Credentials() const {
-        Strings asked;
-        for (const std::string& line : Transcript()) if (line.starts_with("credentials")) asked.push_back(line);
-        return asked;
+    int CheckAddress(const std::string& url) { return download::ProxyChecks(ctx, config).CheckProxyStatus(session, url); }
+    long Asked() const {
+        const Strings lines = Transcript();
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("credentials"); });
     }
 
-    std::unique_ptr<HttpProxy> proxy;
     platform::InternetSession session;
     config::InternetConfig config;
 };
 
-TEST_F(ProxyChecksTest, TheConfiguredLoginIsSentOnceWhenTheProxyAsks) {
-    StartProxy([](HttpProxy::Options& o) { o.proxyAuth = "cabinet:s3cret"; });
-    ConfigureLogin();
-    EXPECT_EQ(CheckRequest(), 1);
-    EXPECT_EQ(RequestsAs("cabinet"), 1);
-    EXPECT_TRUE(Logged("INFO KTDownload : Proxy request reached destination"));
-    EXPECT_EQ(CheckAddress(), 1);
-    EXPECT_EQ(RequestsAs("cabinet"), 2);
-    EXPECT_TRUE(Credentials().empty());
-}
-
-TEST_F(ProxyChecksTest, WithoutAConfiguredLoginTheUserIsAsked) {
-    StartProxy([](HttpProxy::Options& o) { o.proxyAuth = "cabinet:s3cret"; });
-    // A login configured for another mode is not the proxy's.
-    ConfigureLogin(config::kConnectionSystem);
-    UseScript("credentials -> \"cabinet\" \"s3cret\" *");
-    EXPECT_EQ(CheckRequest(), 1);
-    EXPECT_EQ(CheckAddress(), 1);
-    EXPECT_EQ(RequestsAs("cabinet"), 2);
-    EXPECT_EQ(Credentials(), Strings(2, std::string("credentials target=\"") + kFile + "\" -> user=\"cabinet\""));
-
-    // Cancelled: the request is abandoned, the address left to the transfer.
-    UseScript("credentials -> cancel *");
-    EXPECT_EQ(CheckRequest(), 0);
-    EXPECT_EQ(CheckAddress(), 1);
-    EXPECT_EQ(Credentials().size(), 2u);
-}
-
-TEST_F(ProxyChecksTest, AProxyThatNeverAcceptsIsGivenUp) {
-    StartProxy([](HttpProxy::Options& o) { o.neverAccept = true; });
-    ConfigureLogin();
-    EXPECT_EQ(CheckRequest(), 0);
-    EXPECT_TRUE(Logged("WARNING KTDownload : Proxy request failed"));
-    EXPECT_EQ(Journal().back(), "MJ_DWL_CPS_1 : Problème: proxy - request.");
-    EXPECT_EQ(CountLogged("INFO KTDownload : Proxy request reached destination"), kMaxProxyRounds);
-
-    EXPECT_EQ(CheckAddress(), 0);
-    EXPECT_EQ(Journal().back(), "MJ_DWL_CFP_1 : Problème: proxy - request.");
-    EXPECT_EQ(CountLogged("INFO KTDownload : Check proxy status in progress"), kMaxProxyRounds + 1);
-    // Each round sends the request once, twice when libcurl first asks
-    // which login the proxy wants.
-    EXPECT_LE(proxy->Requests().size(), 4u * kMaxProxyRounds);
-    EXPECT_GE(RequestsAs("cabinet"), 2 * (kMaxProxyRounds - 1));
-
-    // The user's answers are given up the same way.
-    config = {};
-    UseScript("credentials -> \"cabinet\" \"faux\" *");
-    EXPECT_EQ(CheckRequest(), 0);
-    EXPECT_EQ(Credentials().size(), static_cast<std::size_t>(kMaxProxyRounds));
-}
-
-TEST_F(ProxyChecksTest, AnOpenProxyTheServersOwnRefusalAndOtherAnswers) {
-    StartProxy();
-    EXPECT_EQ(CheckRequest(), 1);
-    EXPECT_EQ(CheckAddress(), 1);
-    ASSERT_EQ(proxy->Requests().size(), 2u);
-    EXPECT_EQ(proxy->Requests()[0].url, kFile);
-    EXPECT_EQ(RequestsAs("-"), 2);
-    EXPECT_TRUE(Logged("INFO KTDownload : Check proxy status"));
-    EXPECT_TRUE(Logged(std::string("INFO KTDownload : Check proxy status for url = ") + kFile));
-    EXPECT_FALSE(Logged("INFO KTDownload : Proxy request reached destination"));
-
-    StartProxy([](HttpProxy::Options& o) { o.serverAuth = "dupont:motdepasse"; });
-    UseScript("credentials -> \"dupont\" \"motdepasse\"");
+// Each row runs the request check, then the address check, through its own proxy.
+TEST_F(ProxyChecksTest, EachProxyAnswerGivesItsResultWithinTheRounds) {
     const std::string page = "http://127.0.0.1:8/maj/versions.xml";
-    EXPECT_EQ(CheckRequest(page), 1);
-    EXPECT_EQ(proxy->Requests().back().serverUser, "dupont");
-    EXPECT_EQ(proxy->Requests().back().status, 200);
-    // The address check leaves a server's refusal to the transfer.
-    EXPECT_EQ(CheckAddress(page), 1);
-    EXPECT_EQ(Credentials().size(), 1u);
+    const std::string login = "credentials -> \"cabinet\" \"s3cret\" *";
+    const auto asks = [](const char* proxyAuth, const char* serverAuth = "") {
+        return HttpProxy::Options{.proxyAuth = proxyAuth, .serverAuth = serverAuth};
+    };
+    const HttpProxy::Options never{.proxyAuth = "", .neverAccept = true, .serverAuth = ""};
+    const HttpProxy::Options redirects{.proxyAuth = "", .serverAuth = "", .status = 302};
+    const struct {
+        const char* what;
+        HttpProxy::Options proxy;
+        int mode;  // of the configured login "cabinet"; 0: none
+        std::string script, url;
+        std::pair<int, int> results;  // of the request check, of the address check
+        long asked, rounds;           // logins asked; rounds logged
+        std::string journal;          // the last journal line; "": none added
+        int sentAsCabinet = -1;       // requests the proxy saw with that login; -1: not counted
+        bool unreachable = false;
+    } rows[] = {
+        {"the configured login, sent when asked", asks("cabinet:s3cret"), config::kConnectionProxy, "", kFile,
+         {1, 1}, 0, 3, "", 2},
+        {"a login of another mode: the user is asked", asks("cabinet:s3cret"), config::kConnectionSystem, login,
+         kFile, {1, 1}, 2, 3, "", 2},
+        // The address is left to the transfer.
+        {"the user cancels", asks("cabinet:s3cret"), 0, "credentials -> cancel *", kFile, {0, 1}, 2, 2, ""},
+        {"never accepts the configured login", never, config::kConnectionProxy, "", kFile, {0, 0}, 0,
+         2 * kMaxProxyRounds + 1, "MJ_DWL_CFP_1 : Problème: proxy - request."},
+        {"never accepts the user's answers", never, 0, "credentials -> \"cabinet\" \"faux\" *", kFile,
+         {0, 0}, 2 * kMaxProxyRounds, 2 * kMaxProxyRounds + 1, "MJ_DWL_CFP_1 : Problème: proxy - request."},
+        {"an open proxy", asks(""), 0, "", kFile, {1, 1}, 0, 1, ""},
+        // The address check leaves a server's own refusal to the transfer.
+        {"the server asks a login", asks("", "dupont:motdepasse"), 0, "credentials -> \"dupont\" \"motdepasse\"",
+         page, {1, 1}, 1, 2, ""},
+        {"a redirection", redirects, 0, "", kFile, {0, 1}, 0, 1, ""},
+        {"nothing answers", asks(""), 0, "", kFile, {0, 0}, 0, 0, "MJ_DWL_CFP_1a : Problème: proxy - InternetOpen.", -1, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        HttpProxy proxy(row.proxy);
+        session.access = platform::InternetAccess::kProxy;
+        session.proxy = row.unreachable ? "127.0.0.1:" + std::to_string(UnusedLoopbackPort()) : proxy.Address();
+        config = {};
+        if (row.mode != 0) config.connectionMode = row.mode, config.proxyLogin = "cabinet", config.proxyPassword = "s3cret";
+        UseScript(row.script);
+        const std::size_t journaled = Journal().size();
+        const long rounds = CountLogged("INFO KTDownload : Proxy request reached destination") +
+                            CountLogged("INFO KTDownload : Check proxy status in progress");
 
-    StartProxy([](HttpProxy::Options& o) { o.status = 302; });
-    EXPECT_EQ(CheckRequest(), 0);
-    EXPECT_EQ(CheckAddress(), 1);
+        const int request = Check(row.url);
+        EXPECT_EQ(std::pair(request, CheckAddress(row.url)), row.results);
+        EXPECT_EQ(Asked(), row.asked);
+        EXPECT_EQ(CountLogged("INFO KTDownload : Proxy request reached destination") +
+                      CountLogged("INFO KTDownload : Check proxy status in progress") - rounds, row.rounds);
+        EXPECT_EQ(Journal().size() == journaled ? "" : Journal().back(), row.journal);
+        if (row.sentAsCabinet < 0) continue;
+        const auto requests = proxy.Requests();
+        EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [](const auto& r) { return r.proxyUser == "cabinet"; }),
+                  row.sentAsCabinet);
+    }
 }
 
 TEST_F(ProxyChecksTest, ADirectFtpAddressIsOpenedNotRead) {
@@ -137,7 +99,8 @@ TEST_F(ProxyChecksTest, ADirectFtpAddressIsOpenedNotRead) {
     std::filesystem::create_directories(ftp.Root() / "maj");
     std::ofstream(ftp.Root() / "maj" / "versions.xml") << std::string(200000, 'v');
     session.access = platform::InternetAccess::kDirect;
-    ConfigureLogin();
+    config.connectionMode = config::kConnectionProxy;
+    config.proxyLogin = "cabinet";
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(CheckAddress(ftp.Url("/maj/versions.xml")), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
@@ -145,12 +108,6 @@ TEST_F(ProxyChecksTest, ADirectFtpAddressIsOpenedNotRead) {
     EXPECT_EQ(ftp.Log().find("Transfer complete"), std::string::npos);
     EXPECT_EQ(CheckAddress(ftp.Url("/maj/absent.xml")), 0);
     EXPECT_TRUE(Logged("WARNING KTDownload : Can't open url for proxy checking"));
-
-    // Nothing answers the request check either.
-    session.proxy = "127.0.0.1:" + std::to_string(UnusedLoopbackPort());
-    session.access = platform::InternetAccess::kProxy;
-    EXPECT_EQ(CheckRequest(), 0);
-    EXPECT_EQ(Journal().back(), "MJ_DWL_CPS_1 : Problème: proxy - request.");
 }
 
 }  // namespace

@@ -20,10 +20,7 @@ constexpr std::uint64_t kCut = kPackSize / 2;
 // A continued file is asked again from this far before the cut.
 constexpr std::uint64_t kOverlap = 64 * 1024;
 
-ino_t Inode(const fs::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
+ino_t Inode(const fs::path& path) { struct stat info {}; return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0; }
 
 class ResumeTest : public DownloadTest {
 protected:
@@ -31,7 +28,7 @@ protected:
 
     fs::path Partial() const { return UpdatePath("Temp") / "sesam_pack.exe"; }
     fs::path Ready() const { return UpdatePath("Update") / "sesam_pack.exe"; }
-    fs::path ServerPack() const { return server->Root() / "maj" / "sesam" / "sesam_pack.exe"; }
+    fs::path ServerPack() const { return server->Root() / "maj/sesam/sesam_pack.exe"; }
 
     // The first run is cut halfway through the Sesam pack: the user cancels
     // while the server holds the rest back.
@@ -41,7 +38,6 @@ protected:
         StartServer(options);
         UseScript("message 1062 -> yes\ndialog 130: wait 1024 128; sleep 300; click 2");
         ASSERT_EQ(Run(), hostsuite::kIdCancel);
-        ASSERT_TRUE(fs::exists(Partial()));
         ASSERT_EQ(fs::file_size(Partial()), kCut);
         UseScript("");
     }
@@ -59,12 +55,11 @@ protected:
 };
 
 TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllowsIt) {
+    // The server, whether its file's date changes between the runs, what it sends the second time.
     struct Case {
         const char* name;
         UpdateServer::Options server;
-        // Changes the server's file between the runs (its date only).
         bool touchServerFile;
-        // What the server sent the second time.
         std::uint64_t secondRead;
     };
     // Without the catalogue's size and digest, only the bytes asked again tell the server started over.
@@ -79,8 +74,7 @@ TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllows
         if (c.touchServerFile) fs::last_write_time(ServerPack(), fs::last_write_time(ServerPack()) - std::chrono::hours(1));
         const std::size_t logBefore = server->Log().size();
 
-        EXPECT_EQ(Run(), hostsuite::kIdOk);
-        EXPECT_EQ(attempts, Attempts{download::kTransferDone});
+        EXPECT_EQ((std::pair{Run(), attempts}), std::pair(hostsuite::kIdOk, Attempts{download::kTransferDone}));
         EXPECT_TRUE(ReadFile(Ready()) == ReadFile(ServerPack()));
         // Each byte was fetched and written once: the package moved into Update as the file it was in Temp.
         const std::vector<std::uint64_t> reads = PackReads(logBefore);
@@ -88,11 +82,8 @@ TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllows
         EXPECT_EQ(reads.back(), c.secondRead);
         // An ignored REST shows in the bytes asked again, and the file is asked
         // whole once more; whether the server saw the first read end depends on timing.
-        if (!c.server.ignoreRest) {
-            EXPECT_EQ(reads.size(), 1u);
-        }
+        EXPECT_TRUE(c.server.ignoreRest || reads.size() == 1u) << reads.size();
         EXPECT_EQ(Inode(Ready()), partial);
-        EXPECT_FALSE(fs::exists(Partial()));
         EXPECT_TRUE(fs::is_empty(UpdatePath("Temp")));
     }
 }
@@ -103,16 +94,9 @@ TEST_F(ResumeTest, APackageWhoseDigestDiffersIsRefusedEachTimeAndNeverRecorded) 
     std::string damaged = ReadFile(ServerPack());
     damaged[damaged.size() / 2] ^= 0x55;
     std::ofstream(ServerPack(), std::ios::binary | std::ios::trunc) << damaged;
-    ASSERT_EQ(ReadFile(ServerPack()), damaged);
 
-    for (int run = 0; run < 2; ++run) {
-        SCOPED_TRACE(run);
-        EXPECT_EQ(Run(), hostsuite::kIdCancel);
-        EXPECT_EQ(attempts, Attempts{download::kTransferFailed});
-        EXPECT_FALSE(fs::exists(Partial()));
-        EXPECT_FALSE(fs::exists(Ready()));
-        EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
-    }
+    EXPECT_EQ((std::pair{Run(), attempts}), std::pair(hostsuite::kIdCancel, Attempts{download::kTransferFailed}));
+    EXPECT_FALSE(fs::exists(Partial()) || fs::exists(Ready()) || fs::exists(UpdatePath("files.xml")));
     EXPECT_TRUE(Logged("WARNING KTDownload : Wrong SHA-256 for file " + Partial().string() + " : File deleted"));
     EXPECT_TRUE(Journaled("MJ_DWL_DU_19 : Problème: empreinte differente."));
 
