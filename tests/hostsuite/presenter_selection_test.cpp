@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "hostsuite/desktop_presenter.h"
@@ -71,24 +70,6 @@ TEST_F(PresenterSelectionTest, AScriptIsReadAfreshAndARefusedChoiceChangesNothin
     EXPECT_TRUE(std::filesystem::exists(tree / "terminal.txt"));
 }
 
-// Sets an environment variable (or unsets it, for null) for the scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        if (value != nullptr) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (saved_) setenv(name_, saved_->c_str(), 1);
-        else unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 // The display comes from either variable when not empty. Without the desktop
 // plugin beside this program, windows are refused and "auto" takes the terminal.
 TEST_F(PresenterSelectionTest, WindowsWithoutTheirPluginAreRefusedAndAutoFallsBackToTheTerminal) {
@@ -100,15 +81,20 @@ TEST_F(PresenterSelectionTest, WindowsWithoutTheirPluginAreRefusedAndAutoFallsBa
         {"gtk", ":97", nullptr, true, 0},         {"gtk", nullptr, nullptr, false, 0},
         {"auto", nullptr, "wayland-0", true, 1},  {"auto", "", "", false, 1},
     };
+    const auto set = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
+    const char* saved[] = {std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")};
+    const std::string display = saved[0] ? saved[0] : "", wayland = saved[1] ? saved[1] : "";
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.ui) + " " + (c.display ? c.display : "-") + " " + (c.wayland ? c.wayland : "-"));
-        ScopedVariable display("DISPLAY", c.display);
-        ScopedVariable wayland("WAYLAND_DISPLAY", c.wayland);
+        SCOPED_TRACE(&c - cases);
+        set("DISPLAY", c.display);
+        set("WAYLAND_DISPLAY", c.wayland);
         EXPECT_EQ(DisplayConfigured(), c.configured);
         InstallPresenter(recorder);
         EXPECT_EQ(SelectPresenter(c.ui, nullptr), c.result);
         EXPECT_EQ(RecorderStillActive(), c.result == 0);
     }
+    set("DISPLAY", saved[0] ? display.c_str() : nullptr);
+    set("WAYLAND_DISPLAY", saved[1] ? wayland.c_str() : nullptr);
 }
 
 }  // namespace
