@@ -39,7 +39,7 @@ TEST_F(ScriptedPresenterTest, CancellingAsksFirstAndStopsTheWorkerWhereTheScript
     test::WorkerDialog watched(60);
     EXPECT_EQ(ActivePresenter().RunDialog(watched), kIdCancel);
     EXPECT_EQ(Lines(kt::test::ReadFile(tree / "watched.txt")), Transcript());
-    for (const std::string expected : {"=== Téléchargement ===", "30 %", "Action du script : dialog 130 do click 2",
+    for (const std::string expected : {"=== Téléchargement ===", " %\n  < Annuler >", "Action du script : dialog 130 do click 2",
                                        "--- Attention ! (Attention) ---\nLe téléchargement n'est pas terminé.",
                                        "Réponse du script : Oui", "=== Téléchargement : fermée ==="}) {
         EXPECT_NE(terminal.str().find(expected), std::string::npos) << expected << " not in:\n" << terminal.str();
