@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <tuple>
 
 #include "gtk/captions.h"
 #include "gtk/dialog_layout.h"
@@ -28,107 +30,75 @@ bool Overlap(const Rect& a, const Rect& b) {
     return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
-struct Shape {
-    const char* name;
-    std::vector<Control> controls;
-};
-
-std::vector<Shape> Shapes() {
+// Every control has one place inside the dialog (and inside the group it
+// follows, buttons excepted), none overlapping but a group's frame; the edge
+// buttons (`row`, indices) share a bottom row below the rest, ending at the
+// right margin.
+TEST(DialogLayoutTest, EveryControlHasOnePlaceAndTheButtonsShareTheBottomRow) {
     Control described = Make(30, ControlKind::Check, "Partager");
     described.description = "Les autres postes\nprennent les mises à jour ici.";
     Control report = Make(31, ControlKind::List);
     report.columns = {"Version", "Date"};
-    return {
-        {"buttons first, then texts",
-         {Make(1, ControlKind::Push, "OK"), Make(2, ControlKind::Push, "Annuler"), Make(3, ControlKind::Push, "Paramétrer..."),
+    const auto push = [](int id, const char* text) { return Make(id, ControlKind::Push, text); };
+    const struct {
+        std::vector<Control> controls;
+        std::vector<std::size_t> row;
+    } shapes[] = {
+        {{push(1, "OK"), push(2, "Annuler"), push(3, "Paramétrer..."),
           Make(10, ControlKind::Label, "Erreur lors de l'établissement de la connexion internet, longue ligne à couper."),
-          Make(11, ControlKind::Label, "Cliquez sur OK")}},
-        {"groups with every kind, a button inside, buttons last",
-         {Make(100, ControlKind::Group, "Connexion"), Make(20, ControlKind::Radio, "Directe"),
-          Make(21, ControlKind::Radio, "Proxy"), Make(101, ControlKind::Group, "Proxy"),
-          Make(22, ControlKind::Label, "Serveur"), Make(23, ControlKind::Edit), described, report,
-          Make(24, ControlKind::Combo), Make(25, ControlKind::Push, "Parcourir..."), Make(26, ControlKind::Push, "Tester"),
-          Make(27, ControlKind::Progress), Make(1, ControlKind::Push, "Confirmer"), Make(2, ControlKind::Push, "Annuler")}},
-        {"no controls", {}},
-        {"more buttons than fit at full width",
-         {Make(40, ControlKind::Label, "Choisir"), Make(1, ControlKind::Push, "Commencer"), Make(2, ControlKind::Push, "Fermer"),
-          Make(41, ControlKind::Push, "Options..."), Make(42, ControlKind::Push, "Historique"),
-          Make(43, ControlKind::Push, "Aide"), Make(44, ControlKind::Push, "Journal")}},
+          Make(11, ControlKind::Label, "Cliquez sur OK")},
+         {0, 1, 2}},
+        {{Make(100, ControlKind::Group, "Connexion"), Make(20, ControlKind::Radio, "Directe"),
+          Make(21, ControlKind::Radio, "Proxy"), Make(101, ControlKind::Group, "Proxy"), Make(22, ControlKind::Label, "Serveur"),
+          Make(23, ControlKind::Edit), described, report, Make(24, ControlKind::Combo), push(25, "Parcourir..."),
+          push(26, "Tester"), Make(27, ControlKind::Progress), push(1, "Confirmer"), push(2, "Annuler")},
+         {12, 13}},
+        {{}, {}},
+        {{Make(40, ControlKind::Label, "Choisir"), push(1, "Commencer"), push(2, "Fermer"), push(41, "Options..."),
+          push(42, "Historique"), push(43, "Aide"), push(44, "Journal")},
+         {1, 2, 3, 4, 5, 6}},
     };
-}
-
-// Every control has one place inside the dialog (and inside the group it
-// follows, buttons excepted), none overlapping but a group's frame.
-TEST(DialogLayoutTest, EveryControlHasOnePlaceInsideTheDialogAndNoneOverlap) {
-    for (const Shape& shape : Shapes()) {
-        SCOPED_TRACE(shape.name);
-        const DialogLayout layout = LayoutDialog(shape.controls);
-        ASSERT_EQ(layout.places.size(), shape.controls.size());
+    for (const auto& [controls, row] : shapes) {
+        SCOPED_TRACE(controls.size());
+        const DialogLayout layout = LayoutDialog(controls);
+        ASSERT_EQ(layout.places.size(), controls.size());
         const Rect dialog{0, 0, layout.width, layout.height};
-        EXPECT_GT(layout.width, 0);
-        EXPECT_GT(layout.height, 0);
+        EXPECT_TRUE(layout.width > 0 && layout.height > 0);
         std::optional<Rect> group;
-        for (std::size_t i = 0; i < shape.controls.size(); ++i) {
+        int bottom = 0;
+        for (std::size_t i = 0; i < controls.size(); ++i) {
             const Placement& place = layout.places[i];
-            if (shape.controls[i].kind == ControlKind::Group) {
+            if (controls[i].kind == ControlKind::Group) {
                 EXPECT_FALSE(group && Overlap(*group, place.rect)) << place.id;
                 group = place.rect;
             } else if (group && place.id > 2) {
                 EXPECT_TRUE(Inside(place.rect, *group)) << place.id;
             }
-            EXPECT_EQ(place.id, shape.controls[i].id);
-            EXPECT_GT(place.rect.width, 0) << place.id;
-            EXPECT_GT(place.rect.height, 0) << place.id;
-            EXPECT_TRUE(Inside(place.rect, dialog)) << place.id;
+            if (controls[i].kind != ControlKind::Push) bottom = std::max(bottom, place.rect.y + place.rect.height);
+            EXPECT_EQ(place.id, controls[i].id);
+            EXPECT_TRUE(place.rect.width > 0 && place.rect.height > 0 && Inside(place.rect, dialog)) << place.id;
             for (std::size_t j = 0; j < i; ++j) {
-                const bool frames = shape.controls[i].kind == ControlKind::Group || shape.controls[j].kind == ControlKind::Group;
-                if (!frames) {
+                if (controls[i].kind != ControlKind::Group && controls[j].kind != ControlKind::Group) {
                     EXPECT_FALSE(Overlap(place.rect, layout.places[j].rect)) << place.id << " " << layout.places[j].id;
                 }
             }
         }
-    }
-}
-
-TEST(DialogLayoutTest, EdgeButtonsShareTheBottomRowAndEndAtTheRightMargin) {
-    struct Case {
-        std::size_t shape;
-        std::vector<std::size_t> row;
-    };
-    const Case cases[] = {{0, {0, 1, 2}}, {1, {12, 13}}, {3, {1, 2, 3, 4, 5, 6}}};
-    for (const Case& c : cases) {
-        const std::vector<Control> controls = Shapes()[c.shape].controls;
-        const DialogLayout layout = LayoutDialog(controls);
-        int bottom = 0;
-        for (const Placement& place : layout.places) {
-            if (controls[&place - layout.places.data()].kind != ControlKind::Push) {
-                bottom = std::max(bottom, place.rect.y + place.rect.height);
-            }
-        }
-        const Rect last = layout.places[c.row.back()].rect;
-        for (std::size_t index : c.row) {
+        if (row.empty()) continue;
+        const Rect last = layout.places[row.back()].rect;
+        for (std::size_t index : row) {
             EXPECT_EQ(layout.places[index].rect.y, last.y) << controls[index].id;
             EXPECT_GT(layout.places[index].rect.y, bottom) << controls[index].id;
         }
-        // The dialog's margin.
-        EXPECT_EQ(layout.width - (last.x + last.width), 7);
+        EXPECT_EQ(layout.width - (last.x + last.width), 7) << "the dialog's margin";
     }
 }
 
 TEST(DialogLayoutTest, DialogUnitsBecomePixelsByTheBaseUnit) {
-    struct Case {
-        Rect units;
-        BaseUnit base;
-        Rect pixels;
-    };
-    const Case cases[] = {
-        {{4, 8, 40, 16}, {7, 15}, {7, 15, 70, 30}},
-        {{1, 1, 2, 3}, {8, 16}, {2, 2, 4, 6}},
-        {{0, 0, 0, 0}, {7, 15}, {0, 0, 0, 0}},
-        // Halves round to the nearer pixel.
-        {{2, 4, 6, 12}, {7, 15}, {4, 8, 11, 23}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ToPixels(c.units, c.base), c.pixels) << c.units.x << "," << c.units.y;
+    // Halves round to the nearer pixel.
+    const std::tuple<Rect, BaseUnit, Rect> cases[] = {{{4, 8, 40, 16}, {7, 15}, {7, 15, 70, 30}},
+                                                      {{1, 1, 2, 3}, {8, 16}, {2, 2, 4, 6}},
+                                                      {{2, 4, 6, 12}, {7, 15}, {4, 8, 11, 23}}};
+    for (const auto& [units, base, pixels] : cases) EXPECT_EQ(ToPixels(units, base), pixels) << units.x;
 }
 
 TEST(CaptionsTest, AccessKeysAreMarkedAsTheToolkitWantsThem) {

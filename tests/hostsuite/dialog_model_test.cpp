@@ -124,7 +124,9 @@ TEST(DialogModelPosting, PostsRunOnTheDialogThreadInOrderAndStopAtTheEnd) {
     std::atomic<int> answered{0};
     std::thread worker([&] {
         dialog.PostCall([&] { ranOnDialogThread = std::this_thread::get_id() == dialogThread; });
-        answered = dialog.CallOnDialogThread([&] { dialog.SetText(1034, "Port ouvert"); }) ? 1 : 2;
+        answered = dialog.CallOnDialogThread([&] {
+            dialog.SetText(1034, std::this_thread::get_id() == dialogThread ? "Port ouvert" : "autre fil");
+        }) ? 1 : 2;
     });
     EXPECT_TRUE(dialog.PumpUntil([&] { return dialog.Text(1034) == "Port ouvert"; }, std::chrono::seconds(10)));
     worker.join();

@@ -65,36 +65,35 @@ TEST_F(KthostProcess, CallsTheOrdinaryEntryPointWithEveryOptionInItsFieldAndPrin
               "servers=ftp://127.0.0.1:2121/maj/;ftp://127.0.0.1:2122/;\n");
 }
 
-TEST_F(KthostProcess, CallsTheCriticalEntryPointWithDefaultsAndChoosesThePresenterFirst) {
-    KthostRun run = Kthost({"--module", module, "--critical"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "result: 7\n");
-    EXPECT_EQ(run.record,
-              "entry=critical\nshow=-1\nflag=0\npid=0\natStart=0\nsesam=0\nteletrans=0\ninstOnly=0\nupdate=\n"
-              "data=\napp=\npostal=\nlabel=<null>\ncompat=<null>\nmajor=<null>\nminor=<null>\nbuild=<null>\n"
-              "title=<null>\npractitioner=<null>\nservers=\n");
-    run = Kthost({"--module", module, "--critical", "--flag"});
-    EXPECT_NE(run.record.find("\nflag=1\n"), std::string::npos) << run.record;
-    // The presenter is chosen before the call; a transcript alone keeps the terminal.
-    run = Kthost({"--module", module, "--ui", "script:/x/answers.txt", "--transcript", "/x/shown.txt"});
-    EXPECT_TRUE(run.record.starts_with("presenter=script:/x/answers.txt|/x/shown.txt\nentry=main\nshow=1\n")) << run.record;
-    run = Kthost({"--module", module, "--transcript", "/x/shown.txt"});
-    EXPECT_TRUE(run.record.starts_with("presenter=terminal|/x/shown.txt\n")) << run.record;
-}
-
-TEST_F(KthostProcess, UsageErrorsAndUnloadableModulesHaveTheirExitStatusAndCallNothing) {
-    KthostRun run = Kthost({"--module", module, "--pid"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("usage: kthost"), std::string::npos);
-    run = Kthost({"--module", module, "--ui", "script:refused"});
-    EXPECT_EQ(run.status, 2) << "the module refused the presenter";
-    EXPECT_EQ(run.record.find("entry="), std::string::npos);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(Kthost({"--module", (tree / "absent.so").string()}).status, 3);
-    // A library that loads but lacks the entry points.
-    run = Kthost({"--module", "libm.so.6"});
-    EXPECT_EQ(run.status, 3);
-    EXPECT_EQ(run.out, "");
+// The critical entry's defaults, the presenter chosen before the call (a
+// transcript alone keeps the terminal), then the exit statuses of usage
+// errors and unloadable modules, which call nothing.
+TEST_F(KthostProcess, ChoosesThePresenterFirstAndHasAnExitStatusPerFailure) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string record;  // a part of the record; "": no entry called
+    } cases[] = {
+        {{"--module", module, "--critical"}, 0,
+         "entry=critical\nshow=-1\nflag=0\npid=0\natStart=0\nsesam=0\nteletrans=0\ninstOnly=0\nupdate=\n"
+         "data=\napp=\npostal=\nlabel=<null>\ncompat=<null>\nmajor=<null>\nminor=<null>\nbuild=<null>\n"
+         "title=<null>\npractitioner=<null>\nservers=\n"},
+        {{"--module", module, "--critical", "--flag"}, 0, "\nflag=1\n"},
+        {{"--module", module, "--ui", "script:/x/a.txt", "--transcript", "/x/s.txt"}, 0,
+         "presenter=script:/x/a.txt|/x/s.txt\nentry=main\nshow=1\n"},
+        {{"--module", module, "--transcript", "/x/s.txt"}, 0, "presenter=terminal|/x/s.txt\nentry=main"},
+        {{"--module", module, "--pid"}, 2, ""},
+        {{"--module", module, "--ui", "script:refused"}, 2, ""},
+        {{"--module", (tree / "absent.so").string()}, 3, ""},
+        {{"--module", "libm.so.6"}, 3, ""},  // loads, but lacks the entry points
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const KthostRun run = Kthost(c.args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_TRUE(c.status == 0 ? run.out.ends_with("result: 7\n") : run.out.empty()) << run.out;
+        EXPECT_EQ(run.record.find(c.record.empty() ? "entry=" : c.record) == std::string::npos, c.record.empty()) << run.record;
+    }
 }
 
 TEST_F(KthostProcess, FindsTheModuleBesideItselfByDefault) {

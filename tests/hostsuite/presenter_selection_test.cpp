@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "hostsuite/desktop_presenter.h"
@@ -35,66 +34,44 @@ protected:
     std::shared_ptr<kt::test::RecordingPresenter> recorder = std::make_shared<kt::test::RecordingPresenter>();
 };
 
-TEST_F(PresenterSelectionTest, AScriptAnswersWithOrWithoutATranscriptWhichIsAppendedTo) {
-    const std::string ui = "script:" + tree.WriteFile("answers.txt", "message 1060 -> yes\n").string();
+// A new choice reads the script afresh and appends to its transcript; a
+// refused choice keeps the presenter in use and writes nothing; the desktop
+// owns the boxes shown without owner.
+TEST_F(PresenterSelectionTest, AScriptIsReadAfreshAndARefusedChoiceChangesNothing) {
+    const auto answers = tree.WriteFile("answers.txt", "message 1060 -> yes\n");
+    const std::string ui = "script:" + answers.string();
     const auto shown = tree.WriteFile("shown.txt", "earlier line\n");
     const std::string expected =
         "earlier line\nmessage id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer ?\" -> yes\n";
-    ASSERT_EQ(SelectPresenter(ui.c_str(), shown.c_str()), 1);
-    EXPECT_EQ(AskToInstall(), kIdYes);
-    EXPECT_EQ(kt::test::ReadFile(shown), expected);
-
-    ASSERT_EQ(SelectPresenter(ui.c_str(), nullptr), 1);
-    EXPECT_EQ(AskToInstall(), kIdYes) << "a new choice reads the script afresh";
+    for (const char* transcript : {shown.c_str(), static_cast<const char*>(nullptr)}) {
+        ASSERT_EQ(SelectPresenter(ui.c_str(), transcript), 1);
+        EXPECT_EQ(AskToInstall(), kIdYes);
+    }
     EXPECT_EQ(AskToInstall(), kIdNo);
     EXPECT_EQ(kt::test::ReadFile(shown), expected);
+
+    InstallPresenter(recorder);
+    const auto bad = tree.WriteFile("bad.txt", "message 1060 -> yes\nmessage 1060 => yes\n");
+    const std::string other = (tree / "other.txt").string();
+    const std::pair<std::string, std::string> refused[] = {
+        {"", other}, {"gui", other}, {"Terminal", other}, {"script:", other},
+        {"script:" + (tree / "absent.txt").string(), other}, {"script:" + bad.string(), other},
+        {ui, (tree / "no/such/folder/shown.txt").string()},
+    };
+    for (const auto& [choice, transcript] : refused) EXPECT_EQ(SelectPresenter(choice.c_str(), transcript.c_str()), 0) << choice;
+    EXPECT_EQ(SelectPresenter(nullptr, nullptr), 0);
+    EXPECT_FALSE(std::filesystem::exists(other));
+    EXPECT_TRUE(RecorderStillActive());
+    int owner = 0;
+    KtMessageBox(&owner, "texte", "Erreur", kStyleErrorOk, 1, 1084);
+    EXPECT_EQ(recorder->messages.back().owner, &owner);
+    EXPECT_TRUE(DesktopWindow() != nullptr && recorder->messages.end()[-2].owner == DesktopWindow());
     EXPECT_EQ(SelectPresenter("terminal", (tree / "terminal.txt").c_str()), 1);
     EXPECT_TRUE(std::filesystem::exists(tree / "terminal.txt"));
 }
 
-TEST_F(PresenterSelectionTest, ARefusedChoiceKeepsThePresenterInUseAndWritesNothing) {
-    const auto good = tree.WriteFile("answers.txt", "message 1060 -> yes\n");
-    const auto bad = tree.WriteFile("bad.txt", "message 1060 -> yes\nmessage 1060 => yes\n");
-    const std::string shown = (tree / "shown.txt").string();
-    const std::string refused[] = {"", "gui", "Terminal", "script:", "script:" + (tree / "absent.txt").string(),
-                                   "script:" + bad.string()};
-    for (const std::string& ui : refused) EXPECT_EQ(SelectPresenter(ui.c_str(), shown.c_str()), 0) << ui;
-    EXPECT_EQ(SelectPresenter(nullptr, nullptr), 0);
-    EXPECT_EQ(SelectPresenter(("script:" + good.string()).c_str(), (tree / "no/such/folder/shown.txt").c_str()), 0);
-    EXPECT_FALSE(std::filesystem::exists(shown));
-    EXPECT_TRUE(RecorderStillActive());
-}
-
-TEST_F(PresenterSelectionTest, TheDesktopOwnsTheBoxesShownWithoutOwner) {
-    int owner = 0;
-    KtMessageBox(nullptr, "texte", "Erreur", kStyleErrorOk, 1, 1084);
-    KtMessageBox(&owner, "texte", "Erreur", kStyleErrorOk, 1, 1084);
-    ASSERT_EQ(recorder->messages.size(), 2u);
-    EXPECT_TRUE(DesktopWindow() != nullptr && recorder->messages[0].owner == DesktopWindow());
-    EXPECT_EQ(recorder->messages[1].owner, &owner);
-}
-
-// Sets an environment variable (or unsets it, for null) for the scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        if (value != nullptr) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (saved_) setenv(name_, saved_->c_str(), 1);
-        else unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
-// The display comes from either variable when not empty. Beside this test
-// program there is no desktop plugin: windows are refused, "auto" falls back
-// to the terminal.
+// The display comes from either variable when not empty. Without the desktop
+// plugin beside this program, windows are refused and "auto" takes the terminal.
 TEST_F(PresenterSelectionTest, WindowsWithoutTheirPluginAreRefusedAndAutoFallsBackToTheTerminal) {
     const struct {
         const char *ui, *display, *wayland;
@@ -104,15 +81,20 @@ TEST_F(PresenterSelectionTest, WindowsWithoutTheirPluginAreRefusedAndAutoFallsBa
         {"gtk", ":97", nullptr, true, 0},         {"gtk", nullptr, nullptr, false, 0},
         {"auto", nullptr, "wayland-0", true, 1},  {"auto", "", "", false, 1},
     };
+    const auto set = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
+    const char* saved[] = {std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")};
+    const std::string display = saved[0] ? saved[0] : "", wayland = saved[1] ? saved[1] : "";
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.ui) + " " + (c.display ? c.display : "-") + " " + (c.wayland ? c.wayland : "-"));
-        ScopedVariable display("DISPLAY", c.display);
-        ScopedVariable wayland("WAYLAND_DISPLAY", c.wayland);
+        SCOPED_TRACE(&c - cases);
+        set("DISPLAY", c.display);
+        set("WAYLAND_DISPLAY", c.wayland);
         EXPECT_EQ(DisplayConfigured(), c.configured);
         InstallPresenter(recorder);
         EXPECT_EQ(SelectPresenter(c.ui, nullptr), c.result);
         EXPECT_EQ(RecorderStillActive(), c.result == 0);
     }
+    set("DISPLAY", saved[0] ? display.c_str() : nullptr);
+    set("WAYLAND_DISPLAY", saved[1] ? wayland.c_str() : nullptr);
 }
 
 }  // namespace

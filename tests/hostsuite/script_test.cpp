@@ -97,52 +97,43 @@ TEST(ScriptParser, RefusesMalformedLinesWithTheirNumber) {
     EXPECT_EQ(std::get<ScriptError>(unreadable).line, 0) << "a file that cannot be read has no line at fault";
 }
 
+// The first unused matching line answers, a reusable one every time; a prefix
+// matches the beginning of the text; an identifier never answers a literal
+// text, nor a line of one kind an item of another.
 TEST(Script, TheFirstUnusedMatchingLineAnswersAndAReusableOneAnswersEveryTime) {
     struct Asked {
+        char kind;  // m: message, b: buttons, d: dialog, c: credentials
         int id;
         const char* text;
         int answer;  // -1: no line answers
     };
     const std::pair<const char*, std::vector<Asked>> cases[] = {
         {"message 1060 -> no\nmessage 1060 -> yes\n",
-         {{1060, "Installer ?", kIdNo}, {1060, "Installer ?", kIdYes}, {1060, "Installer ?", -1}}},
+         {{'m', 1060, "Installer ?", kIdNo}, {'m', 1060, "Installer ?", kIdYes}, {'m', 1060, "Installer ?", -1}}},
         {"message 1062 -> yes *\nmessage 1062 -> no\n",
-         {{1062, "Annuler ?", kIdYes}, {1062, "Annuler ?", kIdYes}, {1062, "Annuler ?", kIdYes}}},
+         {{'m', 1062, "Annuler ?", kIdYes}, {'m', 1062, "Annuler ?", kIdYes}, {'m', 1062, "Annuler ?", kIdYes}}},
         {"message \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\n",
-         {{kLiteralText, "Le téléchargement a échoué", kIdRetry},
-          {1022, "Un des fichiers", kIdCancel},
-          {1097, "Le téléchargement", kIdOk},
-          {1097, "Le téléchargement", -1}}},
-        // A prefix matches the beginning of the text only.
+         {{'m', kLiteralText, "Le téléchargement a échoué", kIdRetry}, {'m', 1022, "Un des fichiers", kIdCancel},
+          {'m', 1097, "Le téléchargement", kIdOk}, {'m', 1097, "Le téléchargement", -1}}},
         {"message \"chargement\" -> yes\nmessage \"Le chemin des données\" -> ok\n",
-         {{1098, "Le chemin de l'application est incorrect.", -1},
-          {1100, "Le chemin des données est incorrect.", kIdOk},
-          {1, "Téléchargement", -1}}},
-        // An identifier never answers a literal text.
-        {"message 1074 -> ok\n", {{kLiteralText, "1074", -1}, {1074, "Le répertoire indiqué", kIdOk}}},
+         {{'m', 1098, "Le chemin de l'application est incorrect.", -1}, {'m', 1100, "Le chemin des données est incorrect.", kIdOk},
+          {'m', 1, "Téléchargement", -1}}},
+        {"message 1074 -> ok\n", {{'m', kLiteralText, "1074", -1}, {'m', 1074, "Le répertoire indiqué", kIdOk}}},
+        {"buttons 1021 -> 25\ndialog 145: click 1\ncredentials -> cancel\n",
+         {{'m', 1021, "x", -1}, {'d', 102, "", -1}, {'d', 145, "", 0}, {'b', 1021, "x", kIdButton3}, {'c', 0, "", 0},
+          {'c', 0, "", -1}}},
     };
     for (const auto& [text, asked] : cases) {
         SCOPED_TRACE(text);
         Script script = Parsed(text);
         for (const Asked& item : asked) {
-            const ScriptLine* line = script.TakeMessage(item.id, item.text);
-            EXPECT_EQ(line == nullptr ? -1 : line->answer, item.answer) << item.id << " " << item.text;
+            const ScriptLine* line = item.kind == 'm'   ? script.TakeMessage(item.id, item.text)
+                                     : item.kind == 'b' ? script.TakeButtons(item.id, item.text)
+                                     : item.kind == 'd' ? script.TakeDialog(item.id)
+                                                        : script.TakeCredentials();
+            EXPECT_EQ(line == nullptr ? -1 : line->answer, item.answer) << item.kind << item.id << " " << item.text;
         }
     }
-}
-
-TEST(Script, KindsOfItemsDoNotAnswerForEachOther) {
-    Script script = Parsed("buttons 1021 -> 25\ndialog 145: click 1\ncredentials -> cancel\n");
-    EXPECT_EQ(script.TakeMessage(1021, "x"), nullptr);
-    EXPECT_EQ(script.TakeDialog(102), nullptr);
-    const ScriptLine* dialog = script.TakeDialog(145);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->actions.size(), 1u);
-    const ScriptLine* buttons = script.TakeButtons(1021, "x");
-    ASSERT_NE(buttons, nullptr);
-    EXPECT_EQ(buttons->answer, kIdButton3);
-    ASSERT_NE(script.TakeCredentials(), nullptr);
-    EXPECT_EQ(script.TakeCredentials(), nullptr);
 }
 
 }  // namespace

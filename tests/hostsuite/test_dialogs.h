@@ -1,6 +1,4 @@
-// What the dialog and presenter tests share: a download-like dialog whose
-// worker thread moves a progress bar and posts its result, and dialogs that
-// record which hooks a command reached.
+// Dialogs the presenter tests share.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +16,7 @@ namespace kt::hostsuite::test {
 
 // Dialog 130: the worker fills bar 1022 from 1 to 100, writing status line
 // 1061; at `pauseAt` it waits (at most ten seconds) for a cancel. "Annuler" (2)
-// asks message 1062 and, on Yes, disables itself and asks the worker to stop.
+// asks message 1062 and, on Yes, asks the worker to stop.
 class WorkerDialog : public DialogModel {
 public:
     explicit WorkerDialog(int pauseAt = 0) : DialogModel(130, "Téléchargement", Ending::ByItself), pauseAt_(pauseAt) {
@@ -28,9 +26,7 @@ public:
         AddPush(2, "Annuler");
         BindClick(2, [this] { ConfirmCancel(); });
     }
-    ~WorkerDialog() override { Join(); }
-
-    int cancelQuestions = 0;
+    ~WorkerDialog() override { OnDestroy(); }
 
 protected:
     bool OnInitDialog() override {
@@ -39,16 +35,13 @@ protected:
         worker_ = std::thread([this] { Work(); });
         return true;
     }
-    void OnDestroy() override { Join(); }
+    void OnDestroy() override {
+        if (worker_.joinable()) worker_.join();
+    }
 
 private:
     void ConfirmCancel() {
-        ++cancelQuestions;
-        if (KtMessageBox(Handle(), "Le téléchargement n'est pas terminé.", "Attention !", kStyleWarningYesNo, 1,
-                         1062) != kIdYes) {
-            return;
-        }
-        Enable(2, false);
+        if (KtMessageBox(Handle(), "Le téléchargement n'est pas terminé.", "Attention !", kStyleWarningYesNo, 1, 1062) != kIdYes) return;
         SetText(1028, "Fin de l'opération en cours...");
         cancel_ = true;
     }
@@ -66,10 +59,6 @@ private:
         }
         SetText(1028, "Terminé");
         PostCommand(kIdOk);
-    }
-
-    void Join() {
-        if (worker_.joinable()) worker_.join();
     }
 
     const int pauseAt_;
