@@ -143,6 +143,13 @@ TEST_F(SearchTest, TheWalkListsEachStepOnceFromItsSourceAndStopsWhereItMust) {
              WriteWorkstation(kGuid, "1.0", "15.4.2020");
          },
          {"ftp://127.0.0.1:2121/maj/sesam/newer.exe;1.6.2020;Sesam;Sesam;1;Sesam;1"}, ""},
+        {"pack update of the installed pack's date",
+         [this] {
+             tree.WriteFile("windows/sesam.ini", "[COMMUN]\n");
+             catalogue.AddPack("Sesam", "same.exe", "15.4.2020");
+             WriteWorkstation(kGuid, "1.0", "15.4.2020");
+         },
+         {}, ""},
         {"complete pack refused by the card reader check",
          [this] {
              tree.WriteFile("windows/sesam.ini", "[COMMUN]\n");
