@@ -19,7 +19,9 @@ bool IsElement(const pugi::xml_node& node, const char* name) {
 }  // namespace
 
 Catalogue::Catalogue(const std::string& path) {
-    if (config::LoadXmlFile(doc_, path) != config::XmlLoad::kLoaded) return;
+    const config::XmlLoad load = config::LoadXmlFile(doc_, path);
+    malformed_ = load == config::XmlLoad::kMalformed;
+    if (load != config::XmlLoad::kLoaded) return;
     root_ = config::FindFirstElement(doc_, "Update");
     if (!root_) return;
     // Indexed and linked once, so that each step of a long chain, walked

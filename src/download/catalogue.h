@@ -26,11 +26,13 @@ struct CatalogueStep {
 
 class Catalogue {
 public:
-    // Parses `path`; a missing or unreadable file leaves the catalogue empty.
+    // Parses `path`; a missing, unreadable or malformed file leaves the catalogue empty.
     explicit Catalogue(const std::string& path);
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
 
+    // The file is there but is not XML: a damaged catalogue, not one without updates.
+    bool Malformed() const { return malformed_; }
     // The first `Version` below the root whose `OldVer` is `oldVersion`.
     const CatalogueStep* StepFrom(const std::string& oldVersion) const;
     // The step from `version` reached after `step`: its link when `version`
@@ -45,6 +47,7 @@ public:
 
 private:
     pugi::xml_document doc_;
+    bool malformed_ = false;
     pugi::xml_node root_;
     // Only the first step of each old version is kept, in document order.
     std::vector<CatalogueStep> steps_;

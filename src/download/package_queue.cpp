@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "config/config_paths.h"
-#include "config/xml_file.h"
 #include "download/download_controls.h"
 #include "download/package_record.h"
 #include "download/transfer_attempt.h"
@@ -25,11 +24,9 @@ TransferAttempt::Outcome TransferAttempt::ReadCatalogue() {
     KT_DLOG(Info) << "KTDownload : Read file versions.xml";
     const std::string versions = job_.tempFolder.FilePath("versions.xml");
     // A catalogue that does not parse is a failed attempt, not "no updates".
-    pugi::xml_document catalogue;
-    if (config::LoadXmlFile(catalogue, versions) == config::XmlLoad::kMalformed) {
+    if (job_.search.GetUpdatesList(versions, job_.list, folder_) < 0) {
         return Fail("KTDownload : versions.xml can't be read", "MJ_DWL_DU_14 : Problème: lecture.");
     }
-    job_.search.GetUpdatesList(versions, job_.list, folder_);
     if (job_.list.empty()) {
         Journal("MJ_DWL_DU : Il n’y a pas de mises à jour.");
         return kNothingToFetch;

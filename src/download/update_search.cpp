@@ -47,6 +47,8 @@ UpdateSearch::UpdateSearch(run::RunContext& ctx, SourceMode mode, const std::str
 int UpdateSearch::GetUpdatesList(const std::string& versionsPath, DownloadList& list, const PackageFolder& folder) {
     std::error_code ec;
     if (!std::filesystem::exists(versionsPath, ec)) return 0;
+    const Catalogue catalogue(versionsPath);
+    if (catalogue.Malformed()) return -1;
     list.clear();
     // An older search may have left its working copy on disk; nobody must take it for current.
     const std::string workingCopy = config::UpdateFilePath(ctx_, kTmpFilesName);
@@ -60,7 +62,6 @@ int UpdateSearch::GetUpdatesList(const std::string& versionsPath, DownloadList& 
         KT_DLOG(Info) << "KTDownload : search available updates for all Talvo on local network";
         const std::vector<std::string> stateFiles = config::ListWorkstationFiles(config::UpdateFilePath(ctx_, ""));
         if (stateFiles.empty()) return 0;
-        const Catalogue catalogue(versionsPath);
         for (const std::string& name : stateFiles) {
             KT_DLOG(Info) << "KTDownload : search available updates for GUID = " << name << ")";
             SearchWorkstation(config::UpdateFilePath(ctx_, name), catalogue, versionsPath, list, folder);
@@ -69,7 +70,6 @@ int UpdateSearch::GetUpdatesList(const std::string& versionsPath, DownloadList& 
         std::string guid;
         config::GetAppFormattedGuid(ctx_, &guid, kGuidChars);
         KT_DLOG(Info) << "KTDownload : search available updates (GUID = " << guid << ")";
-        const Catalogue catalogue(versionsPath);
         SearchWorkstation(config::GuidFilePath(ctx_, guid), catalogue, versionsPath, list, folder);
     }
 

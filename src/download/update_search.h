@@ -38,7 +38,8 @@ public:
     // Fills `list` with the packages to fetch, for this workstation or, when
     // it shares its downloads, for every workstation of the update folder.
     // 1 when the search ran (the list may be empty); 0 when versions.xml is
-    // missing (the list is left alone) or no workstation file was found.
+    // missing (the list is left alone) or no workstation file was found;
+    // -1 when versions.xml is not XML (the list is left alone).
     int GetUpdatesList(const std::string& versionsPath, DownloadList& list, const PackageFolder& folder);
 
     // Adds to the front of `list` the packages one workstation needs, from

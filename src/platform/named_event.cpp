@@ -12,6 +12,7 @@ constexpr const char* kKind = "event";
 
 struct EventState {
     SharedSync sync;
+    // Flags, kept as 32-bit words so that the layout is the same in every process.
     std::uint32_t manualReset;
     std::uint32_t signalled;
 };
@@ -28,8 +29,8 @@ std::unique_ptr<NamedEvent> NamedEvent::Create(const std::string& name, bool man
     // An event that already exists keeps its own reset mode and state.
     auto initialise = [&](void* data) {
         auto& state = *static_cast<EventState*>(data);
-        state.manualReset = manualReset ? 1 : 0;
-        state.signalled = initiallySignalled ? 1 : 0;
+        state.manualReset = manualReset;
+        state.signalled = initiallySignalled;
         return InitSharedSync(state.sync);
     };
     auto region = SharedRegion::Attach(kKind, name, sizeof(EventState), true, initialise);
@@ -51,14 +52,14 @@ void NamedEvent::Set() {
     EventState& state = StateOf(*impl_->region);
     SharedLock lock(state.sync);
     if (!lock.Held()) return;
-    state.signalled = 1;
+    state.signalled = true;
     lock.NotifyChange();
 }
 
 void NamedEvent::Reset() {
     EventState& state = StateOf(*impl_->region);
     SharedLock lock(state.sync);
-    if (lock.Held()) state.signalled = 0;
+    if (lock.Held()) state.signalled = false;
 }
 
 bool NamedEvent::Wait(std::chrono::milliseconds timeout) {
@@ -69,8 +70,8 @@ bool NamedEvent::Wait(std::chrono::milliseconds timeout) {
         {
             SharedLock lock(state.sync);
             if (!lock.Held()) return false;
-            if (state.signalled != 0) {
-                if (state.manualReset == 0) state.signalled = 0;
+            if (state.signalled) {
+                if (!state.manualReset) state.signalled = false;
                 return true;
             }
             seen = lock.Changes();

@@ -145,14 +145,14 @@ bool IsStorable(std::string_view section, std::string_view key, std::string_view
 }
 
 void SetValue(ProfileText& text, std::string_view section, std::string_view key, std::string_view value) {
-    std::optional<std::size_t> sectionAt;
-    std::size_t lastInSection = 0;
+    // Once the section is found: its last line that is not blank.
+    std::optional<std::size_t> lastInSection;
     for (std::size_t i = 0; i < text.lines.size(); ++i) {
         const Line line = ParseLine(text.lines[i]);
         if (line.kind == Line::Kind::Section) {
-            if (sectionAt) break;
-            if (SameName(line.name, section)) sectionAt = lastInSection = i;
-        } else if (sectionAt) {
+            if (lastInSection) break;
+            if (SameName(line.name, section)) lastInSection = i;
+        } else if (lastInSection) {
             if (line.kind == Line::Kind::Key && SameName(line.name, key)) {
                 text.lines[i] = std::string(line.name) + "=" + std::string(value);
                 return;
@@ -161,8 +161,8 @@ void SetValue(ProfileText& text, std::string_view section, std::string_view key,
         }
     }
     std::string entry = std::string(key) + "=" + std::string(value);
-    if (sectionAt) {
-        text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(lastInSection + 1), std::move(entry));
+    if (lastInSection) {
+        text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(*lastInSection + 1), std::move(entry));
         return;
     }
     if (!text.lines.empty() && !Trim(text.lines.back()).empty()) text.lines.emplace_back();

@@ -17,6 +17,7 @@ constexpr auto kRecheck = std::chrono::seconds(1);
 
 struct TimerState {
     SharedSync sync;
+    // Flags, kept as 32-bit words so that the layout is the same in every process.
     std::uint32_t manualReset;
     std::uint32_t signalled;
     std::uint32_t armed;
@@ -34,14 +35,14 @@ std::int64_t NowNs() {
 void FireIfDue(TimerState& state, SharedLock& lock) {
     if (state.armed == 0 || state.dueNs > NowNs()) return;
     state.armed = 0;
-    state.signalled = 1;
+    state.signalled = true;
     lock.NotifyChange();
 }
 
 std::unique_ptr<SharedRegion> Attach(const std::string& name, bool mayCreate, bool manualReset) {
     auto initialise = [manualReset](void* data) {
         auto& state = *static_cast<TimerState*>(data);
-        state.manualReset = manualReset ? 1 : 0;
+        state.manualReset = manualReset;
         return InitSharedSync(state.sync);
     };
     return SharedRegion::Attach(kKind, name, sizeof(TimerState), mayCreate, initialise);
@@ -74,7 +75,7 @@ void WaitableTimer::SetAt(Clock::time_point due) {
     SharedLock lock(state.sync);
     if (!lock.Held()) return;
     // Setting a timer takes back a signal it still has.
-    state.signalled = 0;
+    state.signalled = false;
     state.dueNs = std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch()).count();
     state.armed = 1;
     FireIfDue(state, lock);
@@ -102,8 +103,8 @@ bool WaitableTimer::Wait(std::chrono::milliseconds timeout) {
             SharedLock lock(state.sync);
             if (!lock.Held()) return false;
             FireIfDue(state, lock);
-            if (state.signalled != 0) {
-                if (state.manualReset == 0) state.signalled = 0;
+            if (state.signalled) {
+                if (!state.manualReset) state.signalled = false;
                 return true;
             }
             if (state.armed != 0) untilDue = std::chrono::nanoseconds(state.dueNs - NowNs());

@@ -1,6 +1,5 @@
 #include "sesam/ccam_transfer.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <utility>
 
@@ -8,6 +7,7 @@
 #include "hostsuite/message_box.h"
 #include "log/activity_log.h"
 #include "platform/atomic_file.h"
+#include "platform/file_identity.h"
 #include "platform/folder_tree.h"
 #include "platform/private_profile.h"
 #include "platform/private_temp_folder.h"
@@ -30,21 +30,6 @@ std::array<std::string, 4> AsFolders(const TableSet& set) { return {set.common, 
 bool SameFolder(const std::string& a, const std::string& b) {
     std::error_code ec;
     return a.empty() || b.empty() || fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
-// The file's whole content, or nothing when it cannot be read.
-std::optional<std::string> ReadWhole(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return std::nullopt;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return std::nullopt;
-    std::string content;
-    char block[4096];
-    for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) content.append(block, got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) return std::nullopt;
-    return content;
 }
 
 }  // namespace
@@ -137,7 +122,7 @@ std::optional<std::size_t> CcamTransfer::Transfer() {
 }
 
 bool CcamTransfer::PointIniAtDestination() {
-    const std::optional<std::string> before = ReadWhole(ini_);
+    const std::optional<platform::IdentifiedContent> before = platform::ReadIdentifiedFile(ini_);
     const bool written =
         platform::WritePrivateProfileString(kCommonSection, kWorkingDirKey, destination_[0], ini_) &&
         platform::WritePrivateProfileString(kSsvSection, kTableDirKey, destination_[1], ini_) &&
@@ -149,7 +134,7 @@ bool CcamTransfer::PointIniAtDestination() {
     KT_LOG(Error) << "CCAM tables : can't rewrite " << ini_;
     std::string failure;
     if (before) {
-        if (const platform::SysStatus restored = platform::ReplaceFileAtomically(ini_, *before); !restored)
+        if (const platform::SysStatus restored = platform::ReplaceFileAtomically(ini_, before->content); !restored)
             failure = restored.Error().Describe();
     } else if (std::error_code ec; !fs::remove(ini_, ec) && ec) {
         failure = ec.message();
