@@ -106,6 +106,10 @@ TEST_F(ProxyChecksTest, ADirectFtpAddressIsOpenedNotRead) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_NE(ftp.Log().find("<- RETR versions.xml"), std::string::npos);
     EXPECT_EQ(ftp.Log().find("Transfer complete"), std::string::npos);
+    // A login the transfer library refuses to take fails the check.
+    config.proxyLogin.assign(8'000'001, 'c');
+    EXPECT_EQ(CheckAddress(ftp.Url("/maj/versions.xml")), 0);
+    EXPECT_EQ(Journal().back(), "MJ_DWL_CFP_7 : Problème proxy - setoption.");
     EXPECT_EQ(CheckAddress(ftp.Url("/maj/absent.xml")), 0);
     EXPECT_TRUE(Logged("WARNING KTDownload : Can't open url for proxy checking"));
 }

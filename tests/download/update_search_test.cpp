@@ -194,6 +194,15 @@ TEST_F(SearchTest, TheWalkListsEachStepOnceFromItsSourceAndStopsWhereItMust) {
     EXPECT_EQ(presenter->messages.size(), 2u);
 }
 
+TEST_F(SearchTest, AMissingOrDamagedCatalogueLeavesTheListAlone) {
+    const auto search = MakeSearch();
+    download::DownloadList list{download::DownloadItem{}};
+    EXPECT_EQ(search->GetUpdatesList(versions, list, {}), 0);
+    tree.WriteFile("versions.xml", "<Update><Version OldVer=");
+    EXPECT_EQ(search->GetUpdatesList(versions, list, {}), -1);
+    EXPECT_EQ(list.size(), 1u);
+}
+
 TEST(PackageNameCheckTest, OnlyPlainNamesAndContainedLocationsPass) {
     using namespace download;
     for (const char* name : {"p.exe", "maj 5.2.exe", "..x", "x.."}) EXPECT_TRUE(IsPlainFileName(name)) << name;

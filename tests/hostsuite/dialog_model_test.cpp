@@ -86,6 +86,8 @@ TEST_F(DialogModelTest, SortedCombosAndMultiSelectionLists) {
     for (const auto& [item, at] : {std::pair{"10:30", 0}, {"00:30", 0}, {"b", 2}, {"A", 2}}) {
         EXPECT_EQ(dialog.AddItem(1019, item), at) << item;
     }
+    EXPECT_TRUE(dialog.UserSelect(1019, "b"));
+    EXPECT_EQ(dialog.Selection(1019), 3);
     dialog.SetSelection(1019, 1);
     dialog.AddItem(1019, "00:00");
     EXPECT_EQ(dialog.Selection(1019), 2) << "the selected item moved down with the insertion";
