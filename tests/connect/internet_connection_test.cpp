@@ -1,5 +1,5 @@
 // The connection check of a workstation on a network, against a real FTP
-// server on loopback, and its firewall step.
+// server on loopback, its addresses and its firewall step.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "connect/check_firewall.h"
+#include "connect/url_parts.h"
 #include "connect_fixture.h"
 #include "support/update_server.h"
 
@@ -22,7 +23,7 @@ protected:
     UpdateServer ftp{{.generate = false}};
 };
 
-TEST_F(InternetConnectionTest, PassesOverWhatIsNotAnAddressOrDoesNotAnswerAndFindsTheFtpServer) {
+TEST_F(InternetConnectionTest, PassesOverWhatIsNotAnAddressOrDoesNotAnswer) {
     SetUpdate("Modem", "a");  // a modem setting that is no number means the network
     const std::string server = ftp.Url("/maj/");
     std::string found = "unchanged";
@@ -40,20 +41,17 @@ TEST_F(InternetConnectionTest, PassesOverWhatIsNotAnAddressOrDoesNotAnswerAndFin
     EXPECT_EQ(firewall->Asked(), Strings{ctx.appDir + "Talvo.exe"});
     EXPECT_TRUE(firewall->Rules().empty());
     EXPECT_TRUE(Logged("INFO Windows firewall is not blocking Talvo"));
-}
 
-TEST_F(InternetConnectionTest, NoAddressThatAnswersIsAFailure) {
-    EXPECT_EQ(Check({}), 0);
-    EXPECT_TRUE(Logged("INFO Internet session created : direct"));
-    EXPECT_TRUE(Logged("WARNING Check internet connexion : error. Problem with url "));
-    EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_11 : Problème de URL !");
-
-    std::string found = "unchanged";
-    EXPECT_EQ(Check({"http://127.0.0.1:" + std::to_string(ftp.Port()) + "/", "HTTP://127.0.0.1/maj/"}, &found), 0);
-    EXPECT_EQ(found, "unchanged");
-    // An FTP server is no HTTP server; nothing listens on the second.
+    // An FTP server is no HTTP server; nothing listens on the second; no address at all.
+    for (const std::list<std::string>& urls : {std::list<std::string>{"http://127.0.0.1:" + std::to_string(ftp.Port()) + "/",
+                                                                      "HTTP://127.0.0.1/maj/"}, {}}) {
+        EXPECT_EQ(Check(urls, &found), 0);
+        EXPECT_EQ(found, server);
+        EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_11 : Problème de URL !");
+    }
     EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_10 : Problème de la connexion HTTP !"), 2);
     EXPECT_TRUE(Logged("WARNING HTTP connexion problem : exception catched 7"));
+    EXPECT_EQ(CountLogged("WARNING Check internet connexion : error. Problem with url "), 2);
 }
 
 TEST_F(InternetConnectionTest, WhatStopsTheCheckBeforeAnyAddress) {
@@ -69,9 +67,11 @@ TEST_F(InternetConnectionTest, WhatStopsTheCheckBeforeAnyAddress) {
         std::size_t firewallAsked;
     } cases[] = {
         {[this] { networkUp = false; }, "ERROR Error with LAN connexion", "MJ_MAIN_IIC_4 : Problème dans la connexion LAN !", 0},
-        // The firewall has no journal line of its own.
+        // A program still blocked after its rule; the firewall has no journal line of its own.
         {[this] { firewall = std::make_shared<connect::ScriptedFirewall>(std::deque<bool>{false}); },
-         "ERROR Error with windows firewall", "MJ_MAIN_IIC : Connexion avec un LAN.", 2},
+         "ERROR Something is still blocking Talvo", "MJ_MAIN_IIC : Connexion avec un LAN.", 2},
+        {[this] { SetUpdate("Modem", "1"), SetUpdate("RASName", ""); }, "ERROR Invalid RAS",
+         "MJ_MAIN_IIC_2 : Nom de la connexion RAS invalide !", 0},
         {appId(""), "ERROR Wrong Modem in appid.xml. Modem = ", "MJ_MAIN_IIC_0 : Problème avec GetNodeData.", 0},
         {appId("<Update Modem=\"0\"/>"), "ERROR Wrong Proxy/Active in appid.xml. Active = ",
          "MJ_MAIN_IIC_5 : Problème dans GetNodeData.", 1},
@@ -99,18 +99,49 @@ TEST_F(InternetConnectionTest, SystemSettingsFollowTheEnvironmentAndDirectIgnore
         saved.emplace_back(name, std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt);
         setenv(name, name[0] == 'n' ? "" : ("http://" + ClosedPort()).c_str(), 1);
     }
-    SetProxy("UseIE", "1");
-    EXPECT_EQ(Check({ftp.Url()}), 0);
+    for (const bool system : {true, false}) {
+        SetProxy("UseIE", system ? "1" : "0");
+        EXPECT_EQ(Check({ftp.Url()}), system ? 0 : 1);
+        EXPECT_EQ(ServerContacted(), !system);
+    }
     EXPECT_TRUE(Logged("INFO Internet session created : use IE"));
-    EXPECT_FALSE(ServerContacted());
-
-    SetProxy("UseIE", "0");
-    EXPECT_EQ(Check({ftp.Url()}), 1);
-    EXPECT_TRUE(ServerContacted());
     for (const auto& [name, value] : saved) value ? setenv(name, value->c_str(), 1) : unsetenv(name);
 }
 
-using CheckFirewallTest = ConnectTest;
+TEST(SplitUrlTest, ServersPortsAndObjects) {
+    using connect::UrlService;
+    const struct {
+        const char* address;
+        UrlService service;
+        bool secure;
+        const char* server;
+        int port;
+        const char* object;
+    } cases[] = {
+        {"ftp://maj.talvo.fr/maj/5.2/", UrlService::kFtp, false, "maj.talvo.fr", 21, "/maj/5.2/"},
+        {"FTP://user:pw@127.0.0.1:2121", UrlService::kFtp, false, "127.0.0.1", 2121, "/"},
+        {"ftps://maj.talvo.fr/maj/", UrlService::kFtp, true, "maj.talvo.fr", 21, "/maj/"},
+        {"http://[::1]:8080/x", UrlService::kHttp, false, "::1", 8080, "/x"},
+        {"HTTPS://maj.talvo.fr/", UrlService::kHttp, true, "maj.talvo.fr", 443, "/"},
+        {"sftp://maj.talvo.fr/", UrlService::kOther, false, "maj.talvo.fr", 0, "/"},
+    };
+    for (const auto& c : cases) {
+        const auto parts = connect::SplitUrl(c.address);
+        ASSERT_TRUE(parts) << c.address;
+        EXPECT_EQ(std::tuple(parts->service, parts->secure, parts->server, parts->port, parts->object),
+                  std::tuple(c.service, c.secure, c.server, c.port, c.object)) << c.address;
+    }
+    for (const char* address : {"", "maj.talvo.fr/maj", "ftp:/maj.talvo.fr", "ftp://", "ftp:///maj", "ftp://host:",
+                                "ftp://host:0/", "ftp://host:65536/", "ftp://host:21x/", "ftp://[::1/", "ftp://ma j/", "1ftp://host/"}) {
+        EXPECT_FALSE(connect::SplitUrl(address)) << address;
+    }
+    // The root keeps the security of the address: a secure server is never reached again in clear.
+    EXPECT_EQ(connect::ServerRoot(*connect::SplitUrl("ftps://h/maj/")) + connect::ServerRoot(*connect::SplitUrl("https://[::1]/maj/")) +
+                  connect::ServerRoot(*connect::SplitUrl("http://h:8080/")),
+              "ftps://h:21https://[::1]:443http://h:8080");
+}
+
+using CheckFirewallTest = CheckTest;
 
 TEST_F(CheckFirewallTest, ABlockedProgramGetsARuleOrTheConnectionIsTriedAnyway) {
     using connect::ScriptedFirewall;
@@ -123,8 +154,6 @@ TEST_F(CheckFirewallTest, ABlockedProgramGetsARuleOrTheConnectionIsTriedAnyway) 
     } cases[] = {
         {"rule added", std::make_shared<ScriptedFirewall>(std::deque<bool>{false, true}), true,
          "INFO New rule is added to windows firewall for Talvo", 2},
-        {"still blocked", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}), false,
-         "ERROR Something is still blocking Talvo", 2},
         {"unknown error", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}, static_cast<connect::FirewallResult>(0x80004005u)),
          true, "ERROR Can't add a rule to windows firewall : Unknown error 0x80004005", 1},
         {"described error", std::make_shared<ScriptedFirewall>(std::deque<bool>{false}, -5, std::map<connect::FirewallResult, std::string>{{-5, "Accès refusé."}}),
@@ -137,7 +166,7 @@ TEST_F(CheckFirewallTest, ABlockedProgramGetsARuleOrTheConnectionIsTriedAnyway) 
         EXPECT_EQ(c.firewall->Asked().size(), c.asked);
     }
     EXPECT_EQ(cases[0].firewall->Rules(), Strings{ctx.appDir + "Talvo.exe|Talvo - Module principal"});
-    EXPECT_EQ(CountLogged("WARNING No rule exists for Talvo in windows firewall : create a new one"), 4);
+    EXPECT_EQ(CountLogged("WARNING No rule exists for Talvo in windows firewall : create a new one"), 3);
     EXPECT_EQ(CountLogged("WARNING Error with windows firewall (maybe firewall service is not running) : still try to connect to url"), 2);
 }
 
