@@ -1,6 +1,4 @@
-// The connection check on the common test workstation, answering from a script,
-// with scripted dial-up and firewall services, a network state of the test's
-// choosing and recorded pauses.
+// The connection check with scripted dial-up and firewall services, a chosen network state, recorded pauses.
 #pragma once
 
 #include <algorithm>

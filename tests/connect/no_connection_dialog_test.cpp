@@ -1,5 +1,4 @@
-// The no-connection dialog in the callers' retry protocol: Paramètres opens the
-// options over it, OK checks again with the settings they left, Annuler gives up.
+// The no-connection dialog: Paramètres opens the options over it, OK checks again, Annuler gives up.
 #include <gtest/gtest.h>
 
 #include "connect/connection_retry.h"
@@ -31,8 +30,7 @@ TEST_F(CheckTest, TheNoConnectionDialogChecksAgainWithTheSettingsOfTheOptionsUnt
     // Options that turn off an unreachable proxy; the dialog stays open over them.
     networkUp = true;
     UpdateServer ftp{{.generate = false}};
-    SetProxy("Active", "1");
-    SetProxy("Address", "127.0.0.1:" + std::to_string(UnusedLoopbackPort()));
+    SetProxy("Active", "1"), SetProxy("Address", "127.0.0.1:" + std::to_string(UnusedLoopbackPort()));
     int optionsRuns = 0;
     const dialogs::OpenOptions options = [&](hostsuite::Window) { return ++optionsRuns, SetProxy("Active", "0"), hostsuite::kIdOk; };
     UseScript("dialog 145: click 1037; click 1037; click 1");
