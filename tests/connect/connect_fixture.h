@@ -13,8 +13,6 @@
 
 namespace kt::test {
 
-inline int Count(const Strings& lines, const std::string& line) { return static_cast<int>(std::count(lines.begin(), lines.end(), line)); }
-
 class CheckTest : public ConfiguredWorkstation {
 protected:
     // The proxy environment of the machine must not decide the tests.

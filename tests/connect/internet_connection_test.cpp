@@ -29,9 +29,8 @@ TEST_F(InternetConnectionTest, PassesOverWhatIsNotAnAddressOrDoesNotAnswer) {
     std::string found = "unchanged";
     EXPECT_EQ(Check({"pas une adresse", "ftp://" + ClosedPort() + "/maj/", server}, &found), 1);
     EXPECT_EQ(found, server);
-    EXPECT_TRUE(InOrder(Log(), {"INFO Connexion with LAN", "WARNING Problem with url pas une adresse : no HTTP or FTP",
-                                "WARNING FTP connexion problem : exception catched 7",  // libcurl's refused connection
-                                "INFO Test url : " + server, "INFO Check internet connexion : OK"}));
+    EXPECT_TRUE(InOrder(Log(), {"WARNING Problem with url pas une adresse : no HTTP or FTP",
+                                "WARNING FTP connexion problem : exception catched 7", "INFO Check internet connexion : OK"}));
     EXPECT_EQ(Journal(), (Strings{"MJ_MAIN_IIC : Démarrage IIC.", "MJ_MAIN_IIC : Connexion avec un LAN.", "MJ_MAIN_IIC : Session créé.",
                                   "MJ_MAIN_IIC_8 : Problème dans le URL (Ni FTP, ni HTTP) !", "MJ_MAIN_IIC_9 : Problème de la connexion FTP !",
                                   "MJ_MAIN_IIC : Session ferméé.", "MJ_MAIN_IIC : Un URL FTP est trouvé."}));
@@ -45,7 +44,7 @@ TEST_F(InternetConnectionTest, PassesOverWhatIsNotAnAddressOrDoesNotAnswer) {
         EXPECT_EQ(Check(urls, &found), 0);
         EXPECT_EQ(std::pair(found, Journal().back()), std::pair(server, std::string("MJ_MAIN_IIC_11 : Problème de URL !")));
     }
-    EXPECT_EQ(Count(Journal(), "MJ_MAIN_IIC_10 : Problème de la connexion HTTP !"), 2);
+    EXPECT_EQ(std::ranges::count(Journal(), std::string("MJ_MAIN_IIC_10 : Problème de la connexion HTTP !")), 2);
     EXPECT_TRUE(Logged("WARNING HTTP connexion problem : exception catched 7"));
     EXPECT_EQ(CountLogged("WARNING Check internet connexion : error. Problem with url "), 2);
 }
@@ -118,9 +117,9 @@ TEST(SplitUrlTest, ServersPortsAndObjects) {
         EXPECT_FALSE(connect::SplitUrl(address)) << address;
     }
     // The root keeps the security of the address: a secure server is never reached again in clear.
-    EXPECT_EQ(connect::ServerRoot(*connect::SplitUrl("ftps://h/maj/")) + connect::ServerRoot(*connect::SplitUrl("https://[::1]/maj/")) +
-                  connect::ServerRoot(*connect::SplitUrl("http://h:8080/")),
-              "ftps://h:21https://[::1]:443http://h:8080");
+    for (const auto& [address, root] : {std::pair{"ftps://h/maj/", "ftps://h:21"}, {"https://[::1]/maj/", "https://[::1]:443"},
+                                        {"http://h:8080/", "http://h:8080"}})
+        EXPECT_EQ(connect::ServerRoot(*connect::SplitUrl(address)), root);
 }
 
 }  // namespace

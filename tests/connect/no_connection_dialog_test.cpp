@@ -10,7 +10,7 @@ namespace kt::test {
 namespace {
 
 TEST_F(CheckTest, TheNoConnectionDialogChecksAgainWithTheSettingsOfTheOptionsUntilCancelled) {
-    const auto checksRun = [this] { return Count(Journal(), "MJ_MAIN_IIC : Démarrage IIC."); };
+    const auto checksRun = [this] { return std::ranges::count(Journal(), std::string("MJ_MAIN_IIC : Démarrage IIC.")); };
     // The options dialog itself, offering the dialer's entries.
     networkUp = false;
     connect::ScriptedDialer::Script phoneBook;

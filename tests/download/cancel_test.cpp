@@ -1,5 +1,4 @@
 // How a download ends before its end; the dialog's texts.
-#include <chrono>
 #include <functional>
 #include <stdexcept>
 
@@ -13,10 +12,6 @@
 namespace kt::test {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-using Attempts = std::vector<unsigned>;
-using CancelTest = DownloadTest;
 
 TEST(ProgressTextTest, SizesSpeedsTimesAndBarsAtTheirUnitBoundaries) {
     using namespace download;
@@ -57,7 +52,7 @@ std::optional<int> EndAbruptly(hostsuite::DialogModel& dialog) {
 }
 
 // Yes to the question, or a presenter that ends the dialog first: the worker stops and is done before the dialog goes.
-TEST_F(CancelTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
+TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
     for (const bool abrupt : {false, true}) {
         SCOPED_TRACE(abrupt ? "presenter ends first" : "yes");
         Fresh();
@@ -78,7 +73,7 @@ TEST_F(CancelTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
 }
 
 // The no-connection dialog the worker asks for cannot be shown.
-TEST_F(CancelTest, AWorkerStoppedByAnExceptionEndsTheDownloadAsFailed) {
+TEST_F(DownloadTest, AWorkerStoppedByAnExceptionEndsTheDownloadAsFailed) {
     StartServer();
     connect::InternetConnection offline(ctx, Network(false));
     services.connection = &offline;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,11 @@
 
 namespace kt::test {
 
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Attempts = std::vector<unsigned>;
+
+constexpr const char* kPack = "/maj/sesam/sesam_pack.exe";
 // The packages of the generated server's chain and its pack, by folder.
 inline const std::vector<std::pair<std::string, std::string>> kPackages{
     {"sesam", "sesam_pack.exe"}, {"5.4.0", "talvo_5.3.0_5.4.0.exe"}, {"5.3.0", "talvo_5.2.1_5.3.0.exe"}, {"5.2.1", "talvo_5.2.0_5.2.1.exe"}};

@@ -8,20 +8,16 @@
 namespace kt::test {
 namespace {
 
-namespace fs = std::filesystem;
 using download::SourceMode;
 using Steps = std::vector<std::pair<std::string, std::string>>;
 
-// The source's steps, the links planted (at, to, below the tree's root), the files Update holds afterwards.
 struct Case {
     const char* what;
     SourceMode mode;
-    Steps steps;
-    Steps plant;
-    std::set<std::string> updated;
+    Steps steps, plant;             // the source's steps; the links planted (at, to, below the tree's root)
+    std::set<std::string> updated;  // what Update holds afterwards
 };
 
-const std::string kLong = std::string(4092, 'a') + ".exe";
 const Steps kStep{{"5.2.1", "step.exe"}};
 
 class HostilePathTest : public DownloadTest, public ::testing::WithParamInterface<Case> {
@@ -63,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, HostilePathTest,
     ::testing::Values(
         Case{"dot_dot_location", SourceMode::kLocal, {{"../canary", "step.exe"}}, {}, {}},
-        Case{"name_too_long", SourceMode::kLocal, {{"5.2.1", kLong}}, {}, {}},
+        Case{"name_too_long", SourceMode::kLocal, {{"5.2.1", std::string(4092, 'a') + ".exe"}}, {}, {}},
         Case{"names_differing_in_case", SourceMode::kLocal, {{"5.2.1", "Step.exe"}, {"5.3.0", "step.exe"}}, {},
              {"Step.exe", "step.exe"}},
         Case{"link_at_temp_file", SourceMode::kLocal, kStep, {{"UpdateInfo/Temp/step.exe", "canary/file"}}, {}},

@@ -1,6 +1,5 @@
 // What the server gives or withholds: its access file, a package or folder
 // missing, and faults on the Sesam pack or the catalogue.
-#include <chrono>
 
 #include "download/ftp_access.h"
 #include "download/transfers.h"
@@ -12,10 +11,7 @@
 namespace kt::test {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 using namespace download;
-using Attempts = std::vector<unsigned>;
 
 // The split folder of the postal code has what the common folder lacks; without one the dialog ends.
 TEST_F(DownloadTest, AMissingPackageOrFolderSendsToTheSplitFolder) {
@@ -57,13 +53,11 @@ TEST_F(DownloadTest, TheAccessFileGivesWholeCharactersAndABadOneLeavesTheValues)
     EXPECT_EQ(user + "/" + password, "old/old");
 }
 
-constexpr const char* kPack = "/maj/sesam/sesam_pack.exe";
 constexpr const char* kWrongSize = "MJ_DWL_DU_15 : Problème: taille differente.";
 constexpr const char* kReadError = "WARNING KTDownload : Read error during download";
-using NetworkFaultTest = DownloadTest;
 
 // The incomplete package is neither moved to Update/ nor recorded; a part left in Temp/ is the next attempt's business.
-TEST_F(NetworkFaultTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage) {
+TEST_F(DownloadTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage) {
     ctx.postalCode.clear();
     platform::CurlPull::SetStallLimit(2s);
     struct Restore { ~Restore() { platform::CurlPull::SetStallLimit(platform::CurlPull::kStallLimit); } } restore;
@@ -85,7 +79,8 @@ TEST_F(NetworkFaultTest, EveryFaultFailsTheRunQuicklyAndKeepsNoIncompletePackage
          {"WARNING KTDownload : Error with FTP connexion"}, "MJ_DWL_DU_10 : Problème: connexion FTP - connexion."},
         // A transient error on SIZE only withholds the size: RETR's own end tells the package is whole.
         {"450 on SIZE", [](UpdateServer::Options& o) { o.replies["SIZE sesam_pack.exe"] = 450; }, {}, ""},
-        {"421 on RETR", [](UpdateServer::Options& o) { o.replies["RETR sesam_pack.exe"] = 421; }, {kReadError, wrongSize}, "MJ_DWL_DU_14 : Problème: lecture."},
+        {"421 on RETR", [](UpdateServer::Options& o) { o.replies["RETR sesam_pack.exe"] = 421; }, {kReadError, wrongSize},
+         "MJ_DWL_DU_14 : Problème: lecture."},
         {"endless catalogue", [](UpdateServer::Options& o) { o.endless.push_back("/maj/versions.xml"); },
          {"WARNING KTDownload : /maj/versions.xml exceeds the catalogue limit (16777216 bytes)", wrongSize}, kWrongSize},
         {"package far longer than announced", [](UpdateServer::Options& o) { o.packSize = (1u << 20) + 4096, o.announce[kPack] = 1024; },

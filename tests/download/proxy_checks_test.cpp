@@ -16,13 +16,10 @@ using ProxyChecksTest = ConfiguredWorkstation;
 
 // Each row runs the request check, then the address check, through its own proxy.
 TEST_F(ProxyChecksTest, EachProxyAnswerGivesItsResultWithinTheRounds) {
-    const std::string page = "http://127.0.0.1:8/maj/versions.xml";
-    const std::string login = "credentials -> \"cabinet\" \"s3cret\" *";
     const auto asks = [](const char* proxyAuth, const char* serverAuth = "") {
         return HttpProxy::Options{.proxyAuth = proxyAuth, .serverAuth = serverAuth};
     };
     const HttpProxy::Options never{.proxyAuth = "", .neverAccept = true, .serverAuth = ""};
-    const HttpProxy::Options redirects{.proxyAuth = "", .serverAuth = "", .status = 302};
     const struct {
         const char* what;
         HttpProxy::Options proxy;
@@ -35,7 +32,8 @@ TEST_F(ProxyChecksTest, EachProxyAnswerGivesItsResultWithinTheRounds) {
         bool unreachable = false;
     } rows[] = {
         {"the configured login, sent when asked", asks("cabinet:s3cret"), config::kConnectionProxy, "", kFile, {1, 1}, 0, 3, "", 2},
-        {"a login of another mode: the user is asked", asks("cabinet:s3cret"), config::kConnectionSystem, login, kFile, {1, 1}, 2, 3, "", 2},
+        {"a login of another mode: the user is asked", asks("cabinet:s3cret"), config::kConnectionSystem,
+         "credentials -> \"cabinet\" \"s3cret\" *", kFile, {1, 1}, 2, 3, "", 2},
         // The address is left to the transfer.
         {"the user cancels", asks("cabinet:s3cret"), 0, "credentials -> cancel *", kFile, {0, 1}, 2, 2, ""},
         {"never accepts the configured login", never, config::kConnectionProxy, "", kFile, {0, 0}, 0,
@@ -44,8 +42,9 @@ TEST_F(ProxyChecksTest, EachProxyAnswerGivesItsResultWithinTheRounds) {
          {0, 0}, 2 * kMaxProxyRounds, 2 * kMaxProxyRounds + 1, "MJ_DWL_CFP_1 : Problème: proxy - request."},
         {"an open proxy", asks(""), 0, "", kFile, {1, 1}, 0, 1, ""},
         // The address check leaves a server's own refusal to the transfer.
-        {"the server asks a login", asks("", "dupont:motdepasse"), 0, "credentials -> \"dupont\" \"motdepasse\"", page, {1, 1}, 1, 2, ""},
-        {"a redirection", redirects, 0, "", kFile, {0, 1}, 0, 1, ""},
+        {"the server asks a login", asks("", "dupont:motdepasse"), 0, "credentials -> \"dupont\" \"motdepasse\"",
+         "http://127.0.0.1:8/maj/versions.xml", {1, 1}, 1, 2, ""},
+        {"a redirection", {.proxyAuth = "", .serverAuth = "", .status = 302}, 0, "", kFile, {0, 1}, 0, 1, ""},
         {"nothing answers", asks(""), 0, "", kFile, {0, 0}, 0, 0, "MJ_DWL_CFP_1a : Problème: proxy - InternetOpen.", -1, true},
     };
     const auto rounds = [this] {

@@ -2,8 +2,6 @@
 // catalogue's digest refuses a damaged one.
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "download/transfers.h"
 #include "download_fixture.h"
 #include "support/test_authority.h"
@@ -11,10 +9,7 @@
 namespace kt::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Attempts = std::vector<unsigned>;
 
-constexpr const char* kPack = "/maj/sesam/sesam_pack.exe";
 constexpr std::uint64_t kPackSize = 256 * 1024;
 constexpr std::uint64_t kCut = kPackSize / 2;
 // A continued file is asked again from this far before the cut.
@@ -36,8 +31,7 @@ protected:
 
     // The user cancels the first run while the server holds back the second half of the pack.
     void CutHalfway(UpdateServer::Options options) {
-        options.packSize = kPackSize;
-        options.stall[kPack] = kCut;
+        options.packSize = kPackSize, options.stall[kPack] = kCut;
         StartServer(options);
         UseScript("message 1062 -> yes\ndialog 130: wait 1024 128; sleep 300; click 2");
         ASSERT_EQ(Run(), hostsuite::kIdCancel);
@@ -50,9 +44,7 @@ protected:
         std::vector<std::uint64_t> reads;
         const std::string log = server->Log().substr(from);
         const std::string retr = "[talvo] RETR " + ServerPack().string() + " completed=1 bytes=";
-        for (auto at = log.find(retr); at != std::string::npos; at = log.find(retr, at + 1)) {
-            reads.push_back(std::stoull(log.substr(at + retr.size())));
-        }
+        for (auto at = log.find(retr); at != std::string::npos; at = log.find(retr, at + 1)) reads.push_back(std::stoull(log.substr(at + retr.size())));
         return reads;
     }
 };
