@@ -1,6 +1,4 @@
-// The connection tests run on the common test workstation, answering from a
-// script. CheckTest adds the connection check with scripted dial-up and
-// firewall services, a network state of the test's choosing and recorded pauses.
+// The connection check with scripted dial-up and firewall services, a chosen network state, recorded pauses.
 #pragma once
 
 #include <algorithm>
@@ -15,33 +13,22 @@
 
 namespace kt::test {
 
-inline int Count(const Strings& lines, const std::string& line) {
-    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
-}
-
-class ConnectTest : public ConfiguredWorkstation {
-protected:
-    ConnectTest() { UseScript(""); }
-};
-
-class CheckTest : public ConnectTest {
+class CheckTest : public ConfiguredWorkstation {
 protected:
     // The proxy environment of the machine must not decide the tests.
-    CheckTest() { SetProxy("UseIE", "0"); }
+    CheckTest() { UseScript(""), SetProxy("UseIE", "0"); }
 
     // Made at first use, with the dialer and firewall the test has chosen by then.
     connect::InternetConnection& Connection() {
         if (!connection) {
-            connect::ConnectionServices services{dialer, firewall, [this] { return networkUp; },
+            connection = std::make_unique<connect::InternetConnection>(
+                ctx, connect::ConnectionServices{dialer, firewall, [this] { return networkUp; },
                                                  [this](std::chrono::milliseconds length) { pauses.push_back(length); },
-                                                 std::chrono::milliseconds(50)};
-            connection = std::make_unique<connect::InternetConnection>(ctx, services);
+                                                 std::chrono::milliseconds(50)});
         }
         return *connection;
     }
-    int Check(const std::list<std::string>& urls, std::string* found = nullptr) {
-        return Connection().IsInternetConnection(urls, found);
-    }
+    int Check(const std::list<std::string>& urls, std::string* found = nullptr) { return Connection().IsInternetConnection(urls, found); }
 
     bool networkUp = true;
     std::vector<std::chrono::milliseconds> pauses;

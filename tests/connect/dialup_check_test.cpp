@@ -1,10 +1,7 @@
-// The connection check of a workstation that dials its connection, with the
-// dial-up service playing its notifications on a thread of its own.
+// The connection check of a workstation that dials its connection.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
-#include <utility>
 
 #include "connect_fixture.h"
 #include "support/update_server.h"
@@ -15,171 +12,80 @@ namespace {
 using connect::ScriptedDialer;
 using namespace std::chrono_literals;
 using Handles = std::vector<connect::DialHandle>;
-using Pauses = std::vector<std::chrono::milliseconds>;
+using Steps = std::vector<ScriptedDialer::Step>;
+using SetScript = std::function<void(ScriptedDialer::Script&)>;
+
+// A dial-up service that fails by throwing what is no exception.
+struct ThrowingDialer : ScriptedDialer {
+    using ScriptedDialer::ScriptedDialer;
+    unsigned Dial(const connect::DialParams&, connect::DialNotification, connect::DialHandle&) override { throw 7; }
+};
+
+enum class Service { kScripted, kThrowing, kNone };
 
 class DialupCheckTest : public CheckTest {
 protected:
-    DialupCheckTest() {
-        SetUpdate("Modem", "1");
-        SetUpdate("RASName", "Talvo");
+    DialupCheckTest() { SetUpdate("Modem", "1"), SetUpdate("RASName", "Talvo"); }
+    // A check dialling "Talvo" with a fresh service playing `set`'s script, the user answering from `answers`.
+    int Dial(const SetScript& set, const std::string& answers, Service service = Service::kScripted) {
+        ScriptedDialer::Script script;
         script.entries = {"Talvo"};
-    }
-    // A check dialling with a fresh dialer of `script`, the user answering from `answers`.
-    int Dial(const std::string& answers) {
-        dialer = std::make_shared<ScriptedDialer>(script);
+        set(script);
+        dialer = service == Service::kScripted ? std::make_shared<ScriptedDialer>(script)
+                 : service == Service::kThrowing ? std::make_shared<ThrowingDialer>(script) : nullptr;
         connection.reset();
+        pauses.clear();
         UseScript(answers);
         return Check({ftp.Url()});
     }
 
-    ScriptedDialer::Script script;
     UpdateServer ftp{{.generate = false}};
 };
 
-TEST_F(DialupCheckTest, AnEmptyEntryNameShowsNoDialog) {
-    SetUpdate("RASName", "");
-    EXPECT_EQ(Dial(""), 0);
-    EXPECT_TRUE(Logged("INFO Connexion with a modem"));
-    EXPECT_TRUE(Logged("ERROR Invalid RAS"));
-    EXPECT_EQ(Journal(), (Strings{"MJ_MAIN_IIC : Démarrage IIC.", "MJ_MAIN_IIC : Connexion avec un modem.",
-                                  "MJ_MAIN_IIC_2 : Nom de la connexion RAS invalide !"}));
-    EXPECT_TRUE(Transcript().empty());
-    EXPECT_TRUE(dialer->Dials().empty());
-}
-
-TEST_F(DialupCheckTest, AnEntryAloneOnTheLineIsUsedAsItIsElseItIsDialled) {
-    script.active = {{0x77, "Talvo"}};
-    script.passwordSaved = false;
-    EXPECT_EQ(Dial(""), 1);
-    EXPECT_EQ(Transcript(), (Strings{"dialog 144 open caption=\"Connexion\"", "dialog 144 end 1"}));
-    EXPECT_TRUE(dialer->Dials().empty());
-    // Not this check's connection: nothing to hang up after the download.
-    EXPECT_EQ(Connection().DialupHandle(), 0u);
-    Connection().HangUpDialup();
-    EXPECT_TRUE(dialer->HangUps().empty());
-
-    // With several connections up, or another entry alone, the entry is dialled with its saved password.
-    script.passwordSaved = true;
-    script.savedPassword = "enregistré";
-    script.steps = {{connect::kRasConnected, 0, 0ms}};
-    for (auto active : {std::vector<connect::RasConnection>{{0x77, "Talvo"}, {0x78, "Autre"}}, {{0x78, "talvo"}}}) {
-        script.active = active;
-        EXPECT_EQ(Dial(""), 1);
-        ASSERT_EQ(dialer->Dials().size(), 1u);
-        EXPECT_EQ(dialer->Dials()[0].password, "enregistré");
-        EXPECT_EQ(Connection().DialupHandle(), 0x4B54u);
-    }
-}
-
-// A typed password is dialled as typed, up to what the parameters hold.
-TEST_F(DialupCheckTest, ACallThatConnectsIsKeptForTheDownload) {
-    script.passwordSaved = false;
-    script.savedUser = "cabinet";
-    script.savedPassword = "ignored";
-    script.steps = {{connect::kRasPortOpened, 0, 0ms}, {connect::kRasConnectDevice, 0, 5ms},
-                    {connect::kRasDeviceConnected, 0, 5ms}, {connect::kRasAuthenticate, 0, 5ms},
-                    {connect::kRasAuthenticated, 0, 5ms}, {connect::kRasConnected, 0, 5ms}};
-    EXPECT_EQ(Dial("dialog 135: text 1030 \"" + std::string(300, 'x') + "\"; click 1"), 1);
-    EXPECT_TRUE(Shown("dialog 144 text 1034=\"Connexion établie!\""));
-    ASSERT_EQ(dialer->Dials().size(), 1u);
-    const connect::DialParams dialled = dialer->Dials()[0];
-    EXPECT_EQ(dialled.entryName + " " + dialled.userName + " " + dialled.password, "Talvo cabinet " + std::string(256, 'x'));
-    EXPECT_TRUE(pauses.empty());
-
-    EXPECT_EQ(Connection().DialupHandle(), 0x4B54u);
-    EXPECT_TRUE(dialer->HangUps().empty());
-    Connection().HangUpDialup();
-    EXPECT_EQ(dialer->HangUps(), Handles{0x4B54});
-    EXPECT_EQ(Connection().DialupHandle(), 0u);
-}
-
+// Whatever fails, the line is freed and given time to settle, and the check ends without the server.
 TEST_F(DialupCheckTest, ACallThatDoesNotConnectIsHungUpAndEndsTheCheck) {
-    using Steps = std::vector<ScriptedDialer::Step>;
     const struct {
         const char* what;
-        std::function<void(ScriptedDialer::Script&)> set;
+        SetScript set;
         const char* answers;
         std::size_t dials;
         Handles hungUp;
-        Strings shown;
-    } cases[] = {
-        {"password refused", [](auto& s) { s.passwordSaved = false; }, "dialog 135: click 2", 0, {}, {"dialog 135 end 2"}},
+        const char* shown;
+        Service service = Service::kScripted;
+        bool atStart = false;  // an unusable service is told in a box only then
+    } rows[] = {
+        {"password refused", [](auto& s) { s.passwordSaved = false; }, "dialog 135: click 2", 0, {}, "dialog 135 end 2"},
         {"user cancelling", [](auto& s) { s.steps = Steps{{connect::kRasPortOpened, 0, 0ms}, {connect::kRasConnected, 0, 20s}}; },
-         "dialog 144: sleep 300; click 2", 1, {0x4B54}, {"dialog 144 end 2"}},
-        {"dial failing at once", [](auto& s) { s.dialError = 633; }, "", 1, {0x4B54}, {}},
+         "dialog 144: sleep 300; click 2", 1, {0x4B54}, "dialog 144 end 2"},
         // Without a connection the dialog waits for the user.
-        {"dial failing at once, no connection", [](auto& s) { s.dialError = 633, s.dialHandle = 0; },
-         "dialog 144: sleep 200; click 2", 1, {}, {"dialog 144 do click 2"}},
+        {"dial failing, no connection", [](auto& s) { s.dialError = 633, s.dialHandle = 0; }, "dialog 144: sleep 200; click 2", 1, {},
+         "dialog 144 do click 2"},
         {"line dropped", [](auto& s) { s.steps = Steps{{connect::kRasConnectDevice, 0, 0ms}, {connect::kRasDisconnected, 0, 0ms}}; },
-         "", 1, {0x4B54}, {"dialog 144 text 1034=\"Déconnecté.\""}},
+         "", 1, {0x4B54}, "dialog 144 text 1034=\"Déconnecté.\""},
         // An error stays on screen until the user gives up.
         {"error", [](auto& s) { s.steps = Steps{{connect::kRasDeviceConnected, 691, 0ms}, {12, 0, 0ms}}; },
-         "dialog 144: sleep 300; click 2", 1, {0x4B54}, {"dialog 144 text 1034=\"Erreur de connexion.\"", "dialog 144 do click 2"}},
+         "dialog 144: sleep 300; click 2", 1, {0x4B54}, "dialog 144 text 1034=\"Erreur de connexion.\""},
+        {"parameters unreadable", [](auto& s) { s.paramsError = 624; }, "", 0, {}, "dialog 144 end 2"},
+        {"parameters unreadable at start", [](auto& s) { s.paramsError = 624; }, "", 0, {},
+         "message id=1080 caption=\"Talvo\" style=0x10 flag=1 text=\"Erreur dans le RAS.\" -> ok unscripted", Service::kScripted, true},
+        {"the workstation's own service at start", [](auto&) {}, "", 0, {},
+         "message id=- caption=\"Talvo\" style=0x10 flag=1 text=\"Aucune connexion d'accès à distance n'est disponible sur ce "
+         "poste.\" -> ok unscripted", Service::kNone, true},
+        {"service throwing", [](auto&) {}, "", 0, {}, "dialog 144 end 2", Service::kThrowing},
     };
-    for (const auto& each : cases) {
-        SCOPED_TRACE(each.what);
-        script = {};
-        script.entries = {"Talvo"};
-        each.set(script);
-        pauses.clear();
-        EXPECT_EQ(Dial(each.answers), 0);
-        EXPECT_EQ(dialer->Dials().size(), each.dials);
-        EXPECT_EQ(dialer->HangUps(), each.hungUp);
-        EXPECT_EQ(Connection().DialupHandle(), 0u);
-        EXPECT_EQ(pauses, Pauses{3000ms});
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ctx.bAtStart = row.atStart;
+        EXPECT_EQ(Dial(row.set, row.answers, row.service), 0);
+        EXPECT_TRUE(!dialer || std::pair(dialer->Dials().size(), dialer->HangUps()) == std::pair(row.dials, row.hungUp));
+        EXPECT_EQ(std::pair(Connection().DialupHandle(), pauses), std::pair(connect::DialHandle{0}, std::vector{3000ms}));
         EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
-        for (const std::string& line : each.shown) EXPECT_TRUE(Shown(line)) << line;
+        EXPECT_TRUE(Shown(row.shown));
+        EXPECT_EQ(Messages().size(), row.atStart ? 1u : 0u);
     }
-    EXPECT_EQ(CountLogged("ERROR Error during RAS connexion"), 6);
+    EXPECT_EQ(CountLogged("ERROR Error during RAS connexion"), static_cast<long>(std::size(rows)));
+    EXPECT_TRUE(Logged("ERROR Worker thread dial-up : stopped by an exception : unknown exception"));
     EXPECT_EQ(ftp.Log().find("FTP session opened"), std::string::npos);
-}
-
-TEST_F(DialupCheckTest, UnreadableDialParametersAreShownOnlyAtStart) {
-    ctx.bAtStart = 1;
-    // The workstation's own dialer has no dial-up at all: its own text.
-    connection = std::make_unique<connect::InternetConnection>(
-        ctx, connect::ConnectionServices{nullptr, firewall, nullptr, [](std::chrono::milliseconds) {}});
-    EXPECT_EQ(Check({ftp.Url()}), 0);
-    EXPECT_EQ(Connection().DialupHandle(), 0u);
-    EXPECT_TRUE(Shown("message id=- caption=\"Talvo\" style=0x10 flag=1 "
-                      "text=\"Aucune connexion d'accès à distance n'est disponible sur ce poste.\" -> ok unscripted"));
-    // An error without a text of its own.
-    script.paramsError = 624;
-    EXPECT_EQ(Dial(""), 0);
-    EXPECT_TRUE(Shown("message id=1080 caption=\"Talvo\" style=0x10 flag=1 text=\"Erreur dans le RAS.\" -> ok unscripted"));
-
-    ctx.bAtStart = 0;
-    EXPECT_EQ(Dial(""), 0);
-    EXPECT_EQ(Transcript(), (Strings{"dialog 144 open caption=\"Connexion\"", "dialog 144 end 2"}));
-    EXPECT_TRUE(dialer->Dials().empty());
-}
-
-// A dial-up service that fails by throwing, at the start or at the dial.
-class ThrowingDialer : public ScriptedDialer {
-public:
-    ThrowingDialer(Script script, bool atDial) : ScriptedDialer(std::move(script)), atDial_(atDial) {}
-    unsigned GetEntryDialParams(const std::string& entry, connect::DialParams& params, bool& saved) override {
-        if (!atDial_) throw std::runtime_error("phone book unreadable");
-        return ScriptedDialer::GetEntryDialParams(entry, params, saved);
-    }
-    unsigned Dial(const connect::DialParams&, connect::DialNotification, connect::DialHandle&) override { throw 7; }
-
-private:
-    const bool atDial_;
-};
-
-TEST_F(DialupCheckTest, ADialerThatThrowsEndsTheDialogAsAFailedDial) {
-    for (const auto& [atDial, logged] : {std::pair{false, "phone book unreadable"}, std::pair{true, "unknown exception"}}) {
-        SCOPED_TRACE(logged);
-        dialer = std::make_shared<ThrowingDialer>(script, atDial);
-        connection.reset();
-        UseScript("");
-        EXPECT_EQ(Check({ftp.Url()}), 0);
-        EXPECT_EQ(Transcript(), (Strings{"dialog 144 open caption=\"Connexion\"", "dialog 144 end 2"}));
-        EXPECT_TRUE(Logged(std::string("ERROR Worker thread dial-up : stopped by an exception : ") + logged));
-        EXPECT_EQ(Journal().back(), "MJ_MAIN_IIC_3 : Problème dans la connexion RAS !");
-    }
-    EXPECT_EQ(CountLogged("ERROR Error during RAS connexion"), 2);
 }
 
 }  // namespace

@@ -1,67 +1,47 @@
-// How a download ends before its end: the cancel question, its answers, the
-// three ways to ask (Annuler, the close box, Escape), a server that stops
-// sending, a presenter that ends the dialog first, a worker stopped by an exception.
-#include <chrono>
+// How a download ends before its end; the dialog's texts.
 #include <functional>
 #include <stdexcept>
 
 #include "dialogs/no_connection_dialog.h"
 #include "download/download_controls.h"
+#include "download/progress_text.h"
+#include "download/speed_limit.h"
 #include "download/transfers.h"
 #include "download_fixture.h"
 
 namespace kt::test {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-using Attempts = std::vector<unsigned>;
 
-using CancelTest = DownloadTest;
-// A server that stops sending the Sesam pack after 4 KiB.
-const UpdateServer::Options kStalled{.stall = {{"/maj/sesam/sesam_pack.exe", 4096}}};
-
-TEST_F(CancelTest, NoChangesNothingAndTheSlowTransferShowsItsSpeed) {
-    StartServer({.chain = {"5.2.0", "5.2.1"}, .packageSize = 24 * 1024, .packSize = 8 * 1024, .throttle = 8 * 1024});
-    UseScript("message 1062 -> no\ndialog 130: wait 1024 4; click 2; close; escape");
-    EXPECT_EQ(Run(), hostsuite::kIdOk);
-    EXPECT_EQ(attempts, Attempts{download::kTransferDone});
-    EXPECT_EQ(ctx.m_nDownloadStatus, 0);
-    EXPECT_TRUE(fs::exists(UpdatePath("Update") / "talvo_5.2.0_5.2.1.exe"));
-    // Annuler, the close box and Escape each asked.
-    EXPECT_EQ(Messages().size(), 3u);
-    std::string speed, left;
-    for (const std::string& line : Transcript()) {
-        if (line.starts_with("dialog 130 text 1029=")) speed = line;
-        if (line.starts_with("dialog 130 text 1028=")) left = line;
-    }
-    EXPECT_TRUE(speed.starts_with("dialog 130 text 1029=\"Vitesse : ") && speed.ends_with(" Ko/sec\"")) << speed;
-    EXPECT_TRUE(left.starts_with("dialog 130 text 1028=\"Temps restant : ") && left.ends_with(" de 32.0 Ko copiés)\"")) << left;
+TEST(ProgressTextTest, SizesSpeedsTimesAndBarsAtTheirUnitBoundaries) {
+    using namespace download;
+    EXPECT_EQ((Strings{SizeText(1023), SizeText(1024), SizeText(1048576), SizeText(512, 65536), SpeedText(0.5), SpeedText(9.999),
+                       SpeedLine(25.3), RemainingTimeText(59), RemainingTimeText(3720), RemainingLine(3725, "1.00 Mo de 2.00 Mo")}),
+              (Strings{"1023 Octets", "1.0 Ko", "1.00 Mo", "512 Octets de 64.0 Ko", "512 Octets/sec", "10.00 Ko/sec",
+                       "Vitesse : 25 Ko/sec", "59 sec", "62 min", "Temps restant : 62 min 5 sec (1.00 Mo de 2.00 Mo copiés)"}));
+    EXPECT_EQ(std::tuple(ProgressRange(512), ProgressPosition(2047), ProgressPosition(std::uint64_t{1} << 60)), std::tuple(1, 1, INT32_MAX));
+    EXPECT_EQ(std::tuple(SpeedLimitPause(10.0, 100000, 5000ms), SpeedLimitPause(200.0, 1024 * 1024, 1000ms),
+                         SpeedLimitPause(10.0, 50000, 5000ms) + SpeedLimitPause(0.0, 100000, 5000ms) + SpeedLimitPause(10.0, 100000, 0ms)),
+              std::tuple(5000ms, 4243ms, 0ms));
 }
 
-// The scripted presenter, except for the dialogs `act` takes over: it gives
-// their result, or nothing to let the script run them.
-class InterferingPresenter : public hostsuite::Presenter {
-public:
-    using Act = std::function<std::optional<int>(hostsuite::DialogModel&)>;
-    InterferingPresenter(std::shared_ptr<hostsuite::Presenter> inner, Act act) : inner_(std::move(inner)), act_(std::move(act)) {}
-    int ShowMessage(const hostsuite::MessageRequest& request) override { return inner_->ShowMessage(request); }
-    int ShowButtons(const hostsuite::ButtonsRequest& request) override { return inner_->ShowButtons(request); }
-    std::optional<hostsuite::Credentials> AskCredentials(const std::string& target) override {
-        return inner_->AskCredentials(target);
-    }
+// The scripted presenter, except for the dialogs `act` gives a result of its own.
+struct InterferingPresenter : hostsuite::Presenter {
+    InterferingPresenter(std::shared_ptr<hostsuite::Presenter> inner, std::function<std::optional<int>(hostsuite::DialogModel&)> act)
+        : inner(std::move(inner)), act(std::move(act)) {}
+    int ShowMessage(const hostsuite::MessageRequest& request) override { return inner->ShowMessage(request); }
+    int ShowButtons(const hostsuite::ButtonsRequest& request) override { return inner->ShowButtons(request); }
+    std::optional<hostsuite::Credentials> AskCredentials(const std::string& target) override { return inner->AskCredentials(target); }
     int RunDialog(hostsuite::DialogModel& dialog) override {
-        if (const std::optional<int> result = act_(dialog)) return *result;
-        return inner_->RunDialog(dialog);
+        const std::optional<int> result = act(dialog);
+        return result ? *result : inner->RunDialog(dialog);
     }
 
-private:
-    std::shared_ptr<hostsuite::Presenter> inner_;
-    Act act_;
+    std::shared_ptr<hostsuite::Presenter> inner;
+    std::function<std::optional<int>(hostsuite::DialogModel&)> act;
 };
 
-// Ends the download dialog by itself once the transfer is under way, as a
-// presenter may, without waiting for the worker.
+// Ends the download dialog by itself once the transfer is under way, as a presenter may, without waiting for the worker.
 std::optional<int> EndAbruptly(hostsuite::DialogModel& dialog) {
     if (dialog.ResourceId() != 130) return std::nullopt;
     dialog.BeginModal();
@@ -71,22 +51,19 @@ std::optional<int> EndAbruptly(hostsuite::DialogModel& dialog) {
     return dialog.Result();
 }
 
-// Yes to the question, or a presenter that ends the dialog first: the worker
-// stops the transfer and is done before the dialog goes away.
-TEST_F(CancelTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
+// Yes to the question, or a presenter that ends the dialog first: the worker stops and is done before the dialog goes.
+TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
     for (const bool abrupt : {false, true}) {
         SCOPED_TRACE(abrupt ? "presenter ends first" : "yes");
         Fresh();
-        StartServer(kStalled);
+        StartServer({.stall = {{"/maj/sesam/sesam_pack.exe", 4096}}});
         UseScript("message 1062 -> yes\ndialog 130: wait 1024 4; sleep 300; click 2");
         if (abrupt) hostsuite::InstallPresenter(std::make_shared<InterferingPresenter>(scripted, EndAbruptly));
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Run(), hostsuite::kIdCancel);
-        // Reaching the stall takes well under a second, the pause 300 ms, the
-        // cancel at most one second; a read waiting on the server would take minutes.
+        // A read waiting on the stalled server would take minutes.
         EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
         EXPECT_EQ(std::pair(attempts, ctx.m_nDownloadStatus.load()), std::pair(Attempts{download::kTransferCancelled}, -2));
-        // The package being fetched stays in Temp, unrecorded; no error box, no split folder after a cancel.
         EXPECT_EQ(fs::file_size(UpdatePath("Temp") / "sesam_pack.exe"), 4096u);
         EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
         EXPECT_EQ(Messages().size(), abrupt ? 0u : 1u);
@@ -95,20 +72,15 @@ TEST_F(CancelTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
     }
 }
 
-// The worker meets an exception (the no-connection dialog it asks for cannot
-// be shown): the process goes on, the transfer ends as failed, the dialog
-// closes and the journal keeps it.
-TEST_F(CancelTest, AWorkerStoppedByAnExceptionEndsTheDownloadAsFailed) {
+// The no-connection dialog the worker asks for cannot be shown.
+TEST_F(DownloadTest, AWorkerStoppedByAnExceptionEndsTheDownloadAsFailed) {
     StartServer();
-    connect::ConnectionServices offline;
-    offline.isNetworkConnected = [] { return false; };
-    connect::InternetConnection connection(ctx, offline);
-    services.connection = &connection;
+    connect::InternetConnection offline(ctx, Network(false));
+    services.connection = &offline;
     hostsuite::InstallPresenter(std::make_shared<InterferingPresenter>(scripted, [](hostsuite::DialogModel& dialog) {
         if (dialog.ResourceId() == dialogs::CKTMessageBox::kResourceId) throw std::runtime_error("no display");
         return std::optional<int>();
     }));
-
     EXPECT_EQ(Run(), hostsuite::kIdCancel);
     EXPECT_TRUE(Logged("ERROR Worker thread download : stopped by an exception : no display"));
     EXPECT_TRUE(InOrder(Journal(), {"MJ_DWL_MD : Démarrage du thread.", "MJ_DWL_DU_18 : Problème: exception."}));

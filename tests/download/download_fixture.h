@@ -1,9 +1,8 @@
-// The workstation of the download tests: version 5.2.0 in its state file,
-// scratch files inside the tree, the real connection check with the network
-// taken as up, scripted answers, and the download dialog to run.
+// A workstation at version 5.2.0 with its temporary folder in the tree, and the download dialog to run.
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,42 +18,44 @@
 
 namespace kt::test {
 
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Attempts = std::vector<unsigned>;
+
+constexpr const char* kPack = "/maj/sesam/sesam_pack.exe";
 // The packages of the generated server's chain and its pack, by folder.
 inline const std::vector<std::pair<std::string, std::string>> kPackages{
-    {"sesam", "sesam_pack.exe"}, {"5.4.0", "talvo_5.3.0_5.4.0.exe"}, {"5.3.0", "talvo_5.2.1_5.3.0.exe"},
-    {"5.2.1", "talvo_5.2.0_5.2.1.exe"}};
+    {"sesam", "sesam_pack.exe"}, {"5.4.0", "talvo_5.3.0_5.4.0.exe"}, {"5.3.0", "talvo_5.2.1_5.3.0.exe"}, {"5.2.1", "talvo_5.2.0_5.2.1.exe"}};
 
 class DownloadTest : public ConfiguredWorkstation {
 protected:
-    DownloadTest() : connection_(ctx, [] { connect::ConnectionServices up; up.isNetworkConnected = [] { return true; }; return up; }()) {
+    DownloadTest() : connection_(ctx, Network(true)) {
         if (const char* tmp = std::getenv("TMPDIR")) savedTmp_ = tmp;
         setenv("TMPDIR", tree.MakeDir("tmp").c_str(), 1);
-        UseScript("");
         ctx.postalCode = "77120";
         SetProxy("UseIE", "0");
-        SetWorkstation("5.2.0");
+        Fresh();
         services.connection = &connection_;
-        services.packDecision = [](const std::string&, int) { return 1; };
         services.closeRunHandles = [] {};
+        services.packDecision = [](const std::string&, int) { return 1; };
     }
     ~DownloadTest() override { savedTmp_ ? setenv("TMPDIR", savedTmp_->c_str(), 1) : unsetenv("TMPDIR"); }
 
+    static connect::ConnectionServices Network(bool up) {
+        connect::ConnectionServices services;
+        services.isNetworkConnected = [up] { return up; };
+        return services;
+    }
     void StartServer(UpdateServer::Options options = {}) {
         server = std::make_unique<UpdateServer>(std::move(options));
         ctx.serverUrls = {server->BaseUrl()};
     }
-
     // Runs the dialog; its result, with the attempts' results in `attempts`.
     int Run(download::SourceMode mode = download::SourceMode::kInternet, const std::string& folder = "") {
         download::CKTDownload dialog(ctx, nullptr, mode, folder, services);
         const int result = hostsuite::ActivePresenter().RunDialog(dialog);
         attempts = dialog.AttemptResults();
         return result;
-    }
-
-    // Host `version`, Sesam Vitale pack dated `sesam`.
-    void SetWorkstation(const std::string& version, const std::string& sesam = "0") {
-        config::UpdateConfXML(ctx, kGuid, version, "1.1.2026", "5.2.0", "1", sesam, "0");
     }
     std::filesystem::path UpdatePath(const std::string& name) const { return config::UpdateFilePath(ctx, name); }
 
@@ -63,22 +64,16 @@ protected:
         for (const char* folder : {"Update", "Temp"}) std::filesystem::remove_all(UpdatePath(folder));
         for (const char* file : {"files.xml", "tmp_files.xml"}) std::filesystem::remove(UpdatePath(file));
         std::filesystem::remove(ctx.appDir + "mjlog.log");
-        SetWorkstation("5.2.0");
+        config::UpdateConfXML(ctx, kGuid, "5.2.0", "1.1.2026", "5.2.0", "1", "0", "0");
         UseScript("");
     }
     bool PackagesArrived() const {
-        return std::ranges::all_of(kPackages, [this](const auto& package) {
-            return ReadFile(UpdatePath("Update") / package.second) == ReadFile(server->Root() / "maj" / package.first / package.second);
+        return std::ranges::all_of(kPackages, [this](const auto& p) {
+            return ReadFile(UpdatePath("Update") / p.second) == ReadFile(server->Root() / "maj" / p.first / p.second);
         });
     }
-    bool NothingFetched() const {
-        return std::ranges::none_of(kPackages, [this](const auto& package) {
-            return std::filesystem::exists(UpdatePath("Update") / package.second) || std::filesystem::exists(UpdatePath("Temp") / package.second);
-        }) && !std::filesystem::exists(UpdatePath("files.xml"));
-    }
 
-    // A source folder "patch" whose catalogue chains 5.2.0, 5.2.1, 5.3.0, 5.4.0
-    // through (location, name) steps; each package that can be made holds its name.
+    // A source folder whose catalogue chains 5.2.0 to 5.4.0 through (location, name) steps.
     std::string WriteSource(const std::vector<std::pair<std::string, std::string>>& steps) {
         CatalogueWriter catalogue;
         const char* versions[] = {"5.2.0", "5.2.1", "5.3.0", "5.4.0"};

@@ -1,7 +1,5 @@
-// Names and links planted by whoever writes to the server, the source folder,
-// the shared update folder or the temporary folder: the module writes only
-// where it means to and follows no link; the canary folder stays as it was.
-#include <functional>
+// Names and links planted in the server, the source, the shared update folder or the temporary folder: the
+// module writes only where it means to and follows no link.
 #include <map>
 #include <set>
 
@@ -10,52 +8,34 @@
 namespace kt::test {
 namespace {
 
-namespace fs = std::filesystem;
 using download::SourceMode;
-
 using Steps = std::vector<std::pair<std::string, std::string>>;
 
-// The source's steps, the links planted (at, to, below the tree's root), the files Update holds afterwards.
 struct Case {
     const char* what;
     SourceMode mode;
-    Steps steps;
-    Steps plant;
-    std::set<std::string> updated;
+    Steps steps, plant;             // the source's steps; the links planted (at, to, below the tree's root)
+    std::set<std::string> updated;  // what Update holds afterwards
 };
 
-const std::string kLong = std::string(4092, 'a') + ".exe";
 const Steps kStep{{"5.2.1", "step.exe"}};
 
 class HostilePathTest : public DownloadTest, public ::testing::WithParamInterface<Case> {
 protected:
-    HostilePathTest() {
-        tree.WriteFile("canary/file", "kept");
-        tree.WriteFile("canary/step.exe", "secret");
-    }
+    HostilePathTest() { tree.WriteFile("canary/file", "kept"), tree.WriteFile("canary/step.exe", "secret"); }
 
-    // Every entry below `folder`, links as links, with the content of files.
+    // Every entry below `folder` but the test's own FTP server's files, links as links, with the content of files.
     std::map<std::string, std::string> Snapshot(const std::string& folder) const {
         std::map<std::string, std::string> entries;
-        for (auto entry = fs::recursive_directory_iterator(tree / folder); entry != fs::recursive_directory_iterator();
-             ++entry) {
-            // The test's own FTP server keeps its files in the temporary folder.
-            if (entry->path().filename().string().rfind("ktserver-", 0) == 0) {
+        for (auto entry = fs::recursive_directory_iterator(tree / folder); entry != fs::recursive_directory_iterator(); ++entry) {
+            if (entry->path().filename().string().starts_with("ktserver-")) {
                 entry.disable_recursion_pending();
                 continue;
             }
-            const std::string name = entry->path().lexically_relative(tree.Root()).string();
-            entries[name] = entry->is_symlink() ? "-> " + fs::read_symlink(entry->path()).string()
-                                                : entry->is_regular_file() ? ReadFile(entry->path()) : "<folder>";
+            entries[entry->path().lexically_relative(tree.Root()).string()] =
+                entry->is_symlink() ? "-> " + fs::read_symlink(entry->path()).string() : entry->is_regular_file() ? ReadFile(entry->path()) : "/";
         }
         return entries;
-    }
-
-    std::set<std::string> UpdateFolder() const {
-        std::set<std::string> names;
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(UpdatePath("Update"), ec)) names.insert(entry.path().filename().string());
-        return fs::is_symlink(UpdatePath("Update"), ec) ? std::set<std::string>{} : names;
     }
 };
 
@@ -65,21 +45,21 @@ TEST_P(HostilePathTest, NothingIsWrittenOutsideItsFoldersAndNoLinkIsFollowed) {
         fs::create_directories((tree / at).parent_path());
         fs::create_symlink(tree / target, tree / at);
     }
-    const auto canary = Snapshot("canary");
-    const auto temporary = Snapshot("tmp");
+    const auto canary = Snapshot("canary"), temporary = Snapshot("tmp");
     if (c.mode == SourceMode::kInternet) StartServer();
     Run(c.mode, c.mode == SourceMode::kInternet ? "" : WriteSource(c.steps));
-    EXPECT_EQ(Snapshot("canary"), canary);
-    // The run's private folder is gone with the run; what was planted stays as it was.
-    EXPECT_EQ(Snapshot("tmp"), temporary);
-    EXPECT_EQ(UpdateFolder(), c.updated);
+    EXPECT_EQ(std::pair(Snapshot("canary"), Snapshot("tmp")), std::pair(canary, temporary));
+    std::set<std::string> updated;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(UpdatePath("Update"), ec)) updated.insert(entry.path().filename().string());
+    EXPECT_EQ(fs::is_symlink(UpdatePath("Update"), ec) ? std::set<std::string>{} : updated, c.updated);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HostilePathTest,
     ::testing::Values(
         Case{"dot_dot_location", SourceMode::kLocal, {{"../canary", "step.exe"}}, {}, {}},
-        Case{"name_too_long", SourceMode::kLocal, {{"5.2.1", kLong}}, {}, {}},
+        Case{"name_too_long", SourceMode::kLocal, {{"5.2.1", std::string(4092, 'a') + ".exe"}}, {}, {}},
         Case{"names_differing_in_case", SourceMode::kLocal, {{"5.2.1", "Step.exe"}, {"5.3.0", "step.exe"}}, {},
              {"Step.exe", "step.exe"}},
         Case{"link_at_temp_file", SourceMode::kLocal, kStep, {{"UpdateInfo/Temp/step.exe", "canary/file"}}, {}},

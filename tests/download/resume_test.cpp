@@ -1,26 +1,25 @@
-// A package cut by an earlier run is continued from where it stopped, when
-// the server still has the same file and lets it be continued; the digest the
-// catalogue gives refuses a package that arrives damaged.
+// A package cut by an earlier run is continued when the server still has the same file and allows it; the
+// catalogue's digest refuses a damaged one.
 #include <sys/stat.h>
-
-#include <fstream>
 
 #include "download/transfers.h"
 #include "download_fixture.h"
+#include "support/test_authority.h"
 
 namespace kt::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Attempts = std::vector<unsigned>;
 
-constexpr const char* kPack = "/maj/sesam/sesam_pack.exe";
 constexpr std::uint64_t kPackSize = 256 * 1024;
 constexpr std::uint64_t kCut = kPackSize / 2;
 // A continued file is asked again from this far before the cut.
 constexpr std::uint64_t kOverlap = 64 * 1024;
 
-ino_t Inode(const fs::path& path) { struct stat info {}; return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0; }
+struct stat Stat(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info;
+}
 
 class ResumeTest : public DownloadTest {
 protected:
@@ -30,11 +29,9 @@ protected:
     fs::path Ready() const { return UpdatePath("Update") / "sesam_pack.exe"; }
     fs::path ServerPack() const { return server->Root() / "maj/sesam/sesam_pack.exe"; }
 
-    // The first run is cut halfway through the Sesam pack: the user cancels
-    // while the server holds the rest back.
+    // The user cancels the first run while the server holds back the second half of the pack.
     void CutHalfway(UpdateServer::Options options) {
-        options.packSize = kPackSize;
-        options.stall[kPack] = kCut;
+        options.packSize = kPackSize, options.stall[kPack] = kCut;
         StartServer(options);
         UseScript("message 1062 -> yes\ndialog 130: wait 1024 128; sleep 300; click 2");
         ASSERT_EQ(Run(), hostsuite::kIdCancel);
@@ -42,14 +39,12 @@ protected:
         UseScript("");
     }
 
-    // The bytes the server sent for the pack since `from` in its log.
+    // The bytes the server sent for the pack since `from`.
     std::vector<std::uint64_t> PackReads(std::size_t from) const {
         std::vector<std::uint64_t> reads;
         const std::string log = server->Log().substr(from);
         const std::string retr = "[talvo] RETR " + ServerPack().string() + " completed=1 bytes=";
-        for (auto at = log.find(retr); at != std::string::npos; at = log.find(retr, at + 1)) {
-            reads.push_back(std::stoull(log.substr(at + retr.size())));
-        }
+        for (auto at = log.find(retr); at != std::string::npos; at = log.find(retr, at + 1)) reads.push_back(std::stoull(log.substr(at + retr.size())));
         return reads;
     }
 };
@@ -70,27 +65,25 @@ TEST_F(ResumeTest, ACutPackageIsContinuedOnlyWhenTheServerFileIsTheSameAndAllows
         SCOPED_TRACE(c.name);
         Fresh();
         CutHalfway(c.server);
-        const ino_t partial = Inode(Partial());
+        const ino_t partial = Stat(Partial()).st_ino;
         if (c.touchServerFile) fs::last_write_time(ServerPack(), fs::last_write_time(ServerPack()) - std::chrono::hours(1));
         const std::size_t logBefore = server->Log().size();
 
         EXPECT_EQ((std::pair{Run(), attempts}), std::pair(hostsuite::kIdOk, Attempts{download::kTransferDone}));
         EXPECT_TRUE(ReadFile(Ready()) == ReadFile(ServerPack()));
-        // Each byte was fetched and written once: the package moved into Update as the file it was in Temp.
+        // Each byte was fetched and written once.
         const std::vector<std::uint64_t> reads = PackReads(logBefore);
         ASSERT_FALSE(reads.empty());
         EXPECT_EQ(reads.back(), c.secondRead);
-        // An ignored REST shows in the bytes asked again, and the file is asked
-        // whole once more; whether the server saw the first read end depends on timing.
+        // With REST ignored, whether the server saw the first read end depends on timing.
         EXPECT_TRUE(c.server.ignoreRest || reads.size() == 1u) << reads.size();
-        EXPECT_EQ(Inode(Ready()), partial);
+        EXPECT_EQ(Stat(Ready()).st_ino, partial);
         EXPECT_TRUE(fs::is_empty(UpdatePath("Temp")));
     }
 }
 
 TEST_F(ResumeTest, APackageWhoseDigestDiffersIsRefusedEachTimeAndNeverRecorded) {
     StartServer();
-    // Damaged on the server: same size, other bytes.
     std::string damaged = ReadFile(ServerPack());
     damaged[damaged.size() / 2] ^= 0x55;
     std::ofstream(ServerPack(), std::ios::binary | std::ios::trunc) << damaged;
@@ -104,6 +97,28 @@ TEST_F(ResumeTest, APackageWhoseDigestDiffersIsRefusedEachTimeAndNeverRecorded) 
     StartServer({.digests = false});
     EXPECT_EQ(Run(), hostsuite::kIdOk);
     EXPECT_TRUE(ReadFile(Ready()) == ReadFile(ServerPack()));
+}
+
+// Half the pack kept, with the stamp of the server file it comes from.
+TEST_F(ResumeTest, AHalfFetchedHttpsPackageIsContinuedWhenTheServerCan) {
+    TestAuthority authority;
+    const std::string object = "INFO KTDownload : " + std::string(kPack);
+    for (const bool whole : {false, true}) {
+        SCOPED_TRACE(whole ? "the server sends whole files" : "the server continues files");
+        Fresh();
+        StartServer({.packSize = kPackSize, .protocol = "https", .certificate = authority.ServerCertificate(), .key = authority.ServerKey(),
+                     .refuseRest = whole});
+        ASSERT_EQ(config::SetNodeData(AppId(), "Update", "Tls", nullptr, "CAFile", authority.Certificate().c_str()), 1);
+        fs::create_directories(UpdatePath("Temp"));
+        std::ofstream(Partial(), std::ios::binary) << ReadFile(ServerPack()).substr(0, kCut);
+        std::ofstream(Partial().string() + ".ktresume") << kPackSize << " " << Stat(ServerPack()).st_mtime << "\n";
+
+        EXPECT_EQ(Run(), hostsuite::kIdOk);
+        EXPECT_TRUE(ReadFile(Ready()) == ReadFile(ServerPack()));
+        EXPECT_TRUE(Logged(object + " : continued after " + std::to_string(kCut) + " bytes"));
+        EXPECT_EQ(Logged(object + " : the server can't continue the file, download starts again"), whole);
+        EXPECT_EQ(server->Log().find("\" 206 ") != std::string::npos, !whole) << server->Log();
+    }
 }
 
 }  // namespace
