@@ -42,6 +42,15 @@ def free_port():
         return s.getsockname()[1]
 
 
+def package(root, name):
+    """The bytes of package `name` under the server folder `root`/maj."""
+    for folder, _, names in os.walk(os.path.join(root, "maj")):
+        if name in names:
+            with open(os.path.join(folder, name), "rb") as f:
+                return f.read()
+    return None
+
+
 def date_text(day):
     return "%d.%d.%d" % (day.day, day.month, day.year)
 
@@ -60,13 +69,6 @@ class Server:
             raise RuntimeError("the update server did not start")
         self.url = "ftp://127.0.0.1:%s/maj/" % line[1]
 
-    def package(self, name):
-        for folder, _, names in os.walk(os.path.join(self.root, "maj")):
-            if name in names:
-                with open(os.path.join(folder, name), "rb") as f:
-                    return f.read()
-        return None
-
     def stop(self):
         self.process.terminate()
         self.process.wait(timeout=10)
@@ -78,29 +80,25 @@ class PracticeTree:
 
     def __init__(self):
         self.root = tempfile.mkdtemp(prefix="kte2e-")
-        self.app = self.mkdir("app")
-        self.data = self.mkdir("data")
-        self.update = self.mkdir("data/UpdateInfo")
+        self.app, self.data, self.update = (self.mkdir(f) for f in ("app", "data", "data/UpdateInfo"))
         self.env = dict(os.environ)
         for variable, folder in (("KT_WINDOWS_DIR", "windows"), ("KT_PROGRAM_FILES", "programfiles"),
                                  ("KT_COMMON_APPDATA", "appdata"), ("KT_REGISTRY_DIR", "registry"),
                                  ("KT_RUNTIME_DIR", "run"), ("TMPDIR", "tmp")):
             self.env[variable] = self.mkdir(folder)
 
-    def mkdir(self, relative):
-        path = os.path.join(self.root, relative)
-        os.makedirs(path, exist_ok=True)
-        return path
-
     def path(self, relative):
         return os.path.join(self.root, relative)
 
+    def mkdir(self, relative):
+        os.makedirs(self.path(relative), exist_ok=True)
+        return self.path(relative)
+
     def write(self, relative, text):
-        path = self.path(relative)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "w", encoding="utf-8") as f:
+        os.makedirs(os.path.dirname(self.path(relative)), exist_ok=True)
+        with open(self.path(relative), "w", encoding="utf-8") as f:
             f.write(text)
-        return path
+        return self.path(relative)
 
     def read(self, relative):
         try:
@@ -113,30 +111,23 @@ class PracticeTree:
         return self.read("appdata/Talvo Software/TalvoV3/Log/TalvoLog.log")
 
     def record_options(self, **overrides):
-        options = {"--app-dir": self.app, "--data-dir": self.data, "--update-dir": self.update,
-                   "--ver-major": "5", "--ver-minor": "2", "--ver-build": "0",
-                   "--compat-version": "5.2.0", "--title": "Talvo", "--practitioner": "Dr Martin",
-                   "--postal-code": "77120"}
-        options.update(overrides)
-        args = []
-        for name, value in options.items():
-            if value is None:
-                continue
-            args += [name] if value is True else [name, value]
-        return args
+        """kthost's record options; an override None drops the option, True makes it a flag."""
+        options = {"--app-dir": self.app, "--data-dir": self.data, "--update-dir": self.update, "--ver-major": "5",
+                   "--ver-minor": "2", "--ver-build": "0", "--compat-version": "5.2.0", "--title": "Talvo",
+                   "--practitioner": "Dr Martin", "--postal-code": "77120", **overrides}
+        return [word for name, value in options.items() if value is not None
+                for word in ([name] if value is True else [name, value])]
 
     def kthost(self, *args, script="", timeout=60, host=None):
         """Runs kthost (or `host`, a command taking the module, the script and the transcript first) with a
         script; returns (process result, transcript lines)."""
         script_path = self.write("answers.txt", script)
-        transcript = self.path("shown.txt")
-        if os.path.exists(transcript):
-            os.remove(transcript)
+        self.write("shown.txt", "")
         if host is None:
             command = [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
-                       "--ui", "script:" + script_path, "--transcript", transcript]
+                       "--ui", "script:" + script_path, "--transcript", self.path("shown.txt")]
         else:
-            command = [host, os.environ["KTMODULE"], "script:" + script_path, transcript, *args]
+            command = [host, os.environ["KTMODULE"], "script:" + script_path, self.path("shown.txt"), *args]
         done = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=timeout,
                               stdin=subprocess.DEVNULL)
         return done, self.read("shown.txt").splitlines()
@@ -167,6 +158,9 @@ class Practice(PracticeTree):
     def appid(self, app=None):
         return os.path.join(app or self.app, "appid.xml")
 
+    def guid(self, app=None):
+        return ET.parse(self.appid(app)).getroot().get("GUID")
+
     def configure(self, settings, app=None):
         """settings: {(element, attribute or None for the text): value} under Workstation of appid.xml."""
         tree = ET.parse(self.appid(app))
@@ -182,8 +176,8 @@ class Practice(PracticeTree):
         node = ET.parse(self.appid()).getroot().find(element)
         return node.text if attribute is None else node.get(attribute)
 
-    def installer_record(self):
-        return self.read("app/ktupdate-record.txt")
+    def installer_started(self):
+        return "mode=2" in self.read("app/ktupdate-record.txt")
 
     def journal_end(self):
         """The last message of the failure journal without its time; "" when a clean end left none."""

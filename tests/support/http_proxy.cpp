@@ -12,7 +12,6 @@ HttpProxy::HttpProxy(Options options) {
     if (!options.proxyAuth.empty()) args.insert(args.end(), {"--proxy-auth", options.proxyAuth});
     if (!options.serverAuth.empty()) args.insert(args.end(), {"--server-auth", options.serverAuth});
     if (options.neverAccept) args.push_back("--never-accept");
-    if (options.forwardFtp) args.push_back("--forward-ftp");
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "http_proxy.py", args);
 }
 
