@@ -69,26 +69,19 @@ def problems(practice, server, trace):
 def killed_run(practice, options, trace, delay):
     """A traced run whose kthost is killed after `delay`; False when it was over before."""
     script = practice.write("answers.txt", ANSWERS)
-    tracer = subprocess.Popen(["strace", "-f", "-qq", "--seccomp-bpf", "-o", trace, "-e", "trace=%file",
-                               os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *options,
-                               "--ui", "script:" + script, "--transcript", practice.path("shown.txt")],
-                              env=practice.env, cwd=practice.root, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
-    # kthost's process id, once strace started it (strace first forks probes of its own).
-    kthost, child, end = os.path.realpath(os.environ["KTHOST"]), None, time.monotonic() + 10
-    while child is None and time.monotonic() < end and tracer.poll() is None:
-        try:
-            with open("/proc/%d/task/%d/children" % (tracer.pid, tracer.pid)) as f:
-                child = next((int(p) for p in f.read().split() if os.path.realpath("/proc/%s/exe" % p) == kthost),
-                             None)
-        except OSError:
-            break
-        time.sleep(0.005)
+    # The shell tells its process id, which kthost keeps when it replaces the shell.
+    tracer = subprocess.Popen(["strace", "-f", "-qq", "--seccomp-bpf", "-o", trace, "-e", "trace=%file", "sh", "-c",
+                               'echo $$; exec "$@" >/dev/null', "sh", os.environ["KTHOST"], "--module",
+                               os.environ["KTMODULE"], *options, "--ui", "script:" + script, "--transcript",
+                               practice.path("shown.txt")], env=practice.env, cwd=practice.root,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, text=True)
+    child = tracer.stdout.readline().strip()
+    tracer.stdout.close()
     time.sleep(delay)
-    killed = child is not None and tracer.poll() is None
+    killed = child.isdigit() and tracer.poll() is None
     if killed:
         try:
-            os.kill(child, signal.SIGKILL)
+            os.kill(int(child), signal.SIGKILL)
         except ProcessLookupError:
             killed = False
     tracer.wait(timeout=30)
