@@ -17,8 +17,7 @@ AT_START_INTERNET = {("LastUpdate", "Active"): "1", ("Update", "Type"): "1"}
 
 
 def last_line(text):
-    lines = [line for line in text.splitlines() if line.strip()]
-    return lines[-1] if lines else ""
+    return ([line for line in text.splitlines() if line.strip()] or [""])[-1]
 
 
 def shown_items(transcript):
@@ -29,11 +28,9 @@ def shown_items(transcript):
 
 def wait_for(condition, limit, step=0.05):
     end = time.monotonic() + limit
-    while not condition():
-        if time.monotonic() > end:
-            return False
+    while not condition() and time.monotonic() <= end:
         time.sleep(step)
-    return True
+    return condition()
 
 
 def free_port():
@@ -121,13 +118,12 @@ class PracticeTree:
     def kthost(self, *args, script="", timeout=60, host=None):
         """Runs kthost (or `host`, a command taking the module, the script and the transcript first) with a
         script; returns (process result, transcript lines)."""
-        script_path = self.write("answers.txt", script)
-        self.write("shown.txt", "")
+        script_path, transcript = self.write("answers.txt", script), self.write("shown.txt", "")
         if host is None:
             command = [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
-                       "--ui", "script:" + script_path, "--transcript", self.path("shown.txt")]
+                       "--ui", "script:" + script_path, "--transcript", transcript]
         else:
-            command = [host, os.environ["KTMODULE"], "script:" + script_path, self.path("shown.txt"), *args]
+            command = [host, os.environ["KTMODULE"], "script:" + script_path, transcript, *args]
         done = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=timeout,
                               stdin=subprocess.DEVNULL)
         return done, self.read("shown.txt").splitlines()

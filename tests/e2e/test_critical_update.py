@@ -1,10 +1,9 @@
 """The critical run seen from a host: kthost --critical on a practice's real files."""
 import os
 import re
-import shutil
 import unittest
 
-from ktenv import PracticeTree, Server, free_port, last_line
+from ktenv import Practice, PracticeTree, Server, free_port, last_line
 
 OWN, OTHER, THIRD = ("{5F0E7A2C-2B1D-4B1D-8C3E-00000000000%s}" % c for c in "BAC")
 LOG = {"start": ("INFO", "Critical update function starts"),
@@ -52,38 +51,38 @@ def workstation_xml(guid, version, compat, extra=""):
             '<LastUpdate Type="1">1.12.2026</LastUpdate>%s</Workstation>\n' % (guid, compat, version, extra))
 
 
-class CriticalPractice:
+class CriticalPractice(Practice):
     """A practice where this workstation runs `host` and the others require `others`."""
 
     def __init__(self, host="8.1.0", stored_compat=None, others=None, steps=(), installer=True, appid=True):
-        self.tree = PracticeTree()
+        super().__init__()
         self.host = host
         if appid:
-            self.tree.write("app/appid.xml", workstation_xml(OWN, host, stored_compat or host).replace(
+            self.write("app/appid.xml", workstation_xml(OWN, host, stored_compat or host).replace(
                 "<LastUpdate Type", "<Update Configured=\"1\" Type=\"1\"/><LastUpdate FirstRun=\"0\" Type"))
         for name, compat in (others if others is not None else {OTHER: "8.3.0"}).items():
-            self.tree.write("data/UpdateInfo/%s.xml" % name, workstation_xml(name, compat, compat))
-        self.tree.write("data/UpdateInfo/files.xml", "<Files>%s</Files>" % "".join(
+            self.write("data/UpdateInfo/%s.xml" % name, workstation_xml(name, compat, compat))
+        self.write("data/UpdateInfo/files.xml", "<Files>%s</Files>" % "".join(
             '<File Name="p_%s.exe" Version="%s" NewVersion="%s"/>' % (new, old, new) for old, new in steps))
-        self.tree.write("FILE", "")
-        if installer:
-            shutil.copy(os.environ["KTUPDATE_STUB"], os.path.join(self.tree.app, "ktupdate.exe"))
+        self.write("FILE", "")
+        if not installer:
+            os.remove(os.path.join(self.app, "ktupdate.exe"))
 
     def run(self, script="", flag=True, timeout=60, **overrides):
         major, minor, build = self.host.split(".")
         options = {"--ver-major": major, "--ver-minor": minor, "--ver-build": build, "--compat-version": self.host,
                    "--flag": True if flag else None}
-        options.update({k: v.format(root=self.tree.root) if v else v for k, v in overrides.items()})
-        return self.tree.kthost("--critical", *self.tree.record_options(**options), script=script, timeout=timeout)
+        options.update({k: v.format(root=self.root) if v else v for k, v in overrides.items()})
+        return self.kthost("--critical", *self.record_options(**options), script=script, timeout=timeout)
 
     def run_lines(self):
         """(level, text) of the critical run's own log lines, in order."""
-        lines = [line.partition(" ")[::2] for line in self.tree.activity_log().splitlines()]
+        lines = [line.partition(" ")[::2] for line in self.activity_log().splitlines()]
         texts = [(level, rest.partition("ktupdateDLL : ")[2]) for level, rest in lines]
         return [(level, text) for level, text in texts if text in {line for _, line in LOG.values()}]
 
     def installer_mode(self):
-        record = self.tree.read("app/ktupdate-record.txt").splitlines()
+        record = self.read("app/ktupdate-record.txt").splitlines()
         return next((line for line in record if line.startswith("mode=")), None)
 
 
@@ -124,9 +123,9 @@ class ResultsOfTheCriticalRun(unittest.TestCase):
                     self.assertEqual(practice.run_lines(), [LOG[key] for key in logged.split()])
                     self.assertEqual(practice.installer_mode(), "mode=2" if path == "installer started" else None)
                     if path == "incompatible host":
-                        self.assertIn('CompatVersion="8.3.0">8.2.0<', practice.tree.read("app/appid.xml"))
+                        self.assertIn('CompatVersion="8.3.0">8.2.0<', practice.read("app/appid.xml"))
                 finally:
-                    practice.tree.close()
+                    practice.close()
 
 
 class CriticalEdges(unittest.TestCase):
@@ -143,7 +142,7 @@ class CriticalEdges(unittest.TestCase):
                     self.assertEqual(last_line(done.stdout), "result: %d" % (0 if asked is None else 1))
                     self.assertEqual(shown[:1], [] if asked is None else [ask_1028(1, "no", *asked)])
                 finally:
-                    practice.tree.close()
+                    practice.close()
 
 
 class SearchOnTheInternet(unittest.TestCase):
@@ -168,8 +167,8 @@ class SearchOnTheInternet(unittest.TestCase):
                 if mode:
                     self.assertEqual(len(messages), 3, messages)
                     for package in ("talvo_8.1.0_8.2.0.exe", "talvo_8.2.0_8.3.0.exe"):
-                        self.assertTrue(os.path.isfile(practice.tree.path("data/UpdateInfo/Update/" + package)))
+                        self.assertTrue(os.path.isfile(practice.path("data/UpdateInfo/Update/" + package)))
             finally:
-                practice.tree.close()
+                practice.close()
         server.stop()
         tree.close()

@@ -3,74 +3,13 @@ with the installer stand-in in the application folder."""
 import datetime
 import os
 import signal
-import socket
-import subprocess
 import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from ktenv import AT_START_INTERNET, Practice, PracticeTree, Server, date_text, free_port, last_line, package, \
-    shown_items, update_server, wait_for
+from ktenv import AT_START_INTERNET, Practice, PracticeTree, Server, date_text, last_line, shown_items, wait_for
 
 TODAY = datetime.date.today()
-# Debian's own servers, when installed: vsftpd serving the update tree to its anonymous account (which
-# ftpacs.bin names), squid as a proxy asking for a login.
-VSFTPD, SQUID = "/usr/sbin/vsftpd", "/usr/sbin/squid"
-NCSA, HTPASSWD = "/usr/lib/squid/basic_ncsa_auth", "/usr/bin/htpasswd"
-PROXY_USER, PROXY_PASSWORD = "cabinet", "s3cret"
-
-
-class Foreground:
-    """A server's process in the foreground, once its port answers; the test is skipped when it does not."""
-
-    def __init__(self, command, port, limit):
-        def answers():
-            try:
-                with socket.create_connection(("127.0.0.1", port), timeout=0.2):
-                    return True
-            except OSError:
-                return self.process.poll() is not None
-        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        if not wait_for(answers, limit) or self.process.poll() is not None:
-            reason = self.process.stderr.read().decode(errors="replace") if self.process.poll() is not None else ""
-            self.stop()
-            raise unittest.SkipTest("%s did not start: %s" % (command[0], reason.strip()[-300:] or "no answer"))
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-        try:
-            self.process.wait(timeout=15)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait(timeout=10)
-        self.process.stderr.close()
-
-
-def vsftpd(tree, root, port):
-    """vsftpd, anonymous read-only on `root`."""
-    return Foreground([VSFTPD, tree.write("vsftpd.conf", "\n".join([
-        "listen=YES", "listen_address=127.0.0.1", "listen_port=%d" % port, "background=NO",
-        "run_as_launching_user=YES", "anonymous_enable=YES", "no_anon_password=YES", "anon_root=" + root,
-        "local_enable=NO", "write_enable=NO", "seccomp_sandbox=NO", "pasv_enable=YES", "pasv_address=127.0.0.1",
-        "secure_chroot_dir=" + tree.root, "xferlog_enable=YES", "vsftpd_log_file=" + tree.path("vsftpd.log"), ""]))],
-        port, 10)
-
-
-def squid(tree, port):
-    """squid on 127.0.0.1, asking for Basic credentials checked by its ncsa helper."""
-    folder = tree.mkdir("squid")
-    # squid drops to its own user: its folder must be open to it.
-    os.chmod(tree.root, 0o755)
-    os.chmod(folder, 0o777)
-    subprocess.run([HTPASSWD, "-b", "-c", os.path.join(folder, "passwd"), PROXY_USER, PROXY_PASSWORD], check=True,
-                   capture_output=True)
-    return Foreground([SQUID, "-N", "-f", tree.write("squid/squid.conf", "\n".join([
-        "http_port 127.0.0.1:%d" % port, "auth_param basic program %s %s" % (NCSA, os.path.join(folder, "passwd")),
-        "auth_param basic realm talvo-test", "acl authed proxy_auth REQUIRED", "http_access allow authed",
-        "http_access deny all", "cache deny all", "cache_mem 4 MB", "access_log stdio:" + folder + "/access.log",
-        "cache_log %s/cache.log" % folder, "pid_filename %s/squid.pid" % folder, "coredump_dir " + folder,
-        "shutdown_lifetime 0 seconds", "dns_nameservers 127.0.0.1", ""]))], port, 20)
 
 
 class UpdateRuns(unittest.TestCase):
@@ -85,12 +24,10 @@ class UpdateRuns(unittest.TestCase):
         cls.server_root.close()
 
     def setUp(self):
-        self.practice, self.processes, self.servers = None, [], []
+        self.practice, self.processes = None, []
         self.fresh()
 
     def tearDown(self):
-        for server in self.servers:
-            server.stop()
         for process in self.processes:
             if process.poll() is None:
                 process.kill()
@@ -126,31 +63,25 @@ class UpdateRuns(unittest.TestCase):
         dead = {"--at-start": True, "--server": "ftp://127.0.0.1:9/maj/"}
         days_ago = lambda days: {**AT_START_INTERNET, ("LastUpdate", None): date_text(TODAY - datetime.timedelta(days))}
         start, first, menu = {"--at-start": True}, {("LastUpdate", "FirstRun"): "1"}, "dialog 102: click 1000; click 1\n"
+        yes, no, chain, asked = "message 1060 -> yes\n", "message 1060 -> no\n", ["dialog 130", "1060"], ["dialog 102"]
         rows = [
-            # name, settings, record options, answers, shown, installer started, LastUpdate after
-            ("start, Internet, Yes", AT_START_INTERNET, start, "message 1060 -> yes\n", ["dialog 130", "1060"], True,
-             None),
-            ("start, Internet, No", AT_START_INTERNET, start, "message 1060 -> no\n", ["dialog 130", "1060"], False,
-             None),
+            # name, settings, record options, answers, shown, installer started
+            ("start, Internet, Yes", AT_START_INTERNET, start, yes, chain, True),
+            ("start, Internet, No", AT_START_INTERNET, start, no, chain, False),
             ("start, directory", {("LastUpdate", "Active"): "1", ("Update", "Type"): "3", ("LocalUpdate", None): local},
-             start, "message 1060 -> yes\n", ["dialog 130", "1060"], True, None),
-            ("first run, asked", first, start, "buttons 1112 -> 23\nmessage 1060 -> yes\n",
-             ["1112", "dialog 130", "1060"], True, None),
-            ("first run, Continue", {**first, ("LastUpdate", "Continue"): "1"}, start, "message 1060 -> yes\n",
-             ["dialog 130", "1060"], True, None),
-            ("first run, not at start", first, {}, "", ["dialog 102"], False, None),
-            ("menu, Internet, Yes", {}, {}, menu + "message 1060 -> yes\n", ["dialog 102", "dialog 130", "1060"], True,
-             None),
-            ("menu, Internet, No", {}, {}, menu + "message 1060 -> no\n", ["dialog 102", "dialog 130", "1060"], False,
-             None),
-            ("menu, directory", {}, {}, 'dialog 102: click 1003; text 1004 "%s"; click 1\nmessage 1060 -> yes\n' % local,
-             ["dialog 102", "dialog 130", "1060"], True, None),
-            ("menu, nothing on the network", {}, {}, "dialog 102: click 1001; click 1\n", ["dialog 102", "1079"], False,
-             None),
-            ("no connection, 30 days", days_ago(30), dead, "message 1073 -> no\n", ["1073"], False, date_text(TODAY)),
-            ("no connection, 29 days", days_ago(29), dead, "", [], False, None),
+             start, yes, chain, True),
+            ("first run, asked", first, start, "buttons 1112 -> 23\n" + yes, ["1112"] + chain, True),
+            ("first run, Continue", {**first, ("LastUpdate", "Continue"): "1"}, start, yes, chain, True),
+            ("first run, not at start", first, {}, "", asked, False),
+            ("menu, Internet, Yes", {}, {}, menu + yes, asked + chain, True),
+            ("menu, Internet, No", {}, {}, menu + no, asked + chain, False),
+            ("menu, directory", {}, {}, 'dialog 102: click 1003; text 1004 "%s"; click 1\n' % local + yes, asked + chain, True),
+            ("menu, nothing on the network", {}, {}, "dialog 102: click 1001; click 1\n", asked + ["1079"], False),
+            # A month without an update: the user is told, and LastUpdate moves to today.
+            ("no connection, 30 days", days_ago(30), dead, "message 1073 -> no\n", ["1073"], False),
+            ("no connection, 29 days", days_ago(29), dead, "", [], False),
         ]
-        for name, settings, record, answers, shown, started, last_update in rows:
+        for name, settings, record, answers, shown, started in rows:
             with self.subTest(name):
                 self.fresh().configured(self.server.url, settings)
                 self.assertEqual(self.run_kthost(self.options(**record), answers), shown)
@@ -159,8 +90,8 @@ class UpdateRuns(unittest.TestCase):
                     steps = [n for n in os.listdir(os.path.join(self.practice.update, "Update")) if n.startswith("talvo_")]
                     self.assertEqual(len(steps), 3, "the whole chain from 5.2.0 is ready")
                 self.assertFalse(os.path.exists(self.practice.lock()), "no lock is left behind")
-                if last_update:
-                    self.assertEqual(self.practice.setting("LastUpdate"), last_update)
+                if "1073" in shown:
+                    self.assertEqual(self.practice.setting("LastUpdate"), date_text(TODAY))
 
     def test_a_malformed_file_met_mid_run_fails_cleanly(self):
         spoiled = Server(self.server_root.path("spoiled"))
@@ -299,47 +230,6 @@ class UpdateRuns(unittest.TestCase):
                     self.assertTrue(wait_for(lambda: "dialog 102" in shown_items(
                         self.practice.read("waiting.txt").splitlines()), 1.0), "not woken within a second")
 
-
-    @unittest.skipUnless(os.access(VSFTPD, os.X_OK), "vsftpd is not installed (scripts/setup.sh installs it)")
-    def test_through_vsftpd_the_chain_and_the_pack_arrive_whole(self):
-        root, port = self.server_root.path("vsftpd"), free_port()
-        update_server.write_tree(root, user="anonymous", password="talvo@example.fr")
-        self.servers.append(vsftpd(self.practice, root, port))
-        options = self.practice.configured("ftp://127.0.0.1:%d/maj/" % port, AT_START_INTERNET, **{"--at-start": True})
-        self.assertEqual(self.run_kthost(options, "message 1060 -> no\n"), ["dialog 130", "1060"])
-        entries = [entry.get("Name") for entry in ET.parse(os.path.join(self.practice.update, "files.xml")).getroot()]
-        self.assertEqual(entries, ["sesam_pack.exe", "talvo_5.3.0_5.4.0.exe", "talvo_5.2.1_5.3.0.exe",
-                                   "talvo_5.2.0_5.2.1.exe"])
-        for name in entries:
-            with open(os.path.join(self.practice.update, "Update", name), "rb") as f:
-                self.assertEqual(f.read(), package(root, name), name)
-        self.assertIn("/maj/5.3.0/talvo_5.2.1_5.3.0.exe", self.practice.read("vsftpd.log"), "vsftpd served it")
-
-    @unittest.skipUnless(all(os.access(p, os.X_OK) for p in (SQUID, NCSA, HTPASSWD)),
-                         "squid or apache2-utils is not installed (scripts/setup.sh installs them)")
-    def test_through_squid_the_run_goes_only_with_its_login(self):
-        port, proxy_tree = free_port(), PracticeTree()
-        self.addCleanup(proxy_tree.close)
-        self.servers.append(squid(proxy_tree, port))
-        access_log = proxy_tree.path("squid/access.log")
-        # name, proxy password, packages expected, what squid answered
-        for name, password, packages, status in (("right login", PROXY_PASSWORD, 4, "TCP_MISS/200 "),
-                                                 ("wrong login", "wrong", 0, "TCP_DENIED/407 ")):
-            with self.subTest(name):
-                seen = os.path.getsize(access_log) if os.path.exists(access_log) else 0
-                # The connection check takes the proxy's port from its address only.
-                proxy = {"Active": "1", "Address": "127.0.0.1:%d" % port, "Port": "0", "Login": PROXY_USER,
-                         "Pass": password}
-                options = self.fresh().configured(self.server.url, {
-                    **AT_START_INTERNET, **{("Update/Proxy", k): v for k, v in proxy.items()}}, **{"--at-start": True})
-                shown = self.run_kthost(options, "message 1060 -> no\n")
-                update = os.path.join(self.practice.update, "Update")
-                got = [n for n in os.listdir(update) if n.endswith(".exe")] if os.path.isdir(update) else []
-                self.assertEqual(len(got), packages, shown)
-                with open(access_log) as f:
-                    answered = f.read()[seen:]
-                self.assertIn(status, answered)
-                self.assertEqual("/200 " in answered, packages > 0, answered)
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,6 +1,5 @@
-// What every fuzz harness shares: one temporary tree per process with the
-// module's system folders inside it, emptied before each input, a silent
-// activity log, and inputs made of several files.
+// What every fuzz harness shares: one temporary tree per process with the module's system folders inside it,
+// emptied before each input, a silent activity log, and inputs made of several files.
 #pragma once
 
 #include <cstddef>

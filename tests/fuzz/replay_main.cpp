@@ -1,6 +1,5 @@
-// Replays fuzz inputs through a harness without libFuzzer, so the normal
-// build checks the corpus: each argument is a file or a folder of files.
-// Fails when no input was found, so a lost corpus does not pass unseen.
+// Replays fuzz inputs through a harness without libFuzzer, so the normal build checks the corpus: each argument is
+// a file or a folder of files. Fails when no input was found, so a lost corpus does not pass unseen.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,5 @@
-// The activity log keeps every line in order while writing through a buffer:
-// a warning or an error reaches the file at once with every line before it,
-// an information line within the flusher's interval.
+// The activity log keeps every line in order while writing through a buffer: a warning or an error reaches the file
+// at once with every line before it, an information line within the flusher's interval.
 #include <gtest/gtest.h>
 
 #include <chrono>

@@ -1,7 +1,6 @@
-// A small HTTP proxy of the tests on 127.0.0.1. It answers every request
-// itself (nothing leaves the machine): with 407 until the credentials it
-// wants arrive, with 401 as a server would, or with a chosen status. It logs
-// every request it receives.
+// A small HTTP proxy of the tests on 127.0.0.1. It answers every request itself (nothing leaves the machine): with
+// 407 until the credentials it wants arrive, with 401 as a server would, or with a chosen status. It logs every
+// request it receives.
 #pragma once
 
 #include <memory>

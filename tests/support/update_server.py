@@ -1,17 +1,12 @@
-"""The FTP server of the tests and the demo, on 127.0.0.1:
+"""The FTP server of the tests and the demo, on 127.0.0.1 (see --help): /usr/bin/python3 update_server.py --root DIR
 
-    /usr/bin/python3 tests/support/update_server.py --root DIR [--port N] [options]
-
-It writes under DIR what the maker's server publishes (maj/ftpacs.bin, the account's login scrambled by
-tools/ftpacs_writer; maj/versions.xml, a chain of host-version packages, the complete Sesam Vitale pack and
-one pack update, given their Size and Sha256 by tools/catalogue_digests unless --no-digests;
-maj/<new version>/<package>; maj/sesam/<package>; the same under maj<first two digits of the postal code>),
-or serves DIR as it is with --no-generate. Anonymous users and the account read everything. It prints
-"PORT <n>" once it accepts connections and stops on SIGTERM. The other options make it misbehave for the
-tests (see --help); --protocol ftps requires explicit TLS, --protocol https serves the tree over HTTPS,
-both with --cert and --key.
-"""
+It writes under DIR what the maker's server publishes: maj/ftpacs.bin (the account's login, by tools/ftpacs_writer),
+maj/versions.xml (a chain of host-version packages, the complete Sesam Vitale pack and one pack update, with their
+Size and Sha256 by tools/catalogue_digests), maj/<new version>/<package>, maj/sesam/<package>, and the same under
+maj<first two digits of the postal code>. Anonymous users and the account read everything. It prints "PORT <n>"
+once it accepts connections and stops on SIGTERM; the other options make it misbehave for the tests."""
 import argparse
+import hashlib
 import logging
 import os
 import re
@@ -72,8 +67,12 @@ def write_tree(root, chain=DEFAULT_CHAIN, postal_code="77120", package_size=64 *
         ET.indent(catalogue, "\t")
         versions = os.path.join(folder, "versions.xml")
         ET.ElementTree(catalogue).write(versions, encoding="UTF-8", xml_declaration=True)
-        if digests:  # the publisher's tool, built beside the account file's
+        if digests:  # the publisher's tool, built beside the account file's, checked against hashlib
             subprocess.run([os.path.join(os.path.dirname(writer), "catalogue_digests"), versions], check=True)
+            first = ET.parse(versions).getroot()[0]
+            with open(os.path.join(folder, first.find("Location").text, first.find("File").get("Name")), "rb") as f:
+                if first.get("Sha256") != hashlib.sha256(f.read()).hexdigest():
+                    raise SystemExit("update_server: catalogue_digests and hashlib disagree")
     subprocess.run([writer, os.path.join(root, "maj", "ftpacs.bin"), user, password], check=True)
     return folders
 

@@ -1,8 +1,6 @@
-// One workstation in a temporary tree, for every suite that needs one: the
-// application (ending with "/", as the host gives it), data and update
-// folders, a run context pointing at them, the activity log and the failure
-// journal read back, and the user's answers (a recording presenter, or a
-// script whose transcript records what was shown).
+// One workstation in a temporary tree, for every suite that needs one: the application (ending with "/", as the
+// host gives it), data and update folders, a run context pointing at them, the activity log and the failure journal
+// read back, and the user's answers (a recording presenter, or a script whose transcript records what was shown).
 #pragma once
 
 #include <gtest/gtest.h>
