@@ -17,15 +17,8 @@ HttpProxy::HttpProxy(Options options) {
 
 std::vector<HttpProxy::Request> HttpProxy::Requests() const {
     std::vector<Request> requests;
-    std::istringstream lines(ReadFile(scratch_.Path() / "proxy.log"));
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        Request request;
-        std::string proxyUser, serverUser, arrow;
-        words >> request.method >> request.url >> proxyUser >> serverUser >> arrow >> request.status;
-        request.proxyUser = proxyUser.substr(proxyUser.find('=') + 1);
-        request.serverUser = serverUser.substr(serverUser.find('=') + 1);
+    std::istringstream log(ReadFile(scratch_.Path() / "proxy.log"));
+    for (Request request; log >> request.method >> request.url >> request.proxyUser >> request.serverUser >> request.status;) {
         requests.push_back(request);
     }
     return requests;

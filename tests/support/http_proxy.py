@@ -1,5 +1,5 @@
 """A small HTTP proxy on 127.0.0.1 for the tests. It never reaches the outside: it answers every request
-itself, and appends it to --log as "METHOD URL proxy-user=U server-user=U -> STATUS" (U is "-" when the
+itself, and appends it to --log as "METHOD URL PROXY-USER SERVER-USER STATUS" (a user is "-" when the
 request carried no such credentials). Prints "PORT <n>" once it accepts connections; stops on SIGTERM.
 """
 import argparse
@@ -39,7 +39,7 @@ def make_handler(args):
                 extra["Location"] = "http://127.0.0.1/elsewhere"
             # Logged before the answer leaves, so that a client holding the answer finds its request in the log.
             with LOG_LOCK, open(args.log, "a", encoding="utf-8") as log:
-                log.write("%s %s proxy-user=%s server-user=%s -> %d\n" % (
+                log.write("%s %s %s %s %d\n" % (
                     self.command, self.path, proxy_user.split(":")[0], server_user.split(":")[0], status))
             body = ("<html><body>%d</body></html>\n" % status).encode() * 4
             self.send_response(status)

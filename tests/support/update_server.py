@@ -22,7 +22,7 @@ from functools import partial
 from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FileProducer, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 try:
     from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
 except ImportError:  # without python3-openssl: no FTPS
@@ -77,17 +77,11 @@ def write_tree(root, chain=DEFAULT_CHAIN, postal_code="77120", package_size=64 *
     return folders
 
 
-class EndlessFile:
-    """A file whose reads never reach an end."""
+class Endless:
+    """A producer whose data never runs out."""
 
-    def __init__(self, name):
-        self.name, self.closed = name, False
-
-    def read(self, size=-1):
-        return b"<Update>" * max(1, (size if size > 0 else 65536) // 8)
-
-    def close(self):
-        self.closed = True
+    def more(self):
+        return b"<Update>" * 8192
 
 
 def make_handler(o):
@@ -160,8 +154,7 @@ def make_handler(o):
                 self.data_fault = ("stall", stall.pop(path)) if o.user and self.username == o.user else None
             if path not in o.endless:
                 return super().ftp_RETR(file)
-            endless = EndlessFile(file)
-            self.push_dtp_data(FileProducer(endless, self._current_type), isproducer=True, file=endless, cmd="RETR")
+            self.push_dtp_data(Endless(), isproducer=True, cmd="RETR")
             return file
 
         def ftp_REST(self, line):
