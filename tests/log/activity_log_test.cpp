@@ -2,8 +2,9 @@
 // at once with every line before it, an information line within the flusher's interval.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
-#include <regex>
 #include <string>
 #include <thread>
 
@@ -20,16 +21,21 @@ TEST(ActivityLogTest, WarningsAndErrorsAreWrittenAtOnceInformationWithinTheInter
     log::ConfigureActivityLog();
     // The file as it is on the disk, without asking the log to write out first.
     const auto onDisk = [] { return ReadFile(log::ActivityLogPath()); };
+    // The file with every digit shown as 9, to compare its lines with a pattern of dates.
+    const auto shape = [&] {
+        std::string text = onDisk();
+        std::replace_if(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }, '9');
+        return text;
+    };
     // Each line as the log's readers parse it: level, local date and time to the millisecond, name, message.
-    const std::string stamp = R"( \d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3} ktupdateDLL : )";
+    const std::string stamp = " 9999-99-99 99:99:99,999 ktupdateDLL : ";
     KT_LOG(Info) << "before the warning";
     KT_LOG(Warning) << "the warning";
-    EXPECT_TRUE(std::regex_search(onDisk(), std::regex("INFO" + stamp + "before the warning\nWARNING" + stamp + "the warning\n")))
+    EXPECT_NE(shape().find("INFO" + stamp + "before the warning\nWARNING" + stamp + "the warning\n"), std::string::npos)
         << onDisk();
     KT_LOG(Info) << "before the error";
     KT_LOG(Error) << "the error";
-    EXPECT_TRUE(std::regex_search(onDisk(), std::regex("INFO" + stamp + "before the error\nERROR" + stamp + "the error\n")))
-        << onDisk();
+    EXPECT_NE(shape().find("INFO" + stamp + "before the error\nERROR" + stamp + "the error\n"), std::string::npos) << onDisk();
 
     KT_LOG(Info) << "an information line alone";
     const auto start = std::chrono::steady_clock::now();
