@@ -17,8 +17,7 @@ AT_START_INTERNET = {("LastUpdate", "Active"): "1", ("Update", "Type"): "1"}
 
 
 def last_line(text):
-    lines = [line for line in text.splitlines() if line.strip()]
-    return lines[-1] if lines else ""
+    return ([line for line in text.splitlines() if line.strip()] or [""])[-1]
 
 
 def shown_items(transcript):
@@ -29,17 +28,24 @@ def shown_items(transcript):
 
 def wait_for(condition, limit, step=0.05):
     end = time.monotonic() + limit
-    while not condition():
-        if time.monotonic() > end:
-            return False
+    while not condition() and time.monotonic() <= end:
         time.sleep(step)
-    return True
+    return condition()
 
 
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
+
+
+def package(root, name):
+    """The bytes of package `name` under the server folder `root`/maj."""
+    for folder, _, names in os.walk(os.path.join(root, "maj")):
+        if name in names:
+            with open(os.path.join(folder, name), "rb") as f:
+                return f.read()
+    return None
 
 
 def date_text(day):
@@ -60,13 +66,6 @@ class Server:
             raise RuntimeError("the update server did not start")
         self.url = "ftp://127.0.0.1:%s/maj/" % line[1]
 
-    def package(self, name):
-        for folder, _, names in os.walk(os.path.join(self.root, "maj")):
-            if name in names:
-                with open(os.path.join(folder, name), "rb") as f:
-                    return f.read()
-        return None
-
     def stop(self):
         self.process.terminate()
         self.process.wait(timeout=10)
@@ -78,29 +77,25 @@ class PracticeTree:
 
     def __init__(self):
         self.root = tempfile.mkdtemp(prefix="kte2e-")
-        self.app = self.mkdir("app")
-        self.data = self.mkdir("data")
-        self.update = self.mkdir("data/UpdateInfo")
+        self.app, self.data, self.update = (self.mkdir(f) for f in ("app", "data", "data/UpdateInfo"))
         self.env = dict(os.environ)
         for variable, folder in (("KT_WINDOWS_DIR", "windows"), ("KT_PROGRAM_FILES", "programfiles"),
                                  ("KT_COMMON_APPDATA", "appdata"), ("KT_REGISTRY_DIR", "registry"),
                                  ("KT_RUNTIME_DIR", "run"), ("TMPDIR", "tmp")):
             self.env[variable] = self.mkdir(folder)
 
-    def mkdir(self, relative):
-        path = os.path.join(self.root, relative)
-        os.makedirs(path, exist_ok=True)
-        return path
-
     def path(self, relative):
         return os.path.join(self.root, relative)
 
+    def mkdir(self, relative):
+        os.makedirs(self.path(relative), exist_ok=True)
+        return self.path(relative)
+
     def write(self, relative, text):
-        path = self.path(relative)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "w", encoding="utf-8") as f:
+        os.makedirs(os.path.dirname(self.path(relative)), exist_ok=True)
+        with open(self.path(relative), "w", encoding="utf-8") as f:
             f.write(text)
-        return path
+        return self.path(relative)
 
     def read(self, relative):
         try:
@@ -113,25 +108,17 @@ class PracticeTree:
         return self.read("appdata/Talvo Software/TalvoV3/Log/TalvoLog.log")
 
     def record_options(self, **overrides):
-        options = {"--app-dir": self.app, "--data-dir": self.data, "--update-dir": self.update,
-                   "--ver-major": "5", "--ver-minor": "2", "--ver-build": "0",
-                   "--compat-version": "5.2.0", "--title": "Talvo", "--practitioner": "Dr Martin",
-                   "--postal-code": "77120"}
-        options.update(overrides)
-        args = []
-        for name, value in options.items():
-            if value is None:
-                continue
-            args += [name] if value is True else [name, value]
-        return args
+        """kthost's record options; an override None drops the option, True makes it a flag."""
+        options = {"--app-dir": self.app, "--data-dir": self.data, "--update-dir": self.update, "--ver-major": "5",
+                   "--ver-minor": "2", "--ver-build": "0", "--compat-version": "5.2.0", "--title": "Talvo",
+                   "--practitioner": "Dr Martin", "--postal-code": "77120", **overrides}
+        return [word for name, value in options.items() if value is not None
+                for word in ([name] if value is True else [name, value])]
 
     def kthost(self, *args, script="", timeout=60, host=None):
         """Runs kthost (or `host`, a command taking the module, the script and the transcript first) with a
         script; returns (process result, transcript lines)."""
-        script_path = self.write("answers.txt", script)
-        transcript = self.path("shown.txt")
-        if os.path.exists(transcript):
-            os.remove(transcript)
+        script_path, transcript = self.write("answers.txt", script), self.write("shown.txt", "")
         if host is None:
             command = [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
                        "--ui", "script:" + script_path, "--transcript", transcript]
@@ -167,6 +154,9 @@ class Practice(PracticeTree):
     def appid(self, app=None):
         return os.path.join(app or self.app, "appid.xml")
 
+    def guid(self, app=None):
+        return ET.parse(self.appid(app)).getroot().get("GUID")
+
     def configure(self, settings, app=None):
         """settings: {(element, attribute or None for the text): value} under Workstation of appid.xml."""
         tree = ET.parse(self.appid(app))
@@ -182,8 +172,8 @@ class Practice(PracticeTree):
         node = ET.parse(self.appid()).getroot().find(element)
         return node.text if attribute is None else node.get(attribute)
 
-    def installer_record(self):
-        return self.read("app/ktupdate-record.txt")
+    def installer_started(self):
+        return "mode=2" in self.read("app/ktupdate-record.txt")
 
     def journal_end(self):
         """The last message of the failure journal without its time; "" when a clean end left none."""

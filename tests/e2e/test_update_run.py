@@ -24,8 +24,8 @@ class UpdateRuns(unittest.TestCase):
         cls.server_root.close()
 
     def setUp(self):
-        self.practice = Practice()
-        self.processes = []
+        self.practice, self.processes = None, []
+        self.fresh()
 
     def tearDown(self):
         for process in self.processes:
@@ -34,69 +34,64 @@ class UpdateRuns(unittest.TestCase):
             process.wait(timeout=10)
         self.practice.close()
 
-    def run_kthost(self, options, script):
+    def fresh(self):
+        if self.practice:
+            self.practice.close()
+        self.practice = Practice()
+        return self.practice
+
+    def options(self, **record):
+        return self.practice.record_options(**{"--server": self.server.url, **record})
+
+    def run_kthost(self, options, script=""):
         done, transcript = self.practice.kthost(*options, script=script, timeout=120)
         self.assertEqual(last_line(done.stdout), "result: 1", done.stdout + done.stderr)
         return shown_items(transcript)
 
     def test_fresh_workstation_keeps_its_answer_and_its_guid(self):
-        options = self.practice.record_options(**{"--server": self.server.url})
-        self.assertEqual(self.run_kthost(options, "buttons 1021 -> 23\n")[:1], ["1021"])
-        guid = ET.parse(self.practice.appid()).getroot().get("GUID")
-        self.assertEqual([self.practice.setting("LastUpdate", "Active"), self.practice.setting("Schedule", "Teletrans"),
-                          self.practice.setting("Schedule", "Active"), self.practice.setting("Update", "Configured")],
+        self.assertEqual(self.run_kthost(self.options(), "buttons 1021 -> 23\n")[:1], ["1021"])
+        guid = self.practice.guid()
+        self.assertEqual([self.practice.setting(*s) for s in (("LastUpdate", "Active"), ("Schedule", "Teletrans"),
+                                                              ("Schedule", "Active"), ("Update", "Configured"))],
                          ["1", "0", "0", "1"])
         self.assertTrue(os.path.exists(os.path.join(self.practice.update, guid + ".xml")))
-        self.assertNotIn("1021", self.run_kthost(options, ""))
-        self.assertEqual(ET.parse(self.practice.appid()).getroot().get("GUID"), guid)
+        self.assertNotIn("1021", self.run_kthost(self.options()))
+        self.assertEqual(self.practice.guid(), guid)
 
     def test_runs(self):
         local = os.path.join(self.server.root, "maj")
-        month_ago = date_text(TODAY - datetime.timedelta(days=30))
-        dead_server = "ftp://127.0.0.1:9/maj/"
-        # name, settings, record options, answers, shown, installer started, LastUpdate after
+        dead = {"--at-start": True, "--server": "ftp://127.0.0.1:9/maj/"}
+        days_ago = lambda days: {**AT_START_INTERNET, ("LastUpdate", None): date_text(TODAY - datetime.timedelta(days))}
+        start, first, menu = {"--at-start": True}, {("LastUpdate", "FirstRun"): "1"}, "dialog 102: click 1000; click 1\n"
+        yes, no, chain, asked = "message 1060 -> yes\n", "message 1060 -> no\n", ["dialog 130", "1060"], ["dialog 102"]
         rows = [
-            ("start, Internet, Yes", AT_START_INTERNET, {"--at-start": True}, "message 1060 -> yes\n",
-             ["dialog 130", "1060"], True, None),
-            ("start, Internet, No", AT_START_INTERNET, {"--at-start": True}, "message 1060 -> no\n",
-             ["dialog 130", "1060"], False, None),
+            # name, settings, record options, answers, shown, installer started
+            ("start, Internet, Yes", AT_START_INTERNET, start, yes, chain, True),
+            ("start, Internet, No", AT_START_INTERNET, start, no, chain, False),
             ("start, directory", {("LastUpdate", "Active"): "1", ("Update", "Type"): "3", ("LocalUpdate", None): local},
-             {"--at-start": True}, "message 1060 -> yes\n", ["dialog 130", "1060"], True, None),
-            ("first run, asked", {("LastUpdate", "FirstRun"): "1"}, {"--at-start": True},
-             "buttons 1112 -> 23\nmessage 1060 -> yes\n", ["1112", "dialog 130", "1060"], True, None),
-            ("first run, Continue", {("LastUpdate", "FirstRun"): "1", ("LastUpdate", "Continue"): "1"},
-             {"--at-start": True}, "message 1060 -> yes\n", ["dialog 130", "1060"], True, None),
-            ("first run, not at start", {("LastUpdate", "FirstRun"): "1"}, {}, "", ["dialog 102"], False, None),
-            ("menu, Internet, Yes", {}, {}, "dialog 102: click 1000; click 1\nmessage 1060 -> yes\n",
-             ["dialog 102", "dialog 130", "1060"], True, None),
-            ("menu, Internet, No", {}, {}, "dialog 102: click 1000; click 1\nmessage 1060 -> no\n",
-             ["dialog 102", "dialog 130", "1060"], False, None),
-            ("menu, directory", {}, {}, 'dialog 102: click 1003; text 1004 "%s"; click 1\nmessage 1060 -> yes\n' % local,
-             ["dialog 102", "dialog 130", "1060"], True, None),
-            ("menu, nothing on the network", {}, {}, "dialog 102: click 1001; click 1\n", ["dialog 102", "1079"],
-             False, None),
-            ("no connection, 30 days", {**AT_START_INTERNET, ("LastUpdate", None): month_ago},
-             {"--at-start": True, "--server": dead_server}, "message 1073 -> no\n", ["1073"], False,
-             date_text(TODAY)),
-            ("no connection, 29 days",
-             {**AT_START_INTERNET, ("LastUpdate", None): date_text(TODAY - datetime.timedelta(days=29))},
-             {"--at-start": True, "--server": dead_server}, "", [], False, None),
+             start, yes, chain, True),
+            ("first run, asked", first, start, "buttons 1112 -> 23\n" + yes, ["1112"] + chain, True),
+            ("first run, Continue", {**first, ("LastUpdate", "Continue"): "1"}, start, yes, chain, True),
+            ("first run, not at start", first, {}, "", asked, False),
+            ("menu, Internet, Yes", {}, {}, menu + yes, asked + chain, True),
+            ("menu, Internet, No", {}, {}, menu + no, asked + chain, False),
+            ("menu, directory", {}, {}, 'dialog 102: click 1003; text 1004 "%s"; click 1\n' % local + yes, asked + chain, True),
+            ("menu, nothing on the network", {}, {}, "dialog 102: click 1001; click 1\n", asked + ["1079"], False),
+            # A month without an update: the user is told, and LastUpdate moves to today.
+            ("no connection, 30 days", days_ago(30), dead, "message 1073 -> no\n", ["1073"], False),
+            ("no connection, 29 days", days_ago(29), dead, "", [], False),
         ]
-        for name, settings, record, answers, shown, started, last_update in rows:
+        for name, settings, record, answers, shown, started in rows:
             with self.subTest(name):
-                self.practice.close()
-                self.practice = Practice()
-                self.practice.configured(self.server.url, settings)
-                options = self.practice.record_options(**{"--server": self.server.url, **record})
-                self.assertEqual(self.run_kthost(options, answers), shown)
-                self.assertEqual("mode=2" in self.practice.installer_record(), started)
+                self.fresh().configured(self.server.url, settings)
+                self.assertEqual(self.run_kthost(self.options(**record), answers), shown)
+                self.assertEqual(self.practice.installer_started(), started)
                 if "dialog 130" in shown:
-                    steps = [name for name in os.listdir(os.path.join(self.practice.update, "Update"))
-                             if name.startswith("talvo_")]
+                    steps = [n for n in os.listdir(os.path.join(self.practice.update, "Update")) if n.startswith("talvo_")]
                     self.assertEqual(len(steps), 3, "the whole chain from 5.2.0 is ready")
                 self.assertFalse(os.path.exists(self.practice.lock()), "no lock is left behind")
-                if last_update:
-                    self.assertEqual(self.practice.setting("LastUpdate"), last_update)
+                if "1073" in shown:
+                    self.assertEqual(self.practice.setting("LastUpdate"), date_text(TODAY))
 
     def test_a_malformed_file_met_mid_run_fails_cleanly(self):
         spoiled = Server(self.server_root.path("spoiled"))
@@ -104,8 +99,8 @@ class UpdateRuns(unittest.TestCase):
             with open(os.path.join(spoiled.root, base, "versions.xml"), "w") as f:
                 f.write('<?xml version="1.0"?>\n<Update><Version OldVer="5.2.0"')
         bad = "<Files><File Name="
-        # file spoiled, server, shown, log line, journal end, packages recorded
         rows = [
+            # file spoiled, server, shown, log line, journal end, packages recorded
             ("versions.xml", spoiled, ["dialog 130"], "Can't parse ", "MJ_DWL_DU_14 : Problème: lecture.", False),
             ("files.xml", self.server, ["dialog 130"],
              "KTDownload : ProcessUpdate : files.xml can't be read : sesam_pack.exe not recorded",
@@ -116,17 +111,15 @@ class UpdateRuns(unittest.TestCase):
         try:
             for name, server, shown, logged, journal, recorded in rows:
                 with self.subTest(name):
-                    self.practice.close()
-                    self.practice = Practice()
-                    options = self.practice.configured(server.url, AT_START_INTERNET, **{"--at-start": True})
-                    spoilt = name.format(guid=ET.parse(self.practice.appid()).getroot().get("GUID"))
+                    options = self.fresh().configured(server.url, AT_START_INTERNET, **{"--at-start": True})
+                    spoilt = name.format(guid=self.practice.guid())
                     if name != "versions.xml":
                         self.practice.write("data/UpdateInfo/" + spoilt, bad)
                     self.assertEqual(self.run_kthost(options, "message 1060 -> yes\n"), shown)
                     log = self.practice.activity_log().splitlines()
                     self.assertTrue([line for line in log if logged in line and spoilt in line], log)
                     self.assertEqual(self.practice.journal_end(), journal)
-                    self.assertEqual("mode=2" in self.practice.installer_record(), recorded)
+                    self.assertEqual(self.practice.installer_started(), recorded)
                     self.assertEqual(os.path.isdir(os.path.join(self.practice.update, "Update")), recorded)
                     left = sorted(n for n in os.listdir(self.practice.update) if n.endswith((".xml", ".tmp")))
                     for file in left:
@@ -138,31 +131,31 @@ class UpdateRuns(unittest.TestCase):
         finally:
             spoiled.stop()
 
-    def test_packages_another_workstation_left(self):
+    def teletransmission_download(self):
+        """Packages downloaded by a teletransmission run, which offers nothing."""
         self.practice.configured(self.server.url, {("Schedule", "Teletrans"): "1"})
-        shown = self.run_kthost(self.practice.record_options(**{"--server": self.server.url, "--teletrans": True}), "")
-        self.assertEqual(shown, ["dialog 130"], "a teletransmission download offers nothing")
-        self.assertFalse(self.practice.installer_record())
-        # name, settings, record options, dialog actions, shown
+        self.assertEqual(self.run_kthost(self.options(**{"--teletrans": True})), ["dialog 130"])
+        self.assertFalse(self.practice.installer_started())
+
+    def test_packages_another_workstation_left(self):
+        self.teletransmission_download()
         rows = [
+            # name, settings, record options, dialog actions, shown
             ("teletransmission, install only", {}, {"--teletrans": True, "--inst-only": True}, "", ["1060"]),
             ("menu, network", {}, {}, "dialog 102: click 1001; click 1\n", ["dialog 102", "1060"]),
-            ("start, network", {("Schedule", "Teletrans"): "0", ("LastUpdate", "Active"): "1",
-                                ("Update", "Type"): "2"}, {"--at-start": True}, "", ["1060"]),
+            ("start, network", {("Schedule", "Teletrans"): "0", ("LastUpdate", "Active"): "1", ("Update", "Type"): "2"},
+             {"--at-start": True}, "", ["1060"]),
         ]
         for name, settings, record, actions, shown in rows:
             with self.subTest(name):
-                if self.practice.installer_record():
-                    os.remove(self.practice.path("app/ktupdate-record.txt"))
+                self.practice.write("app/ktupdate-record.txt", "")
                 self.practice.configure(settings)
-                options = self.practice.record_options(**{"--server": self.server.url, **record})
-                self.assertEqual(self.run_kthost(options, actions + "message 1060 -> yes\n"), shown)
-                self.assertIn("mode=2", self.practice.installer_record())
+                self.assertEqual(self.run_kthost(self.options(**record), actions + "message 1060 -> yes\n"), shown)
+                self.assertTrue(self.practice.installer_started())
                 self.assertFalse(os.path.exists(self.practice.lock()))
 
     def test_a_scheduled_no_frees_the_lock_while_the_run_waits(self):
-        self.practice.configured(self.server.url, {("Schedule", "Teletrans"): "1"})
-        self.run_kthost(self.practice.record_options(**{"--server": self.server.url, "--teletrans": True}), "")
+        self.teletransmission_download()
         # An unknown frequency runs at once, then waits a day.
         self.practice.configure({("Schedule", "Teletrans"): "0", ("Schedule", "Active"): "1",
                                  ("Schedule", "Frequency"): "2", ("Update", "Type"): "2"})
@@ -175,45 +168,42 @@ class UpdateRuns(unittest.TestCase):
         self.assertFalse(os.path.exists(self.practice.lock()), "other workstations are not kept away meanwhile")
 
     def test_an_empty_update_folder_stops_the_run_before_anything_is_written(self):
-        shown = self.run_kthost(self.practice.record_options(**{"--update-dir": ""}), "")
-        self.assertEqual(shown, ["1031"])
+        self.assertEqual(self.run_kthost(self.practice.record_options(**{"--update-dir": ""})), ["1031"])
         self.assertFalse(os.path.exists(self.practice.appid()))
 
     def test_another_workstations_fresh_lock_outlives_this_run(self):
         self.practice.configured(self.server.url, {("LastUpdate", "Active"): "1", ("Update", "Type"): "2"})
         heartbeat = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
-        lock = ('<?xml version="1.0" encoding="UTF-8"?>\n<Workstation GUID="{00000000-0000-4000-8000-000000000001}" '
-                'Host="another-host" ProcessId="1" BootId="x" Heartbeat="%s">\n\t<LastUpdate>%s</LastUpdate>\n'
-                '</Workstation>\n' % (heartbeat, date_text(TODAY)))
-        self.practice.write("data/UpdateInfo/updating.xml", lock)
-        self.assertEqual(self.run_kthost(self.practice.record_options(**{"--at-start": True}), ""), [])
-        self.assertEqual(self.practice.read("data/UpdateInfo/updating.xml"), lock)
+        lock = self.practice.write("data/UpdateInfo/updating.xml", (
+            '<?xml version="1.0" encoding="UTF-8"?>\n<Workstation GUID="{00000000-0000-4000-8000-000000000001}" '
+            'Host="another-host" ProcessId="1" BootId="x" Heartbeat="%s">\n\t<LastUpdate>%s</LastUpdate>\n'
+            '</Workstation>\n' % (heartbeat, date_text(TODAY))))
+        before = self.practice.read(lock)
+        self.assertEqual(self.run_kthost(self.practice.record_options(**{"--at-start": True})), [])
+        self.assertEqual(self.practice.read(lock), before)
 
     def test_two_workstations_starting_at_once_download_once(self):
         """Two workstations (their own application folder, GUID and machine folders) share one update
         folder and start a teletransmission download in the same moment: one downloads, the other is told 1097."""
         slow = Server(self.practice.path("slow"), "--throttle", "40000")
         try:
-            stations = []
             for app in ("app", "app2"):
                 folder = self.practice.mkdir(app)
                 self.practice.install_installer(folder)
                 self.practice.configured(slow.url, {("Schedule", "Teletrans"): "1"}, **{"--app-dir": folder})
-                env = dict(self.practice.env)
-                for variable in ("KT_RUNTIME_DIR", "KT_REGISTRY_DIR", "KT_WINDOWS_DIR", "TMPDIR"):
-                    env[variable] = self.practice.mkdir(app + "-machine/" + variable)
-                options = self.practice.record_options(**{"--server": slow.url, "--app-dir": folder, "--teletrans": True})
-                stations.append((options, env, app + ".txt"))
-            guids = {ET.parse(self.practice.appid(self.practice.path(app))).getroot().get("GUID") for app in ("app", "app2")}
-            self.assertEqual(len(guids), 2)
-            for options, env, transcript in stations:
-                self.processes.append(self.practice.start_kthost(options, transcript, env=env))
+            self.assertNotEqual(self.practice.guid(self.practice.path("app")), self.practice.guid(self.practice.path("app2")))
+            for app in ("app", "app2"):
+                env = dict(self.practice.env, **{v: self.practice.mkdir(app + "-machine/" + v) for v in
+                                                 ("KT_RUNTIME_DIR", "KT_REGISTRY_DIR", "KT_WINDOWS_DIR", "TMPDIR")})
+                options = self.practice.record_options(**{"--server": slow.url, "--app-dir": self.practice.path(app),
+                                                          "--teletrans": True})
+                self.processes.append(self.practice.start_kthost(options, app + ".txt", env=env))
             for process in self.processes:
                 process.wait(timeout=120)
         finally:
             slow.stop()
-        shown = sorted([item for item in shown_items(self.practice.read(transcript).splitlines()) if item != "dialog 102"]
-                       for _, _, transcript in stations)
+        shown = sorted([item for item in shown_items(self.practice.read(app + ".txt").splitlines())
+                        if item != "dialog 102"] for app in ("app", "app2"))
         self.assertEqual(shown, [["1097"], ["dialog 130"]])
         self.assertFalse(os.path.exists(self.practice.lock()), "the winner's lock goes with its run")
 
@@ -222,25 +212,24 @@ class UpdateRuns(unittest.TestCase):
         due_far = (datetime.datetime.now() - datetime.timedelta(hours=2)).strftime("%H:%M")
         for killed in (False, True):
             with self.subTest(killed=killed):
-                self.practice.close()
-                self.practice = Practice()
-                options = self.practice.configured(self.server.url, {
+                options = self.fresh().configured(self.server.url, {
                     ("Schedule", "Active"): "1", ("Schedule", "Frequency"): "1", ("Schedule", "Time"): due_far},
                     **{"--at-start": True})
                 waiting = self.practice.start_kthost(options, "waiting.txt")
                 self.processes.append(waiting)
-                log_line = "Auto update is enabled (at start or scheduled)"
-                self.assertTrue(wait_for(lambda: log_line in self.practice.activity_log(), 30))
+                self.assertTrue(wait_for(lambda: "Auto update is enabled (at start or scheduled)"
+                                         in self.practice.activity_log(), 30))
                 time.sleep(0.5)
                 self.assertIsNone(waiting.poll(), "the run waits for its time")
                 if killed:
                     waiting.send_signal(signal.SIGKILL)
                     waiting.wait(timeout=10)
-                shown = self.run_kthost(self.practice.record_options(**{"--practitioner": None}), "")
+                shown = self.run_kthost(self.practice.record_options(**{"--practitioner": None}))
                 self.assertEqual(shown, ["1084"] if killed else [], "a turned-away call shows nothing")
                 if not killed:
                     self.assertTrue(wait_for(lambda: "dialog 102" in shown_items(
                         self.practice.read("waiting.txt").splitlines()), 1.0), "not woken within a second")
+
 
 if __name__ == "__main__":
     unittest.main()

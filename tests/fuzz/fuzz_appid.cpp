@@ -1,6 +1,5 @@
-// appid.xml and the files other workstations leave in the update folder,
-// through the accessors that read them: appid.xml, SEP, updating.xml, SEP,
-// another workstation's GUID.xml. A value written must read back as written.
+// appid.xml and the files other workstations leave in the update folder, through the accessors that read them:
+// appid.xml, SEP, updating.xml, SEP, another workstation's GUID.xml. A value written must read back as written.
 #include "config/app_config_check.h"
 #include "config/internet_config.h"
 #include "config/last_update_age.h"

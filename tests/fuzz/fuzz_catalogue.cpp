@@ -1,8 +1,6 @@
-// The catalogue search over versions.xml as the server sends it, with this
-// workstation's state file and files.xml as the shared folder holds them.
-// Input: one flag byte, then versions.xml, SEP, the state file, SEP,
-// files.xml. Every item the search lists must split back into its fields
-// and name a plain file.
+// The catalogue search over versions.xml as the server sends it, with this workstation's state file and files.xml
+// as the shared folder holds them. Input: one flag byte, then versions.xml, SEP, the state file, SEP, files.xml.
+// Every item the search lists must split back into its fields and name a plain file.
 #include "download/download_item.h"
 #include "download/package_name_check.h"
 #include "download/update_search.h"

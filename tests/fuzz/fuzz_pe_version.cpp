@@ -1,5 +1,4 @@
-// The pack's program files as found on disk: the file version and link date
-// read from a PE image of any content.
+// The pack's program files as found on disk: the file version and link date read from a PE image of any content.
 #include "fuzz_support.h"
 #include "sesam/pe_file_info.h"
 

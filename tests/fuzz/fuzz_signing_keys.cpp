@@ -1,6 +1,5 @@
-// catalogue_keys.pem as it may be found in the application folder: the
-// reader of the publisher's keys, and that a file it refuses leaves no key
-// trusted.
+// catalogue_keys.pem as it may be found in the application folder: the reader of the publisher's keys, and that a
+// file it refuses leaves no key trusted.
 #include "fuzz_support.h"
 #include "platform/signing_keys.h"
 

@@ -24,8 +24,8 @@ public:
     int RunDialog(hostsuite::DialogModel&) override { return hostsuite::kIdCancel; }
 };
 
+// The process's tree, removed at its end with everything in it.
 test::TempTree& Tree() {
-    // Left to the end of the process; removed then with everything in it.
     static test::TempTree* tree = [] {
         auto* made = new test::TempTree;
         setenv("TMPDIR", made->MakeDir("tmp").c_str(), 1);
@@ -73,12 +73,11 @@ std::vector<std::string_view> SplitInput(std::string_view input) {
 }
 
 run::RunContext& FreshContext() {
-    const fs::path& root = FreshTree();
     static std::unique_ptr<run::RunContext> made;  // one per process, made anew for each input
     made = std::make_unique<run::RunContext>();
     // With its separator, as the host gives it: the failure journal then lands in app/.
-    made->appDir = (root / "app").string() + "/";
-    made->updateDir = (root / "UpdateInfo").string();
+    made->appDir = (FreshTree() / "app").string() + "/";
+    made->updateDir = (Tree() / "UpdateInfo").string();
     made->updateDirSlash = made->updateDir + "/";
     made->appTitle = "Talvo";
     made->version = made->compatVersion = "1.0";

@@ -1,6 +1,5 @@
-// What every fuzz harness shares: one temporary tree per process with the
-// module's system folders inside it, emptied before each input, a silent
-// activity log, and inputs made of several files.
+// What every fuzz harness shares: one temporary tree per process with the module's system folders inside it,
+// emptied before each input, a silent activity log, and inputs made of several files.
 #pragma once
 
 #include <cstddef>
@@ -16,7 +15,6 @@ namespace kt::fuzz {
 
 // Separates the files of one input: "versions.xml", SEP, "GUID.xml", ...
 inline constexpr std::string_view kFileSeparator = "\n#####\n";
-// The GUID of the workstation the harnesses play.
 inline constexpr const char* kOwnGuid = "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}";
 
 // The process's tree, emptied; questions are answered Yes (No after SetAnswerNo(true)).
@@ -33,10 +31,9 @@ run::RunContext& FreshContext();
 }  // namespace kt::fuzz
 
 // Defines the harness: its body gets the input as `input`, a string_view.
-#define KT_FUZZ_HARNESS(input)                                                          \
-    static void FuzzOne(std::string_view input);                                        \
-    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
-        FuzzOne({reinterpret_cast<const char*>(data), size});                           \
-        return 0;                                                                       \
-    }                                                                                   \
+#define KT_FUZZ_HARNESS(input)                                                                      \
+    static void FuzzOne(std::string_view input);                                                    \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {             \
+        return FuzzOne({reinterpret_cast<const char*>(data), size}), 0;                             \
+    }                                                                                               \
     static void FuzzOne(std::string_view input)

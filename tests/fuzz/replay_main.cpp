@@ -1,14 +1,13 @@
-// Replays fuzz inputs through a harness without libFuzzer, so the normal
-// build checks the corpus: each argument is a file or a folder of files.
-// Fails when no input was found, so a lost corpus does not pass unseen.
+// Replays fuzz inputs through a harness without libFuzzer, so the normal build checks the corpus: each argument is
+// a file or a folder of files. Fails when no input was found, so a lost corpus does not pass unseen.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/temp_tree.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -21,11 +20,10 @@ int main(int argc, char** argv) {
     }
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& file : inputs) {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) return std::fprintf(stderr, "cannot read %s\n", file.c_str()), 1;
-        const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!fs::is_regular_file(file)) return std::fprintf(stderr, "cannot read %s\n", file.c_str()), 1;
         std::printf("replaying %s\n", file.c_str());
         std::fflush(stdout);
+        const std::string input = kt::test::ReadFile(file);
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
     }
     std::printf("%zu inputs replayed\n", inputs.size());

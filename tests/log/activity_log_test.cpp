@@ -1,8 +1,8 @@
-// The activity log keeps every line in order while writing through a buffer:
-// a warning or an error reaches the file at once with every line before it,
-// an information line within the flusher's interval.
+// The activity log keeps every line in order while writing through a buffer: a warning or an error reaches the file
+// at once with every line before it, an information line within the flusher's interval.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <string>
@@ -16,35 +16,30 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The file as it is on the disk, without asking the log to write out first.
-std::string OnDisk() { return ReadFile(log::ActivityLogPath()); }
-
-// The file with every digit shown as 9, to compare its lines with a pattern of dates.
-std::string Shape(std::string text) {
-    for (char& c : text) {
-        if (std::isdigit(static_cast<unsigned char>(c))) c = '9';
-    }
-    return text;
-}
-
 TEST(ActivityLogTest, WarningsAndErrorsAreWrittenAtOnceInformationWithinTheInterval) {
     TempTree tree;
     log::ConfigureActivityLog();
+    // The file as it is on the disk, without asking the log to write out first.
+    const auto onDisk = [] { return ReadFile(log::ActivityLogPath()); };
+    // The file with every digit shown as 9, to compare its lines with a pattern of dates.
+    const auto shape = [&] {
+        std::string text = onDisk();
+        std::replace_if(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }, '9');
+        return text;
+    };
     // Each line as the log's readers parse it: level, local date and time to the millisecond, name, message.
     const std::string stamp = " 9999-99-99 99:99:99,999 ktupdateDLL : ";
     KT_LOG(Info) << "before the warning";
     KT_LOG(Warning) << "the warning";
-    EXPECT_NE(Shape(OnDisk()).find("INFO" + stamp + "before the warning\nWARNING" + stamp + "the warning\n"),
-              std::string::npos) << OnDisk();
+    EXPECT_NE(shape().find("INFO" + stamp + "before the warning\nWARNING" + stamp + "the warning\n"), std::string::npos)
+        << onDisk();
     KT_LOG(Info) << "before the error";
     KT_LOG(Error) << "the error";
-    EXPECT_NE(Shape(OnDisk()).find("INFO" + stamp + "before the error\nERROR" + stamp + "the error\n"),
-              std::string::npos) << OnDisk();
+    EXPECT_NE(shape().find("INFO" + stamp + "before the error\nERROR" + stamp + "the error\n"), std::string::npos) << onDisk();
 
     KT_LOG(Info) << "an information line alone";
     const auto start = std::chrono::steady_clock::now();
-    while (OnDisk().find("an information line alone") == std::string::npos &&
-           std::chrono::steady_clock::now() - start < 5s) {
+    while (onDisk().find("an information line alone") == std::string::npos && std::chrono::steady_clock::now() - start < 5s) {
         std::this_thread::sleep_for(10ms);
     }
     // Well within the bound on an idle machine; the bound allows for a loaded one.

@@ -36,17 +36,11 @@ DOCUMENTATION = ["usr/share/doc/{package}/copyright", "usr/share/doc/{package}/c
 
 
 def run(*command):
-    return subprocess.run(command, check=True, capture_output=True, text=True).stdout
+    return subprocess.run(command, check=True, capture_output=True, text=True).stdout.strip()
 
 
 def field(deb, name):
-    return run("dpkg-deb", "--field", deb, name).strip()
-
-
-def shipped(deb):
-    """The files and links of the package, without its folders."""
-    lines = [line for line in run("dpkg-deb", "--contents", deb).splitlines() if not line.startswith("d")]
-    return {line.split(None, 5)[5].split(" -> ")[0].removeprefix("./") for line in lines}
+    return run("dpkg-deb", "--field", deb, name)
 
 
 def check(build, gtk):
@@ -61,18 +55,16 @@ def check(build, gtk):
         version = field(deb, "Version")
         files, depends, forbidden = PACKAGES[package]
         wanted = {f.format(ma=multiarch, package=package) for f in files + DOCUMENTATION}
-        got = shipped(deb)
+        # The files and links of the package, without its folders.
+        got = {line.split(None, 5)[5].split(" -> ")[0].removeprefix("./")
+               for line in run("dpkg-deb", "--contents", deb).splitlines() if not line.startswith("d")}
         if got != wanted:
             faults.append(f"{package}: extra {sorted(got - wanted)}, missing {sorted(wanted - got)}")
         declared = [d.strip() for d in field(deb, "Depends").split(",") if d.strip()]
         names = {d.split()[0] for d in declared}
-        for dependency in depends:
-            dependency = dependency.format(version=version)
-            if dependency not in (declared if "(" in dependency else names):
-                faults.append(f"{package}: no dependency {dependency} in {declared}")
-        for name in forbidden:
-            if name in names:
-                faults.append(f"{package}: must not depend on {name}")
+        faults += [f"{package}: no dependency {d} in {declared}" for d in (d.format(version=version) for d in depends)
+                   if d not in (declared if "(" in d else names)]
+        faults += [f"{package}: must not depend on {name}" for name in forbidden if name in names]
     if "libkthandover1" in debs:
         shlibs = run("dpkg-deb", "--info", debs["libkthandover1"], "shlibs").split()
         if shlibs[:3] != ["libkthandover", "1", "libkthandover1"]:

@@ -10,15 +10,13 @@ namespace {
 
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsUtf8(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        const int extra = byte < 0x80 ? 0 : byte >= 0xC2 && byte < 0xE0 ? 1 : byte >= 0xE0 && byte < 0xF0 ? 2
-                        : byte >= 0xF0 && byte < 0xF5 ? 3 : -1;
-        if (extra < 0 || i + extra >= text.size() + (extra == 0)) return false;
-        for (int k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        const std::size_t extra = byte < 0x80 ? 0 : byte >= 0xC2 && byte < 0xE0 ? 1 : byte >= 0xE0 && byte < 0xF0 ? 2
+                                : byte >= 0xF0 && byte < 0xF5 ? 3 : text.size();  // a byte that starts nothing
+        for (const std::size_t end = i + extra; i < end; ++i) {
+            if (end >= text.size() || (static_cast<unsigned char>(text[i + 1]) & 0xC0) != 0x80) return false;
         }
-        i += static_cast<std::size_t>(extra) + 1;
     }
     return true;
 }
@@ -30,12 +28,8 @@ TEST(StringTable, TextsAreUtf8WithRealLineBreaksAndUnknownIdsAreEmpty) {
     for (int id = -1; id < 1300; ++id) {
         const std::string text = LoadString(id);
         known += !text.empty();
-        EXPECT_TRUE(IsUtf8(text)) << id;
-        EXPECT_EQ(text.find("\\r"), std::string::npos) << id;
-        EXPECT_EQ(text.find("\\n"), std::string::npos) << id;
-        for (auto cr = text.find('\r'); cr != std::string::npos; cr = text.find('\r', cr + 1)) {
-            EXPECT_EQ(text[cr + 1], '\n') << id;
-        }
+        EXPECT_TRUE(IsUtf8(text) && text.find("\\r") == std::string::npos && text.find("\\n") == std::string::npos) << id;
+        for (auto cr = text.find('\r'); cr != std::string::npos; cr = text.find('\r', cr + 1)) EXPECT_EQ(text[cr + 1], '\n') << id;
     }
     EXPECT_GT(known, 50);
     // "é" and the typographic apostrophe as their UTF-8 bytes, whatever the compiler's charset.
@@ -47,9 +41,8 @@ TEST(StringTable, TextsAreUtf8WithRealLineBreaksAndUnknownIdsAreEmpty) {
 
 TEST(StringTable, GuidFormatGivesTheBracedThirtyEightCharacterForm) {
     char text[64];
-    const int length = std::snprintf(text, sizeof text, LoadString(1001).c_str(), 0x1A2B3C4DUL, 0x5E6Fu, 0x7A8Bu,
-                                     0x9Cu, 0x0Du, 0x1Eu, 0x2Fu, 0x3Au, 0x4Bu, 0x5Cu, 0x6Du);
-    EXPECT_EQ(length, 38);
+    EXPECT_EQ(std::snprintf(text, sizeof text, LoadString(1001).c_str(), 0x1A2B3C4DUL, 0x5E6Fu, 0x7A8Bu, 0x9Cu, 0x0Du,
+                            0x1Eu, 0x2Fu, 0x3Au, 0x4Bu, 0x5Cu, 0x6Du), 38);
     EXPECT_STREQ(text, "{1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D}");
 }
 

@@ -12,21 +12,13 @@ HttpProxy::HttpProxy(Options options) {
     if (!options.proxyAuth.empty()) args.insert(args.end(), {"--proxy-auth", options.proxyAuth});
     if (!options.serverAuth.empty()) args.insert(args.end(), {"--server-auth", options.serverAuth});
     if (options.neverAccept) args.push_back("--never-accept");
-    if (options.forwardFtp) args.push_back("--forward-ftp");
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "http_proxy.py", args);
 }
 
 std::vector<HttpProxy::Request> HttpProxy::Requests() const {
     std::vector<Request> requests;
-    std::istringstream lines(ReadFile(scratch_.Path() / "proxy.log"));
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        Request request;
-        std::string proxyUser, serverUser, arrow;
-        words >> request.method >> request.url >> proxyUser >> serverUser >> arrow >> request.status;
-        request.proxyUser = proxyUser.substr(proxyUser.find('=') + 1);
-        request.serverUser = serverUser.substr(serverUser.find('=') + 1);
+    std::istringstream log(ReadFile(scratch_.Path() / "proxy.log"));
+    for (Request request; log >> request.method >> request.url >> request.proxyUser >> request.serverUser >> request.status;) {
         requests.push_back(request);
     }
     return requests;

@@ -1,7 +1,6 @@
-// A small HTTP proxy of the tests on 127.0.0.1. It answers every request
-// itself (nothing leaves the machine): with 407 until the credentials it
-// wants arrive, with 401 as a server would, or with a chosen status. It logs
-// every request it receives.
+// A small HTTP proxy of the tests on 127.0.0.1. It answers every request itself (nothing leaves the machine): with
+// 407 until the credentials it wants arrive, with 401 as a server would, or with a chosen status. It logs every
+// request it receives.
 #pragma once
 
 #include <memory>
@@ -15,23 +14,16 @@ namespace kt::test {
 class HttpProxy {
 public:
     struct Options {
-        // "user:password" the proxy wants (Basic); empty = no proxy login.
-        std::string proxyAuth;
-        // Answer 407 to everything.
-        bool neverAccept = false;
-        // "user:password" the server behind wants (401 until then).
-        std::string serverAuth;
-        // An ftp:// address on 127.0.0.1 is answered by an anonymous login there.
-        bool forwardFtp = false;
+        std::string proxyAuth;     // "user:password" the proxy wants (Basic); empty = no proxy login
+        bool neverAccept = false;  // 407 to everything
+        std::string serverAuth;    // "user:password" the server behind wants (401 until then)
         int status = 200;
     };
 
     // One request as the proxy saw it.
     struct Request {
-        std::string method;
-        std::string url;
-        std::string proxyUser;   // "-" when none was sent
-        std::string serverUser;  // "-" when none was sent
+        std::string method, url;
+        std::string proxyUser, serverUser;  // "-" when none was sent
         int status = 0;
     };
 

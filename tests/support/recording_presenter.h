@@ -1,5 +1,4 @@
-// A presenter for unit tests: records every message shown and answers from a
-// queue (OK when the queue is empty).
+// A presenter for unit tests: records every message shown and answers from a queue (OK when the queue is empty).
 #pragma once
 
 #include <deque>
@@ -17,16 +16,14 @@ public:
         messages.push_back(request);
         return NextAnswer(hostsuite::kIdOk);
     }
-    int ShowButtons(const hostsuite::ButtonsRequest& request) override {
+    int ShowButtons(const hostsuite::ButtonsRequest&) override {
         std::lock_guard lock(mutex_);
-        buttons.push_back(request);
         return NextAnswer(hostsuite::kIdButton2);
     }
     std::optional<hostsuite::Credentials> AskCredentials(const std::string&) override { return std::nullopt; }
     int RunDialog(hostsuite::DialogModel&) override { return hostsuite::kIdCancel; }
 
     std::vector<hostsuite::MessageRequest> messages;
-    std::vector<hostsuite::ButtonsRequest> buttons;
     std::deque<int> answers;
 
 private:

@@ -1,6 +1,5 @@
-// A test server run as a separate process (a Python script under
-// /usr/bin/python3) that listens on a free port of 127.0.0.1. The process is
-// stopped, within a bounded time, when the object goes away.
+// A test server run as a separate process (a Python script under /usr/bin/python3) that listens on a free port of
+// 127.0.0.1. The process is stopped, within a bounded time, when the object goes away.
 #pragma once
 
 #include <filesystem>

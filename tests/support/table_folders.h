@@ -21,11 +21,6 @@ inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& 
     return files;
 }
 
-inline sesam::TableSet TablesAt(const TempTree& tree, const std::string& relative) {
-    const std::string root = (tree / relative).string() + "/";
-    return {root + "ADM", root + "SSV", root + "SRT", root + "STS"};
-}
-
 // Four table folders under `relative` of the tree, each with two files
 // (one in a subfolder) whose content names the set.
 inline sesam::TableSet MakeTables(const TempTree& tree, const std::string& relative, const std::string& tag) {
@@ -33,7 +28,8 @@ inline sesam::TableSet MakeTables(const TempTree& tree, const std::string& relat
         tree.WriteFile(relative + "/" + name + "/table.dat", tag + " " + name + std::string(3, '\0') + "\xff");
         tree.WriteFile(relative + "/" + name + "/sub/index.idx", tag + " index of " + name);
     }
-    return TablesAt(tree, relative);
+    const std::string root = (tree / relative).string() + "/";
+    return {root + "ADM", root + "SSV", root + "SRT", root + "STS"};
 }
 
 inline std::string SesamIni(const sesam::TableSet& set) {

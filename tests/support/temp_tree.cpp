@@ -34,23 +34,19 @@ void TempTree::Point(const char* variable, const std::string& relative) {
 }
 
 std::filesystem::path TempTree::MakeDir(const std::string& relative) const {
-    std::filesystem::path dir = root_ / relative;
-    std::filesystem::create_directories(dir);
-    return dir;
+    std::filesystem::create_directories(root_ / relative);
+    return root_ / relative;
 }
 
 std::filesystem::path TempTree::WriteFile(const std::string& relative, const std::string& content) const {
-    std::filesystem::path file = root_ / relative;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << content;
-    return file;
+    std::filesystem::create_directories((root_ / relative).parent_path());
+    std::ofstream(root_ / relative, std::ios::binary | std::ios::trunc) << content;
+    return root_ / relative;
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
-    content << in.rdbuf();
+    content << std::ifstream(path, std::ios::binary).rdbuf();
     return content.str();
 }
 

@@ -1,6 +1,5 @@
-// A certificate authority made for one test with the openssl command line,
-// and a certificate it signed for a server on 127.0.0.1. Removed with the
-// object.
+// A certificate authority made for one test with the openssl command line, and a certificate it signed for a server
+// on 127.0.0.1. Removed with the object.
 #pragma once
 
 #include <filesystem>

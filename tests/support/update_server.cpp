@@ -7,41 +7,29 @@
 #endif
 
 namespace kt::test {
-namespace {
-
-void AddPathValues(std::vector<std::string>& args, const char* option,
-                   const std::map<std::string, std::uint64_t>& values) {
-    for (const auto& [path, bytes] : values) args.insert(args.end(), {option, path + "=" + std::to_string(bytes)});
-}
-
-}  // namespace
 
 UpdateServer::UpdateServer() : UpdateServer(Options{}) {}
 
-UpdateServer::UpdateServer(Options options) : protocol_(options.protocol), root_(scratch_.Path() / "root") {
+UpdateServer::UpdateServer(Options o) : protocol_(o.protocol), root_(scratch_.Path() / "root") {
     std::string chain;
-    for (const std::string& version : options.chain) chain += (chain.empty() ? "" : ",") + version;
+    for (const std::string& version : o.chain) chain += (chain.empty() ? "" : ",") + version;
     std::vector<std::string> args{"--root", root_.string(), "--log", (scratch_.Path() / "ftp.log").string(),
-                                  "--ftpacs-writer", KT_FTPACS_WRITER, "--chain", chain,
-                                  "--postal-code", options.postalCode,
-                                  "--package-size", std::to_string(options.packageSize),
-                                  "--pack-size", std::to_string(options.packSize),
-                                  "--user", options.user, "--password", options.password,
-                                  "--throttle", std::to_string(options.throttle)};
-    AddPathValues(args, "--announce", options.announce);
-    AddPathValues(args, "--stall", options.stall);
-    args.insert(args.end(), {"--protocol", options.protocol});
-    if (!options.certificate.empty()) {
-        args.insert(args.end(), {"--cert", options.certificate.string(), "--key", options.key.string()});
+                                  "--ftpacs-writer", KT_FTPACS_WRITER, "--chain", chain, "--postal-code", o.postalCode,
+                                  "--package-size", std::to_string(o.packageSize), "--pack-size", std::to_string(o.packSize),
+                                  "--user", o.user, "--password", o.password, "--throttle", std::to_string(o.throttle),
+                                  "--protocol", o.protocol};
+    const std::pair<const char*, const PathBytes*> misbehaviours[] = {
+        {"--announce", &o.announce}, {"--stall", &o.stall}, {"--cut", &o.cut}, {"--reset", &o.reset}, {"--reply", &o.replies}};
+    for (const auto& [option, values] : misbehaviours) {
+        for (const auto& [path, bytes] : *values) args.insert(args.end(), {option, path + "=" + std::to_string(bytes)});
     }
-    if (options.refuseRest) args.push_back("--refuse-rest");
-    if (options.ignoreRest) args.push_back("--ignore-rest");
-    if (!options.digests) args.push_back("--no-digests");
-    if (!options.generate) args.push_back("--no-generate");
-    AddPathValues(args, "--cut", options.cut);
-    AddPathValues(args, "--reset", options.reset);
-    AddPathValues(args, "--reply", options.replies);
-    for (const std::string& path : options.endless) args.insert(args.end(), {"--endless", path});
+    for (const std::string& path : o.endless) args.insert(args.end(), {"--endless", path});
+    if (!o.certificate.empty()) args.insert(args.end(), {"--cert", o.certificate.string(), "--key", o.key.string()});
+    const std::pair<bool, const char*> flags[] = {
+        {o.refuseRest, "--refuse-rest"}, {o.ignoreRest, "--ignore-rest"}, {!o.digests, "--no-digests"}, {!o.generate, "--no-generate"}};
+    for (const auto& [on, flag] : flags) {
+        if (on) args.push_back(flag);
+    }
     process_ = std::make_unique<ServerProcess>(std::filesystem::path(KT_TEST_SUPPORT_DIR) / "update_server.py", args);
 }
 

@@ -1,8 +1,7 @@
-// The test FTP server (update_server.py) on 127.0.0.1 for one test. By
-// default it serves a generated update tree: ftpacs.bin, versions.xml with a
-// chain of packages and the Sesam Vitale packs, the packages, and the split
-// folder of a postal code; with `generate` off, an empty folder. The test may
-// change the tree once the server runs; the server is stopped with the object.
+// The test FTP server (update_server.py) on 127.0.0.1 for one test. By default it serves a generated update tree:
+// ftpacs.bin, versions.xml with a chain of packages and the Sesam Vitale packs, the packages, and the split folder
+// of a postal code; with `generate` off, an empty folder. The test may change the tree once the server runs; the
+// server is stopped with the object.
 #pragma once
 
 #include <cstdint>
@@ -18,40 +17,29 @@ namespace kt::test {
 
 class UpdateServer {
 public:
+    // A map "server path -> bytes" makes that file misbehave after so many bytes.
+    using PathBytes = std::map<std::string, std::uint64_t>;
     struct Options {
-        // false: the root is served empty, no tree written.
-        bool generate = true;
+        bool generate = true;  // false: the root is served empty, no tree written
         std::vector<std::string> chain{"5.2.0", "5.2.1", "5.3.0", "5.4.0"};
         std::string postalCode = "77120";
         std::uint64_t packageSize = 64 * 1024;
         std::uint64_t packSize = 16 * 1024;
         std::string user = "talvo";
         std::string password = "maj-2026";
-        // Bytes per second on data connections; 0 = no limit.
-        long throttle = 0;
-        // Server path -> size answered to SIZE instead of the real one.
-        std::map<std::string, std::uint64_t> announce{};
-        // Server path -> bytes after which the account's first RETR of it sends nothing more.
-        std::map<std::string, std::uint64_t> stall{};
-        // "ftp", "ftps" (explicit TLS required) or "https"; the secure ones
-        // present `certificate` with its `key`.
-        std::string protocol = "ftp";
+        long throttle = 0;            // bytes per second on data connections; 0 = no limit
+        PathBytes announce{};         // the size answered to SIZE instead of the real one
+        PathBytes stall{};            // the account's first RETR of it sends nothing more
+        std::string protocol = "ftp";  // "ftps" (explicit TLS required) or "https" present `certificate` and `key`
         std::filesystem::path certificate{};
         std::filesystem::path key{};
-        // REST is refused: no file can be continued.
-        bool refuseRest = false;
-        // REST is accepted but the file is sent whole all the same.
-        bool ignoreRest = false;
-        // versions.xml gives each package's Size and Sha256.
-        bool digests = true;
-        // Server path -> bytes after which the data connection closes as if the file were whole.
-        std::map<std::string, std::uint64_t> cut{};
-        // Server path -> bytes after which the data connection is reset.
-        std::map<std::string, std::uint64_t> reset{};
-        // Server paths whose RETR never ends.
-        std::vector<std::string> endless{};
-        // "CMD" or "CMD file name" -> the error code that command gets.
-        std::map<std::string, std::uint64_t> replies{};
+        bool refuseRest = false;  // REST is refused: no file can be continued
+        bool ignoreRest = false;  // REST is accepted but the file is sent whole all the same
+        bool digests = true;      // versions.xml gives each package's Size and Sha256
+        PathBytes cut{};          // the data connection closes as if the file were whole
+        PathBytes reset{};        // the data connection is reset
+        std::vector<std::string> endless{};  // server paths whose RETR never ends
+        PathBytes replies{};  // "CMD" or "CMD file name" -> the error code that command gets
     };
 
     UpdateServer();

@@ -1,8 +1,6 @@
-// One workstation in a temporary tree, for every suite that needs one: the
-// application, data and update folders, a run context pointing at them, the
-// activity log and the failure journal read back, and the user's answers
-// (a recording presenter, or a script whose transcript records what was shown).
-// The application folder ends with "/", as the host gives it.
+// One workstation in a temporary tree, for every suite that needs one: the application (ending with "/", as the
+// host gives it), data and update folders, a run context pointing at them, the activity log and the failure journal
+// read back, and the user's answers (a recording presenter, or a script whose transcript records what was shown).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,7 +12,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <variant>
 #include <vector>
 
@@ -26,7 +23,6 @@
 #include "hostsuite/transcript_writer.h"
 #include "log/activity_log.h"
 #include "run/run_context.h"
-#include "support/activity_log_reader.h"
 #include "support/recording_presenter.h"
 #include "support/temp_tree.h"
 
@@ -50,7 +46,7 @@ protected:
         ctx.version = ctx.compatVersion = "5.2.0";
         ctx.appTitle = "Talvo";
         ctx.ownerWindow = &ownerTag;
-        logStart_ = Lines(ReadActivityLog()).size();
+        logStart_ = AllLogLines().size();
     }
     ~Workstation() override {
         hostsuite::InstallPresenter(nullptr);
@@ -61,8 +57,8 @@ protected:
     // A local time: day, month (1-12), year, hour, minute, second.
     static std::tm LocalTime(int day, int month, int year, int hour = 12, int minute = 0, int second = 0) {
         std::tm time{};
-        std::tie(time.tm_year, time.tm_mon, time.tm_mday) = std::tuple(year - 1900, month - 1, day);
-        std::tie(time.tm_hour, time.tm_min, time.tm_sec) = std::tuple(hour, minute, second);
+        time.tm_year = year - 1900, time.tm_mon = month - 1, time.tm_mday = day;
+        time.tm_hour = hour, time.tm_min = minute, time.tm_sec = second;
         return time;
     }
     // appid.xml and this workstation's state file as a first run makes them, on 31.3.2026.
@@ -73,7 +69,6 @@ protected:
     std::string LockFile() const { return ctx.updateDirSlash + "updating.xml"; }
     std::string UpdateFile(const std::string& name) const { return config::UpdateFilePath(ctx, name); }
     void WriteAppId(const std::string& content) const { tree.WriteFile("app/appid.xml", content); }
-
     void SetUpdate(const char* attribute, const std::string& value) const {
         ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "Update", nullptr, attribute, value.c_str()), 1);
     }
@@ -81,13 +76,11 @@ protected:
         ASSERT_EQ(config::SetNodeData(AppId(), "Update", "Proxy", nullptr, attribute, value.c_str()), 1);
     }
 
-    // The text of `element` under `parent` (or its `attribute`), at most
-    // `length` characters; nothing when the element is not found. Both
-    // start with a stale value, which a read must replace.
+    // The text of `element` under `parent` (or its `attribute`), at most `length` characters; nothing when
+    // the element is not found. Both start with a stale value, which a read must replace.
     static std::optional<std::string> Read(const std::string& file, const char* parent, const char* element,
                                            const char* attribute = nullptr, std::size_t length = 50) {
-        std::string text = "stale";
-        std::string value = "stale";
+        std::string text = "stale", value = "stale";
         if (config::GetNodeData(file, parent, element, &text, length, attribute, &value, length) != 1) return {};
         return attribute != nullptr ? value : text;
     }
@@ -105,10 +98,8 @@ protected:
     bool Shown(const std::string& line) const { return Contains(Transcript(), line); }
     // The transcript's message boxes.
     Strings Messages() const {
-        Strings messages;
-        for (const std::string& line : Transcript()) {
-            if (line.starts_with("message ")) messages.push_back(line);
-        }
+        Strings messages = Transcript();
+        std::erase_if(messages, [](const std::string& line) { return !line.starts_with("message "); });
         return messages;
     }
 
@@ -116,7 +107,7 @@ protected:
     Strings Log() const {
         Strings lines;
         const std::string marker = std::string(" ") + log::kLogName + " : ";
-        const Strings all = Lines(ReadActivityLog());
+        const Strings all = AllLogLines();
         for (std::size_t i = logStart_; i < all.size(); ++i) {
             const auto at = all[i].find(marker);
             if (at != std::string::npos) lines.push_back(all[i].substr(0, all[i].find(' ')) + " " + all[i].substr(at + marker.size()));
@@ -124,10 +115,7 @@ protected:
         return lines;
     }
     bool Logged(const std::string& line) const { return Contains(Log(), line); }
-    long CountLogged(const std::string& line) const {
-        const Strings lines = Log();
-        return std::count(lines.begin(), lines.end(), line);
-    }
+    long CountLogged(const std::string& line) const { return std::ranges::count(Log(), line); }
     // The failure journal's messages, without their times.
     Strings Journal() const {
         Strings messages;
@@ -145,15 +133,12 @@ protected:
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
-    static bool Contains(const Strings& lines, const std::string& line) {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
+    static bool Contains(const Strings& lines, const std::string& line) { return std::ranges::find(lines, line) != lines.end(); }
     // `wanted` appear in `lines` in this order, others between them allowed.
     static bool InOrder(const Strings& lines, const Strings& wanted) {
         auto at = lines.begin();
         for (const std::string& line : wanted) {
-            at = std::find(at, lines.end(), line);
-            if (at == lines.end()) return false;
+            if ((at = std::find(at, lines.end(), line)) == lines.end()) return false;
             ++at;
         }
         return true;
@@ -168,6 +153,11 @@ protected:
     int ownerTag = 0;
 
 private:
+    // The whole activity log, the buffered lines written out first.
+    static Strings AllLogLines() {
+        log::FlushActivityLog();
+        return Lines(ReadFile(log::ActivityLogPath()));
+    }
     std::optional<std::string> savedDataHome_;
     std::string transcriptPath_;
     int scripts_ = 0;

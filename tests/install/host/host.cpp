@@ -1,5 +1,5 @@
-// A host of the update module: loads it from the path it was built with, as
-// a plugin, and chooses how it shows itself.
+// A host of the update module: loads it as a plugin from the path it was
+// built with; a known presenter is taken, an unknown one refused.
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -8,16 +8,8 @@
 
 int main() {
     void* module = dlopen(KT_MODULE, RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        std::fprintf(stderr, "cannot load %s: %s\n", KT_MODULE, dlerror());
-        return 1;
-    }
-    const auto select = reinterpret_cast<decltype(&KTSelectPresenter)>(dlsym(module, "KTSelectPresenter"));
-    if (select == nullptr) {
-        std::fprintf(stderr, "%s lacks KTSelectPresenter\n", KT_MODULE);
-        return 1;
-    }
-    // A known presenter is taken, an unknown one refused.
+    const auto select = module ? reinterpret_cast<decltype(&KTSelectPresenter)>(dlsym(module, "KTSelectPresenter")) : nullptr;
+    if (select == nullptr) return std::fprintf(stderr, "no KTSelectPresenter from %s: %s\n", KT_MODULE, dlerror()), 1;
     const int known = select("terminal", nullptr);
     const int unknown = select("no-such-presenter", nullptr);
     std::printf("KTSelectPresenter: terminal %d, unknown %d\n", known, unknown);
