@@ -1,20 +1,20 @@
-#include "platform/private_profile.h"
-
+// The files machine-wide settings live in: INI files and registry values,
+// rewritten by several processes at once.
 #include <filesystem>
-#include <set>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "platform/machine_values.h"
+#include "platform/private_profile.h"
+#include "platform_fixture.h"
 
-#include "support/temp_tree.h"
-
-namespace kt::platform {
+namespace kt::test {
 namespace {
 
 namespace fs = std::filesystem;
-using kt::test::ReadFile;
+using namespace platform;
 
 const char* const kSesamIni =
     "; poste de test\r\nOrpheline=hors section\r\n"
@@ -23,13 +23,12 @@ const char* const kSesamIni =
     "[ ssv ]\r\n;RepertoireTable=/ancien\r\nRepertoireTable=/opt/Sesam/SSV\r\nApostrophes='a'\r\n"
     "[COMMUN]\r\nDoublon=seconde section\r\n";
 
-class PrivateProfileTest : public ::testing::Test {
+class PrivateProfileTest : public PlatformTest {
 protected:
     std::string Read(const char* section, const char* key, const char* fallback = "absent", std::size_t size = 260) {
         return GetPrivateProfileString(section, key, fallback, size, ini);
     }
 
-    kt::test::TempTree tree;
     std::string ini = tree.WriteFile("windows/sesam.ini", kSesamIni).string();
 };
 
@@ -80,12 +79,9 @@ TEST_F(PrivateProfileTest, WritingChangesOneLineKeepsTheRestAndCreatesWhatIsMiss
               "[ ssv ]\r\n;RepertoireTable=/ancien\r\nRepertoireTable=/partage/Sesam/SSV\r\nApostrophes='a'\r\n"
               "[COMMUN]\r\nDoublon=seconde section\r\n"
               "\r\n[SRT]\r\nRepertoireTable=/partage/Sesam/SRT\r\n");
-    EXPECT_EQ(Read("SRT", "RepertoireTable"), "/partage/Sesam/SRT");
     EXPECT_EQ(ReadFile(tree / "lecteur.ini"), kSesamIni);
     EXPECT_EQ(fs::status(ini).permissions() & fs::perms::mask, permissions);
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(tree / "windows")) names.insert(entry.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"sesam.ini", ".sesam.ini.lock"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(tree / "windows"), {}), 2) << "the file and its lock, no temporary";
     ini = (tree / "windows/new.ini").string();
     ASSERT_TRUE(WritePrivateProfileString("COMMUN", "RepertoireTravail", "/partage/ADM", ini));
     EXPECT_EQ(ReadFile(ini), "[COMMUN]\nRepertoireTravail=/partage/ADM\n") << "a new file";
@@ -96,9 +92,7 @@ TEST_F(PrivateProfileTest, WritingRefusesWhatWouldNotStayOnOneLineOrCannotBeWrit
         {"SSV", "RepertoireTable", "/x\n[COMMUN]\nRepertoireTravail=/y"}, {"SSV\r\n[COMMUN", "RepertoireTable", "/x"},
         {"SSV", "Cle=valeur", "/x"}, {"SSV", ";Cle", "/x"}, {"SSV", "[Cle", "/x"}, {"SSV", "  ", "/x"},
         {"SSV", "Cle", std::string("a\0b", 3)}};
-    for (const auto& write : refused) {
-        EXPECT_FALSE(WritePrivateProfileString(write[0], write[1], write[2], ini)) << write[0] << " " << write[1];
-    }
+    for (const auto& w : refused) EXPECT_FALSE(WritePrivateProfileString(w[0], w[1], w[2], ini)) << w[0] << " " << w[1];
     EXPECT_EQ(ReadFile(ini), kSesamIni);
     // Nor is a file written where it cannot be: a missing folder, a folder in the way.
     EXPECT_FALSE(WritePrivateProfileString("S", "K", "v", (tree / "nowhere/t.ini").string()));
@@ -107,5 +101,55 @@ TEST_F(PrivateProfileTest, WritingRefusesWhatWouldNotStayOnOneLineOrCannotBeWrit
     EXPECT_TRUE(fs::is_directory(tree / "windows/dossier.ini"));
 }
 
+using MachineValueTest = PlatformTest;
+
+constexpr const char* kKey = "Software/Talvo/Talvo";
+
+// Only a whole 32-bit number, possibly with a line end, reads as a value.
+TEST_F(MachineValueTest, OnlyAWholeDwordReadsBack) {
+    ASSERT_TRUE(MachineValue(kKey, "FailCount").WriteDword(0xFFFFFFFFu));
+    EXPECT_EQ(MachineValue("Software\\Talvo\\Talvo", "FailCount").ReadDword(), 0xFFFFFFFFu);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree / "registry" / kKey), {}), 2)
+        << "the value and its lock file, no temporary";
+    const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
+        {"3\r\n", 3u},    {"", std::nullopt},    {"abc", std::nullopt},   {"-1", std::nullopt},
+        {"4294967296", std::nullopt}, {"12 34", std::nullopt}, {"7x", std::nullopt}, {"\n", std::nullopt},
+        {std::string(4096, '1'), std::nullopt}};
+    for (const auto& [content, value] : cases) {
+        tree.WriteFile("registry/Software/Talvo/Talvo/FailCount", content);
+        EXPECT_EQ(MachineValue(kKey, "FailCount").ReadDword(), value) << '"' << content << '"';
+    }
+}
+
+TEST_F(MachineValueTest, WritesThatCannotBeMadeOrLeadOutOfTheRegistryAreRefused) {
+    for (const auto& [key, name] : {std::pair{"../outside", "FailCount"}, {kKey, ".."}, {kKey, ""}}) {
+        EXPECT_FALSE(MachineValue(key, name).WriteDword(1)) << key << " " << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(tree / "outside"));
+    tree.WriteFile("secret", "5");
+    EXPECT_FALSE(MachineValue("..", "secret").ReadDword());
+    tree.WriteFile("registry/Software", "a file where the key should be");
+    EXPECT_FALSE(MachineValue(kKey, "FailCount").WriteDword(1));
+}
+
+using FileLockTest = PlatformTest;
+
+// Two processes rewrite the machine-wide counter and one INI file at the
+// same time; none of their changes may be lost.
+TEST_F(FileLockTest, TwoProcessesRewritingOneFileLoseNoChange) {
+    constexpr int kRounds = 150;
+    const std::string ini = (tree.MakeDir("windows") / "sesam.ini").string();
+    const std::string rounds = std::to_string(kRounds);
+    ChildProcess first({"files", ini, rounds, "A"}), second({"files", ini, rounds, "B"});
+    EXPECT_EQ(first.ReadLine(), "done");
+    EXPECT_EQ(second.ReadLine(), "done");
+    EXPECT_EQ(MachineValue("Software/Talvo/Talvo", "FailCount").ReadDword(), 2u * kRounds);
+    for (const std::string tag : {"A", "B"}) {
+        for (int i = 0; i < kRounds; ++i) {
+            EXPECT_EQ(GetPrivateProfileString("SSV", tag + std::to_string(i), "lost", 8, ini), "x") << tag << i;
+        }
+    }
+}
+
 }  // namespace
-}  // namespace kt::platform
+}  // namespace kt::test
