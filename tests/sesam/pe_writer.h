@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -49,16 +50,11 @@ inline std::string ResourceSection(const FileVersion& version, const PeShape& sh
         Put(rsrc, 16 + 8 * i, shape.rootTypes[i]);
         Put(rsrc, 20 + 8 * i, kName | 0x80000000u);
     }
-    Put(rsrc, kName + 14, 1, 2);
-    Put(rsrc, kName + 16, 1);
-    Put(rsrc, kName + 20, kLanguage | 0x80000000u);
-    Put(rsrc, kLanguage + 14, 1, 2);
-    Put(rsrc, kLanguage + 16, 0x409);
-    Put(rsrc, kLanguage + 20, kDataEntry);
-    Put(rsrc, kDataEntry, kResourceRva + kVersionInfo);
-    Put(rsrc, kDataEntry + 4, kVersionInfoLength);
-    Put(rsrc, kVersionInfo, kVersionInfoLength, 2);
-    Put(rsrc, kVersionInfo + 2, 52, 2);
+    const std::tuple<std::size_t, std::uint32_t, int> fields[] = {
+        {kName + 14, 1, 2}, {kName + 16, 1, 4}, {kName + 20, kLanguage | 0x80000000u, 4}, {kLanguage + 14, 1, 2},
+        {kLanguage + 16, 0x409, 4}, {kLanguage + 20, kDataEntry, 4}, {kDataEntry, kResourceRva + kVersionInfo, 4},
+        {kDataEntry + 4, kVersionInfoLength, 4}, {kVersionInfo, kVersionInfoLength, 2}, {kVersionInfo + 2, 52, 2}};
+    for (const auto& [at, value, bytes] : fields) Put(rsrc, at, value, bytes);
     const char16_t key[] = u"VS_VERSION_INFO";
     for (std::size_t i = 0; i < std::size(key); ++i) Put(rsrc, kVersionInfo + 6 + 2 * i, key[i], 2);
     Put(rsrc, kFixedInfo, 0xFEEF04BD);
