@@ -1,0 +1,189 @@
+// The start and the end of a run: the record the host passes (each rule alone
+// is met by the entry-point runs; here their order, the bounds and the
+// version), the failure journal mjlog.log, and the clean-up: workstations
+// silent too long leave the shared folder, a pending installer takes the
+// current one's place.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "config/calendar_date.h"
+#include "dialogs/failure_warning.h"
+#include "platform/machine_values.h"
+#include "run/failure_journal.h"
+#include "support/workstation.h"
+#include "update/clean_up.h"
+#include "update/record_validation.h"
+
+namespace kt::update {
+namespace {
+
+TEST(RecordValidationTest, TheFirstFailingRuleDecides) {
+    test::TempTree tree;
+    const std::string app = tree.MakeDir("app").string(), data = tree.MakeDir("data").string();
+    const std::tuple<std::string, std::string, const char*, const char*, int> cases[] = {
+        {app, data, nullptr, nullptr, 1084},                           // no practitioner, over a bad version
+        {(tree / "nowhere").string(), data, "2", "Dr Martin", 1098},  // no application folder
+        {app, "", "2", "Dr Martin", 1100},                             // data folder without terminator
+    };
+    for (const auto& [appDir, dataDir, minor, practitioner, problem] : cases) {
+        tagKTUpdateStruct record;
+        std::strcpy(record.szAppDir, appDir.c_str());
+        std::strcpy(record.szDataDir, dataDir.c_str());
+        if (dataDir.empty()) std::memset(record.szDataDir, 'x', sizeof record.szDataDir);
+        record.pszVerMajor = "5";
+        record.pszVerMinor = minor;
+        record.pszPractitioner = practitioner;
+        EXPECT_EQ(FindRecordProblem(record), problem) << appDir << " " << dataDir;
+    }
+    tagKTUpdateStruct record;
+    std::tie(record.pszVerMajor, record.pszVerMinor) = std::tuple("5", "10");
+    EXPECT_EQ(RecordVersion(record), "5.10.0") << "a missing third part is zero";
+}
+
+class FailureJournalTest : public test::Workstation {
+protected:
+    FailureJournalTest() {
+        ctx.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx.ownerWindow, ctx.appTitle); };
+    }
+    std::string File() const { return test::ReadFile(ctx.appDir + "mjlog.log"); }
+    static std::uint32_t FailCount() {
+        return platform::MachineValue("Software/Talvo/Talvo", "FailCount").ReadDword().value_or(0);
+    }
+    int Write(int begin, int failed, const char* message = nullptr) {
+        return run::WriteJournalAt(ctx, begin, failed, message, LocalTime(3, 3, 2020, 9, 5, 7));
+    }
+    static constexpr const char* kHeader = "------------- [3-3-2020, 9:05] -------------\r\n";
+};
+
+// Five failures in a row are journalled quietly; the sixth and every further
+// one warn, until a clean run starts the count and the journal again.
+TEST_F(FailureJournalTest, ANewJournalAfterACleanRunAGrowingOneAfterFailures) {
+    ASSERT_EQ(Write(0, 0, "MJ_OLD : ancien"), 1);
+    ASSERT_EQ(Write(1, 0), 1);
+    ASSERT_EQ(Write(0, 0, "MJ_DWL_DU : Session créé."), 1);
+    const std::string session = std::string(kHeader) + "9:05:7 - MJ_DWL_DU : Session créé.\r\n";
+    EXPECT_EQ(File(), session);
+    for (int run = 1; run <= 5; ++run) EXPECT_EQ(Write(0, 1), 0);
+    EXPECT_EQ(FailCount(), 5u);
+    EXPECT_TRUE(presenter->messages.empty());
+    Write(1, 0);
+    EXPECT_EQ(File(), session + kHeader);
+    Write(0, 1);
+    ASSERT_EQ(presenter->messages.size(), 1u);
+    const hostsuite::MessageRequest& shown = presenter->messages[0];
+    EXPECT_EQ(std::tie(shown.stringId, shown.caption, shown.style), std::tuple(1018, "Talvo", 0x10u));
+    Write(0, 1);
+    EXPECT_EQ(presenter->messages.size(), 2u);
+    EXPECT_EQ(Write(0, 0), 1);
+    EXPECT_EQ(FailCount(), 0u);
+    Write(1, 0);
+    EXPECT_EQ(File(), kHeader);
+    Write(0, 1);
+    EXPECT_EQ(presenter->messages.size(), 2u);
+}
+
+TEST_F(FailureJournalTest, OneWriteCountsAFailureUnlessATransferErrorEndedTheRun) {
+    const std::string app = ctx.appDir;
+    const struct {
+        const char* what;
+        std::string appDir;
+        int downloadStatus;
+        int result;
+        std::uint32_t failures;
+        const char* file;
+    } cases[] = {
+        {"failure", app, 0, 0, 1, "9:05:7 - MJ_X : y\r\n"},
+        {"transfer error", app, -2, 1, 0, "9:05:7 - MJ_X : y\r\n"},
+        {"folder without its separator", app.substr(0, app.size() - 1), 0, 0, 1, "9:05:7 - MJ_X : y\r\n"},
+        {"journal that cannot be written", app + "missing/", 0, 0, 1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(app + "mjlog.log");
+        (void)platform::MachineValue("Software/Talvo/Talvo", "FailCount").WriteDword(0);
+        ctx.appDir = c.appDir;
+        ctx.m_nDownloadStatus = c.downloadStatus;
+        EXPECT_EQ(Write(0, 1, "MJ_X : y"), c.result);
+        EXPECT_EQ(FailCount(), c.failures);
+        EXPECT_EQ(test::ReadFile(app + "mjlog.log"), c.file);
+    }
+}
+
+namespace fs = std::filesystem;
+
+constexpr const char* kFresh = "{11111111-1111-1111-1111-111111111111}";
+constexpr const char* kStale = "{22222222-2222-2222-2222-222222222222}";
+constexpr const char* kUndated = "{33333333-3333-3333-3333-333333333333}";
+constexpr const char* kUpperCase = "{44444444-4444-4444-4444-444444444444}";
+constexpr const char* kFolder = "{55555555-5555-5555-5555-555555555555}";
+
+class CleanUpTest : public test::Workstation {
+protected:
+    std::string DaysAgo(int days) const {
+        std::tm day = now;
+        day.tm_mday -= days;
+        std::mktime(&day);
+        return config::DateText(day);
+    }
+    // The state file `guid` + `extension` with `lastUpdate` (none when empty), and its uninstall folder.
+    void Station(const std::string& guid, const std::string& lastUpdate, const std::string& extension = ".xml") {
+        const std::string dated = lastUpdate.empty() ? "" : "<LastUpdate>" + lastUpdate + "</LastUpdate>";
+        tree.WriteFile("UpdateInfo/" + guid + extension, "<?xml version=\"1.0\"?>\n<Workstation>" + dated + "</Workstation>\n");
+        tree.WriteFile("UpdateInfo/$" + guid + "/5.1.0/backup.dat", "old");
+    }
+    bool Exists(const std::string& name) const { return fs::exists(ctx.updateDirSlash + name); }
+
+    std::tm now = LocalTime(15, 6, 2026);
+};
+
+TEST_F(CleanUpTest, WorkstationsSilentFor180DaysLeaveWithTheirFolder) {
+    Station(kFresh, DaysAgo(179));
+    Station(kStale, DaysAgo(180));
+    Station(kUndated, "");  // counts 30 days
+    Station(kUpperCase, DaysAgo(400), ".XML");
+    Station("files", DaysAgo(400));  // only "{*.xml" files are workstations
+    tree.MakeDir(std::string("UpdateInfo/") + kFolder + ".xml");
+
+    EXPECT_EQ(CleanUp(ctx, "ignored", now), 1);
+    for (const std::string kept : {kFresh, kUndated, kFolder}) EXPECT_TRUE(Exists(kept + ".xml")) << kept;
+    for (const std::string kept : {kFresh, kUndated}) EXPECT_TRUE(Exists("$" + kept + "/5.1.0/backup.dat")) << kept;
+    for (const std::string gone : {kStale, kUpperCase}) EXPECT_FALSE(Exists("$" + gone)) << gone;
+    EXPECT_FALSE(Exists(std::string(kStale) + ".xml"));
+    EXPECT_FALSE(Exists(std::string(kUpperCase) + ".XML"));
+    EXPECT_TRUE(Exists("files.xml"));
+    EXPECT_EQ(CountLogged("INFO Remove " + ctx.updateDirSlash + kStale +
+                          ".xml directory because it is has not been updated for too long"), 1);
+}
+
+TEST_F(CleanUpTest, FolderGoesToTheUsersTrashWhenThereIsOne) {
+    const fs::path trash = tree.MakeDir("userdata/Trash");
+    tree.WriteFile(std::string("userdata/Trash/files/$") + kStale, "an earlier one");
+    Station(kStale, DaysAgo(200));
+
+    EXPECT_EQ(CleanUp(ctx, "ignored", now), 1);
+    EXPECT_FALSE(Exists(std::string("$") + kStale));
+    const std::string trashed = std::string("$") + kStale + ".2";
+    EXPECT_EQ(test::ReadFile(trash / "files" / trashed / "5.1.0/backup.dat"), "old");
+    const std::string info = test::ReadFile(trash / "info" / (trashed + ".trashinfo"));
+    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + ctx.updateDirSlash + "%24%7B22222222-2222-2222-2222-222222222222%7D\n", 0), 0u);
+    EXPECT_NE(info.find("\nDeletionDate="), std::string::npos);
+    EXPECT_EQ(test::ReadFile(trash / "files" / (std::string("$") + kStale)), "an earlier one");
+}
+
+TEST_F(CleanUpTest, PendingInstallerReplacesTheCurrentOne) {
+    for (const bool current : {true, false}) {
+        SCOPED_TRACE(current);
+        if (current) tree.WriteFile("app/ktupdate.exe", "old installer");
+        if (!current) ctx.updateDirSlash = (tree / "missing").string() + "/";
+        tree.WriteFile("app/ktupdate.ex~", "new installer");
+        EXPECT_EQ(CleanUp(ctx, "ignored", now), 0);  // no workstation file
+        EXPECT_TRUE(Logged("INFO Update ktupdate.exe file"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(ctx.appDir), {}), 1);
+        EXPECT_EQ(test::ReadFile(ctx.appDir + "ktupdate.exe"), "new installer");
+        fs::remove(ctx.appDir + "ktupdate.exe");
+    }
+}
+
+}  // namespace
+}  // namespace kt::update
