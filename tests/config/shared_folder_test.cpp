@@ -22,7 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadFile;
 using SharedStateTest = test::ConfiguredWorkstation;
+using UpdateSharingTest = test::ConfiguredWorkstation;
 using test::kGuid;
+using namespace std::chrono_literals;
 
 constexpr const char* kOtherGuid = "{00000000-1111-2222-3333-444444444444}";
 
@@ -50,8 +52,7 @@ TEST_F(SharedStateTest, OnlyAFreshLockOfAnotherWorkstationBlocks) {
     EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash), 0) << "no lock";
     const std::tm now = LocalTime(6, 12, 2026, 10, 0);
     const auto beat = [&](int minutesAgo) { return HeartbeatText(EpochOfLocal(now) - minutesAgo * 60); };
-    const std::string host = platform::HostName();
-    const std::string boot = platform::BootId();
+    const std::string host = platform::HostName(), boot = platform::BootId();
     const std::pair<std::string, int> cases[] = {  // the lock, whether it blocks
         {Lock(kOtherGuid, "6.12.2026"), 1},
         {Lock(kOtherGuid, "5.12.2026"), 1},   // yesterday
@@ -88,15 +89,13 @@ TEST_F(SharedStateTest, TheHolderStampsItsHeartbeatUntilTheLockIsNotItsOwn) {
     ASSERT_EQ(TakeUpdatingLock(ctx, LocalTime(6, 12, 2026), std::chrono::milliseconds(20)), LockTake::kTaken);
     const std::string first = heartbeat();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (heartbeat() == first && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    while (heartbeat() == first && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
     std::time_t stamped = 0;
     ASSERT_TRUE(ParseHeartbeat(heartbeat(), &stamped)) << heartbeat();
     EXPECT_LE(std::abs(std::time(nullptr) - stamped), 5) << "stamped with the time of the stamp";
 
     tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, "6.12.2026"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::this_thread::sleep_for(200ms);
     EXPECT_EQ(ReadFile(LockFile()), Lock(kOtherGuid, "6.12.2026")) << "another workstation's lock is not stamped";
     ReleaseUpdatingLock(ctx, LocalTime(6, 12, 2026));
     EXPECT_TRUE(fs::exists(LockFile()));
@@ -140,12 +139,6 @@ TEST_F(SharedStateTest, ReadOnlyUpdateFolderFailsQuietlyAndKeepsFiles) {
     EXPECT_TRUE(fs::exists(LockFile())) << "the stale lock could not be deleted";
 }
 
-
-class UpdateSharingTest : public test::ConfiguredWorkstation {
-protected:
-    void WriteFilesXml(const std::string& entries) { tree.WriteFile("UpdateInfo/files.xml", "<Files>" + entries + "</Files>\n"); }
-};
-
 // A host package counts for exactly the installed version; a pack package
 // when newer than the installed pack, or when there is none.
 TEST_F(UpdateSharingTest, PackagesWaitingOnTheNetwork) {
@@ -163,7 +156,7 @@ TEST_F(UpdateSharingTest, PackagesWaitingOnTheNetwork) {
     };
     for (const auto& [entries, version, sesam, available] : cases) {
         SCOPED_TRACE(entries + " for " + version + ", pack " + sesam);
-        WriteFilesXml(entries);
+        tree.WriteFile("UpdateInfo/files.xml", "<Files>" + entries + "</Files>\n");
         ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Version", version, nullptr, nullptr), 1);
         ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Sesam", sesam, nullptr, nullptr), 1);
         EXPECT_EQ(IsAnyUpdateOnNetwork(ctx), available);
@@ -177,11 +170,9 @@ TEST_F(UpdateSharingTest, PackagesWaitingOnTheNetwork) {
 }
 
 TEST_F(UpdateSharingTest, OnlyAnotherWorkstationThatSharesCounts) {
-    std::string upperOwn = kGuid;
-    for (char& c : upperOwn) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     // This workstation's own file, written with another letter case, shares.
     std::filesystem::remove(GuidFile());
-    UpdateConfXML(ctx, upperOwn, "1.0", "1.1.2026", "1.0", "1", "0", "0");
+    UpdateConfXML(ctx, "{1A2B3C4D-5E6F-7A8B-9C0D-1E2F3A4B5C6D}", "1.0", "1.1.2026", "1.0", "1", "0", "0");
     UpdateConfXML(ctx, "{00000000-0000-0000-0000-000000000002}", "1.0", "1.1.2026", "1.0", "0", "0", "0");
     // A damaged state file, as a workstation killed while writing would leave it, shares nothing.
     tree.WriteFile("UpdateInfo/{00000000-0000-0000-0000-000000000004}.xml", "<Workstation><LastUpdate Type=\"1");

@@ -1,5 +1,4 @@
-// The files machine-wide settings live in: INI files and registry values,
-// rewritten by several processes at once.
+// The files machine-wide settings live in: INI files and registry values.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,7 +27,6 @@ protected:
     std::string Read(const char* section, const char* key, const char* fallback = "absent", std::size_t size = 260) {
         return GetPrivateProfileString(section, key, fallback, size, ini);
     }
-
     std::string ini = tree.WriteFile("windows/sesam.ini", kSesamIni).string();
 };
 
@@ -47,16 +45,13 @@ TEST_F(PrivateProfileTest, FindsValuesAsTheKernelDoesAndGivesTheDefaultForWhatIs
     EXPECT_EQ(GetPrivateProfileString("COMMUN", "RepertoireTravail", "defaut  ", 260, ini + ".absent"), "defaut");
 }
 
-TEST_F(PrivateProfileTest, CutsToTheBufferSizeAtCharacterBoundaries) {
-    ini = tree.WriteFile("windows/t.ini", "[S]\nNom=Données\n").string();
-    const std::pair<std::size_t, const char*> cases[] = {{8, "Données"}, {6, "Donné"}, {5, "Donn"}, {1, ""}, {0, ""}};
-    for (const auto& [size, expected] : cases) EXPECT_EQ(Read("S", "Nom", "", size), expected) << size;
-    EXPECT_EQ(Read("S", "Autre", "éèà", 3), "éè");
-}
-
-TEST_F(PrivateProfileTest, ReadsIntegersAfterAByteOrderMark) {
-    ini = tree.WriteFile("windows/t.ini", "\xEF\xBB\xBF[N]\nA=12\nB= -7 \nC=+3\nD=42abc\nE=abc\nF=\nG=\"15\"\nH=4294967295\n")
-              .string();
+// Values are cut to the buffer at character boundaries; numbers read after a byte-order mark.
+TEST_F(PrivateProfileTest, CutsValuesBetweenCharactersAndReadsIntegers) {
+    ini = tree.WriteFile("windows/t.ini", "\xEF\xBB\xBF[N]\nA=12\nB= -7 \nC=+3\nD=42abc\nE=abc\nF=\nG=\"15\"\nH=4294967295\n"
+                                          "Nom=Données\n").string();
+    const std::pair<std::size_t, const char*> cut[] = {{8, "Données"}, {6, "Donné"}, {5, "Donn"}, {1, ""}, {0, ""}};
+    for (const auto& [size, expected] : cut) EXPECT_EQ(Read("N", "Nom", "", size), expected) << size;
+    EXPECT_EQ(Read("N", "Autre", "éèà", 3), "éè");
     const std::pair<const char*, int> cases[] = {{"a", 12}, {"B", -7}, {"C", 3},  {"D", 42}, {"E", 0},
                                                  {"F", 99}, {"G", 15}, {"H", -1}, {"Z", 99}};
     for (const auto& [key, expected] : cases) EXPECT_EQ(GetPrivateProfileInt("n", key, 99, ini), expected) << key;
@@ -102,14 +97,13 @@ TEST_F(PrivateProfileTest, WritingRefusesWhatWouldNotStayOnOneLineOrCannotBeWrit
 }
 
 using MachineValueTest = PlatformTest;
-
 constexpr const char* kKey = "Software/Talvo/Talvo";
 
 // Only a whole 32-bit number, possibly with a line end, reads as a value.
 TEST_F(MachineValueTest, OnlyAWholeDwordReadsBack) {
     ASSERT_TRUE(MachineValue(kKey, "FailCount").WriteDword(0xFFFFFFFFu));
     EXPECT_EQ(MachineValue("Software\\Talvo\\Talvo", "FailCount").ReadDword(), 0xFFFFFFFFu);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree / "registry" / kKey), {}), 2)
+    EXPECT_EQ(std::distance(fs::directory_iterator(tree / "registry" / kKey), {}), 2)
         << "the value and its lock file, no temporary";
     const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
         {"3\r\n", 3u},    {"", std::nullopt},    {"abc", std::nullopt},   {"-1", std::nullopt},
@@ -125,30 +119,11 @@ TEST_F(MachineValueTest, WritesThatCannotBeMadeOrLeadOutOfTheRegistryAreRefused)
     for (const auto& [key, name] : {std::pair{"../outside", "FailCount"}, {kKey, ".."}, {kKey, ""}}) {
         EXPECT_FALSE(MachineValue(key, name).WriteDword(1)) << key << " " << name;
     }
-    EXPECT_FALSE(std::filesystem::exists(tree / "outside"));
+    EXPECT_FALSE(fs::exists(tree / "outside"));
     tree.WriteFile("secret", "5");
     EXPECT_FALSE(MachineValue("..", "secret").ReadDword());
     tree.WriteFile("registry/Software", "a file where the key should be");
     EXPECT_FALSE(MachineValue(kKey, "FailCount").WriteDword(1));
-}
-
-using FileLockTest = PlatformTest;
-
-// Two processes rewrite the machine-wide counter and one INI file at the
-// same time; none of their changes may be lost.
-TEST_F(FileLockTest, TwoProcessesRewritingOneFileLoseNoChange) {
-    constexpr int kRounds = 150;
-    const std::string ini = (tree.MakeDir("windows") / "sesam.ini").string();
-    const std::string rounds = std::to_string(kRounds);
-    ChildProcess first({"files", ini, rounds, "A"}), second({"files", ini, rounds, "B"});
-    EXPECT_EQ(first.ReadLine(), "done");
-    EXPECT_EQ(second.ReadLine(), "done");
-    EXPECT_EQ(MachineValue("Software/Talvo/Talvo", "FailCount").ReadDword(), 2u * kRounds);
-    for (const std::string tag : {"A", "B"}) {
-        for (int i = 0; i < kRounds; ++i) {
-            EXPECT_EQ(GetPrivateProfileString("SSV", tag + std::to_string(i), "lost", 8, ini), "x") << tag << i;
-        }
-    }
 }
 
 }  // namespace

@@ -3,13 +3,10 @@
 // stays until the test kills it (at most a minute).
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "platform/dialog_registry.h"
-#include "platform/machine_values.h"
-#include "platform/private_profile.h"
 #include "platform/shared_region.h"
 #include "platform/shared_sync.h"
 
@@ -28,20 +25,7 @@ int Stay() {
     return 0;
 }
 
-// Read-modify-writes of the machine-wide counter and of an INI file (one new
-// key per round), `rounds` times.
-int RewriteFiles(const std::string& ini, int rounds, const std::string& tag) {
-    for (int i = 0; i < rounds; ++i) {
-        if (!MachineValue("Software/Talvo/Talvo", "FailCount").IncrementDword() ||
-            !WritePrivateProfileString("SSV", tag + std::to_string(i), "x", ini)) {
-            return 2;
-        }
-    }
-    return Say("done");
-}
-
-int Run(const std::string& kind, const std::string& name, int argc, char** argv) {
-    if (kind == "files" && argc == 5) return RewriteFiles(name, std::atoi(argv[3]), argv[4]);
+int Run(const std::string& kind, const std::string& name) {
     if (kind == "dialog") {
         auto dialog = RegisterOpenDialog(name, [] { Say("restored"); });
         return dialog ? Say("ready") + Stay() : 2;
@@ -58,4 +42,4 @@ int Run(const std::string& kind, const std::string& name, int argc, char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv) { return argc < 3 ? 64 : Run(argv[1], argv[2], argc, argv); }
+int main(int argc, char** argv) { return argc < 3 ? 64 : Run(argv[1], argv[2]); }

@@ -14,7 +14,6 @@
 #include "sesam/sesam_folders.h"
 #include "sesam/sesam_ini.h"
 #include "sesam/sesam_xml.h"
-#include "sesam/version_number.h"
 #include "support/workstation.h"
 
 namespace kt::sesam {
@@ -85,13 +84,8 @@ TEST_F(PeFileInfoTest, VersionResourceAndLinkDate) {
 
 Strings Folders(const TableSet& set) { return {set.common, set.ssv, set.srt, set.sts}; }
 
-TEST(SesamFiles, IniXmlAndLocalSetNameTheTableFolders) {
+TEST(SesamFiles, SharedAndLocalSetsNameTheTableFolders) {
     test::TempTree tree;
-    tree.WriteFile("windows/sesam.ini",
-                   "[commun]\nRepertoireTravail = /srv/sesam/ADM\nRepertoireTable=/old\n"
-                   "[SSV]\nRepertoireTable=/srv/sesam/SSV\n[SRT]\nrepertoiretable=/srv/sesam/SRT\n");
-    EXPECT_EQ(Folders(ReadSesamIniTables(SesamIniPath())),
-              (Strings{"/srv/sesam/ADM", "/srv/sesam/SSV", "/srv/sesam/SRT", ""}));
     const std::string xml = (tree / "sesam.xml").string();
     EXPECT_FALSE(ReadSharedTableSet(xml).has_value());
     tree.WriteFile("sesam.xml",
@@ -102,25 +96,6 @@ TEST(SesamFiles, IniXmlAndLocalSetNameTheTableFolders) {
               (Strings{"//srv/Sesam/ADM", "//srv/Sesam/SSV", "//srv/Sesam/SRT", "//srv/Sesam/STS"}));
     const std::string local = (tree / "programfiles/Sesam/").string();
     EXPECT_EQ(Folders(LocalTableSet()), (Strings{local + "ADM", local + "SSV", local + "SRT", local + "STS"}));
-}
-
-TEST(SesamFiles, CreatedFolder) {
-    test::TempTree tree;
-    const std::string temp = tree.MakeDir("temp").string();
-    tree.WriteFile("blocked/Sesam", "a file in the way");
-    const std::pair<std::string, int> cases[] = {{temp, 1}, {temp + "/", 1}, {(tree / "blocked").string(), 0},
-                                                 {(tree / "missing/parent").string(), 0}};
-    for (const auto& [parent, created] : cases) EXPECT_EQ(CreateSesamFolder(parent), created) << parent;
-    EXPECT_TRUE(std::filesystem::is_directory(tree / "temp/Sesam"));
-}
-
-// Further parts are joined without their leading zeros, the first stays as
-// written; text that is no number reads as zero or its leading digits.
-TEST(SesamFiles, VersionJoinsItsPartsAsOneNumber) {
-    const std::pair<const char*, long long> cases[] = {{"1.40", 140}, {"1.4", 14}, {"1.04", 14}, {"2", 2},
-                                                       {"3.0.12", 3012}, {"01.5", 15}, {"", 0}, {".", 0},
-                                                       {"abc", 0}, {"7.x", 70}};
-    for (const auto& [text, number] : cases) EXPECT_EQ(VersionToNumber(text), number) << text;
 }
 
 // SRT 1.40; components I at 140 and M at 5; modules 94 at 14 and 9 at 7.
@@ -149,8 +124,7 @@ protected:
     // The calls the stand-in received since the last time, in order.
     Strings TakeCalls() const {
         const Strings calls = Lines(test::ReadFile(script_ + ".calls"));
-        fs::remove(script_ + ".calls");
-        return calls;
+        return fs::remove(script_ + ".calls"), calls;
     }
 
     // The decision of a fresh session on a catalogue holding these children
@@ -159,8 +133,7 @@ protected:
         tree.WriteFile("versions.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Update Version=\"5.2.0\">"
                                         "<SesamAll><Executables>" + executables + "</Executables><Tables>" +
                                         tables + "</Tables></SesamAll></Update>\n");
-        PackCheckSession session;
-        return IsSesamPackUpdateNeeded(ctx, session, catalogue_, 0);
+        return IsSesamPackUpdateNeeded(ctx, session_ = {}, catalogue_, 0);
     }
 
     PackCheckSession session_;
@@ -188,9 +161,8 @@ TEST_F(PackCheckTest, ProbeResultAndCallsForEachLibraryAnswer) {
         SCOPED_TRACE(std::string(library ? library : "no library") + "\n" + script);
         InstallLibrary(library);
         Script(script);
-        PackCheckSession session;
-        EXPECT_EQ(ProbeCardReader(ctx, session), result);
-        EXPECT_TRUE(session.probeDone && session.probeSucceeded == (result == 1));
+        EXPECT_EQ(ProbeCardReader(ctx, session_ = {}), result);
+        EXPECT_TRUE(session_.probeDone && session_.probeSucceeded == (result == 1));
         EXPECT_EQ(TakeCalls(), calls);
     }
     EXPECT_TRUE(presenter->messages.empty());
@@ -264,21 +236,20 @@ TEST_F(PackCheckTest, ProgramFileOlderThanDescribedNeedsThePackage) {
         {"ktsv.dll", newYear, test::FileVersion{3, 2, 9, 0}}, {"ktnew.dll", newYear, test::FileVersion{3, 2, 10, 0}},
         {"sub/b.dll", newYear, test::FileVersion{1, 0, 0, 0}}, {"old.exe", november, std::nullopt},
         {"new.dll", november, test::FileVersion{9, 9, 9, 9}}};
-    for (const auto& [name, stamp, version] : programs) tree.WriteFile(std::string("windows/") + name, test::BuildPeImage(stamp, version));
+    for (const auto& [name, stamp, version] : programs) {
+        tree.WriteFile(std::string("windows/") + name, test::BuildPeImage(stamp, version));
+    }
     tree.WriteFile("windows/notes.txt", "not a program");
     const std::pair<const char*, int> cases[] = {
-        {"<Item Name=\"ktsv.dll\" Version=\"3.2.10\"/>", 1},
-        {"<Item Name=\"ktnew.dll\" Version=\"3.2.9\"/>", 0},
+        {"<Item Name=\"ktsv.dll\" Version=\"3.2.10\"/>", 1}, {"<Item Name=\"ktnew.dll\" Version=\"3.2.9\"/>", 0},
         {"<Item Name=\"ktnew.dll\" Version=\"3.2.10\"/>", 0},
         // This system counts as the NT family.
         {"<Item Name=\"ktsv.dll\" Version=\"4.0.0\" System=\"98\"/>", 0},
-        {"<ITEM Name=\"ktsv.dll\" Version=\"4.0.0\" System=\"nt\"/>", 1},
-        {"<item Name=\"ktsv.dll\" Version=\"4.0.0\"/>", 1},
+        {"<ITEM Name=\"ktsv.dll\" Version=\"4.0.0\" System=\"nt\"/>", 1}, {"<item Name=\"ktsv.dll\" Version=\"4.0.0\"/>", 1},
         {"<Item Name=\"sub\\b.dll\" Version=\"2.0.0\"/>", 1},
         // Without two versions to compare, the link date decides.
         {"<Item Name=\"old.exe\" Version=\"1.0.0\" LinkDate=\"1.12.2023\"/>", 1},
-        {"<Item Name=\"old.exe\" LinkDate=\"30.11.2023\"/>", 0},
-        {"<Item Name=\"new.dll\" LinkDate=\"2.1.2024\"/>", 1},
+        {"<Item Name=\"old.exe\" LinkDate=\"30.11.2023\"/>", 0}, {"<Item Name=\"new.dll\" LinkDate=\"2.1.2024\"/>", 1},
         // A file with neither does not decide.
         {"<Item Name=\"notes.txt\" Version=\"9.0.0\" LinkDate=\"1.1.2030\"/>"
          "<Item Name=\"absent.dll\" Version=\"9.0.0\" LinkDate=\"1.1.2030\"/>", 0},

@@ -53,14 +53,13 @@ inline std::string ResourceSection(const FileVersion& version, const PeShape& sh
     const std::tuple<std::size_t, std::uint32_t, int> fields[] = {
         {kName + 14, 1, 2}, {kName + 16, 1, 4}, {kName + 20, kLanguage | 0x80000000u, 4}, {kLanguage + 14, 1, 2},
         {kLanguage + 16, 0x409, 4}, {kLanguage + 20, kDataEntry, 4}, {kDataEntry, kResourceRva + kVersionInfo, 4},
-        {kDataEntry + 4, kVersionInfoLength, 4}, {kVersionInfo, kVersionInfoLength, 2}, {kVersionInfo + 2, 52, 2}};
+        {kDataEntry + 4, kVersionInfoLength, 4}, {kVersionInfo, kVersionInfoLength, 2}, {kVersionInfo + 2, 52, 2},
+        {kFixedInfo, 0xFEEF04BD, 4}, {kFixedInfo + 4, 0x10000, 4},
+        {kFixedInfo + 8, std::uint32_t{version[0]} << 16 | version[1], 4},
+        {kFixedInfo + 12, std::uint32_t{version[2]} << 16 | version[3], 4}};
     for (const auto& [at, value, bytes] : fields) Put(rsrc, at, value, bytes);
     const char16_t key[] = u"VS_VERSION_INFO";
     for (std::size_t i = 0; i < std::size(key); ++i) Put(rsrc, kVersionInfo + 6 + 2 * i, key[i], 2);
-    Put(rsrc, kFixedInfo, 0xFEEF04BD);
-    Put(rsrc, kFixedInfo + 4, 0x10000);
-    Put(rsrc, kFixedInfo + 8, std::uint32_t{version[0]} << 16 | version[1]);
-    Put(rsrc, kFixedInfo + 12, std::uint32_t{version[2]} << 16 | version[3]);
     return rsrc;
 }
 
@@ -73,8 +72,7 @@ inline std::string BuildPeImage(std::uint32_t timeStamp, std::optional<FileVersi
     const std::string rsrc = fileVersion ? ResourceSection(*fileVersion, shape) : std::string();
     const std::size_t rawSize = (rsrc.size() + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
     std::string image(kFileAlignment + rawSize, '\0');
-    image[0] = 'M';
-    image[1] = 'Z';
+    std::memcpy(image.data(), "MZ", 2);
     Put(image, 0x3C, 0x40);
     std::memcpy(image.data() + 0x40, "PE\0\0", 4);
     const std::size_t coff = 0x44, optional = coff + 20;

@@ -75,12 +75,9 @@ TEST_F(InstallUpdatesTest, InstallerReadsEveryFieldAtItsOffset) {
     for (const auto& [mode, hostProcessId, title, titleField, first, stamp] : cases) {
         SCOPED_TRACE(mode);
         ForgetRecord();
-        ctx.hostProcessId = hostProcessId;
-        ctx.appTitle = title;
-        ctx.bSesamInstall = 1;
+        std::tie(ctx.hostProcessId, ctx.appTitle, ctx.bSesamInstall) = std::tuple(hostProcessId, title, 1);
         auto installer = InstallUpdatesWithin(ctx, first, 0, stamp, mode, kPatience);
-        ASSERT_TRUE(installer);
-        ASSERT_TRUE(installer->WaitForExit(kPatience));
+        ASSERT_TRUE(installer && installer->WaitForExit(kPatience));
         EXPECT_EQ(installer->ExitCode(), 0);
         EXPECT_EQ(ctx.bSesamInstall, 0);
         EXPECT_TRUE(presenter->messages.empty());

@@ -31,9 +31,7 @@ TEST(RecordValidationTest, TheFirstFailingRuleDecides) {
         std::strcpy(record.szAppDir, appDir.c_str());
         std::strcpy(record.szDataDir, dataDir.c_str());
         if (dataDir.empty()) std::memset(record.szDataDir, 'x', sizeof record.szDataDir);
-        record.pszVerMajor = "5";
-        record.pszVerMinor = minor;
-        record.pszPractitioner = practitioner;
+        std::tie(record.pszVerMajor, record.pszVerMinor, record.pszPractitioner) = std::tuple("5", minor, practitioner);
         EXPECT_EQ(FindRecordProblem(record), problem) << appDir << " " << dataDir;
     }
     tagKTUpdateStruct record;
@@ -43,13 +41,9 @@ TEST(RecordValidationTest, TheFirstFailingRuleDecides) {
 
 class FailureJournalTest : public test::Workstation {
 protected:
-    FailureJournalTest() {
-        ctx.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx.ownerWindow, ctx.appTitle); };
-    }
+    FailureJournalTest() { ctx.showFailureWarning = [this] { dialogs::ShowFailureWarning(ctx.ownerWindow, ctx.appTitle); }; }
     std::string File() const { return test::ReadFile(ctx.appDir + "mjlog.log"); }
-    static std::uint32_t FailCount() {
-        return platform::MachineValue("Software/Talvo/Talvo", "FailCount").ReadDword().value_or(0);
-    }
+    static std::uint32_t FailCount() { return platform::MachineValue("Software/Talvo/Talvo", "FailCount").ReadDword().value_or(0); }
     int Write(int begin, int failed, const char* message = nullptr) {
         return run::WriteJournalAt(ctx, begin, failed, message, LocalTime(3, 3, 2020, 9, 5, 7));
     }
@@ -85,28 +79,21 @@ TEST_F(FailureJournalTest, ANewJournalAfterACleanRunAGrowingOneAfterFailures) {
 
 TEST_F(FailureJournalTest, OneWriteCountsAFailureUnlessATransferErrorEndedTheRun) {
     const std::string app = ctx.appDir;
-    const struct {
-        const char* what;
-        std::string appDir;
-        int downloadStatus;
-        int result;
-        std::uint32_t failures;
-        const char* file;
-    } cases[] = {
-        {"failure", app, 0, 0, 1, "9:05:7 - MJ_X : y\r\n"},
-        {"transfer error", app, -2, 1, 0, "9:05:7 - MJ_X : y\r\n"},
-        {"folder without its separator", app.substr(0, app.size() - 1), 0, 0, 1, "9:05:7 - MJ_X : y\r\n"},
-        {"journal that cannot be written", app + "missing/", 0, 0, 1, ""},
+    // The application folder, the transfer's status, the result, the failures counted, whether it is journalled.
+    const std::tuple<std::string, int, int, std::uint32_t, bool> cases[] = {
+        {app, 0, 0, 1, true},
+        {app, -2, 1, 0, true},                             // a transfer error
+        {app.substr(0, app.size() - 1), 0, 0, 1, true},    // a folder without its separator
+        {app + "missing/", 0, 0, 1, false},                // a journal that cannot be written
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [appDir, downloadStatus, result, failures, journalled] : cases) {
+        SCOPED_TRACE(appDir + " " + std::to_string(downloadStatus));
         std::filesystem::remove(app + "mjlog.log");
         (void)platform::MachineValue("Software/Talvo/Talvo", "FailCount").WriteDword(0);
-        ctx.appDir = c.appDir;
-        ctx.m_nDownloadStatus = c.downloadStatus;
-        EXPECT_EQ(Write(0, 1, "MJ_X : y"), c.result);
-        EXPECT_EQ(FailCount(), c.failures);
-        EXPECT_EQ(test::ReadFile(app + "mjlog.log"), c.file);
+        std::tie(ctx.appDir, ctx.m_nDownloadStatus) = std::tie(appDir, downloadStatus);
+        EXPECT_EQ(Write(0, 1, "MJ_X : y"), result);
+        EXPECT_EQ(FailCount(), failures);
+        EXPECT_EQ(test::ReadFile(app + "mjlog.log"), journalled ? "9:05:7 - MJ_X : y\r\n" : "");
     }
 }
 
@@ -123,8 +110,7 @@ protected:
     std::string DaysAgo(int days) const {
         std::tm day = now;
         day.tm_mday -= days;
-        std::mktime(&day);
-        return config::DateText(day);
+        return std::mktime(&day), config::DateText(day);
     }
     // The state file `guid` + `extension` with `lastUpdate` (none when empty), and its uninstall folder.
     void Station(const std::string& guid, const std::string& lastUpdate, const std::string& extension = ".xml") {
@@ -133,7 +119,6 @@ protected:
         tree.WriteFile("UpdateInfo/$" + guid + "/5.1.0/backup.dat", "old");
     }
     bool Exists(const std::string& name) const { return fs::exists(ctx.updateDirSlash + name); }
-
     std::tm now = LocalTime(15, 6, 2026);
 };
 
@@ -149,8 +134,7 @@ TEST_F(CleanUpTest, WorkstationsSilentFor180DaysLeaveWithTheirFolder) {
     for (const std::string kept : {kFresh, kUndated, kFolder}) EXPECT_TRUE(Exists(kept + ".xml")) << kept;
     for (const std::string kept : {kFresh, kUndated}) EXPECT_TRUE(Exists("$" + kept + "/5.1.0/backup.dat")) << kept;
     for (const std::string gone : {kStale, kUpperCase}) EXPECT_FALSE(Exists("$" + gone)) << gone;
-    EXPECT_FALSE(Exists(std::string(kStale) + ".xml"));
-    EXPECT_FALSE(Exists(std::string(kUpperCase) + ".XML"));
+    EXPECT_FALSE(Exists(std::string(kStale) + ".xml") || Exists(std::string(kUpperCase) + ".XML"));
     EXPECT_TRUE(Exists("files.xml"));
     EXPECT_EQ(CountLogged("INFO Remove " + ctx.updateDirSlash + kStale +
                           ".xml directory because it is has not been updated for too long"), 1);

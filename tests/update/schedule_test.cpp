@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iomanip>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -18,10 +20,7 @@ namespace {
 // "d.m.y h:m:s" as a local date-time.
 std::tm At(const char* text) {
     std::tm time{};
-    std::sscanf(text, "%d.%d.%d %d:%d:%d", &time.tm_mday, &time.tm_mon, &time.tm_year, &time.tm_hour, &time.tm_min,
-                &time.tm_sec);
-    time.tm_mon -= 1;
-    time.tm_year -= 1900;
+    std::istringstream(text) >> std::get_time(&time, "%d.%m.%Y %H:%M:%S");
     return time;
 }
 
