@@ -106,10 +106,8 @@ TEST_F(LastUpdateAgeTest, CountsWholeDaysFromMidnight) {
     const std::tuple<const char*, std::tm, int> cases[] = {  // date (null: none, "-": no appid.xml), now, days
         {"-", LocalTime(1, 1, 2027), kUnknownLastUpdateAge},  // first, before any appid.xml
         {"31.2.2026", LocalTime(31, 3, 2026, 9, 30), 31},  // the last day of February, not 3 March
-        {"5.12.2026", LocalTime(5, 12, 2026, 23, 59, 59), 0},
-        {"5.12.2026", LocalTime(6, 12, 2026, 0, 0, 0), 1},
-        {"5.12.2026", LocalTime(4, 1, 2027, 8, 0, 0), 30},
-        {"5.12.2026", LocalTime(3, 12, 2026, 12, 0, 0), -1},
+        {"5.12.2026", LocalTime(5, 12, 2026, 23, 59, 59), 0}, {"5.12.2026", LocalTime(6, 12, 2026, 0, 0, 0), 1},
+        {"5.12.2026", LocalTime(4, 1, 2027, 8, 0, 0), 30},    {"5.12.2026", LocalTime(3, 12, 2026, 12, 0, 0), -1},
         {"5.12.2026", LocalTime(4, 12, 2026, 12, 0, 0), 0},  // truncated toward zero
         {nullptr, LocalTime(1, 1, 2027), kUnknownLastUpdateAge},
         {"12.13.2026", LocalTime(1, 1, 2027), kVeryOld},  // impossible dates are very old
@@ -124,39 +122,33 @@ TEST_F(LastUpdateAgeTest, CountsWholeDaysFromMidnight) {
     }
 }
 
-class InternetConfigTest : public test::ConfiguredWorkstation {
-protected:
-    // The settings read as "mode address:port login/password speed".
-    std::string Settings() {
-        InternetConfig c;
-        if (ReadInternetConfig(ctx, c) != 1) return "refused";
-        return std::to_string(c.connectionMode) + " " + c.proxyAddress + ":" + std::to_string(c.proxyPort) + " " +
-               c.proxyLogin + "/" + c.proxyPassword + " " + std::to_string(c.speedLimit);
-    }
-};
+using InternetConfigTest = test::ConfiguredWorkstation;
 
 TEST_F(InternetConfigTest, ModeProxyAndLimitAreReadOrTheFailureJournalled) {
+    const auto settings = [&](InternetConfig c = {}) {  // "mode address:port login/password speed"
+        return ReadInternetConfig(ctx, c) != 1 ? "refused" : std::to_string(c.connectionMode) + " " + c.proxyAddress + ":" +
+               std::to_string(c.proxyPort) + " " + c.proxyLogin + "/" + c.proxyPassword + " " + std::to_string(c.speedLimit);
+    };
     const std::string proxy = "<Proxy Active=\"1\" Address=\"proxy.local\" Login=\"sec\" Pass=\"abcdefghijklmnopqrstuvwxyz0123\" ";
-    const char* const read = "MJ_DWL_RC : Lecture de la config reussi.";
+    const char* const ok = "MJ_DWL_RC : Lecture de la config reussi.";
     const std::tuple<std::string, std::string, const char*> cases[] = {  // Update (none: the default), settings, journal
-
-        {"", std::to_string(kConnectionSystem) + " :0 / 0.000000", read},
-        {"<Update Speed=\"12.5\"><Proxy UseIE=\"0\"/></Update>", std::to_string(kConnectionDirect) + " :0 / 12.500000", read},
+        {"", std::to_string(kConnectionSystem) + " :0 / 0.000000", ok},
+        {"<Update Speed=\"12.5\"><Proxy UseIE=\"0\"/></Update>", std::to_string(kConnectionDirect) + " :0 / 12.500000", ok},
         // 25 characters of password.
         {"<Update Speed=\"0\">" + proxy + "Port=\"3128\"/></Update>",
-         std::to_string(kConnectionProxy) + " proxy.local:3128 sec/abcdefghijklmnopqrstuvwxy 0.000000", read},
+         std::to_string(kConnectionProxy) + " proxy.local:3128 sec/abcdefghijklmnopqrstuvwxy 0.000000", ok},
         // A port out of range is no port, not another one.
         {"<Update Speed=\"0\">" + proxy + "Port=\"70000\"/></Update>",
-         std::to_string(kConnectionProxy) + " proxy.local:0 sec/abcdefghijklmnopqrstuvwxy 0.000000", read},
+         std::to_string(kConnectionProxy) + " proxy.local:0 sec/abcdefghijklmnopqrstuvwxy 0.000000", ok},
         // The proxy outside Update cannot be read; the speed only from the Update directly under Workstation.
         {"<Update Speed=\"0\"/><Proxy Active=\"1\" UseIE=\"0\"/>", "refused", "MJ_DWL_RC_1 : Lecture de la config echoué."},
         {"<Settings><Update Speed=\"5\"><Proxy Active=\"0\" UseIE=\"1\"/></Update></Settings>", "refused",
          "MJ_DWL_RC_7 : Lecture de la config echoué."},
     };
-    for (const auto& [update, settings, journal] : cases) {
+    for (const auto& [update, read, journal] : cases) {
         SCOPED_TRACE(update);
         if (!update.empty()) WriteAppId("<Workstation>" + update + "</Workstation>");
-        EXPECT_EQ(Settings(), settings);
+        EXPECT_EQ(settings(), read);
         ASSERT_GE(Journal().size(), 2u);
         EXPECT_EQ(Journal().end()[-2] + " / " + Journal().back(), "MJ_DWL_RC : Lecture de la config. / " + std::string(journal));
     }

@@ -35,8 +35,7 @@ protected:
 
 TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
     const auto& [name, toShared, move, fault] = GetParam();
-    TableSet source = toShared ? local : shared;
-    TableSet destination = toShared ? shared : local;
+    TableSet source = toShared ? local : shared, destination = toShared ? shared : local;
     // A destination already there (old tables) must come back after a rollback.
     const auto sourceBefore = test::Snapshot(fs::path(source.common).parent_path());
     const auto destinationBefore = test::Snapshot(fs::path(destination.common).parent_path());

@@ -14,6 +14,7 @@
 #include "sesam/sesam_folders.h"
 #include "sesam/sesam_ini.h"
 #include "sesam/sesam_xml.h"
+#include "sesam/version_number.h"
 #include "support/workstation.h"
 
 namespace kt::sesam {
@@ -96,6 +97,15 @@ TEST(SesamFiles, SharedAndLocalSetsNameTheTableFolders) {
               (Strings{"//srv/Sesam/ADM", "//srv/Sesam/SSV", "//srv/Sesam/SRT", "//srv/Sesam/STS"}));
     const std::string local = (tree / "programfiles/Sesam/").string();
     EXPECT_EQ(Folders(LocalTableSet()), (Strings{local + "ADM", local + "SSV", local + "SRT", local + "STS"}));
+}
+
+// Further parts are joined without their leading zeros, the first stays as
+// written; text that is no number reads as zero or its leading digits.
+TEST(SesamFiles, VersionJoinsItsPartsAsOneNumber) {
+    const std::pair<const char*, long long> cases[] = {{"1.40", 140}, {"1.4", 14}, {"1.04", 14}, {"2", 2},
+                                                       {"3.0.12", 3012}, {"01.5", 15}, {"", 0}, {".", 0},
+                                                       {"abc", 0}, {"7.x", 70}};
+    for (const auto& [text, number] : cases) EXPECT_EQ(VersionToNumber(text), number) << text;
 }
 
 // SRT 1.40; components I at 140 and M at 5; modules 94 at 14 and 9 at 7.

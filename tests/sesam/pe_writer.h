@@ -88,10 +88,9 @@ inline std::string BuildPeImage(std::uint32_t timeStamp, std::optional<FileVersi
     Put(image, countAt + 4 + 2 * 8, kResourceRva);
     const std::size_t section = optional + optionalSize;
     std::memcpy(image.data() + section, ".rsrc", 5);
-    Put(image, section + 8, static_cast<std::uint32_t>(rsrc.size()));
-    Put(image, section + 12, kResourceRva);
-    Put(image, section + 16, static_cast<std::uint32_t>(rawSize));
-    Put(image, section + 20, kFileAlignment);
+    const std::uint32_t sectionFields[] = {static_cast<std::uint32_t>(rsrc.size()), kResourceRva,
+                                           static_cast<std::uint32_t>(rawSize), kFileAlignment};
+    for (std::size_t i = 0; i < 4; ++i) Put(image, section + 8 + 4 * i, sectionFields[i]);
     std::memcpy(image.data() + kFileAlignment, rsrc.data(), rsrc.size());
     return image;
 }

@@ -161,17 +161,5 @@ TEST_F(InstallUpdatesTest, StaleObjectsNeverFeedTheNextInstaller) {
     Stop(earlier->Id());
 }
 
-TEST_F(InstallUpdatesTest, SharedMemoryThatCannotBeMadeIsReported) {
-    setenv("KT_RUNTIME_DIR", tree.WriteFile("not-a-folder", "x").c_str(), 1);
-    auto installer = InstallUpdatesWithin(ctx, 0, 0, 0, kInstallMode, 2s);
-    setenv("KT_RUNTIME_DIR", (tree / "run").c_str(), 1);
-    EXPECT_FALSE(installer);
-    ASSERT_EQ(presenter->messages.size(), 1u);
-    EXPECT_EQ(std::tie(presenter->messages[0].text, presenter->messages[0].style),
-              std::tuple("Erreur dans la mémoire partagée :\nCréation de mapping.", 0x10u));
-    EXPECT_FALSE(Logged("INFO Start ktupdate.exe"));
-    EXPECT_FALSE(fs::exists(ctx.appDir + "ktupdate-record.txt"));
-}
-
 }  // namespace
 }  // namespace kt::update
