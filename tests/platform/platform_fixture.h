@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,12 +16,13 @@
 
 #include "support/temp_tree.h"
 
+extern char** environ;
+
 namespace kt::test {
 
 using namespace std::chrono_literals;
 
-// The longest a test waits for something that should happen.
-inline constexpr auto kPatience = 10s;
+inline constexpr auto kPatience = 10s;  // the longest a test waits for what should happen
 
 class PlatformTest : public ::testing::Test {
 protected:
@@ -38,11 +40,11 @@ public:
         std::vector<char*> argv;
         for (auto& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        if ((pid_ = fork()) == 0) {
-            dup2(ends[1], STDOUT_FILENO);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
         close(ends[1]);
         output_ = ends[0];
     }
