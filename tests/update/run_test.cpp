@@ -4,6 +4,7 @@
 // clean-up of the shared folder and of a pending installer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iomanip>
