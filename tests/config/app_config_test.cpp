@@ -16,11 +16,9 @@ namespace {
 using test::ReadFile;
 using test::kGuid;
 
-class GuidTest : public test::Workstation {
-protected:
-    const GuidSource zero = [] { return Guid{}; };
-    const GuidSource sample = [] { return Guid{0x1A2B3C4D, 0x5E6F, 0x7A8B, {0x9C, 0x0D, 0x1E, 0x2F, 0x3A, 0x4B, 0x5C, 0x6D}}; };
-};
+using GuidTest = test::Workstation;
+const GuidSource zero = [] { return Guid{}; };
+const GuidSource sample = [] { return Guid{0x1A2B3C4D, 0x5E6F, 0x7A8B, {0x9C, 0x0D, 0x1E, 0x2F, 0x3A, 0x4B, 0x5C, 0x6D}}; };
 
 TEST_F(GuidTest, NewGuidsAreRandomVersionFourGuidsWithALowerCaseThirdField) {
     EXPECT_EQ(FormatGuid(Guid{0xABC, 0xD, 0xEF, {0, 1, 2, 3, 4, 5, 6, 0xFF}}), "{00000ABC-000D-00ef-0001-0203040506FF}");

@@ -101,18 +101,10 @@ TEST_F(SharedStateTest, TheHolderStampsItsHeartbeatUntilTheLockIsNotItsOwn) {
     EXPECT_TRUE(fs::exists(LockFile()));
 }
 
-// A missing state file is not made again by the stamp.
-TEST_F(SharedStateTest, LastUpdateIsNotStampedWithoutTheStateFile) {
-    std::filesystem::remove(GuidFile());
-    EXPECT_EQ(SetLastUpdate(ctx, kGuid, LocalTime(7, 12, 2026)), 0);
-    EXPECT_FALSE(fs::exists(GuidFile()));
-}
-
 TEST_F(SharedStateTest, ReadOnlyUpdateFolderFailsQuietlyAndKeepsFiles) {
     const std::string published = ReadFile(GuidFile());
     tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, "1.1.2020"));
-    // The checks run in a child that cannot write to the update folder: as
-    // an unprivileged user when the tests run as root.
+    // Checked in a child that cannot write the update folder (an unprivileged user under root).
     fs::permissions(tree.Root(), fs::perms::all);
     for (const auto& entry : fs::recursive_directory_iterator(tree.Root())) fs::permissions(entry.path(), fs::perms::all);
     fs::permissions(ctx.updateDir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

@@ -126,5 +126,12 @@ TEST_F(MachineValueTest, WritesThatCannotBeMadeOrLeadOutOfTheRegistryAreRefused)
     EXPECT_FALSE(MachineValue(kKey, "FailCount").WriteDword(1));
 }
 
+// Two processes increment it at once: the file lock loses no change.
+TEST_F(MachineValueTest, TwoProcessesIncrementingItLoseNoChange) {
+    ChildProcess first({"count", "150"}), second({"count", "150"});
+    EXPECT_TRUE(first.ReadLine() == "done" && second.ReadLine() == "done");
+    EXPECT_EQ(MachineValue(kKey, "FailCount").ReadDword(), 300u);
+}
+
 }  // namespace
 }  // namespace kt::test

@@ -3,10 +3,12 @@
 // stays until the test kills it (at most a minute).
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "platform/dialog_registry.h"
+#include "platform/machine_values.h"
 #include "platform/shared_region.h"
 #include "platform/shared_sync.h"
 
@@ -29,6 +31,11 @@ int Run(const std::string& kind, const std::string& name) {
     if (kind == "dialog") {
         auto dialog = RegisterOpenDialog(name, [] { Say("restored"); });
         return dialog ? Say("ready") + Stay() : 2;
+    }
+    if (kind == "count") {  // increments the machine-wide counter `name` times
+        MachineValue counter("Software/Talvo/Talvo", "FailCount");
+        for (int i = std::atoi(name.c_str()); i > 0; --i) if (!counter.IncrementDword()) return 2;
+        return Say("done");
     }
     if (kind == "shared-lock") {
         // Dies, when killed, owning the mutex of a shared state.

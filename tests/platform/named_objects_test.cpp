@@ -1,5 +1,4 @@
-// The named objects processes share: mutexes, events, timers, the lock of a
-// shared state and the registry of open dialogs.
+// Named objects processes share: mutexes, events, timers, shared state locks, open dialogs.
 #include <atomic>
 #include <filesystem>
 #include <thread>
