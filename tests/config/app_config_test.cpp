@@ -1,10 +1,13 @@
-// The default configuration of a new workstation, and the start-of-run
-// check of appid.xml against the running application; both publish GUID.xml.
+// The identity and default configuration of a new workstation, and the
+// start-of-run check of appid.xml against the running application.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "config/app_config_check.h"
+#include "config/app_guid.h"
+#include "config/workstation_guid.h"
 #include "support/workstation.h"
 
 namespace kt::config {
@@ -13,20 +16,67 @@ namespace {
 using test::ReadFile;
 using test::kGuid;
 
+using GuidTest = test::Workstation;
+const GuidSource zero = [] { return Guid{}; };
+const GuidSource sample = [] { return Guid{0x1A2B3C4D, 0x5E6F, 0x7A8B, {0x9C, 0x0D, 0x1E, 0x2F, 0x3A, 0x4B, 0x5C, 0x6D}}; };
+
+TEST_F(GuidTest, NewGuidsAreRandomVersionFourGuidsWithALowerCaseThirdField) {
+    EXPECT_EQ(FormatGuid(Guid{0xABC, 0xD, 0xEF, {0, 1, 2, 3, 4, 5, 6, 0xFF}}), "{00000ABC-000D-00ef-0001-0203040506FF}");
+    std::string first, second;
+    ASSERT_EQ(GetFormattedGuid(ctx, &first, 128) + GetFormattedGuid(ctx, &second, 128), 2);
+    EXPECT_THAT(first, ::testing::MatchesRegex("\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9a-f]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}"));
+    EXPECT_NE(first, second);
+    ASSERT_EQ(GetFormattedGuid(ctx, &first, 10, sample), 1);
+    EXPECT_EQ(first, "{1A2B3C4D-");
+    EXPECT_TRUE(Logged(std::string("INFO New GUID generated : ") + kGuid));
+
+    // An all-zero GUID is a failure shown to the user.
+    EXPECT_EQ(GetFormattedGuid(ctx, &first, 128, zero), 0);
+    EXPECT_EQ(first, "{1A2B3C4D-");
+    ASSERT_EQ(presenter->messages.size(), 1u);
+    const hostsuite::MessageRequest& shown = presenter->messages[0];
+    EXPECT_EQ(std::tie(shown.stringId, shown.caption, shown.style), std::tuple(1000, "Talvo", 0x10u));
+    EXPECT_TRUE(Logged("ERROR Can't generate new GUID"));
+    EXPECT_EQ(GetAppFormattedGuid(ctx, &first, 128, zero), 0) << "no appid.xml to take it from";
+    EXPECT_EQ(presenter->messages.size(), 2u);
+}
+
+// An unusable appid.xml is deleted and a new GUID given; creating it again is the caller's job.
+TEST_F(GuidTest, WorkstationGuidComesFromAUsableAppIdOnly) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {nullptr, kGuid, true},  // the default configuration
+        {"<Workstation Version=\"1\"/>", "", true},
+        {"<Settings><Version>5.2.0</Version></Settings>", kGuid, false},
+        {"<Workstation GUID=\"{trunc", kGuid, false},
+        {"", kGuid, false},
+    };
+    for (const auto& [content, guid, kept] : cases) {
+        SCOPED_TRACE(content ? content : "default");
+        if (content) WriteAppId(content);
+        else CreateDefault();
+        std::string text;
+        ASSERT_EQ(GetAppFormattedGuid(ctx, &text, 128, kept ? zero : sample), 1);
+        EXPECT_EQ(text, guid);
+        EXPECT_EQ(std::filesystem::exists(AppId()), kept);
+    }
+    std::string text;
+    ASSERT_EQ(GetAppFormattedGuid(ctx, &text, 128, sample), 1);
+    EXPECT_EQ(text, kGuid);
+    EXPECT_TRUE(Logged("INFO No appid.xml file found : create a new one"));
+    EXPECT_TRUE(presenter->messages.empty());
+}
+
 constexpr const char* kPublished = "INFO Update GUID.xml with appid.xml info";
 
 class AppConfigTest : public test::ConfiguredWorkstation {
 protected:
-    std::optional<std::string> Published(const char* element, const char* attribute = nullptr) const {
-        return Read(GuidFile(), "Workstation", element, attribute);
-    }
+    auto Published(const char* element, const char* attribute = nullptr) const { return Read(GuidFile(), "Workstation", element, attribute); }
 };
 
 TEST_F(AppConfigTest, DefaultReplacesAnyOldFileByteForByte) {
     WriteAppId("<Workstation GUID=\"{old}\"><History><Item>5.1.0</Item></History></Workstation>");
     ASSERT_EQ(CreateDefaultConfig(ctx, kGuid, LocalTime(31, 3, 2026, 10, 15)), 1);
     std::string appId = ReadFile(std::string(KT_CONFIG_GOLDEN_DIR) + "/appid_default.xml");
-    ASSERT_NE(appId.find("@APP_DIR@"), std::string::npos);
     EXPECT_EQ(ReadFile(AppId()), appId.replace(appId.find("@APP_DIR@"), 9, ctx.appDir));
     EXPECT_EQ(ReadFile(GuidFile()), ReadFile(std::string(KT_CONFIG_GOLDEN_DIR) + "/guid_default.xml"));
     EXPECT_EQ(CountLogged("INFO Create default config in appid.xml"), 2);
@@ -53,29 +103,19 @@ TEST_F(AppConfigTest, UnusableConfigurationIsRefusedAndAnIncompleteOneCompleted)
     EXPECT_EQ(Published("Sesam"), "");
 }
 
-TEST_F(AppConfigTest, SameVersionsPublishOnceOthersAreCorrectedOnce) {
-    ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Sesam", "4.12.2026", "Shared", "1"), 1);
-    ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Update", nullptr, "Type", "3"), 1);
-    const std::string before = ReadFile(AppId());
-    std::filesystem::remove(GuidFile());
-    EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
-    EXPECT_EQ(CountLogged(kPublished), 2);
-    EXPECT_EQ(ReadFile(AppId()), before) << "nothing to correct";
-    // Only an Internet source shares.
-    EXPECT_EQ(Published("Sesam").value_or("-") + " " + Published("Sesam", "Shared").value_or("-") + " " +
-                  Published("LastUpdate").value_or("-") + " " + Published("LastUpdate", "Type").value_or("-"),
-              "4.12.2026 1 31.2.2026 0");
-
+// Versions other than the running application's are corrected once, then
+// published; only an Internet source shares.
+TEST_F(AppConfigTest, OtherVersionsAreCorrectedOnceThenPublished) {
     ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Version", "5.1.0", "CompatVersion", "5.2.0"), 1);
     ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Update", nullptr, "Type", "1"), 1);
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
-    EXPECT_EQ(CountLogged(kPublished), 4) << "published after the correction and at the end";
+    EXPECT_EQ(CountLogged(kPublished), 3) << "published after the correction and at the end";
     EXPECT_EQ(CountLogged("INFO IsAppConfig : Overwrite versions in appid.xml from KTVer.dll"), 1);
     EXPECT_EQ(Read(AppId(), "Workstation", "Version").value_or("-") + " " + Published("Version").value_or("-") + " " +
                   Published("LastUpdate", "Type").value_or("-"),
               "5.2.0 5.2.0 1");
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);
-    EXPECT_EQ(CountLogged(kPublished), 5) << "corrected once, then in step";
+    EXPECT_EQ(CountLogged(kPublished), 4) << "corrected once, then in step";
 
     ctx.compatVersion = "5.3.0";
     EXPECT_EQ(IsAppConfig(ctx, kGuid), 1);

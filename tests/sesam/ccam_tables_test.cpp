@@ -14,12 +14,9 @@ namespace fs = std::filesystem;
 
 enum class Fault { kNone, kMissingSource, kUnwritableDestination, kNoTempFolder, kUnwritableIni };
 
-struct MoveCase {
-    const char* name;
-    bool toShared;  // local -> shared, else shared -> local
-    bool move;
-    Fault fault;  // any one shows message 1115 and puts everything back
-};
+// Name, local -> shared (else shared -> local), move (else copy), fault: any
+// fault shows message 1115 and puts everything back.
+using MoveCase = std::tuple<const char*, bool, bool, Fault>;
 
 class CcamMoveTest : public test::Workstation, public ::testing::WithParamInterface<MoveCase> {
 protected:
@@ -37,15 +34,14 @@ protected:
 };
 
 TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
-    const MoveCase& c = GetParam();
-    TableSet source = c.toShared ? local : shared;
-    TableSet destination = c.toShared ? shared : local;
+    const auto& [name, toShared, move, fault] = GetParam();
+    TableSet source = toShared ? local : shared, destination = toShared ? shared : local;
     // A destination already there (old tables) must come back after a rollback.
     const auto sourceBefore = test::Snapshot(fs::path(source.common).parent_path());
     const auto destinationBefore = test::Snapshot(fs::path(destination.common).parent_path());
     const std::string iniBefore = test::ReadFile(ini);
     std::string iniPath = ini;
-    switch (c.fault) {
+    switch (fault) {
         case Fault::kNone: break;
         case Fault::kMissingSource: fs::remove_all(source.srt); break;
         case Fault::kUnwritableDestination:
@@ -57,15 +53,15 @@ TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
     }
     const auto sourceAfterFault = test::Snapshot(fs::path(source.common).parent_path());
 
-    const int result = MoveCcamTables(ctx, iniPath, source, destination, c.move ? 1 : 0);
+    const int result = MoveCcamTables(ctx, iniPath, source, destination, move ? 1 : 0);
 
     const test::Strings messages = Messages();
-    if (c.fault == Fault::kNone) {
+    if (fault == Fault::kNone) {
         EXPECT_EQ(result, 1);
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(test::Snapshot(fs::path(destination.common).parent_path()), sourceBefore);
         const decltype(sourceBefore) none;
-        EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), c.move ? none : sourceBefore);
+        EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), move ? none : sourceBefore);
         const TableSet written = ReadSesamIniTables(ini);
         const std::string commonSsv = platform::GetPrivateProfileString("COMMUN", "RepertoireTable", "", 260, ini);
         EXPECT_EQ(std::tie(written.common, written.ssv, commonSsv, written.srt, written.sts),
@@ -74,12 +70,11 @@ TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
     } else {
         EXPECT_EQ(result, 0);
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_TRUE(messages[0].starts_with("message id=1115 caption=\"Talvo\" style=0x10"))
-            << messages[0];
+        EXPECT_TRUE(messages[0].starts_with("message id=1115 caption=\"Talvo\" style=0x10")) << messages[0];
         EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), sourceAfterFault);
-        EXPECT_EQ(test::Snapshot(fs::path(local.common).parent_path()), c.toShared ? sourceAfterFault : destinationBefore);
+        EXPECT_EQ(test::Snapshot(fs::path(local.common).parent_path()), toShared ? sourceAfterFault : destinationBefore);
         EXPECT_EQ(test::ReadFile(ini), iniBefore);
-        if (c.fault != Fault::kNoTempFolder) {
+        if (fault != Fault::kNoTempFolder) {
             EXPECT_TRUE(InOrder(Transcript(), {"busy on", "busy off", messages[0]}));
         }
     }
@@ -97,7 +92,7 @@ const MoveCase kMoveCases[] = {
     {"IniUnwritable", false, true, Fault::kUnwritableIni},
 };
 INSTANTIATE_TEST_SUITE_P(Cases, CcamMoveTest, ::testing::ValuesIn(kMoveCases),
-                         [](const ::testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<MoveCase>& info) { return std::string(std::get<0>(info.param)); });
 
 }  // namespace
 }  // namespace kt::sesam

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -49,22 +50,16 @@ inline std::string ResourceSection(const FileVersion& version, const PeShape& sh
         Put(rsrc, 16 + 8 * i, shape.rootTypes[i]);
         Put(rsrc, 20 + 8 * i, kName | 0x80000000u);
     }
-    Put(rsrc, kName + 14, 1, 2);
-    Put(rsrc, kName + 16, 1);
-    Put(rsrc, kName + 20, kLanguage | 0x80000000u);
-    Put(rsrc, kLanguage + 14, 1, 2);
-    Put(rsrc, kLanguage + 16, 0x409);
-    Put(rsrc, kLanguage + 20, kDataEntry);
-    Put(rsrc, kDataEntry, kResourceRva + kVersionInfo);
-    Put(rsrc, kDataEntry + 4, kVersionInfoLength);
-    Put(rsrc, kVersionInfo, kVersionInfoLength, 2);
-    Put(rsrc, kVersionInfo + 2, 52, 2);
+    const std::tuple<std::size_t, std::uint32_t, int> fields[] = {
+        {kName + 14, 1, 2}, {kName + 16, 1, 4}, {kName + 20, kLanguage | 0x80000000u, 4}, {kLanguage + 14, 1, 2},
+        {kLanguage + 16, 0x409, 4}, {kLanguage + 20, kDataEntry, 4}, {kDataEntry, kResourceRva + kVersionInfo, 4},
+        {kDataEntry + 4, kVersionInfoLength, 4}, {kVersionInfo, kVersionInfoLength, 2}, {kVersionInfo + 2, 52, 2},
+        {kFixedInfo, 0xFEEF04BD, 4}, {kFixedInfo + 4, 0x10000, 4},
+        {kFixedInfo + 8, std::uint32_t{version[0]} << 16 | version[1], 4},
+        {kFixedInfo + 12, std::uint32_t{version[2]} << 16 | version[3], 4}};
+    for (const auto& [at, value, bytes] : fields) Put(rsrc, at, value, bytes);
     const char16_t key[] = u"VS_VERSION_INFO";
     for (std::size_t i = 0; i < std::size(key); ++i) Put(rsrc, kVersionInfo + 6 + 2 * i, key[i], 2);
-    Put(rsrc, kFixedInfo, 0xFEEF04BD);
-    Put(rsrc, kFixedInfo + 4, 0x10000);
-    Put(rsrc, kFixedInfo + 8, std::uint32_t{version[0]} << 16 | version[1]);
-    Put(rsrc, kFixedInfo + 12, std::uint32_t{version[2]} << 16 | version[3]);
     return rsrc;
 }
 
@@ -77,8 +72,7 @@ inline std::string BuildPeImage(std::uint32_t timeStamp, std::optional<FileVersi
     const std::string rsrc = fileVersion ? ResourceSection(*fileVersion, shape) : std::string();
     const std::size_t rawSize = (rsrc.size() + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
     std::string image(kFileAlignment + rawSize, '\0');
-    image[0] = 'M';
-    image[1] = 'Z';
+    std::memcpy(image.data(), "MZ", 2);
     Put(image, 0x3C, 0x40);
     std::memcpy(image.data() + 0x40, "PE\0\0", 4);
     const std::size_t coff = 0x44, optional = coff + 20;
@@ -94,10 +88,9 @@ inline std::string BuildPeImage(std::uint32_t timeStamp, std::optional<FileVersi
     Put(image, countAt + 4 + 2 * 8, kResourceRva);
     const std::size_t section = optional + optionalSize;
     std::memcpy(image.data() + section, ".rsrc", 5);
-    Put(image, section + 8, static_cast<std::uint32_t>(rsrc.size()));
-    Put(image, section + 12, kResourceRva);
-    Put(image, section + 16, static_cast<std::uint32_t>(rawSize));
-    Put(image, section + 20, kFileAlignment);
+    const std::uint32_t sectionFields[] = {static_cast<std::uint32_t>(rsrc.size()), kResourceRva,
+                                           static_cast<std::uint32_t>(rawSize), kFileAlignment};
+    for (std::size_t i = 0; i < 4; ++i) Put(image, section + 8 + 4 * i, sectionFields[i]);
     std::memcpy(image.data() + kFileAlignment, rsrc.data(), rsrc.size());
     return image;
 }

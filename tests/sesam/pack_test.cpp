@@ -1,5 +1,5 @@
-// The card-reader probe and the pack decision, on a temporary installation
-// with the stand-in card-reader library, whose answers the tests script.
+// What the pack decision reads (program files, Sesam files, the card reader,
+// a stand-in library whose answers the tests script) and the decision itself.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,13 +8,101 @@
 #include "pe_writer.h"
 #include "sesam/card_reader_probe.h"
 #include "sesam/pack_update_check.h"
+#include "sesam/pe_file_info.h"
+#include "sesam/sesam_folders.h"
+#include "sesam/sesam_ini.h"
+#include "sesam/sesam_xml.h"
+#include "sesam/version_number.h"
 #include "support/workstation.h"
 
 namespace kt::sesam {
 namespace {
 
 namespace fs = std::filesystem;
+using test::NoonUtc;
 using test::Strings;
+using test::PeShape;
+using Text = std::optional<std::string>;
+namespace pe = test::pe_detail;
+
+class PeFileInfoTest : public ::testing::Test {
+protected:
+    PeFileInfo Read(const std::string& content) { return ReadPeFileInfo(tree_.WriteFile("f.dll", content).string()); }
+    test::TempTree tree_;
+};
+
+const std::uint32_t kMarch7 = NoonUtc(2024, 3, 7);
+const test::FileVersion kVersion{3, 2, 10, 4};
+
+std::string Image(const PeShape& shape = {}) { return test::BuildPeImage(kMarch7, kVersion, shape); }
+std::string Patched(std::string image, std::size_t at, std::uint32_t value, int bytes = 4) {
+    pe::Put(image, at, value, bytes);
+    return image;
+}
+
+// Each limit of the headers and the resource tree, just inside and just outside.
+TEST_F(PeFileInfoTest, VersionResourceAndLinkDate) {
+    const std::size_t versionEnd = pe::kFileAlignment + pe::kVersionInfo + pe::kVersionInfoLength;
+    const struct {
+        const char* what;
+        std::string image;
+        Text version, linkDate = "7.3.2024";
+    } cases[] = {
+        {"PE32", Image(), "3.2.10"},
+        {"PE32+", Image({.pe32Plus = true}), "3.2.10"},
+        {"no date recorded", test::BuildPeImage(0, test::FileVersion{1, 0, 0, 0}), "1.0.0", std::nullopt},
+        {"empty", "", std::nullopt, std::nullopt},
+        {"MZ only", "MZ", std::nullopt, std::nullopt},
+        {"no image", std::string(4096, 'x'), std::nullopt, std::nullopt},
+        {"cut where the version ends", Image().substr(0, versionEnd), "3.2.10"},
+        {"cut one byte earlier", Image().substr(0, versionEnd - 1), std::nullopt},
+        {"three data directories", Patched(Image(), pe::kDirectoryCountAt, 3), "3.2.10"},
+        {"two data directories", Patched(Image(), pe::kDirectoryCountAt, 2), std::nullopt},
+        {"optional header ends with the resource entry", Image({.optionalSize = 120}), "3.2.10"},
+        {"optional header cuts the resource entry", Image({.optionalSize = 116}), std::nullopt},
+        {"no section counted", Patched(Image(), pe::kSectionCountAt, 0, 2), std::nullopt},
+        {"section ends where the version ends",
+         Patched(Image(), pe::kSectionRawSizeAt, pe::kVersionInfo + pe::kVersionInfoLength), "3.2.10"},
+        {"section ends one byte earlier",
+         Patched(Image(), pe::kSectionRawSizeAt, pe::kVersionInfo + pe::kVersionInfoLength - 1), std::nullopt},
+        {"version type second in the root", Image({.rootTypes = {3, 16}}), "3.2.10"},
+        {"version type past the root's count", Image({.rootTypes = {3, 16}, .declaredTypes = 1}), std::nullopt},
+        {"root entry pointing past the end", Patched(Image(), pe::kFileAlignment + 20, 0x80FFFFF0u), std::nullopt},
+        {"key with a wrong first letter", Patched(Image(), pe::kFileAlignment + pe::kVersionInfo + 6, 'W', 2),
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PeFileInfo info = Read(c.image);
+        EXPECT_EQ(info.version, c.version);
+        EXPECT_EQ(info.linkDate, c.linkDate);
+    }
+}
+
+Strings Folders(const TableSet& set) { return {set.common, set.ssv, set.srt, set.sts}; }
+
+TEST(SesamFiles, SharedAndLocalSetsNameTheTableFolders) {
+    test::TempTree tree;
+    const std::string xml = (tree / "sesam.xml").string();
+    EXPECT_FALSE(ReadSharedTableSet(xml).has_value());
+    tree.WriteFile("sesam.xml",
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Sesam>\n\t<Version />\n"
+                   "\t<COMMUN>//srv/Sesam/ADM</COMMUN>\n\t<STS>//srv/Sesam/STS</STS>\n"
+                   "\t<SRT>//srv/Sesam/SRT</SRT>\n\t<SSV>//srv/Sesam/SSV</SSV>\n</Sesam>\n");
+    EXPECT_EQ(Folders(ReadSharedTableSet(xml).value_or(TableSet{})),
+              (Strings{"//srv/Sesam/ADM", "//srv/Sesam/SSV", "//srv/Sesam/SRT", "//srv/Sesam/STS"}));
+    const std::string local = (tree / "programfiles/Sesam/").string();
+    EXPECT_EQ(Folders(LocalTableSet()), (Strings{local + "ADM", local + "SSV", local + "SRT", local + "STS"}));
+}
+
+// Further parts are joined without their leading zeros, the first stays as
+// written; text that is no number reads as zero or its leading digits.
+TEST(SesamFiles, VersionJoinsItsPartsAsOneNumber) {
+    const std::pair<const char*, long long> cases[] = {{"1.40", 140}, {"1.4", 14}, {"1.04", 14}, {"2", 2},
+                                                       {"3.0.12", 3012}, {"01.5", 15}, {"", 0}, {".", 0},
+                                                       {"abc", 0}, {"7.x", 70}};
+    for (const auto& [text, number] : cases) EXPECT_EQ(VersionToNumber(text), number) << text;
+}
 
 // SRT 1.40; components I at 140 and M at 5; modules 94 at 14 and 9 at 7.
 const std::string kWorkingReader = "software 1 40\ncomponent I 140\ncomponent M 5\nmodule 94 14\nmodule 9 7\n";
@@ -32,8 +120,8 @@ protected:
     }
     ~PackCheckTest() override { unsetenv("KT_CARDREADER_STUB_SCRIPT"); }
 
-    // A new application folder holding `built` (none when null): a library
-    // already loaded from a path would be found again there.
+    // A new application folder (a library loaded once stays found under its
+    // path) holding `built`, or nothing.
     void InstallLibrary(const char* built = KT_CARDREADER_STUB) {
         ctx.appDir = tree.MakeDir("app" + std::to_string(++folders_)).string() + "/";
         if (built != nullptr) fs::copy_file(built, fs::path(ctx.appDir) / "ktbtt32.so");
@@ -42,8 +130,7 @@ protected:
     // The calls the stand-in received since the last time, in order.
     Strings TakeCalls() const {
         const Strings calls = Lines(test::ReadFile(script_ + ".calls"));
-        fs::remove(script_ + ".calls");
-        return calls;
+        return fs::remove(script_ + ".calls"), calls;
     }
 
     // The decision of a fresh session on a catalogue holding these children
@@ -52,8 +139,7 @@ protected:
         tree.WriteFile("versions.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Update Version=\"5.2.0\">"
                                         "<SesamAll><Executables>" + executables + "</Executables><Tables>" +
                                         tables + "</Tables></SesamAll></Update>\n");
-        PackCheckSession session;
-        return IsSesamPackUpdateNeeded(ctx, session, catalogue_, 0);
+        return IsSesamPackUpdateNeeded(ctx, session_ = {}, catalogue_, 0);
     }
 
     PackCheckSession session_;
@@ -81,10 +167,8 @@ TEST_F(PackCheckTest, ProbeResultAndCallsForEachLibraryAnswer) {
         SCOPED_TRACE(std::string(library ? library : "no library") + "\n" + script);
         InstallLibrary(library);
         Script(script);
-        PackCheckSession session;
-        EXPECT_EQ(ProbeCardReader(ctx, session), result);
-        EXPECT_TRUE(session.probeDone);
-        EXPECT_EQ(session.probeSucceeded, result == 1);
+        EXPECT_EQ(ProbeCardReader(ctx, session_ = {}), result);
+        EXPECT_TRUE(session_.probeDone && session_.probeSucceeded == (result == 1));
         EXPECT_EQ(TakeCalls(), calls);
     }
     EXPECT_TRUE(presenter->messages.empty());
@@ -104,8 +188,7 @@ TEST_F(PackCheckTest, ReaderOffAsksRetryOrCancel) {
     // Switched on before Retry: the probe goes on.
     Script(kWorkingReader + "status 14 1 0\n");
     presenter->answers = {hostsuite::kIdRetry};
-    PackCheckSession second;
-    EXPECT_EQ(ProbeCardReader(ctx, second), 1);
+    EXPECT_EQ(ProbeCardReader(ctx, session_ = {}), 1);
     EXPECT_EQ(presenter->messages.size(), 3u);
 }
 
@@ -124,17 +207,14 @@ TEST_F(PackCheckTest, RecordsReachingPastTheirBoundsFailTheProbe) {
         "software 1 123456789012\n",                 // second field of 11 bytes, no terminator
     };
     for (const std::string& faulty : cases) {
-        PackCheckSession session;
         Script(kWorkingReader + faulty);
-        EXPECT_EQ(ProbeCardReader(ctx, session), 0) << faulty;
+        EXPECT_EQ(ProbeCardReader(ctx, session_ = {}), 0) << faulty;
     }
-    for (const char* line : {"component list of 65 entries at 0 exceeds 14336 bytes", "module 2 text without terminator"}) {
-        EXPECT_TRUE(Logged(std::string("ERROR Card-reader answer rejected : ") + line)) << line;
-    }
+    EXPECT_TRUE(Logged("ERROR Card-reader answer rejected : component list of 65 entries at 0 exceeds 14336 bytes"));
+    EXPECT_TRUE(Logged("ERROR Card-reader answer rejected : module 2 text without terminator"));
     // At the limits the records are accepted.
-    PackCheckSession session;
     Script("software " + std::string(235, '1') + " 1234567890\ncomponent_count 64\nmodule_count 69\n");
-    EXPECT_EQ(ProbeCardReader(ctx, session), 1);
+    EXPECT_EQ(ProbeCardReader(ctx, session_ = {}), 1);
 }
 
 // The probe runs once per session; asked for alone, it is all the answer.
@@ -147,38 +227,35 @@ TEST_F(PackCheckTest, ProbeRunsOncePerSessionAndNotWithoutAPack) {
     EXPECT_TRUE(session_.packCompared);
     EXPECT_EQ(TakeCalls(), kAllQueries);
     Script("status 22 1\n");
-    PackCheckSession failing;
-    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, failing, catalogue_, 1), 0);
+    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session_ = {}, catalogue_, 1), 0);
     TakeCalls();
 
     fs::remove(tree / "windows/sesam.ini");
-    PackCheckSession session;
-    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session, catalogue_, 0), 1);
-    EXPECT_TRUE(session.packCompared && session.probeDone && !session.cardReader);
+    EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session_ = {}, catalogue_, 0), 1);
+    EXPECT_TRUE(session_.packCompared && session_.probeDone && !session_.cardReader);
     EXPECT_EQ(TakeCalls(), Strings{});
 }
 
 TEST_F(PackCheckTest, ProgramFileOlderThanDescribedNeedsThePackage) {
     const std::uint32_t newYear = test::NoonUtc(2024, 1, 1), november = test::NoonUtc(2023, 11, 30);
-    tree.WriteFile("windows/ktsv.dll", test::BuildPeImage(newYear, test::FileVersion{3, 2, 9, 0}));
-    tree.WriteFile("windows/ktnew.dll", test::BuildPeImage(newYear, test::FileVersion{3, 2, 10, 0}));
-    tree.WriteFile("windows/sub/b.dll", test::BuildPeImage(newYear, test::FileVersion{1, 0, 0, 0}));
-    tree.WriteFile("windows/old.exe", test::BuildPeImage(november));
-    tree.WriteFile("windows/new.dll", test::BuildPeImage(november, test::FileVersion{9, 9, 9, 9}));
+    const std::tuple<const char*, std::uint32_t, std::optional<test::FileVersion>> programs[] = {
+        {"ktsv.dll", newYear, test::FileVersion{3, 2, 9, 0}}, {"ktnew.dll", newYear, test::FileVersion{3, 2, 10, 0}},
+        {"sub/b.dll", newYear, test::FileVersion{1, 0, 0, 0}}, {"old.exe", november, std::nullopt},
+        {"new.dll", november, test::FileVersion{9, 9, 9, 9}}};
+    for (const auto& [name, stamp, version] : programs) {
+        tree.WriteFile(std::string("windows/") + name, test::BuildPeImage(stamp, version));
+    }
     tree.WriteFile("windows/notes.txt", "not a program");
     const std::pair<const char*, int> cases[] = {
-        {"<Item Name=\"ktsv.dll\" Version=\"3.2.10\"/>", 1},
-        {"<Item Name=\"ktnew.dll\" Version=\"3.2.9\"/>", 0},
+        {"<Item Name=\"ktsv.dll\" Version=\"3.2.10\"/>", 1}, {"<Item Name=\"ktnew.dll\" Version=\"3.2.9\"/>", 0},
         {"<Item Name=\"ktnew.dll\" Version=\"3.2.10\"/>", 0},
         // This system counts as the NT family.
         {"<Item Name=\"ktsv.dll\" Version=\"4.0.0\" System=\"98\"/>", 0},
-        {"<ITEM Name=\"ktsv.dll\" Version=\"4.0.0\" System=\"nt\"/>", 1},
-        {"<item Name=\"ktsv.dll\" Version=\"4.0.0\"/>", 1},
+        {"<ITEM Name=\"ktsv.dll\" Version=\"4.0.0\" System=\"nt\"/>", 1}, {"<item Name=\"ktsv.dll\" Version=\"4.0.0\"/>", 1},
         {"<Item Name=\"sub\\b.dll\" Version=\"2.0.0\"/>", 1},
         // Without two versions to compare, the link date decides.
         {"<Item Name=\"old.exe\" Version=\"1.0.0\" LinkDate=\"1.12.2023\"/>", 1},
-        {"<Item Name=\"old.exe\" LinkDate=\"30.11.2023\"/>", 0},
-        {"<Item Name=\"new.dll\" LinkDate=\"2.1.2024\"/>", 1},
+        {"<Item Name=\"old.exe\" LinkDate=\"30.11.2023\"/>", 0}, {"<Item Name=\"new.dll\" LinkDate=\"2.1.2024\"/>", 1},
         // A file with neither does not decide.
         {"<Item Name=\"notes.txt\" Version=\"9.0.0\" LinkDate=\"1.1.2030\"/>"
          "<Item Name=\"absent.dll\" Version=\"9.0.0\" LinkDate=\"1.1.2030\"/>", 0},

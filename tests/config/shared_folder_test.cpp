@@ -1,18 +1,20 @@
-// The files a workstation shares with the others: the network lock and the
-// state file, and what happens when the shared folder cannot be written.
+// The files a workstation shares with the others: the network lock, the
+// state files, the packages waiting there, and what happens when the shared
+// folder cannot be written.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "config/last_update_stamp.h"
+#include "config/update_sharing.h"
 #include "config/updating_lock.h"
 #include "config/workstation_state_file.h"
-#include "support/workstation.h"
 #include "platform/host_identity.h"
+#include "support/workstation.h"
 
 namespace kt::config {
 namespace {
@@ -20,7 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadFile;
 using SharedStateTest = test::ConfiguredWorkstation;
+using UpdateSharingTest = test::ConfiguredWorkstation;
 using test::kGuid;
+using namespace std::chrono_literals;
 
 constexpr const char* kOtherGuid = "{00000000-1111-2222-3333-444444444444}";
 
@@ -48,12 +52,8 @@ TEST_F(SharedStateTest, OnlyAFreshLockOfAnotherWorkstationBlocks) {
     EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash), 0) << "no lock";
     const std::tm now = LocalTime(6, 12, 2026, 10, 0);
     const auto beat = [&](int minutesAgo) { return HeartbeatText(EpochOfLocal(now) - minutesAgo * 60); };
-    const std::string host = platform::HostName();
-    const std::string boot = platform::BootId();
-    const struct {
-        std::string content;
-        int blocks;
-    } cases[] = {
+    const std::string host = platform::HostName(), boot = platform::BootId();
+    const std::pair<std::string, int> cases[] = {  // the lock, whether it blocks
         {Lock(kOtherGuid, "6.12.2026"), 1},
         {Lock(kOtherGuid, "5.12.2026"), 1},   // yesterday
         {Lock(kOtherGuid, "9.12.2026"), 1},   // a clock ahead on the other workstation
@@ -76,41 +76,11 @@ TEST_F(SharedStateTest, OnlyAFreshLockOfAnotherWorkstationBlocks) {
         {Lock(kOtherGuid, "6.12.2026", Holder(host, DeadProcess(), "other-boot", beat(5))), 1},
         {Lock(kOtherGuid, "6.12.2026", Holder(host, DeadProcess(), "other-boot", beat(11))), 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.content);
-        tree.WriteFile("UpdateInfo/updating.xml", c.content);
-        EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash, now), c.blocks);
-        EXPECT_EQ(fs::exists(LockFile()), c.blocks == 1) << "a lock that does not block is deleted";
-    }
-}
-
-TEST_F(SharedStateTest, TheLockIsTakenOnlyOverAStaleOrOwnOne) {
-    const std::tm now = LocalTime(6, 12, 2026, 23, 59);
-    const struct {
-        const char* what;
-        std::optional<std::string> before;
-        LockTake result;
-    } cases[] = {
-        {"none", std::nullopt, LockTake::kTaken},
-        {"own", Lock(kGuid, "6.12.2026"), LockTake::kTaken},
-        {"stale", Lock(kOtherGuid, "1.12.2026"), LockTake::kTaken},
-        {"dead holder", Lock(kOtherGuid, "6.12.2026", Holder(platform::HostName(), DeadProcess(), platform::BootId(), "")),
-         LockTake::kTaken},
-        {"fresh", Lock(kOtherGuid, "6.12.2026"), LockTake::kHeldElsewhere},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        if (c.before) tree.WriteFile("UpdateInfo/updating.xml", *c.before);
-        EXPECT_EQ(TakeUpdatingLock(ctx, now), c.result);
-        const LockRecord lock = ParseLockRecord(ReadFile(LockFile()));
-        if (c.result != LockTake::kTaken) {
-            EXPECT_EQ(ReadFile(LockFile()), *c.before) << "another workstation's fresh lock is left alone";
-            continue;
-        }
-        EXPECT_EQ(lock.guid + " " + lock.date + " " + lock.processId + " " + lock.heartbeat,
-                  std::string(kGuid) + " 6.12.2026 " + std::to_string(getpid()) + " " + HeartbeatText(EpochOfLocal(now)));
-        ReleaseUpdatingLock(ctx, now);
-        EXPECT_FALSE(fs::exists(LockFile()));
+    for (const auto& [content, blocks] : cases) {
+        SCOPED_TRACE(content);
+        tree.WriteFile("UpdateInfo/updating.xml", content);
+        EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash, now), blocks);
+        EXPECT_EQ(fs::exists(LockFile()), blocks == 1) << "a lock that does not block is deleted";
     }
 }
 
@@ -119,32 +89,22 @@ TEST_F(SharedStateTest, TheHolderStampsItsHeartbeatUntilTheLockIsNotItsOwn) {
     ASSERT_EQ(TakeUpdatingLock(ctx, LocalTime(6, 12, 2026), std::chrono::milliseconds(20)), LockTake::kTaken);
     const std::string first = heartbeat();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (heartbeat() == first && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    while (heartbeat() == first && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
     std::time_t stamped = 0;
     ASSERT_TRUE(ParseHeartbeat(heartbeat(), &stamped)) << heartbeat();
     EXPECT_LE(std::abs(std::time(nullptr) - stamped), 5) << "stamped with the time of the stamp";
 
     tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, "6.12.2026"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::this_thread::sleep_for(200ms);
     EXPECT_EQ(ReadFile(LockFile()), Lock(kOtherGuid, "6.12.2026")) << "another workstation's lock is not stamped";
     ReleaseUpdatingLock(ctx, LocalTime(6, 12, 2026));
     EXPECT_TRUE(fs::exists(LockFile()));
 }
 
-// A missing state file is not made again by the stamp.
-TEST_F(SharedStateTest, LastUpdateIsNotStampedWithoutTheStateFile) {
-    std::filesystem::remove(GuidFile());
-    EXPECT_EQ(SetLastUpdate(ctx, kGuid, LocalTime(7, 12, 2026)), 0);
-    EXPECT_FALSE(fs::exists(GuidFile()));
-}
-
 TEST_F(SharedStateTest, ReadOnlyUpdateFolderFailsQuietlyAndKeepsFiles) {
     const std::string published = ReadFile(GuidFile());
     tree.WriteFile("UpdateInfo/updating.xml", Lock(kOtherGuid, "1.1.2020"));
-    // The checks run in a child that cannot write to the update folder: as
-    // an unprivileged user when the tests run as root.
+    // Checked in a child that cannot write the update folder (an unprivileged user under root).
     fs::permissions(tree.Root(), fs::perms::all);
     for (const auto& entry : fs::recursive_directory_iterator(tree.Root())) fs::permissions(entry.path(), fs::perms::all);
     fs::permissions(ctx.updateDir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -166,14 +126,53 @@ TEST_F(SharedStateTest, ReadOnlyUpdateFolderFailsQuietlyAndKeepsFiles) {
         check(ReadFile(GuidFile()) == published, "GUID.xml changed");
         return failures;
     };
-    EXPECT_EXIT(
-        {
-            const std::string failures = checks();
-            std::cerr << failures;
-            std::_Exit(failures.empty() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT({ const std::string failures = checks(); std::cerr << failures; std::_Exit(failures.empty() ? 0 : 1); },
+                ::testing::ExitedWithCode(0), "");
     EXPECT_TRUE(fs::exists(LockFile())) << "the stale lock could not be deleted";
+}
+
+// A host package counts for exactly the installed version; a pack package
+// when newer than the installed pack, or when there is none.
+TEST_F(UpdateSharingTest, PackagesWaitingOnTheNetwork) {
+    EXPECT_EQ(IsAnyUpdateOnNetwork(ctx), 0);
+    EXPECT_TRUE(Logged("WARNING No files.xml found"));
+    const std::string host = "<File Name=\"p.exe\" Version=\"5.2.0\" NewVersion=\"5.3.0\" />";
+    const std::tuple<std::string, const char*, const char*, int> cases[] = {  // files.xml, version, pack, available
+        {host, "5.2.0", "0", 1},
+        {host, "5.2", "0", 0},
+        {"<Sesam Name=\"s.exe\" Date=\"4.12.2026\" /><SesamAll Name=\"a.exe\" Date=\"4.12.2026\" />", "1.0", "4.12.2026", 0},
+        {"<SESAM Name=\"s.exe\" Date=\"5.12.2026\" />", "1.0", "4.12.2026", 1},
+        {"<sesamall Name=\"a.exe\" Date=\"1.1.2000\" />", "1.0", "0", 1},
+        // A damaged files.xml holds no package.
+        {host + "<File Version=\"5.2.0\" ", "5.2.0", "0", 0},
+    };
+    for (const auto& [entries, version, sesam, available] : cases) {
+        SCOPED_TRACE(entries + " for " + version + ", pack " + sesam);
+        tree.WriteFile("UpdateInfo/files.xml", "<Files>" + entries + "</Files>\n");
+        ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Version", version, nullptr, nullptr), 1);
+        ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Sesam", sesam, nullptr, nullptr), 1);
+        EXPECT_EQ(IsAnyUpdateOnNetwork(ctx), available);
+    }
+    EXPECT_TRUE(Logged("INFO Search update package on local network for current version = 5.2.0"));
+    EXPECT_TRUE(Logged("INFO Update package available on local network : newVersion = 5.3.0"));
+    EXPECT_TRUE(Logged("INFO Update package (Sesam) available on network"));
+    EXPECT_TRUE(Logged("WARNING Can't parse " + UpdateFile("files.xml") + " : Error parsing start element tag at offset 85"));
+    EXPECT_TRUE(Logged("WARNING files.xml unusable, read as empty : " + UpdateFile("files.xml")));
+    EXPECT_EQ(CountLogged("INFO No update package available on network"), 3);
+}
+
+TEST_F(UpdateSharingTest, OnlyAnotherWorkstationThatSharesCounts) {
+    // This workstation's own file, written with another letter case, shares.
+    std::filesystem::remove(GuidFile());
+    UpdateConfXML(ctx, "{1A2B3C4D-5E6F-7A8B-9C0D-1E2F3A4B5C6D}", "1.0", "1.1.2026", "1.0", "1", "0", "0");
+    UpdateConfXML(ctx, "{00000000-0000-0000-0000-000000000002}", "1.0", "1.1.2026", "1.0", "0", "0", "0");
+    // A damaged state file, as a workstation killed while writing would leave it, shares nothing.
+    tree.WriteFile("UpdateInfo/{00000000-0000-0000-0000-000000000004}.xml", "<Workstation><LastUpdate Type=\"1");
+    EXPECT_EQ(CheckUpdateType(ctx, kGuid), 0);
+
+    UpdateConfXML(ctx, "{00000000-0000-0000-0000-000000000003}", "1.0", "1.1.2026", "1.0", "1", "0", "0");
+    EXPECT_EQ(CheckUpdateType(ctx, kGuid), 1);
+    EXPECT_TRUE(Logged("INFO Already a Talvo on network configured to share updates"));
 }
 
 }  // namespace
