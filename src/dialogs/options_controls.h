@@ -1,6 +1,8 @@
 // The controls of the options dialog, by resource identifier.
 #pragma once
 
+#include <string>
+
 namespace kt::dialogs::options {
 
 // Push buttons: "Confirmer" and "Annuler" are the dialog's OK and Cancel (1, 2).
@@ -60,5 +62,14 @@ inline constexpr int kMonthly = 2;
 
 // The day the month list selects when monthly updates are chosen.
 inline constexpr int kDefaultMonthDay = 28;
+
+// "HH:00" or "HH:30", as the time list writes its half hours (appended piece
+// by piece: a chain of + trips a false -Wrestrict of GCC 12 at -O3).
+inline std::string HalfHourText(int hour, bool half) {
+    std::string text(hour < 10 ? "0" : "");
+    text += std::to_string(hour);
+    text += half ? ":30" : ":00";
+    return text;
+}
 
 }  // namespace kt::dialogs::options

@@ -65,7 +65,7 @@ void CKTUpdOptions::AddControls() {
     AddCombo(kTimeList, true);
     for (int halfHour = 0; halfHour < 48; ++halfHour) {
         const int hour = halfHour / 2;
-        AddItem(kTimeList, (hour < 10 ? "0" : "") + std::to_string(hour) + (halfHour % 2 ? ":30" : ":00"));
+        AddItem(kTimeList, HalfHourText(hour, halfHour % 2 != 0));
     }
 
     AddLabel(kSpeedLabel, "Limiter la vitesse de téléchargement à");

@@ -43,7 +43,7 @@ std::optional<std::string> HalfHourBefore(const std::string& time) {
     const std::optional<int> hour = TwoDigitNumber(time.substr(0, colon));
     const std::optional<int> minute = TwoDigitNumber(time.substr(colon + 1));
     if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
-    return (*hour < 10 ? "0" : "") + std::to_string(*hour) + (*minute < 30 ? ":00" : ":30");
+    return HalfHourText(*hour, *minute >= 30);
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ FileIdentity IdentityOf(const struct stat& info) {
 std::string AsidePath(const std::string& path) {
     // Without the random source the process id still keeps the names of two
     // processes of this host apart.
-    const std::string suffix = RandomNameSuffix().value_or("p" + std::to_string(::getpid()));
+    std::string suffix = "p";
+    if (const std::optional<std::string> random = RandomNameSuffix()) suffix = *random;
+    else suffix += std::to_string(::getpid());
     const std::size_t slash = path.rfind('/');
     const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
     return path.substr(0, nameAt) + "." + path.substr(nameAt) + "." + suffix + ".old";

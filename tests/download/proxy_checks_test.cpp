@@ -84,14 +84,17 @@ TEST_F(ProxyChecksTest, ADirectFtpAddressIsOpenedNotRead) {
     UpdateServer ftp{{.generate = false, .throttle = 10000}};
     std::filesystem::create_directories(ftp.Root() / "maj");
     std::ofstream(ftp.Root() / "maj" / "versions.xml") << std::string(200000, 'v');
+    platform::InternetSession session;
     session.access = platform::InternetAccess::kDirect;
+    config::InternetConfig config;
     config.connectionMode = config::kConnectionProxy;
     config.proxyLogin = "cabinet";
-    EXPECT_EQ(CheckAddress(ftp.Url("/maj/versions.xml")), 1);
+    const auto check = [&] { return download::ProxyChecks(ctx, config).CheckProxyStatus(session, ftp.Url("/maj/versions.xml")); };
+    EXPECT_EQ(check(), 1);
     EXPECT_EQ(ftp.Log().find("Transfer complete"), std::string::npos);
     // A login the transfer library refuses fails the check.
     config.proxyLogin.assign(8'000'001, 'c');
-    EXPECT_EQ(CheckAddress(ftp.Url("/maj/versions.xml")), 0);
+    EXPECT_EQ(check(), 0);
     EXPECT_EQ(Journal().back(), "MJ_DWL_CFP_7 : Problème proxy - setoption.");
 }
 

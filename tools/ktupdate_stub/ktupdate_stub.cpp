@@ -78,7 +78,10 @@ int main(int argc, char** argv) {
     const Behaviour behaviour = ReadBehaviour(folder / "ktupdate-stub.txt");
 
     std::string commandLine;
-    for (int i = 0; i < argc; ++i) commandLine += (i ? " " : "") + std::string(argv[i]);
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0) commandLine += ' ';
+        commandLine += argv[i];
+    }
     std::ostringstream record;
     record << "pid=" << kt::platform::CurrentProcessId() << "\n" << "command_line=" << commandLine << "\n";
     kthandover_record* shared = kthandover_open();
