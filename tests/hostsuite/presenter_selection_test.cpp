@@ -17,14 +17,13 @@ namespace {
 
 class PresenterSelectionTest : public ::testing::Test {
 protected:
-    void SetUp() override { InstallPresenter(recorder); }
     void TearDown() override { InstallPresenter(nullptr); }
 
-    static int AskToInstall() {
-        return KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060);
-    }
-    // True when message boxes still reach the presenter installed first.
-    bool RecorderStillActive() {
+    static int AskToInstall() { return KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060); }
+    // Installs the recorder, lets `choose` pick; true when boxes still reach the recorder.
+    bool RecorderKept(const std::function<void()>& choose) {
+        InstallPresenter(recorder);
+        choose();
         const std::size_t before = recorder->messages.size();
         AskToInstall();
         return recorder->messages.size() == before + 1;
@@ -38,30 +37,26 @@ protected:
 // refused choice keeps the presenter in use and writes nothing; the desktop
 // owns the boxes shown without owner.
 TEST_F(PresenterSelectionTest, AScriptIsReadAfreshAndARefusedChoiceChangesNothing) {
-    const auto answers = tree.WriteFile("answers.txt", "message 1060 -> yes\n");
-    const std::string ui = "script:" + answers.string();
+    const std::string ui = "script:" + tree.WriteFile("answers.txt", "message 1060 -> yes\n").string();
     const auto shown = tree.WriteFile("shown.txt", "earlier line\n");
-    const std::string expected =
-        "earlier line\nmessage id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer ?\" -> yes\n";
     for (const char* transcript : {shown.c_str(), static_cast<const char*>(nullptr)}) {
         ASSERT_EQ(SelectPresenter(ui.c_str(), transcript), 1);
         EXPECT_EQ(AskToInstall(), kIdYes);
     }
     EXPECT_EQ(AskToInstall(), kIdNo);
-    EXPECT_EQ(kt::test::ReadFile(shown), expected);
+    EXPECT_EQ(kt::test::ReadFile(shown), "earlier line\nmessage id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer ?\" -> yes\n");
 
-    InstallPresenter(recorder);
     const auto bad = tree.WriteFile("bad.txt", "message 1060 -> yes\nmessage 1060 => yes\n");
     const std::string other = (tree / "other.txt").string();
     const std::pair<std::string, std::string> refused[] = {
-        {"", other}, {"gui", other}, {"Terminal", other}, {"script:", other},
-        {"script:" + (tree / "absent.txt").string(), other}, {"script:" + bad.string(), other},
-        {ui, (tree / "no/such/folder/shown.txt").string()},
+        {"", other}, {"gui", other}, {"Terminal", other}, {"script:", other}, {"script:" + (tree / "absent.txt").string(), other},
+        {"script:" + bad.string(), other}, {ui, (tree / "no/such/folder/shown.txt").string()},
     };
-    for (const auto& [choice, transcript] : refused) EXPECT_EQ(SelectPresenter(choice.c_str(), transcript.c_str()), 0) << choice;
-    EXPECT_EQ(SelectPresenter(nullptr, nullptr), 0);
+    for (const auto& [choice, transcript] : refused) {
+        EXPECT_TRUE(RecorderKept([&] { EXPECT_EQ(SelectPresenter(choice.c_str(), transcript.c_str()), 0) << choice; }));
+    }
+    EXPECT_TRUE(RecorderKept([] { EXPECT_EQ(SelectPresenter(nullptr, nullptr), 0); }));
     EXPECT_FALSE(std::filesystem::exists(other));
-    EXPECT_TRUE(RecorderStillActive());
     int owner = 0;
     KtMessageBox(&owner, "texte", "Erreur", kStyleErrorOk, 1, 1084);
     EXPECT_EQ(recorder->messages.back().owner, &owner);
@@ -77,10 +72,7 @@ TEST_F(PresenterSelectionTest, WindowsWithoutTheirPluginAreRefusedAndAutoFallsBa
         const char *ui, *display, *wayland;
         bool configured;
         int result;
-    } cases[] = {
-        {"gtk", ":97", nullptr, true, 0},         {"gtk", nullptr, nullptr, false, 0},
-        {"auto", nullptr, "wayland-0", true, 1},  {"auto", "", "", false, 1},
-    };
+    } cases[] = {{"gtk", ":97", nullptr, true, 0}, {"gtk", nullptr, nullptr, false, 0}, {"auto", nullptr, "wayland-0", true, 1}, {"auto", "", "", false, 1}};
     const auto set = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
     const char* saved[] = {std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")};
     const std::string display = saved[0] ? saved[0] : "", wayland = saved[1] ? saved[1] : "";
@@ -89,9 +81,7 @@ TEST_F(PresenterSelectionTest, WindowsWithoutTheirPluginAreRefusedAndAutoFallsBa
         set("DISPLAY", c.display);
         set("WAYLAND_DISPLAY", c.wayland);
         EXPECT_EQ(DisplayConfigured(), c.configured);
-        InstallPresenter(recorder);
-        EXPECT_EQ(SelectPresenter(c.ui, nullptr), c.result);
-        EXPECT_EQ(RecorderStillActive(), c.result == 0);
+        EXPECT_EQ(RecorderKept([&] { EXPECT_EQ(SelectPresenter(c.ui, nullptr), c.result); }), c.result == 0);
     }
     set("DISPLAY", saved[0] ? display.c_str() : nullptr);
     set("WAYLAND_DISPLAY", saved[1] ? wayland.c_str() : nullptr);

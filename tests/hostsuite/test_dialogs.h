@@ -1,8 +1,6 @@
 // Dialogs the presenter tests share.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -14,9 +12,8 @@
 
 namespace kt::hostsuite::test {
 
-// Dialog 130: the worker fills bar 1022 from 1 to 100, writing status line
-// 1061; at `pauseAt` it waits (at most ten seconds) for a cancel. "Annuler" (2)
-// asks message 1062 and, on Yes, asks the worker to stop.
+// Dialog 130: a worker fills bar 1022 from 1 to 100 with status 1061 and
+// waits at `pauseAt` (at most ten seconds) for "Annuler", which asks 1062.
 class WorkerDialog : public DialogModel {
 public:
     explicit WorkerDialog(int pauseAt = 0) : DialogModel(130, "Téléchargement", Ending::ByItself), pauseAt_(pauseAt) {
@@ -24,14 +21,17 @@ public:
         AddLabel(1061);
         AddProgress(1022);
         AddPush(2, "Annuler");
-        BindClick(2, [this] { ConfirmCancel(); });
+        BindClick(2, [this] {
+            if (KtMessageBox(Handle(), "Le téléchargement n'est pas terminé.", "Attention !", kStyleWarningYesNo, 1, 1062) != kIdYes) return;
+            SetText(1028, "Fin de l'opération en cours...");
+            cancel_ = true;
+        });
     }
     ~WorkerDialog() override { OnDestroy(); }
 
 protected:
     bool OnInitDialog() override {
         SetRange(1022, 0, 100);
-        SetText(1028, "Vérification...");
         worker_ = std::thread([this] { Work(); });
         return true;
     }
@@ -40,12 +40,6 @@ protected:
     }
 
 private:
-    void ConfirmCancel() {
-        if (KtMessageBox(Handle(), "Le téléchargement n'est pas terminé.", "Attention !", kStyleWarningYesNo, 1, 1062) != kIdYes) return;
-        SetText(1028, "Fin de l'opération en cours...");
-        cancel_ = true;
-    }
-
     void Work() {
         for (int position = 1; position <= 100; ++position) {
             SetPosition(1022, position);
@@ -57,7 +51,6 @@ private:
             if (cancel_) return PostCommand(kIdCancel);
             std::this_thread::sleep_for(std::chrono::microseconds(300));
         }
-        SetText(1028, "Terminé");
         PostCommand(kIdOk);
     }
 
@@ -66,10 +59,14 @@ private:
     std::thread worker_;
 };
 
-// Records the hooks the commands reached, in order.
-class HookDialog : public DialogModel {
+// The no-connection dialog, waiting for the user; it records the hooks reached.
+class WaitingDialog : public DialogModel {
 public:
-    using DialogModel::DialogModel;
+    explicit WaitingDialog(int id = 145) : DialogModel(id, "Talvo") {
+        AddPush(1, "OK");
+        AddPush(2, "Annuler");
+        AddLabel(1038, "Erreur lors de l'établissement de la connexion internet.");
+    }
     std::vector<std::string> hooks;
 
 protected:
@@ -77,16 +74,6 @@ protected:
     void OnCancel() override { hooks.push_back("cancel"); DialogModel::OnCancel(); }
     void OnClose() override { hooks.push_back("close"); DialogModel::OnClose(); }
     void OnEscape() override { hooks.push_back("escape"); DialogModel::OnEscape(); }
-};
-
-// The no-connection dialog: it waits for the user.
-class WaitingDialog : public HookDialog {
-public:
-    WaitingDialog() : HookDialog(145, "Talvo") {
-        AddPush(1, "OK");
-        AddPush(2, "Annuler");
-        AddLabel(1038, "Erreur lors de l'établissement de la connexion internet.");
-    }
 };
 
 }  // namespace kt::hostsuite::test
