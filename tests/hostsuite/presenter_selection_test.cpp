@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "hostsuite/desktop_presenter.h"
@@ -68,23 +69,20 @@ TEST_F(PresenterSelectionTest, AScriptIsReadAfreshAndARefusedChoiceChangesNothin
 // The display comes from either variable when not empty. Without the desktop
 // plugin beside this program, windows are refused and "auto" takes the terminal.
 TEST_F(PresenterSelectionTest, WindowsWithoutTheirPluginAreRefusedAndAutoFallsBackToTheTerminal) {
-    const struct {
-        const char *ui, *display, *wayland;
-        bool configured;
-        int result;
-    } cases[] = {{"gtk", ":97", nullptr, true, 0}, {"gtk", nullptr, nullptr, false, 0}, {"auto", nullptr, "wayland-0", true, 1}, {"auto", "", "", false, 1}};
+    const std::tuple<const char*, const char*, const char*, bool, int> cases[] = {
+        {"gtk", ":97", nullptr, true, 0}, {"gtk", nullptr, nullptr, false, 0}, {"auto", nullptr, "wayland-0", true, 1}, {"auto", "", "", false, 1}};
     const auto set = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
-    const char* saved[] = {std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")};
-    const std::string display = saved[0] ? saved[0] : "", wayland = saved[1] ? saved[1] : "";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        set("DISPLAY", c.display);
-        set("WAYLAND_DISPLAY", c.wayland);
-        EXPECT_EQ(DisplayConfigured(), c.configured);
-        EXPECT_EQ(RecorderKept([&] { EXPECT_EQ(SelectPresenter(c.ui, nullptr), c.result); }), c.result == 0);
+    const auto get = [](const char* name) { return std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt; };
+    const std::optional<std::string> saved[] = {get("DISPLAY"), get("WAYLAND_DISPLAY")};
+    for (const auto& [ui, display, wayland, configured, result] : cases) {
+        SCOPED_TRACE(std::string(ui) + (display ? display : "-") + (wayland ? wayland : "-"));
+        set("DISPLAY", display);
+        set("WAYLAND_DISPLAY", wayland);
+        EXPECT_EQ(DisplayConfigured(), configured);
+        EXPECT_EQ(RecorderKept([&] { EXPECT_EQ(SelectPresenter(ui, nullptr), result); }), result == 0);
     }
-    set("DISPLAY", saved[0] ? display.c_str() : nullptr);
-    set("WAYLAND_DISPLAY", saved[1] ? wayland.c_str() : nullptr);
+    set("DISPLAY", saved[0] ? saved[0]->c_str() : nullptr);
+    set("WAYLAND_DISPLAY", saved[1] ? saved[1]->c_str() : nullptr);
 }
 
 }  // namespace

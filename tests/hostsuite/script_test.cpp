@@ -83,15 +83,11 @@ TEST(Script, TheFirstUnusedMatchingLineAnswersAndAReusableOneAnswersEveryTime) {
         int answer;
     };
     const std::pair<const char*, std::vector<Asked>> cases[] = {
-        {"message 1060 -> no\nmessage 1060 -> yes\n", {{'m', 1060, "", kIdNo}, {'m', 1060, "", kIdYes}, {'m', 1060, "", -1}}},
-        {"message 1062 -> yes *\nmessage 1062 -> no\n", {{'m', 1062, "", kIdYes}, {'m', 1062, "", kIdYes}}},
-        {"message \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\n",
-         {{'m', kLiteralText, "Le téléchargement a échoué", kIdRetry}, {'m', 1022, "Un des fichiers", kIdCancel},
-          {'m', 1097, "Le téléchargement", kIdOk}, {'m', 1097, "Le téléchargement", -1}}},
-        {"message \"chargement\" -> yes\nmessage \"Le chemin des données\" -> ok\n",
-         {{'m', 1098, "Le chemin de l'application est incorrect.", -1}, {'m', 1100, "Le chemin des données est incorrect.", kIdOk},
-          {'m', 1, "Téléchargement", -1}}},
-        {"message 1074 -> ok\n", {{'m', kLiteralText, "1074", -1}, {'m', 1074, "Le répertoire indiqué", kIdOk}}},
+        {"message 1060 -> no\nmessage 1062 -> yes *\nmessage 1060 -> yes\n",
+         {{'m', 1060, "", kIdNo}, {'m', 1060, "", kIdYes}, {'m', 1060, "", -1}, {'m', 1062, "", kIdYes}, {'m', 1062, "", kIdYes}}},
+        {"message 1074 -> ok\nmessage \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\nmessage \"chargement\" -> yes\n",
+         {{'m', kLiteralText, "1074", -1}, {'m', kLiteralText, "Le téléchargement a échoué", kIdRetry}, {'m', 1022, "Un des fichiers", kIdCancel},
+          {'m', 1097, "Le téléchargement", kIdOk}, {'m', 1097, "Le téléchargement", -1}, {'m', 1, "Téléchargement", -1}}},
         {"buttons 1021 -> 25\ndialog 145: click 1\ncredentials -> cancel\n",
          {{'m', 1021, "x", -1}, {'d', 102, "", -1}, {'d', 145, "", 0}, {'b', 1021, "x", kIdButton3}, {'c', 0, "", 0}, {'c', 0, "", -1}}},
     };

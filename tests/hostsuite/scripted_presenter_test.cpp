@@ -46,8 +46,7 @@ TEST_F(ScriptedPresenterTest, CancellingAsksFirstAndStopsTheWorkerWhereTheScript
     EXPECT_EQ(terminal.str().find("Votre choix"), std::string::npos);
 }
 
-// Ends in its initialisation, as the download dialog does when a local
-// folder holds no update: it takes no line, its message comes before its opening.
+// Ends in its initialisation, as the download dialog does when a local folder holds no update.
 class FailingDialog : public DialogModel {
 public:
     FailingDialog() : DialogModel(130, "Téléchargement", Ending::ByItself) {}
@@ -60,33 +59,22 @@ protected:
     }
 };
 
-// Each run takes the next line: close and escape reach their hooks; a dialog
-// left waiting (or without a line) is cancelled as by Escape.
-TEST_F(ScriptedPresenterTest, EachRunTakesTheNextLineAndADialogLeftWaitingIsCancelled) {
-    UseScript("dialog 145: click 1\ndialog 145: close\ndialog 145: wait 1038 10; sleep 1\n");
-    const std::pair<int, Strings> cases[] = {
-        {kIdOk, {"ok"}}, {kIdCancel, {"close", "cancel"}}, {kIdCancel, {"escape", "cancel"}}, {kIdCancel, {"escape", "cancel"}}};
-    for (const auto& [result, hooks] : cases) {
+// Each dialog run takes the next line: close reaches its hook; a dialog left
+// waiting (or without a line) is cancelled as by Escape; a dialog that ends
+// by itself takes none, its message written before its opening. Boxes take
+// their scripted answer once, then each kind's safe answer; five characters
+// are escaped in the transcript, the rest stays UTF-8.
+TEST_F(ScriptedPresenterTest, ItemsAnswerAsScriptedOrWithTheAnswerThatChangesLeast) {
+    UseScript("dialog 145: click 1\ndialog 145: close\ndialog 145: wait 1038 10; sleep 1\n"
+              "buttons \"Mettre\" -> 25\ncredentials -> \"jean\" \"secret\"\n");
+    for (const auto& [result, hooks] : {std::pair{kIdOk, Strings{"ok"}}, {kIdCancel, {"close", "cancel"}}, {kIdCancel, {"escape", "cancel"}},
+                                        {kIdCancel, {"escape", "cancel"}}}) {
         test::WaitingDialog dialog;
         EXPECT_EQ(scripted->RunDialog(dialog), result);
         EXPECT_EQ(dialog.hooks, hooks);
     }
     FailingDialog failing;
     EXPECT_EQ(scripted->RunDialog(failing), kIdCancel);
-    const std::string text = "dialog 145 text 1038=\"Erreur lors de l'établissement de la connexion internet.\"";
-    const Strings shown = Transcript();
-    ASSERT_EQ(shown.size(), 19u);
-    EXPECT_EQ(Strings(shown.begin() + 8, shown.end()),
-              (Strings{"dialog 145 open caption=\"Talvo\"", "dialog 145 do wait 1038 10", "dialog 145 do sleep 1", text,
-                       "dialog 145 end 2 unscripted", "dialog 145 open caption=\"Talvo\"", text, "dialog 145 end 2 unscripted",
-                       "message id=1074 caption=\"Talvo\" style=0x40 flag=1 text=\"Vide\" -> ok unscripted",
-                       "dialog 130 open caption=\"Téléchargement\"", "dialog 130 end 2"}));
-}
-
-// Scripted answers, then each kind's safe answer; a line answers once; five
-// characters are escaped in the transcript, the rest stays UTF-8.
-TEST_F(ScriptedPresenterTest, BoxesAnswerAsScriptedOrWithTheAnswerThatChangesLeast) {
-    UseScript("buttons \"Mettre\" -> 25\ncredentials -> \"jean\" \"secret\"\n");
     const auto buttons = [] { return KtMessageBoxButtons(nullptr, "Mettre à jour ?", "Talvo", 0x24, ButtonRecord{}, 1, 1021); };
     EXPECT_EQ(buttons(), kIdButton3);
     EXPECT_EQ(scripted->AskCredentials("proxy:3128")->password, "secret");
@@ -96,15 +84,23 @@ TEST_F(ScriptedPresenterTest, BoxesAnswerAsScriptedOrWithTheAnswerThatChangesLea
     EXPECT_EQ(KtMessageBox(nullptr, "a\\b\"c\nd\re\tf\x01", "« Talvo »", kStyleErrorOk, 1), kIdOk);
     EXPECT_EQ(buttons(), kIdButton2);
     EXPECT_FALSE(scripted->AskCredentials("proxy:3128").has_value());
+    const std::string text = "dialog 145 text 1038=\"Erreur lors de l'établissement de la connexion internet.\"";
     const auto box = [](const char* style, const char* answer) {
         return std::string("message id=- caption=\"T\" style=") + style + " flag=1 text=\"a\" -> " + answer + " unscripted";
     };
     const std::string buttonsLine = "buttons id=1021 caption=\"Talvo\" style=0x24 flag=1 buttons=\"&Oui\\r\\n&Non\\r\\n&Options...\" "
                                     "text=\"Mettre à jour ?\" -> ";
-    EXPECT_EQ(Transcript(), (Strings{buttonsLine + "25", "credentials target=\"proxy:3128\" -> user=\"jean\"", box("0x24", "no"),
-                                     box("0x35", "cancel"), box("0x21", "cancel"), box("0x23", "cancel"), box("0x10", "ok"),
-                                     "message id=- caption=\"« Talvo »\" style=0x10 flag=1 text=\"a\\\\b\\\"c\\nd\\re\\tf\x01\" -> ok unscripted",
-                                     buttonsLine + "24 unscripted", "credentials target=\"proxy:3128\" -> cancel unscripted"}));
+    const Strings shown = Transcript();
+    ASSERT_EQ(shown.size(), 29u);
+    EXPECT_EQ(Strings(shown.begin() + 8, shown.end()),
+              (Strings{"dialog 145 open caption=\"Talvo\"", "dialog 145 do wait 1038 10", "dialog 145 do sleep 1", text,
+                       "dialog 145 end 2 unscripted", "dialog 145 open caption=\"Talvo\"", text, "dialog 145 end 2 unscripted",
+                       "message id=1074 caption=\"Talvo\" style=0x40 flag=1 text=\"Vide\" -> ok unscripted",
+                       "dialog 130 open caption=\"Téléchargement\"", "dialog 130 end 2", buttonsLine + "25",
+                       "credentials target=\"proxy:3128\" -> user=\"jean\"", box("0x24", "no"), box("0x35", "cancel"),
+                       box("0x21", "cancel"), box("0x23", "cancel"), box("0x10", "ok"),
+                       "message id=- caption=\"« Talvo »\" style=0x10 flag=1 text=\"a\\\\b\\\"c\\nd\\re\\tf\x01\" -> ok unscripted",
+                       buttonsLine + "24 unscripted", "credentials target=\"proxy:3128\" -> cancel unscripted"}));
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 
 namespace kt::hostsuite::test {
 
-// Dialog 130: a worker fills bar 1022 from 1 to 100 with status 1061 and
-// waits at `pauseAt` (at most ten seconds) for "Annuler", which asks 1062.
+// Dialog 130: a worker fills bar 1022 up to 100 with status 1061, waiting at
+// `pauseAt` (ten seconds at most) for "Annuler", which asks 1062 first.
 class WorkerDialog : public DialogModel {
 public:
     explicit WorkerDialog(int pauseAt = 0) : DialogModel(130, "Téléchargement", Ending::ByItself), pauseAt_(pauseAt) {
@@ -22,7 +22,9 @@ public:
         AddProgress(1022);
         AddPush(2, "Annuler");
         BindClick(2, [this] {
-            if (KtMessageBox(Handle(), "Le téléchargement n'est pas terminé.", "Attention !", kStyleWarningYesNo, 1, 1062) != kIdYes) return;
+            if (KtMessageBox(Handle(), "Le téléchargement n'est pas terminé.", "Attention !", kStyleWarningYesNo, 1, 1062) != kIdYes) {
+                return;
+            }
             SetText(1028, "Fin de l'opération en cours...");
             cancel_ = true;
         });
@@ -31,8 +33,16 @@ public:
 
 protected:
     bool OnInitDialog() override {
-        SetRange(1022, 0, 100);
-        worker_ = std::thread([this] { Work(); });
+        worker_ = std::thread([this] {
+            for (int position = 1; position <= 100 && !cancel_; ++position) {
+                SetPosition(1022, position);
+                SetText(1061, "Reçu " + std::to_string(position) + " Ko");
+                const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(position == pauseAt_ ? 10 : 0);
+                while (!cancel_ && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+            PostCommand(cancel_ ? kIdCancel : kIdOk);
+        });
         return true;
     }
     void OnDestroy() override {
@@ -40,20 +50,6 @@ protected:
     }
 
 private:
-    void Work() {
-        for (int position = 1; position <= 100; ++position) {
-            SetPosition(1022, position);
-            SetText(1061, "Reçu " + std::to_string(position) + " Ko");
-            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (position == pauseAt_ && !cancel_ && std::chrono::steady_clock::now() < until) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            if (cancel_) return PostCommand(kIdCancel);
-            std::this_thread::sleep_for(std::chrono::microseconds(300));
-        }
-        PostCommand(kIdOk);
-    }
-
     const int pauseAt_;
     std::atomic<bool> cancel_{false};
     std::thread worker_;
