@@ -72,10 +72,10 @@ TEST(ScriptParser, RefusesMalformedLinesWithTheirNumber) {
     EXPECT_EQ(std::get<ScriptError>(unreadable).line, 0) << "a file that cannot be read has no line at fault";
 }
 
-// The first unused matching line answers, a reusable one every time; a prefix
-// matches the beginning of the text; an identifier never answers a literal
-// text, nor a line of one kind an item of another. -1: no line answers.
-TEST(Script, TheFirstUnusedMatchingLineAnswersAndAReusableOneAnswersEveryTime) {
+// The first unused matching line answers; a prefix matches the beginning of
+// the text; an identifier never answers a literal text, nor a line of one kind
+// an item of another. -1: no line answers.
+TEST(Script, TheFirstUnusedMatchingLineOfTheItemsKindAnswers) {
     struct Asked {
         char kind;  // m: message, b: buttons, d: dialog, c: credentials
         int id;
@@ -83,8 +83,6 @@ TEST(Script, TheFirstUnusedMatchingLineAnswersAndAReusableOneAnswersEveryTime) {
         int answer;
     };
     const std::pair<const char*, std::vector<Asked>> cases[] = {
-        {"message 1060 -> no\nmessage 1062 -> yes *\nmessage 1060 -> yes\n",
-         {{'m', 1060, "", kIdNo}, {'m', 1060, "", kIdYes}, {'m', 1060, "", -1}, {'m', 1062, "", kIdYes}, {'m', 1062, "", kIdYes}}},
         {"message 1074 -> ok\nmessage \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\nmessage \"chargement\" -> yes\n",
          {{'m', kLiteralText, "1074", -1}, {'m', kLiteralText, "Le téléchargement a échoué", kIdRetry}, {'m', 1022, "Un des fichiers", kIdCancel},
           {'m', 1097, "Le téléchargement", kIdOk}, {'m', 1097, "Le téléchargement", -1}, {'m', 1, "Téléchargement", -1}}},
