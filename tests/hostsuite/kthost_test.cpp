@@ -66,13 +66,6 @@ TEST_F(KthostProcess, PassesEveryOptionChoosesThePresenterFirstAndHasAnExitStatu
         EXPECT_TRUE(c.status == 0 ? out.ends_with("result: 7\n") : out.empty()) << out;
         EXPECT_EQ(record.find(c.record.empty() ? "entry=" : c.record) == std::string::npos, c.record.empty()) << record;
     }
-    // Without --module it loads the module beside itself.
-    const auto folder = tree.MakeDir("install");
-    std::filesystem::copy_file(KTHOST_PATH, folder / "kthost");
-    std::filesystem::copy_file(module, folder / "libktupdatedll.so");
-    EXPECT_NE(std::get<2>(Kthost({"--title", "Talvo"}, (folder / "kthost").string())).find("\ntitle=Talvo\n"), std::string::npos);
-    std::filesystem::remove(folder / "libktupdatedll.so");
-    EXPECT_EQ(std::get<0>(Kthost({}, (folder / "kthost").string())), 3);
 }
 
 // Fixed-size fields take their longest text and refuse a longer one; other

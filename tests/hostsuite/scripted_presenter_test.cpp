@@ -44,22 +44,8 @@ TEST_F(ScriptedPresenterTest, CancellingAsksFirstAndStopsTheWorkerWhereTheScript
     EXPECT_EQ(terminal.str().find("Votre choix"), std::string::npos);
 }
 
-// Ends in its initialisation, as the download dialog does when a local folder holds no update.
-class FailingDialog : public DialogModel {
-public:
-    FailingDialog() : DialogModel(130, "Téléchargement", Ending::ByItself) {}
-
-protected:
-    bool OnInitDialog() override {
-        KtMessageBox(Handle(), "Vide", "Talvo", kStyleInfoOk, 1, 1074);
-        EndDialog(kIdCancel);
-        return true;
-    }
-};
-
 // Each dialog run takes the next line: close reaches its hook; a dialog left
-// waiting (or without a line) is cancelled as by Escape; a dialog that ends
-// by itself takes none, its message written before its opening. Boxes take
+// waiting (or without a line) is cancelled as by Escape. Boxes take
 // their scripted answer once, then each kind's safe answer; five characters
 // are escaped in the transcript, the rest stays UTF-8.
 TEST_F(ScriptedPresenterTest, ItemsAnswerAsScriptedOrWithTheAnswerThatChangesLeast) {
@@ -71,8 +57,6 @@ TEST_F(ScriptedPresenterTest, ItemsAnswerAsScriptedOrWithTheAnswerThatChangesLea
         EXPECT_EQ(scripted->RunDialog(dialog), result);
         EXPECT_EQ(dialog.hooks, hooks);
     }
-    FailingDialog failing;
-    EXPECT_EQ(scripted->RunDialog(failing), kIdCancel);
     const auto buttons = [] { return KtMessageBoxButtons(nullptr, "Mettre à jour ?", "Talvo", 0x24, ButtonRecord{}, 1, 1021); };
     EXPECT_EQ(buttons(), kIdButton3);
     EXPECT_EQ(scripted->AskCredentials("proxy:3128")->password, "secret");
@@ -89,12 +73,11 @@ TEST_F(ScriptedPresenterTest, ItemsAnswerAsScriptedOrWithTheAnswerThatChangesLea
     const std::string buttonsLine = "buttons id=1021 caption=\"Talvo\" style=0x24 flag=1 buttons=\"&Oui\\r\\n&Non\\r\\n&Options...\" "
                                     "text=\"Mettre à jour ?\" -> ";
     const Strings shown = Transcript();
-    ASSERT_EQ(shown.size(), 29u);
+    ASSERT_EQ(shown.size(), 26u);
     EXPECT_EQ(Strings(shown.begin() + 8, shown.end()),
               (Strings{"dialog 145 open caption=\"Talvo\"", "dialog 145 do wait 1038 10", "dialog 145 do sleep 1", text,
                        "dialog 145 end 2 unscripted", "dialog 145 open caption=\"Talvo\"", text, "dialog 145 end 2 unscripted",
-                       "message id=1074 caption=\"Talvo\" style=0x40 flag=1 text=\"Vide\" -> ok unscripted",
-                       "dialog 130 open caption=\"Téléchargement\"", "dialog 130 end 2", buttonsLine + "25",
+                       buttonsLine + "25",
                        "credentials target=\"proxy:3128\" -> user=\"jean\"", box("0x24", "no"), box("0x35", "cancel"),
                        box("0x21", "cancel"), box("0x23", "cancel"), box("0x10", "ok"),
                        "message id=- caption=\"« Talvo »\" style=0x10 flag=1 text=\"a\\\\b\\\"c\\nd\\re\\tf\x01\" -> ok unscripted",

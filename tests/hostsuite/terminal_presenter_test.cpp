@@ -5,7 +5,6 @@
 
 #include <deque>
 #include <sstream>
-#include <thread>
 
 #include "hostsuite/message_box.h"
 #include "hostsuite/terminal_presenter.h"
@@ -37,7 +36,6 @@ TEST_F(TerminalPresenterTest, ItemsTakeANumberOrAWordThenTheirSafeAnswerOnceTheI
         std::function<std::string()> ask;
         std::string answer, line;
         std::vector<std::string> screen;
-        bool silent = false;
     } cases[] = {
         {{"peut-être", "2"}, question(kStyleQuestionYesNo), "7",
          "message id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer maintenant ?\" -> no",
@@ -57,8 +55,6 @@ TEST_F(TerminalPresenterTest, ItemsTakeANumberOrAWordThenTheirSafeAnswerOnceTheI
         // Actions are numbered in the order of the controls; a disabled one is not available.
         {{"4", "x"}, [&] { return run(test::WaitingDialog()); }, "2", "dialog 145 end 2", {"=== Talvo === (fenêtre 145)", "< OK >", "Choix non disponible."}},
         {{}, [&] { return run(test::WaitingDialog()); }, "2", "dialog 145 end 2 unscripted", {}},
-        // A working dialog ends by itself while the keyboard is silent (the input has not ended).
-        {{}, [&] { return run(test::WorkerDialog()); }, "1", "dialog 130 end 1", {"\n  ["}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer + " " + c.line);
@@ -66,12 +62,8 @@ TEST_F(TerminalPresenterTest, ItemsTakeANumberOrAWordThenTheirSafeAnswerOnceTheI
         const auto shown = tree / ("shown" + std::to_string(&c - cases) + ".txt");
         auto typed = std::make_shared<std::deque<std::string>>(c.typed);
         InstallPresenter(std::make_shared<TerminalPresenter>(
-            TranscriptWriter::Open(shown), out, [typed, silent = c.silent](std::string& line, std::chrono::milliseconds) {
-                if (typed->empty()) {
-                    if (!silent) return platform::ConsoleRead::Closed;
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                    return platform::ConsoleRead::Timeout;
-                }
+            TranscriptWriter::Open(shown), out, [typed](std::string& line, std::chrono::milliseconds) {
+                if (typed->empty()) return platform::ConsoleRead::Closed;
                 line = typed->front();
                 typed->pop_front();
                 return platform::ConsoleRead::Line;
