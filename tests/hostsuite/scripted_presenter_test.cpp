@@ -5,6 +5,7 @@
 #include <memory>
 #include <variant>
 
+#include "hostsuite/message_box.h"
 #include "hostsuite/script_parser.h"
 #include "hostsuite/scripted_presenter.h"
 #include "hostsuite/watched_presenter.h"
@@ -17,28 +18,20 @@ namespace {
 using kt::test::Strings;
 using ScriptedPresenterTest = kt::test::Workstation;
 
-// Cancel answered No lets the work go on; answered Yes, it stops the worker
-// where the script saw it; the watched presenter writes the same transcript
-// and shows each item with the script's answer.
-TEST_F(ScriptedPresenterTest, CancellingAsksFirstAndStopsTheWorkerWhereTheScriptSawIt) {
-    const std::string script = "dialog 130: wait 1022 30; click 2; wait 1022 60; click 2\nmessage 1062 -> no\nmessage 1062 -> yes\n";
-    const std::string question = "message id=1062 caption=\"Attention !\" style=0x34 flag=1 text=\"Le téléchargement n'est pas terminé.\" -> ";
-    UseScript(script);
-    test::WorkerDialog dialog(60);
-    EXPECT_EQ(scripted->RunDialog(dialog), kIdCancel);
-    EXPECT_EQ(Transcript(), (Strings{"dialog 130 open caption=\"Téléchargement\"", "dialog 130 do wait 1022 30",
-                                     "dialog 130 do click 2", question + "no", "dialog 130 do wait 1022 60",
-                                     "dialog 130 do click 2", question + "yes",
-                                     "dialog 130 text 1028=\"Fin de l'opération en cours...\"",
-                                     "dialog 130 text 1061=\"Reçu 60 Ko\"", "dialog 130 end 2"}));
-
+// The watched presenter plays a script as the scripted one does, and shows
+// each item with the script's answer.
+TEST_F(ScriptedPresenterTest, TheWatchedPresenterShowsEachItemWithTheScriptsAnswer) {
     std::ostringstream terminal;
-    InstallPresenter(std::make_shared<WatchedScriptPresenter>(std::get<Script>(ParseScript(script)),
+    InstallPresenter(std::make_shared<WatchedScriptPresenter>(std::get<Script>(ParseScript("dialog 145: click 1\nmessage 1060 -> yes\n")),
                                                               TranscriptWriter::Open(tree / "watched.txt"), terminal));
-    test::WorkerDialog watched(60);
-    EXPECT_EQ(ActivePresenter().RunDialog(watched), kIdCancel);
-    EXPECT_EQ(Lines(kt::test::ReadFile(tree / "watched.txt")), Transcript());
-    for (const std::string expected : {"Action du script : dialog 130 do click 2", "Réponse du script : Oui", "=== Téléchargement : fermée ==="}) {
+    test::WaitingDialog dialog;
+    EXPECT_EQ(ActivePresenter().RunDialog(dialog), kIdOk);
+    EXPECT_EQ(KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060), kIdYes);
+    EXPECT_EQ(Lines(kt::test::ReadFile(tree / "watched.txt")),
+              (Strings{"dialog 145 open caption=\"Talvo\"", "dialog 145 do click 1",
+                       "dialog 145 text 1038=\"Erreur lors de l'établissement de la connexion internet.\"", "dialog 145 end 1",
+                       "message id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer ?\" -> yes"}));
+    for (const std::string expected : {"Action du script : dialog 145 do click 1", "Réponse du script : Oui", "=== Talvo : fermée ==="}) {
         EXPECT_NE(terminal.str().find(expected), std::string::npos) << expected << " not in:\n" << terminal.str();
     }
     EXPECT_EQ(terminal.str().find("Votre choix"), std::string::npos);
