@@ -26,39 +26,11 @@ namespace fs = std::filesystem;
 using hostsuite::ActivePresenter;
 using Strings = std::vector<std::string>;
 
-enum class Ui { Script, Windows };
-
 // Named apart from the shared fixture, which the download fixture may bring in.
 class Desk : public DownloadTest {
 public:
     void TestBody() override {}
-    using DownloadTest::Run;
-    using DownloadTest::StartServer;
-    using DownloadTest::ctx;
-
-    // Answers from `script` with the chosen presenter; false when it cannot be had.
-    bool Present(Ui ui, const std::string& script) {
-        auto parsed = hostsuite::ParseScript(script);
-        if (!std::holds_alternative<hostsuite::Script>(parsed)) return false;
-        auto transcript = hostsuite::TranscriptWriter::Open(path_);
-        if (ui == Ui::Script) {
-            hostsuite::InstallPresenter(std::make_shared<hostsuite::ScriptedPresenter>(std::get<hostsuite::Script>(parsed), transcript));
-            return true;
-        }
-        hostsuite::DesktopPresenterArgs args;
-        args.transcript = transcript;
-        args.script = std::get<hostsuite::Script>(parsed);
-        args.screenshotFolder = KT_GUI_PICTURES;
-        std::string why;
-        auto windows = hostsuite::LoadDesktopPresenter(KT_GTK_PLUGIN, std::move(args), why);
-        if (!windows) ADD_FAILURE() << why;
-        hostsuite::InstallPresenter(windows);
-        return windows != nullptr;
-    }
-    Strings Shown() const { return Lines(ReadFile(path_)); }
-
-private:
-    std::string path_ = (tree / "shown.txt").string();
+    using DownloadTest::Lines, DownloadTest::Run, DownloadTest::StartServer, DownloadTest::ctx, DownloadTest::tree;
 };
 
 struct Scenario {
@@ -130,13 +102,23 @@ const std::vector<Scenario>& Scenarios() {
     return scenarios;
 }
 
-// What `scenario` showed with the presenter `ui`, on a workstation of its own.
-Strings Play(const Scenario& scenario, Ui ui) {
+// What `scenario` showed with the scripted presenter or on windows, on a workstation of its own.
+Strings Play(const Scenario& scenario, bool windows) {
     Desk workstation;
-    if (!workstation.Present(ui, scenario.script)) return {"no presenter"};
+    auto parsed = hostsuite::ParseScript(scenario.script);
+    if (!std::holds_alternative<hostsuite::Script>(parsed)) return {"no script"};
+    const fs::path shown = workstation.tree / "shown.txt";
+    hostsuite::DesktopPresenterArgs args{.transcript = hostsuite::TranscriptWriter::Open(shown), .script = std::get<hostsuite::Script>(parsed),
+                                         .screenshotFolder = KT_GUI_PICTURES};
+    std::string why;
+    std::shared_ptr<hostsuite::Presenter> presenter =
+        windows ? hostsuite::LoadDesktopPresenter(KT_GTK_PLUGIN, args, why)
+                : std::make_shared<hostsuite::ScriptedPresenter>(*args.script, args.transcript);
+    if (!presenter) return {"no presenter: " + why};
+    hostsuite::InstallPresenter(presenter);
     scenario.show(workstation);
     hostsuite::InstallPresenter(nullptr);
-    return workstation.Shown();
+    return Desk::Lines(ReadFile(shown));
 }
 
 TEST(GuiDialogsTest, WindowsShowWhatTheScriptedPresenterShows) {
@@ -145,9 +127,9 @@ TEST(GuiDialogsTest, WindowsShowWhatTheScriptedPresenterShows) {
         SCOPED_TRACE(scenario.name);
         const fs::path picture = fs::path(KT_GUI_PICTURES) / ("dialog-" + std::to_string(scenario.dialog) + ".png");
         fs::remove(picture);
-        const Strings scripted = Play(scenario, Ui::Script);
+        const Strings scripted = Play(scenario, false);
         EXPECT_NE(std::find(scripted.begin(), scripted.end(), scenario.expected), scripted.end()) << ::testing::PrintToString(scripted);
-        EXPECT_EQ(Play(scenario, Ui::Windows), scripted);
+        EXPECT_EQ(Play(scenario, true), scripted);
         EXPECT_TRUE(scenario.dialog == 0 || (fs::exists(picture) && fs::file_size(picture) > 1000)) << picture;
     }
 }
