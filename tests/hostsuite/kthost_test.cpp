@@ -18,19 +18,13 @@ namespace {
 
 class KthostProcess : public ::testing::Test {
 protected:
-    // Exit status, standard output and the record the module was given, one field a line.
-    std::tuple<int, std::string, std::string> Kthost(const std::vector<std::string>& args, const std::string& program = KTHOST_PATH) {
-        const auto quoted = [](const std::string& text) {
-            std::string quoted = "'";
-            for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-            return quoted + "'";
-        };
-        // The module returns 7, which kthost could not make up.
-        std::string command = "FAKE_MODULE_RESULT=7 FAKE_MODULE_OUT=" + quoted((tree / "record.txt").string()) + " " + quoted(program);
-        for (const std::string& arg : args) command += " " + quoted(arg);
-        command += " </dev/null >" + quoted((tree / "out.txt").string()) + " 2>/dev/null";
+    // Exit status, standard output and the record the module was given, one field a line
+    // (the module returns 7, which kthost could not make up).
+    std::tuple<int, std::string, std::string> Kthost(const std::vector<std::string>& args) {
+        std::string command = "FAKE_MODULE_RESULT=7 FAKE_MODULE_OUT='" + (tree / "record.txt").string() + "' " KTHOST_PATH;
+        for (const std::string& arg : args) command += " '" + arg + "'";
         std::filesystem::remove(tree / "record.txt");
-        const int raw = std::system(command.c_str());
+        const int raw = std::system((command + " </dev/null >'" + (tree / "out.txt").string() + "' 2>/dev/null").c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, kt::test::ReadFile(tree / "out.txt"), kt::test::ReadFile(tree / "record.txt")};
     }
 

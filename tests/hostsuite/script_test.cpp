@@ -82,23 +82,18 @@ TEST(Script, TheFirstUnusedMatchingLineOfTheItemsKindAnswers) {
         const char* text;
         int answer;
     };
-    const std::pair<const char*, std::vector<Asked>> cases[] = {
-        {"message 1074 -> ok\nmessage \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\nmessage \"chargement\" -> yes\n",
-         {{'m', kLiteralText, "1074", -1}, {'m', kLiteralText, "Le téléchargement a échoué", kIdRetry}, {'m', 1022, "Un des fichiers", kIdCancel},
-          {'m', 1097, "Le téléchargement", kIdOk}, {'m', 1097, "Le téléchargement", -1}, {'m', 1, "Téléchargement", -1}}},
-        {"buttons 1021 -> 25\ndialog 145: click 1\ncredentials -> cancel\n",
-         {{'m', 1021, "x", -1}, {'d', 102, "", -1}, {'d', 145, "", 0}, {'b', 1021, "x", kIdButton3}, {'c', 0, "", 0}, {'c', 0, "", -1}}},
-    };
-    for (const auto& [text, asked] : cases) {
-        SCOPED_TRACE(text);
-        Script script = Parsed(text);
-        for (const Asked& item : asked) {
-            const ScriptLine* line = item.kind == 'm'   ? script.TakeMessage(item.id, item.text)
-                                     : item.kind == 'b' ? script.TakeButtons(item.id, item.text)
-                                     : item.kind == 'd' ? script.TakeDialog(item.id)
-                                                        : script.TakeCredentials();
-            EXPECT_EQ(line == nullptr ? -1 : line->answer, item.answer) << item.kind << item.id << " " << item.text;
-        }
+    Script script = Parsed("message 1074 -> ok\nmessage \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\n"
+                           "message \"chargement\" -> yes\nbuttons 1021 -> 25\ndialog 145: click 1\ncredentials -> cancel\n");
+    const Asked asked[] = {{'m', kLiteralText, "1074", -1}, {'m', kLiteralText, "Le téléchargement a échoué", kIdRetry},
+                           {'m', 1022, "Un des fichiers", kIdCancel}, {'m', 1097, "Le téléchargement", kIdOk}, {'m', 1097, "Le téléchargement", -1},
+                           {'m', 1, "Téléchargement", -1}, {'m', 1021, "x", -1}, {'d', 102, "", -1}, {'d', 145, "", 0},
+                           {'b', 1021, "x", kIdButton3}, {'c', 0, "", 0}, {'c', 0, "", -1}};
+    for (const Asked& item : asked) {
+        const ScriptLine* line = item.kind == 'm'   ? script.TakeMessage(item.id, item.text)
+                                 : item.kind == 'b' ? script.TakeButtons(item.id, item.text)
+                                 : item.kind == 'd' ? script.TakeDialog(item.id)
+                                                    : script.TakeCredentials();
+        EXPECT_EQ(line == nullptr ? -1 : line->answer, item.answer) << item.kind << item.id << " " << item.text;
     }
 }
 
