@@ -34,9 +34,9 @@ protected:
         tree.MakeDir("vide");
         EXPECT_EQ(config::UpdateConfXML(ctx, kGuid, "5.2.0", "", "5.2.0", "5", "", "0"), 1);
     }
-    void Store(const std::string& type, const std::string& directory) const {
+    void Store(const std::string& type, const std::string& directory, const std::string& network = "0") const {
         SetUpdate("Type", type);
-        SetUpdate("Network", "0");
+        SetUpdate("Network", network);
         ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "LocalUpdate", directory.c_str(), nullptr, nullptr), 1);
     }
     // appid.xml's source, box and directory; "Others" is GUID.xml's LastUpdate@Type.
@@ -53,7 +53,6 @@ protected:
         hostsuite::InstallPresenter(browser);
         CKTupdateDLLDlg dialog(ctx, nullptr, std::move(services));
         const int result = hostsuite::ActivePresenter().RunDialog(dialog);
-        // Per control 1000 1001 1003 1004 1005 1006: x ticked, X ticked and disabled, - disabled.
         state.clear();
         for (int id : {1000, 1001, 1003, 1004, 1005, 1006}) state += "-.Xx"[dialog.IsChecked(id) * 2 + dialog.IsEnabled(id)];
         for (int id : {1040, 1009, 1043, 1045}) EXPECT_FALSE(dialog.IsVisible(id) || dialog.IsEnabled(id)) << id;
@@ -68,30 +67,22 @@ protected:
     dialogs::MainDialogChoice choice;
 };
 
-TEST_F(MainDialogTest, OpensOnTheStoredSourceAndLeavesUnansweredWithoutSaving) {
-    for (const auto& [type, expected] : {std::pair{"1", "x..--x"}, {"2", ".x.--X"}, {"3", "..x..x"}, {"7", ".....x"}}) {
-        Store(type, "/srv/maj/");
-        SetUpdate("Network", "1");
-        const std::string before = ReadFile(AppId());
-        EXPECT_EQ(Run(""), hostsuite::kIdCancel);
-        EXPECT_EQ(state, expected) << type;
-        EXPECT_EQ(ReadFile(AppId()), before) << type;
-        EXPECT_EQ(Shown(), (Strings{"dialog 102 open caption=\"Mise à jour de Talvo\"", "dialog 102 text 1004=\"/srv/maj/\"",
-                                    "dialog 102 end 2 unscripted"}));
-    }
-}
-
-// Commencer refuses a directory without update before writing anything;
-// Fermer and the close box save the source, the box, the directory and the
-// download for the others as they are; Escape saves nothing.
-TEST_F(MainDialogTest, SavingWritesTheSourceTheBoxTheDirectoryAndTheDownloadForOthers) {
+// The dialog opens on the stored source (per control 1000 1001 1003 1004 1005
+// 1006: x ticked, X ticked and disabled, - disabled). Commencer refuses a
+// directory without update before writing anything; Fermer and the close box
+// save the source, the box, the directory and the download for the others as
+// they are; Escape or no answer saves nothing.
+TEST_F(MainDialogTest, OpensOnTheStoredSourceAndSavesWhatFermerOrCommencerTakes) {
     const std::string dir = updates + "/", vide = (tree / "vide").string();
     const struct {
         std::string type, directory, script;
         int result;
         bool refused;
         Stored expected;  // empty: nothing written
+        std::string state = {}, network = "0";
     } cases[] = {
+        {"1", "/srv/maj/", "", 2, false, {}, "x..--x", "1"}, {"2", "/srv/maj/", "", 2, false, {}, ".x.--X", "1"},
+        {"3", "/srv/maj/", "", 2, false, {}, "..x..x", "1"}, {"7", "/srv/maj/", "", 2, false, {}, ".....x", "1"},
         {"7", updates, "click 1000; check 1006; click 2", 2, false, {{"Type", "1"}, {"Network", "1"}, {"LocalUpdate", dir}, {"Others", "1"}}},
         {"7", updates, "click 1000; click 2", 2, false, {{"Type", "1"}, {"Network", "0"}, {"LocalUpdate", dir}, {"Others", "5"}}},
         {"7", updates, "check 1006; click 1001; click 2", 2, false, {{"Type", "2"}, {"Network", "1"}, {"LocalUpdate", dir}, {"Others", "0"}}},
@@ -105,10 +96,11 @@ TEST_F(MainDialogTest, SavingWritesTheSourceTheBoxTheDirectoryAndTheDownloadForO
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type + " " + c.directory + ": " + c.script);
-        Store(c.type, c.directory);
+        Store(c.type, c.directory, c.network);
         ASSERT_EQ(config::SetNodeData(GuidFile(), "Workstation", "LastUpdate", nullptr, "Type", "5"), 1);
         const std::string app = ReadFile(AppId()), guid = ReadFile(GuidFile());
-        EXPECT_EQ(Run("dialog 102: " + c.script), c.result);
+        EXPECT_EQ(Run(c.script.empty() ? "" : "dialog 102: " + c.script), c.result);
+        EXPECT_TRUE(c.state.empty() || state == c.state) << state;
         const auto refusal = [](const std::string& line) { return line.starts_with("message id=1074 caption=\"Erreur\" style=0x10 "); };
         EXPECT_EQ(std::ranges::any_of(Shown(), refusal), c.refused);
         if (c.expected.empty()) {
