@@ -15,17 +15,6 @@ namespace {
 using dialogs::CKTupdateDLLDlg;
 using Stored = std::map<std::string, std::string>;
 
-// The scripted presenter that also keeps the folder each browse started on.
-class BrowsingPresenter : public hostsuite::ScriptedPresenter {
-public:
-    using ScriptedPresenter::ScriptedPresenter;
-    std::optional<std::string> ChooseFolder(hostsuite::Window owner, const std::string& caption, const std::string& start) override {
-        starts.push_back(start);
-        return ScriptedPresenter::ChooseFolder(owner, caption, start);
-    }
-    std::vector<std::string> starts;
-};
-
 class MainDialogTest : public ConfiguredWorkstation {
 protected:
     MainDialogTest() {
@@ -48,22 +37,19 @@ protected:
     }
     int Run(const std::string& script, dialogs::MainDialogServices services = {}) {
         std::filesystem::remove(tree / "main.txt");
-        browser = std::make_shared<BrowsingPresenter>(std::get<hostsuite::Script>(hostsuite::ParseScript(script)),
-                                                      hostsuite::TranscriptWriter::Open(tree / "main.txt"));
-        hostsuite::InstallPresenter(browser);
+        hostsuite::InstallPresenter(std::make_shared<hostsuite::ScriptedPresenter>(std::get<hostsuite::Script>(hostsuite::ParseScript(script)),
+                                                                                  hostsuite::TranscriptWriter::Open(tree / "main.txt")));
         CKTupdateDLLDlg dialog(ctx, nullptr, std::move(services));
         const int result = hostsuite::ActivePresenter().RunDialog(dialog);
         state.clear();
         for (int id : {1000, 1001, 1003, 1004, 1005, 1006}) state += "-.Xx"[dialog.IsChecked(id) * 2 + dialog.IsEnabled(id)];
         for (int id : {1040, 1009, 1043, 1045}) EXPECT_FALSE(dialog.IsVisible(id) || dialog.IsEnabled(id)) << id;
-        edit = dialog.Text(1004);
         choice = dialog.Choice();
         return result;
     }
     Strings Shown() const { return Lines(ReadFile((tree / "main.txt").string())); }
 
-    std::string updates, state, edit;
-    std::shared_ptr<BrowsingPresenter> browser;
+    std::string updates, state;
     dialogs::MainDialogChoice choice;
 };
 
@@ -92,6 +78,9 @@ TEST_F(MainDialogTest, OpensOnTheStoredSourceAndSavesWhatFermerOrCommencerTakes)
         {"7", updates, "click 1", 1, false, {{"Type", "7"}, {"Network", "0"}, {"LocalUpdate", dir}, {"Others", "5"}}},
         {"3", vide, "check 1006; click 1; escape", 2, true, {}},
         {"3", "", "click 1; escape", 2, true, {}},
+        // The browser's pick replaces the directory; its cancel keeps it.
+        {"3", vide, "click 1005; click 2\nfolder -> \"/srv/autre\"", 2, false, {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", "/srv/autre/"}, {"Others", "0"}}},
+        {"3", vide, "click 1005; click 2\nfolder -> cancel", 2, false, {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", vide + "/"}, {"Others", "0"}}},
         {"3", vide, "check 1006; click 1; click 2", 2, true, {{"Type", "3"}, {"Network", "1"}, {"LocalUpdate", vide + "/"}, {"Others", "0"}}},
     };
     for (const auto& c : cases) {
@@ -127,25 +116,6 @@ TEST_F(MainDialogTest, OptionsAndHistoryOpenOverTheDialogAndAnUninstallEndsItWit
     EXPECT_TRUE(parents[0] != nullptr && parents[0] == parents[1]);
     EXPECT_EQ(ReadFile(AppId()), before);
     EXPECT_EQ(Shown().back(), "dialog 102 end 2") << "the click of 1 after the uninstall is not played";
-}
-
-TEST_F(MainDialogTest, BrowsingStartsOnTheEditsFolderAndTakesOnlyAPickedFolder) {
-    tree.WriteFile("maj/notes.txt", "x");
-    const std::string caption = "folder caption=\"Sélectionner le répertoire...\" -> ";
-    const struct {
-        std::string edit, answer, start, result, shown;
-    } cases[] = {
-        {updates, "folder -> \"/srv/autre\"", updates, "/srv/autre", caption + "\"/srv/autre\""},
-        {updates + "/notes.txt", "folder -> cancel", updates, updates + "/notes.txt", caption + "cancel"},
-        {updates + "/absent/x", "", updates + "/absent", updates + "/absent/x", caption + "cancel unscripted"},
-    };
-    for (const auto& c : cases) {
-        Store("3", c.edit);
-        EXPECT_EQ(Run("dialog 102: click 1005; escape\n" + c.answer), hostsuite::kIdCancel);
-        EXPECT_EQ(browser->starts, (Strings{c.start}));
-        EXPECT_EQ(edit, c.result);
-        EXPECT_TRUE(InOrder(Shown(), {"dialog 102 do click 1005", c.shown, "dialog 102 do escape"})) << c.edit;
-    }
 }
 
 }  // namespace
