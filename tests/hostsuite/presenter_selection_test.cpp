@@ -35,11 +35,10 @@ TEST(PresenterSelectionTest, AScriptIsReadAfreshAndARefusedChoiceChangesNothing)
     const char* const display = std::getenv("DISPLAY");
     const std::string savedDisplay = display ? display : "";
     const std::tuple<std::string, std::string, const char*, const char*, int> choices[] = {
-        {"", other, ":97", nullptr, 0}, {"gui", other, ":97", nullptr, 0}, {"Terminal", other, ":97", nullptr, 0},
-        {"script:", other, ":97", nullptr, 0}, {"script:" + (tree / "absent.txt").string(), other, ":97", nullptr, 0},
-        {"script:" + bad, other, ":97", nullptr, 0}, {ui, (tree / "no/such/folder/shown.txt").string(), ":97", nullptr, 0},
-        {"gtk", "", ":97", nullptr, 0}, {"gtk", "", nullptr, nullptr, 0}, {"auto", "", nullptr, "wayland-0", 1}, {"auto", "", "", "", 1},
-    };
+        {"", other, ":97", nullptr, 0}, {"gui", other, ":97", nullptr, 0}, {"Terminal", other, ":97", nullptr, 0}, {"script:", other, ":97", nullptr, 0},
+        {"script:" + (tree / "absent.txt").string(), other, ":97", nullptr, 0}, {"script:" + bad, other, ":97", nullptr, 0},
+        {ui, (tree / "no/such/folder/shown.txt").string(), ":97", nullptr, 0}, {"gtk", "", ":97", nullptr, 0}, {"gtk", "", nullptr, nullptr, 0},
+        {"auto", "", nullptr, "wayland-0", 1}, {"auto", "", "", "", 1}};
     auto recorder = std::make_shared<kt::test::RecordingPresenter>();
     for (const auto& [choice, transcript, x11, wayland, result] : choices) {
         SCOPED_TRACE(choice + (x11 ? x11 : "-") + (wayland ? wayland : "-"));

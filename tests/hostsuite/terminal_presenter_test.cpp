@@ -20,7 +20,7 @@ using TerminalPresenterTest = kt::test::Workstation;
 // One item a row: what is typed (then the input ends, or stays silent), the
 // answer, the last transcript line ("": not checked) and texts the screen shows.
 TEST_F(TerminalPresenterTest, ItemsTakeANumberOrAWordThenTheirSafeAnswerOnceTheInputEnds) {
-    const std::string folder = "folder caption=\"Dossier\" -> ", proxy = "credentials target=\"proxy:3128\" -> ";
+    const std::string proxy = "credentials target=\"proxy:3128\" -> ";
     const auto question = [](unsigned style) {
         return [style] { return std::to_string(KtMessageBox(nullptr, "Installer maintenant ?", "Talvo", style, 1, 1060)); };
     };
@@ -29,7 +29,6 @@ TEST_F(TerminalPresenterTest, ItemsTakeANumberOrAWordThenTheirSafeAnswerOnceTheI
         const auto given = ActivePresenter().AskCredentials("proxy:3128");
         return given ? given->user + "|" + given->password : "-";
     };
-    const auto browse = [] { return BrowseForFolder(nullptr, "Dossier", "/srv/ancien").value_or("-"); };
     const auto run = [](auto dialog) { return std::to_string(ActivePresenter().RunDialog(dialog)); };
     const struct {
         std::deque<std::string> typed;
@@ -49,9 +48,6 @@ TEST_F(TerminalPresenterTest, ItemsTakeANumberOrAWordThenTheirSafeAnswerOnceTheI
         {{"jean", "secret"}, credentials, "jean|secret", proxy + "user=\"jean\"", {"proxy:3128"}},
         {{""}, credentials, "-", proxy + "cancel", {}},
         {{"jean"}, credentials, "-", proxy + "cancel unscripted", {}},
-        {{"/srv/maj partagée"}, browse, "/srv/maj partagée", folder + "\"/srv/maj partagée\"", {"/srv/ancien"}},
-        {{""}, browse, "-", folder + "cancel", {}},
-        {{}, browse, "-", folder + "cancel unscripted", {}},
         // Actions are numbered in the order of the controls; a disabled one is not available.
         {{"4", "x"}, [&] { return run(test::WaitingDialog()); }, "2", "dialog 145 end 2", {"=== Talvo === (fenêtre 145)", "< OK >", "Choix non disponible."}},
         {{}, [&] { return run(test::WaitingDialog()); }, "2", "dialog 145 end 2 unscripted", {}},
