@@ -104,12 +104,11 @@ TEST_F(MainDialogTest, OpensOnTheStoredSourceAndSavesWhatFermerOrCommencerTakes)
 TEST_F(MainDialogTest, OptionsAndHistoryOpenOverTheDialogAndAnUninstallEndsItWithoutSaving) {
     Store("1", updates);
     std::vector<hostsuite::Window> parents;
-    dialogs::MainDialogServices services;
-    services.openOptions = [&](hostsuite::Window parent) { parents.push_back(parent); };
-    services.openHistory = [&](hostsuite::Window parent, std::function<void()> endWithoutSaving) {
-        parents.push_back(parent);
-        endWithoutSaving();
-    };
+    dialogs::MainDialogServices services{[&](hostsuite::Window parent) { parents.push_back(parent); },
+                                         [&](hostsuite::Window parent, std::function<void()> endWithoutSaving) {
+                                             parents.push_back(parent);
+                                             endWithoutSaving();
+                                         }};
     const std::string before = ReadFile(AppId());
     EXPECT_EQ(Run("dialog 102: click 1007; click 1001; click 1020; click 1", services), hostsuite::kIdCancel);
     ASSERT_EQ(parents.size(), 2u);

@@ -30,15 +30,11 @@ Settings AllSettings(const std::string& path) {
 // What a person sees of a control beside its caption: the text of an edit,
 // the selected item and count of a combo, then its state.
 std::string Seen(const hostsuite::Control& control) {
-    std::string shown = control.kind == hostsuite::ControlKind::Edit ? control.text : "";
-    if (control.kind == hostsuite::ControlKind::Combo) {
-        shown = control.selection < 0 ? "" : control.items[static_cast<std::size_t>(control.selection)].Text();
-        shown += " /" + std::to_string(control.items.size());
-    }
-    if (control.checked) shown += " [x]";
-    if (!control.enabled) shown += " -";
-    if (!control.visible) shown += " hidden";
-    return shown;
+    using hostsuite::ControlKind;
+    const auto& items = control.items;
+    std::string shown = control.kind == ControlKind::Edit ? control.text : "";
+    if (control.kind == ControlKind::Combo) shown = (control.selection < 0 ? "" : items.at(control.selection).Text()) + " /" + std::to_string(items.size());
+    return shown + (control.checked ? " [x]" : "") + (control.enabled ? "" : " -") + (control.visible ? "" : " hidden");
 }
 
 class OptionsDialogTest : public ConfiguredWorkstation {
@@ -49,9 +45,8 @@ protected:
         CKTUpdOptions dialog(ctx, nullptr, {[entries] { return entries; }});
         const int result = hostsuite::ActivePresenter().RunDialog(dialog);
         shown.clear();
-        for (const hostsuite::Control& control : dialog.Controls()) {
-            if (const std::string seen = Seen(control); !seen.empty()) shown[control.id] = seen;
-        }
+        for (const hostsuite::Control& control : dialog.Controls()) shown[control.id] = Seen(control);
+        std::erase_if(shown, [](const auto& seen) { return seen.second.empty(); });
         return result;
     }
 

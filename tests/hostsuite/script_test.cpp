@@ -37,17 +37,16 @@ TEST(ScriptParser, ReadsEveryLineForm) {
         lines.push_back(text + " -> " + std::to_string(line.answer) + (line.reusable ? " *" : ""));
         for (const DialogAction& action : line.actions) written.push_back(DialogActionLine(*line.id, action));
     }
-    EXPECT_EQ(lines, (std::vector<std::string>{"3 buttons 1021 -> 23", "4 message 1060 -> 6",
-                                               "5 message [Une \"erreur\"\n\tsuite\\] -> 2 *", "6 buttons [Voulez *] -> 25",
-                                               "7 credentials jean|s3 cr;et: -> 0", "8 credentials -> 0",
-                                               "9 folder </srv/maj partagée> -> 0 *", "10 folder -> 0", "11 dialog 102 -> 0",
-                                               "12 dialog 145 -> 0 *", "13 dialog 135 -> 0"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"3 buttons 1021 -> 23", "4 message 1060 -> 6", "5 message [Une \"erreur\"\n\tsuite\\] -> 2 *",
+                                               "6 buttons [Voulez *] -> 25", "7 credentials jean|s3 cr;et: -> 0", "8 credentials -> 0",
+                                               "9 folder </srv/maj partagée> -> 0 *", "10 folder -> 0", "11 dialog 102 -> 0", "12 dialog 145 -> 0 *",
+                                               "13 dialog 135 -> 0"}));
     EXPECT_EQ(written, (std::vector<std::string>{
                            "dialog 102 do click 1000", "dialog 102 do check 1006", "dialog 102 do uncheck 1006",
                            "dialog 102 do text 1004 \"/srv/\\\"maj\\\"; partagé\"", "dialog 102 do select 1047 \"Mensuel\"",
-                           "dialog 102 do add 1020 \"a\\tb\"", "dialog 102 do deselect 1020 \"a\\tb\"",
-                           "dialog 102 do wait 1024 100", "dialog 102 do sleep 250", "dialog 102 do close",
-                           "dialog 102 do escape", "dialog 145 do click 1", "dialog 135 do text 1030 \" *\""}));
+                           "dialog 102 do add 1020 \"a\\tb\"", "dialog 102 do deselect 1020 \"a\\tb\"", "dialog 102 do wait 1024 100",
+                           "dialog 102 do sleep 250", "dialog 102 do close", "dialog 102 do escape", "dialog 145 do click 1",
+                           "dialog 135 do text 1030 \" *\""}));
     EXPECT_EQ(script.Lines()[8].actions[3].value, "/srv/\"maj\"; partagé");
 }
 
