@@ -1,5 +1,4 @@
-// The main update dialog on a real appid.xml and GUID.xml, played by the
-// scripted presenter.
+// The main update dialog on a real appid.xml and GUID.xml, played by the scripted presenter.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,11 +52,9 @@ protected:
     dialogs::MainDialogChoice choice;
 };
 
-// The dialog opens on the stored source (per control 1000 1001 1003 1004 1005
-// 1006: x ticked, X ticked and disabled, - disabled). Commencer refuses a
-// directory without update before writing anything; Fermer and the close box
-// save the source, the box, the directory and the download for the others as
-// they are; Escape or no answer saves nothing.
+// The dialog opens on the stored source (per control 1000 1001 1003 1004 1005 1006: x ticked,
+// X ticked and disabled, - disabled). Commencer refuses a directory without update before
+// writing anything; Fermer and the close box save the choices as they are; Escape saves nothing.
 TEST_F(MainDialogTest, OpensOnTheStoredSourceAndSavesWhatFermerOrCommencerTakes) {
     const std::string dir = updates + "/", vide = (tree / "vide").string();
     const struct {
@@ -79,8 +76,10 @@ TEST_F(MainDialogTest, OpensOnTheStoredSourceAndSavesWhatFermerOrCommencerTakes)
         {"3", vide, "check 1006; click 1; escape", 2, true, {}},
         {"3", "", "click 1; escape", 2, true, {}},
         // The browser's pick replaces the directory; its cancel keeps it.
-        {"3", vide, "click 1005; click 2\nfolder -> \"/srv/autre\"", 2, false, {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", "/srv/autre/"}, {"Others", "0"}}},
-        {"3", vide, "click 1005; click 2\nfolder -> cancel", 2, false, {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", vide + "/"}, {"Others", "0"}}},
+        {"3", vide, "click 1005; click 2\nfolder -> \"/srv/autre\"", 2, false,
+         {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", "/srv/autre/"}, {"Others", "0"}}},
+        {"3", vide, "click 1005; click 2\nfolder -> cancel", 2, false,
+         {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", vide + "/"}, {"Others", "0"}}},
         {"3", vide, "check 1006; click 1; click 2", 2, true, {{"Type", "3"}, {"Network", "1"}, {"LocalUpdate", vide + "/"}, {"Others", "0"}}},
     };
     for (const auto& c : cases) {

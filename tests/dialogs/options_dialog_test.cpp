@@ -33,7 +33,9 @@ std::string Seen(const hostsuite::Control& control) {
     using hostsuite::ControlKind;
     const auto& items = control.items;
     std::string shown = control.kind == ControlKind::Edit ? control.text : "";
-    if (control.kind == ControlKind::Combo) shown = (control.selection < 0 ? "" : items.at(control.selection).Text()) + " /" + std::to_string(items.size());
+    if (control.kind == ControlKind::Combo) {
+        shown = (control.selection < 0 ? "" : items.at(control.selection).Text()) + " /" + std::to_string(items.size());
+    }
     return shown + (control.checked ? " [x]" : "") + (control.enabled ? "" : " -") + (control.visible ? "" : " hidden");
 }
 
@@ -74,8 +76,9 @@ TEST_F(OptionsDialogTest, OpensOnTheStoredSettings) {
          {{"Proxy@Active", "1"}, {"Proxy@Auth", "1"}, {"Proxy@Address", "proxy.local"}, {"Proxy@Pass", "s3cret"}},
          {{1000, ""}, {1003, " [x]"}, {1008, "proxy.local"}, {1009, ""}, {1010, "s3cret"}, {1013, " [x]"}}},
         {"dial-up entry found ignoring case", {{"Update@Modem", "1"}, {"Update@RASName", "orange"}}, {{1026, " [x]"}, {1025, "Orange /3"}}},
-        {"dial-up entry not in the phone book: the first one", {{"Update@Modem", "1"}, {"Update@RASName", "Bouygues"}}, {{1025, "Free /3"}}},
-        {"monthly", {{"Schedule@Teletrans", "0"}, {"Schedule@Active", "1"}, {"Schedule@Frequency", "30"}, {"Schedule@DayNumber", "15"}, {"Schedule@Time", "22:30"}},
+        {"dial-up entry not in the phone book: the first", {{"Update@Modem", "1"}, {"Update@RASName", "Bouygues"}}, {{1025, "Free /3"}}},
+        {"monthly", {{"Schedule@Teletrans", "0"}, {"Schedule@Active", "1"}, {"Schedule@Frequency", "30"}, {"Schedule@DayNumber", "15"},
+                     {"Schedule@Time", "22:30"}},
          {{1016, " [x]"}, {1047, "Mensuel /3"}, {1018, "15 /31"}, {1019, "22:30 /48"}}},
         {"weekly with a monthly day: the first day; a time between half hours",
          {{"Schedule@Teletrans", "0"}, {"Schedule@Active", "1"}, {"Schedule@DayNumber", "28"}, {"Schedule@Time", "9:10"}},
@@ -116,7 +119,8 @@ TEST_F(OptionsDialogTest, ConfirmWritesTheChosenSettingsOnly) {
         {"monthly at 22:30", "click 1016; select 1047 \"Mensuel\"; select 1019 \"22:30\"",
          {{"LastUpdate@Active", "0"}, {"Schedule@Active", "1"}, {"Schedule@Frequency", "30"}, {"Schedule@DayNumber", "28"},
           {"Schedule@Time", "22:30"}}},
-        {"weekly on Friday", "click 1016; select 1018 \"Vendredi\"", {{"LastUpdate@Active", "0"}, {"Schedule@Active", "1"}, {"Schedule@DayNumber", "6"}}},
+        {"weekly on Friday", "click 1016; select 1018 \"Vendredi\"",
+         {{"LastUpdate@Active", "0"}, {"Schedule@Active", "1"}, {"Schedule@DayNumber", "6"}}},
         {"daily", "click 1016; select 1047 \"Quotidien\"", {{"LastUpdate@Active", "0"}, {"Schedule@Active", "1"}, {"Schedule@Frequency", "1"}}},
         {"updates off, speed limited", "click 1014; text 1012 \"12a5\"", {{"LastUpdate@Active", "0"}, {"Update@Speed", "125"}}},
         {"proxy without name", "click 1003; text 1011 \"3128\"", {}, hostsuite::kIdCancel, "1014"},
@@ -139,8 +143,8 @@ TEST_F(OptionsDialogTest, ConfirmWritesTheChosenSettingsOnly) {
         EXPECT_EQ(Run("dialog 131: " + c.actions + (c.actions.empty() ? "" : "; ") + "click 1", {"Orange", "Free", "SFR"}), c.result);
         EXPECT_EQ(AllSettings(AppId()), expected);
         const Strings boxes = Messages();
-        EXPECT_TRUE(c.box.empty() ? boxes.empty() : boxes.size() == 1 && boxes[0].starts_with("message id=" + c.box + " caption=\"Erreur\" style=0x10 "))
-            << ::testing::PrintToString(boxes);
+        const std::string box = "message id=" + c.box + " caption=\"Erreur\" style=0x10 ";
+        EXPECT_TRUE(c.box.empty() ? boxes.empty() : boxes.size() == 1 && boxes[0].starts_with(box)) << ::testing::PrintToString(boxes);
         // The password shows in neither the transcript nor the activity log.
         for (const Strings& lines : {Transcript(), Log()}) {
             for (const std::string& line : lines) EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;

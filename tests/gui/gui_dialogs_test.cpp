@@ -1,8 +1,7 @@
-// Every dialog, message box and prompt shown as windows by the desktop
-// presenter and by the scripted presenter, from the same script, each on a
-// workstation of its own: what both showed must be the same, line for line.
-// And kthost choosing windows: the plugin found beside the module, a script
-// from the environment played on the windows, the terminal without a display.
+// Every dialog, message box and prompt shown as windows by the desktop presenter and by the
+// scripted presenter from the same script must show the same, line for line; and kthost finds
+// the plugin beside the module, plays a script from the environment on the windows, and takes
+// the terminal without a display.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-// The installer's side of the hand-over beyond what the installer stand-in
-// shows in every run: what the library refuses, where it looks, when it
-// signals, and its command-line tool.
+// The installer's side of the hand-over beyond what the installer stand-in shows in every
+// run: what the library refuses, where it looks, and its command-line tool.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -44,7 +44,9 @@ public:
     std::string Installer() const {
         std::string found;
         for (const std::string& line : Lines(ReadFile(ctx.appDir + "ktupdate-record.txt"))) {
-            for (const char* key : {"mode=", "first_argument=", "second_argument="}) found += line.starts_with(key) ? line.substr(std::strlen(key)) : "";
+            for (const char* key : {"mode=", "first_argument=", "second_argument="}) {
+                if (line.starts_with(key)) found += line.substr(std::strlen(key));
+            }
         }
         return found;
     }
@@ -62,8 +64,7 @@ public:
     int ownerEnds = 0;
 };
 
-// What it lists, the CanRestore values appid.xml holds once it opened, and
-// whether the uninstall button is enabled after the actions.
+// What it lists, the CanRestore values appid.xml holds once it opened, and whether uninstalling is enabled.
 TEST(HistoryTest, ListsEntriesAndEnablesUninstall) {
     const char* const items =
         R"(<Item NewVer="5.2.1234" GetDate="3.2.2026" PutDate="1.2.2026" File="maj1234.exe" CanRestore="1"><Undo/></Item>)"
@@ -114,7 +115,8 @@ TEST(HistoryTest, UninstallHandsOverAndLeavesTheSharedTablesWhenConfirmed) {
         R"(<Item NewVer="5.2.1234" GetDate="3.2.2026" PutDate="1.2.2026" File="maj1234.exe" CanRestore="1"/>)"
         R"(<SesamAll NewVer="1.40" GetDate="4.2.2026" PutDate="15.1.2026" File="sesam.exe" CanRestore="1"/>)"
         R"(<Item NewVer="5.2.1230" GetDate="1.1.2026" PutDate="1.1.2026" File="old.exe" CanRestore="0"/>)";
-    const std::string item = "Talvo V5 (1234)\\t3.2.2026\\t1.2.2026\\tmaj1234.exe", sesam = "select 1020 \"Sesam\\t4.2.2026\\t15.1.2026\\tsesam.exe\"";
+    const std::string item = "Talvo V5 (1234)\\t3.2.2026\\t1.2.2026\\tmaj1234.exe";
+    const std::string sesam = "select 1020 \"Sesam\\t4.2.2026\\t15.1.2026\\tsesam.exe\"";
     enum Sharing { kNone, kLastUser, kOthersToo, kIniOnly };
     const struct {
         std::string actions;
@@ -143,7 +145,8 @@ TEST(HistoryTest, UninstallHandsOverAndLeavesTheSharedTablesWhenConfirmed) {
         }
         const auto sharedBefore = Snapshot(w.tree / "network/Sesam");
         const bool asked = *c.answer1037 != '\0', started = *c.firstArgument != '\0';
-        EXPECT_EQ(w.Run((asked ? std::string("message 1037 -> ") + c.answer1037 + "\n" : "") + "dialog 133: " + c.actions + "; click 1\n"), started ? 1 : 2);
+        const std::string answer = asked ? std::string("message 1037 -> ") + c.answer1037 + "\n" : "";
+        EXPECT_EQ(w.Run(answer + "dialog 133: " + c.actions + "; click 1\n"), started ? 1 : 2);
         EXPECT_EQ(w.ownerEnds, started ? 1 : 0);
         EXPECT_EQ(w.Boxes(), asked ? Strings{std::string("1037 -> ") + c.answer1037} : Strings{});
         EXPECT_EQ(w.Installer(), started ? std::string("1") + c.firstArgument + "0" : "");
@@ -159,8 +162,7 @@ TEST(HistoryTest, UninstallHandsOverAndLeavesTheSharedTablesWhenConfirmed) {
     }
 }
 
-// Clearing asks 1019 first; confirmed, the history goes, the version keeps
-// three fields and the backups go to the trash; an empty history says so.
+// Confirmed, clearing empties the history, keeps three fields of the version and trashes the backups.
 TEST(HistoryTest, ClearsOnlyWhenConfirmed) {
     const char* const entry = R"(<Item NewVer="5.2.1234" GetDate="3.2.2026" PutDate="1.2.2026" File="maj1234.exe" CanRestore="1"/>)";
     const struct {

@@ -1,7 +1,5 @@
-// The presenters and the dialog model they run: the rules of controls and of
-// posting to a dialog, the terminal and scripted presenters (refusals, safe
-// answers and the exact transcript lines no end-to-end run shows), and the
-// choice of a presenter by name.
+// The presenters and the dialog model they run: what no end-to-end run shows
+// (refusals, safe answers, exact transcript lines), and choosing one by name.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -110,8 +108,8 @@ TEST(DialogModelTest, ControlsFollowTheirRulesAndPostsRunOnTheDialogThreadUntilI
     EXPECT_EQ(answered, 2);
 }
 
-// One item a row: what is typed (then the input ends, or stays silent), the
-// answer, the last transcript line ("": not checked) and texts the screen shows.
+// One item a row: what is typed before the input ends, the answer, the last
+// transcript line ("": not checked) and texts the screen shows.
 TEST_F(PresenterTest, TheTerminalTakesANumberOrAWordThenTheSafeAnswerOnceTheInputEnds) {
     const std::string proxy = "credentials target=\"proxy:3128\" -> ";
     const auto question = [](unsigned style) {
@@ -142,7 +140,8 @@ TEST_F(PresenterTest, TheTerminalTakesANumberOrAWordThenTheSafeAnswerOnceTheInpu
         {{""}, credentials, "-", proxy + "cancel", {}},
         {{"jean"}, credentials, "-", proxy + "cancel unscripted", {}},
         // Actions are numbered in the order of the controls; a disabled one is not available.
-        {{"4", "x"}, [&] { return run(WaitingDialog()); }, "2", "dialog 145 end 2", {"=== Talvo === (fenêtre 145)", "< OK >", "Choix non disponible."}},
+        {{"4", "x"}, [&] { return run(WaitingDialog()); }, "2", "dialog 145 end 2",
+         {"=== Talvo === (fenêtre 145)", "< OK >", "Choix non disponible."}},
         {{}, [&] { return run(WaitingDialog()); }, "2", "dialog 145 end 2 unscripted", {}},
     };
     for (const auto& c : cases) {
@@ -193,10 +192,9 @@ TEST_F(PresenterTest, TheWatchedPresenterShowsEachItemWithTheScriptsAnswer) {
     EXPECT_EQ(terminal.str().find("Votre choix"), std::string::npos);
 }
 
-// Each dialog run takes the next line: close reaches its hook; a dialog left
-// waiting (or without a line) is cancelled as by Escape. Boxes take
-// their scripted answer once, then each kind's safe answer; five characters
-// are escaped in the transcript, the rest stays UTF-8.
+// Each dialog run takes the next line; a dialog left waiting (or without a line)
+// is cancelled as by Escape. Boxes take their scripted answer once, then their
+// safe answer; five characters are escaped in the transcript, the rest stays UTF-8.
 TEST_F(PresenterTest, TheScriptedPresenterAnswersAsScriptedOrWithTheAnswerThatChangesLeast) {
     UseScript("dialog 145: click 1\ndialog 145: close\ndialog 145: wait 1038 10; sleep 1\n"
               "buttons \"Mettre\" -> 25\ncredentials -> \"jean\" \"secret\" *\n");
@@ -233,10 +231,9 @@ TEST_F(PresenterTest, TheScriptedPresenterAnswersAsScriptedOrWithTheAnswerThatCh
                        buttonsLine + "24 unscripted", "credentials target=\"proxy:3128\" -> user=\"jean\""}));
 }
 
-// A new choice reads the script afresh and appends to its transcript; a
-// refused choice keeps the presenter in use and writes nothing; windows are
-// refused without their plugin beside this program, and "auto" then takes the
-// terminal; the display comes from either variable when not empty.
+// A new choice reads the script afresh and appends to its transcript; a refused
+// one keeps the presenter in use and writes nothing; windows are refused without
+// their plugin beside this program ("auto" then takes the terminal).
 TEST(PresenterSelectionTest, AScriptIsReadAfreshAndARefusedChoiceChangesNothing) {
     kt::test::TempTree tree;
     const auto ask = [] { return KtMessageBox(nullptr, "Installer ?", "Talvo", kStyleQuestionYesNo, 1, 1060); };
@@ -253,10 +250,10 @@ TEST(PresenterSelectionTest, AScriptIsReadAfreshAndARefusedChoiceChangesNothing)
     const char* const display = std::getenv("DISPLAY");
     const std::string savedDisplay = display ? display : "";
     const std::tuple<std::string, std::string, const char*, const char*, int> choices[] = {
-        {"", other, ":97", nullptr, 0}, {"gui", other, ":97", nullptr, 0}, {"Terminal", other, ":97", nullptr, 0}, {"script:", other, ":97", nullptr, 0},
-        {"script:" + (tree / "absent.txt").string(), other, ":97", nullptr, 0}, {"script:" + bad, other, ":97", nullptr, 0},
-        {ui, (tree / "no/such/folder/shown.txt").string(), ":97", nullptr, 0}, {"gtk", "", ":97", nullptr, 0}, {"gtk", "", nullptr, nullptr, 0},
-        {"auto", "", nullptr, "wayland-0", 1}, {"auto", "", "", "", 1}};
+        {"", other, ":97", nullptr, 0}, {"gui", other, ":97", nullptr, 0}, {"Terminal", other, ":97", nullptr, 0},
+        {"script:", other, ":97", nullptr, 0}, {"script:" + (tree / "absent.txt").string(), other, ":97", nullptr, 0},
+        {"script:" + bad, other, ":97", nullptr, 0}, {ui, (tree / "no/such/folder/shown.txt").string(), ":97", nullptr, 0},
+        {"gtk", "", ":97", nullptr, 0}, {"gtk", "", nullptr, nullptr, 0}, {"auto", "", nullptr, "wayland-0", 1}, {"auto", "", "", "", 1}};
     auto recorder = std::make_shared<kt::test::RecordingPresenter>();
     for (const auto& [choice, transcript, x11, wayland, result] : choices) {
         SCOPED_TRACE(choice + (x11 ? x11 : "-") + (wayland ? wayland : "-"));

@@ -84,9 +84,9 @@ TEST(Script, TheFirstUnusedMatchingLineOfTheItemsKindAnswers) {
     Script script = Parsed("message 1074 -> ok\nmessage \"Le t\" -> retry\nmessage 1022 -> cancel\nmessage \"Le\" -> ok\n"
                            "message \"chargement\" -> yes\nbuttons 1021 -> 25\ndialog 145: click 1\ncredentials -> cancel\n");
     const Asked asked[] = {{'m', kLiteralText, "1074", -1}, {'m', kLiteralText, "Le téléchargement a échoué", kIdRetry},
-                           {'m', 1022, "Un des fichiers", kIdCancel}, {'m', 1097, "Le téléchargement", kIdOk}, {'m', 1097, "Le téléchargement", -1},
-                           {'m', 1, "Téléchargement", -1}, {'m', 1021, "x", -1}, {'d', 102, "", -1}, {'d', 145, "", 0},
-                           {'b', 1021, "x", kIdButton3}, {'c', 0, "", 0}, {'c', 0, "", -1}};
+                           {'m', 1022, "Un des fichiers", kIdCancel}, {'m', 1097, "Le téléchargement", kIdOk},
+                           {'m', 1097, "Le téléchargement", -1}, {'m', 1, "Téléchargement", -1}, {'m', 1021, "x", -1}, {'d', 102, "", -1},
+                           {'d', 145, "", 0}, {'b', 1021, "x", kIdButton3}, {'c', 0, "", 0}, {'c', 0, "", -1}};
     for (const Asked& item : asked) {
         const ScriptLine* line = item.kind == 'm'   ? script.TakeMessage(item.id, item.text)
                                  : item.kind == 'b' ? script.TakeButtons(item.id, item.text)
