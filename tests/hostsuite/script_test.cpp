@@ -30,11 +30,11 @@ TEST(ScriptParser, ReadsEveryLineForm) {
     std::vector<std::string> lines, written;
     for (const ScriptLine& line : script.Lines()) {
         std::string text = std::to_string(line.lineNumber) + " " + items[static_cast<int>(line.item)];
-        if (line.id) text += " " + std::to_string(*line.id);
+        if (line.id) text.append(" ").append(std::to_string(*line.id));
         if (line.prefix) text += " [" + *line.prefix + "]";
         if (line.credentials) text += " " + line.credentials->user + "|" + line.credentials->password;
         if (line.folder) text += " <" + *line.folder + ">";
-        lines.push_back(text + " -> " + std::to_string(line.answer) + (line.reusable ? " *" : ""));
+        lines.push_back(text.append(" -> ").append(std::to_string(line.answer)).append(line.reusable ? " *" : ""));
         for (const DialogAction& action : line.actions) written.push_back(DialogActionLine(*line.id, action));
     }
     EXPECT_EQ(lines, (std::vector<std::string>{"3 buttons 1021 -> 23", "4 message 1060 -> 6", "5 message [Une \"erreur\"\n\tsuite\\] -> 2 *",
