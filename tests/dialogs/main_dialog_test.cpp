@@ -1,7 +1,7 @@
-// The main update dialog on a real appid.xml and GUID.xml, played by the
-// scripted presenter.
+// The main update dialog on a real appid.xml and GUID.xml, played by the scripted presenter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "config/workstation_state_file.h"
@@ -14,18 +14,6 @@ namespace {
 using dialogs::CKTupdateDLLDlg;
 using Stored = std::map<std::string, std::string>;
 
-// The scripted presenter that also keeps the folder each browse started on.
-class BrowsingPresenter : public hostsuite::ScriptedPresenter {
-public:
-    using ScriptedPresenter::ScriptedPresenter;
-    std::optional<std::string> ChooseFolder(hostsuite::Window owner, const std::string& caption,
-                                            const std::string& start) override {
-        starts.push_back(start);
-        return ScriptedPresenter::ChooseFolder(owner, caption, start);
-    }
-    std::vector<std::string> starts;
-};
-
 class MainDialogTest : public ConfiguredWorkstation {
 protected:
     MainDialogTest() {
@@ -34,11 +22,10 @@ protected:
         tree.MakeDir("vide");
         EXPECT_EQ(config::UpdateConfXML(ctx, kGuid, "5.2.0", "", "5.2.0", "5", "", "0"), 1);
     }
-    void Store(const std::string& type, const std::string& network, const std::string& directory) const {
+    void Store(const std::string& type, const std::string& directory, const std::string& network = "0") const {
         SetUpdate("Type", type);
         SetUpdate("Network", network);
         ASSERT_EQ(config::SetNodeData(AppId(), "Workstation", "LocalUpdate", directory.c_str(), nullptr, nullptr), 1);
-        ASSERT_EQ(config::SetNodeData(GuidFile(), "Workstation", "LastUpdate", nullptr, "Type", "5"), 1);
     }
     // appid.xml's source, box and directory; "Others" is GUID.xml's LastUpdate@Type.
     Stored Saved() const {
@@ -48,128 +35,85 @@ protected:
                 {"Others", Read(GuidFile(), "Workstation", "LastUpdate", "Type").value_or("?")}};
     }
     int Run(const std::string& script, dialogs::MainDialogServices services = {}) {
-        auto parsed = hostsuite::ParseScript(script);
-        EXPECT_TRUE(std::holds_alternative<hostsuite::Script>(parsed));
         std::filesystem::remove(tree / "main.txt");
-        browser = std::make_shared<BrowsingPresenter>(std::get<hostsuite::Script>(std::move(parsed)),
-                                                      hostsuite::TranscriptWriter::Open(tree / "main.txt"));
-        hostsuite::InstallPresenter(browser);
+        hostsuite::InstallPresenter(std::make_shared<hostsuite::ScriptedPresenter>(std::get<hostsuite::Script>(hostsuite::ParseScript(script)),
+                                                                                  hostsuite::TranscriptWriter::Open(tree / "main.txt")));
         CKTupdateDLLDlg dialog(ctx, nullptr, std::move(services));
         const int result = hostsuite::ActivePresenter().RunDialog(dialog);
-        // Per control 1000 1001 1003 1004 1005 1006: x ticked, X ticked and disabled, - disabled.
         state.clear();
         for (int id : {1000, 1001, 1003, 1004, 1005, 1006}) state += "-.Xx"[dialog.IsChecked(id) * 2 + dialog.IsEnabled(id)];
         for (int id : {1040, 1009, 1043, 1045}) EXPECT_FALSE(dialog.IsVisible(id) || dialog.IsEnabled(id)) << id;
-        edit = dialog.Text(1004);
         choice = dialog.Choice();
         return result;
     }
     Strings Shown() const { return Lines(ReadFile((tree / "main.txt").string())); }
-    bool Refused() const {
-        return Contains(Shown(), "message id=1074 caption=\"Erreur\" style=0x10 flag=1 text=\"Le répertoire indiqué "
-                                 "ne contient pas de mise à jour !\" -> ok unscripted");
-    }
 
-    std::string updates, state, edit;
-    std::shared_ptr<BrowsingPresenter> browser;
+    std::string updates, state;
     dialogs::MainDialogChoice choice;
 };
 
-TEST_F(MainDialogTest, OpensOnTheStoredSourceAndLeavesUnansweredWithoutSaving) {
-    const std::pair<const char*, const char*> cases[] = {{"1", "x..--x"}, {"2", ".x.--X"}, {"3", "..x..x"}, {"7", ".....x"}};
-    for (const auto& [type, expected] : cases) {
-        Store(type, "1", "/srv/maj/");
-        const std::string before = ReadFile(AppId());
-        EXPECT_EQ(Run(""), hostsuite::kIdCancel);
-        EXPECT_EQ(state, expected) << type;
-        EXPECT_EQ(ReadFile(AppId()), before) << type;
-        EXPECT_EQ(Shown(), (Strings{"dialog 102 open caption=\"Mise à jour de Talvo\"",
-                                    "dialog 102 text 1004=\"/srv/maj/\"", "dialog 102 end 2 unscripted"}));
-    }
-}
-
-TEST_F(MainDialogTest, SavingWritesTheSourceTheBoxTheDirectoryAndTheDownloadForOthers) {
-    const std::string dir = updates + "/";
+// The dialog opens on the stored source (per control 1000 1001 1003 1004 1005 1006: x ticked,
+// X ticked and disabled, - disabled). Commencer refuses a directory without update before
+// writing anything; Fermer and the close box save the choices as they are; Escape saves nothing.
+TEST_F(MainDialogTest, OpensOnTheStoredSourceAndSavesWhatFermerOrCommencerTakes) {
+    const std::string dir = updates + "/", vide = (tree / "vide").string();
     const struct {
-        const char* script;
+        std::string type, directory, script;
         int result;
-        Stored expected;
+        bool refused;
+        Stored expected;  // empty: nothing written
+        std::string state = {}, network = "0";
     } cases[] = {
-        {"click 1000; check 1006; click 2", 2, {{"Type", "1"}, {"Network", "1"}, {"LocalUpdate", dir}, {"Others", "1"}}},
-        {"click 1000; click 2", 2, {{"Type", "1"}, {"Network", "0"}, {"LocalUpdate", dir}, {"Others", "5"}}},
-        {"check 1006; click 1001; click 2", 2, {{"Type", "2"}, {"Network", "1"}, {"LocalUpdate", dir}, {"Others", "0"}}},
-        {"click 1003; check 1006; click 1", 1, {{"Type", "3"}, {"Network", "1"}, {"LocalUpdate", dir}, {"Others", "0"}}},
-        {"click 1003; text 1004 \"\"; close", 2, {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", ""}, {"Others", "0"}}},
+        {"1", "/srv/maj/", "", 2, false, {}, "x..--x", "1"}, {"2", "/srv/maj/", "", 2, false, {}, ".x.--X", "1"},
+        {"3", "/srv/maj/", "", 2, false, {}, "..x..x", "1"}, {"7", "/srv/maj/", "", 2, false, {}, ".....x", "1"},
+        {"7", updates, "click 1000; check 1006; click 2", 2, false, {{"Type", "1"}, {"Network", "1"}, {"LocalUpdate", dir}, {"Others", "1"}}},
+        {"7", updates, "click 1000; click 2", 2, false, {{"Type", "1"}, {"Network", "0"}, {"LocalUpdate", dir}, {"Others", "5"}}},
+        {"7", updates, "check 1006; click 1001; click 2", 2, false, {{"Type", "2"}, {"Network", "1"}, {"LocalUpdate", dir}, {"Others", "0"}}},
+        {"7", updates, "click 1003; check 1006; click 1", 1, false, {{"Type", "3"}, {"Network", "1"}, {"LocalUpdate", dir}, {"Others", "0"}}},
+        {"7", updates, "click 1003; text 1004 \"\"; close", 2, false, {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", ""}, {"Others", "0"}}},
         // No source ticked: OK without a check, the type stays.
-        {"click 1", 1, {{"Type", "7"}, {"Network", "0"}, {"LocalUpdate", dir}, {"Others", "5"}}},
+        {"7", updates, "click 1", 1, false, {{"Type", "7"}, {"Network", "0"}, {"LocalUpdate", dir}, {"Others", "5"}}},
+        {"3", vide, "check 1006; click 1; escape", 2, true, {}},
+        {"3", "", "click 1; escape", 2, true, {}},
+        // The browser's pick replaces the directory; its cancel keeps it.
+        {"3", vide, "click 1005; click 2\nfolder -> \"/srv/autre\"", 2, false,
+         {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", "/srv/autre/"}, {"Others", "0"}}},
+        {"3", vide, "click 1005; click 2\nfolder -> cancel", 2, false,
+         {{"Type", "3"}, {"Network", "0"}, {"LocalUpdate", vide + "/"}, {"Others", "0"}}},
+        {"3", vide, "check 1006; click 1; click 2", 2, true, {{"Type", "3"}, {"Network", "1"}, {"LocalUpdate", vide + "/"}, {"Others", "0"}}},
     };
     for (const auto& c : cases) {
-        Store("7", "0", updates);
-        EXPECT_EQ(Run(std::string("dialog 102: ") + c.script), c.result) << c.script;
-        EXPECT_EQ(Saved(), c.expected) << c.script;
-        EXPECT_EQ(choice.directoryText, c.expected.at("LocalUpdate"));
-        EXPECT_FALSE(Refused());
-    }
-}
-
-// Commencer refuses a directory without update before writing anything;
-// Fermer and the close box save it as it is; Escape saves nothing.
-TEST_F(MainDialogTest, ADirectoryWithoutUpdateIsRefusedByCommencerOnly) {
-    const struct {
-        const char* directory;
-        const char* actions;
-        int result;
-        bool refused, saved;
-    } cases[] = {
-        {"vide", "check 1006; click 1; escape", 2, true, false}, {"", "click 1; escape", 2, true, false},
-        {"vide", "check 1006; click 1; click 2", 2, true, true}, {"vide", "check 1006; close", 2, false, true},
-        {"vide", "check 1006; escape", 2, false, false},         {"maj", "check 1006; click 1", 1, false, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.directory) + ": " + c.actions);
-        Store("3", "0", *c.directory ? (tree / c.directory).string() : "");
+        SCOPED_TRACE(c.type + " " + c.directory + ": " + c.script);
+        Store(c.type, c.directory, c.network);
+        ASSERT_EQ(config::SetNodeData(GuidFile(), "Workstation", "LastUpdate", nullptr, "Type", "5"), 1);
         const std::string app = ReadFile(AppId()), guid = ReadFile(GuidFile());
-        EXPECT_EQ(Run(std::string("dialog 102: ") + c.actions), c.result);
-        EXPECT_EQ(Refused(), c.refused);
-        EXPECT_EQ(ReadFile(AppId()) != app, c.saved);
-        EXPECT_EQ(ReadFile(GuidFile()) != guid, c.saved);
+        EXPECT_EQ(Run(c.script.empty() ? "" : "dialog 102: " + c.script), c.result);
+        EXPECT_TRUE(c.state.empty() || state == c.state) << state;
+        const auto refusal = [](const std::string& line) { return line.starts_with("message id=1074 caption=\"Erreur\" style=0x10 "); };
+        EXPECT_EQ(std::ranges::any_of(Shown(), refusal), c.refused);
+        if (c.expected.empty()) {
+            EXPECT_TRUE(ReadFile(AppId()) == app && ReadFile(GuidFile()) == guid);
+        } else {
+            EXPECT_EQ(Saved(), c.expected);
+            EXPECT_EQ(choice.directoryText, c.expected.at("LocalUpdate"));
+        }
     }
 }
 
 TEST_F(MainDialogTest, OptionsAndHistoryOpenOverTheDialogAndAnUninstallEndsItWithoutSaving) {
-    Store("1", "0", updates);
+    Store("1", updates);
     std::vector<hostsuite::Window> parents;
-    dialogs::MainDialogServices services;
-    services.openOptions = [&](hostsuite::Window parent) { parents.push_back(parent); };
-    services.openHistory = [&](hostsuite::Window parent, std::function<void()> endWithoutSaving) {
-        parents.push_back(parent);
-        endWithoutSaving();
-    };
+    dialogs::MainDialogServices services{[&](hostsuite::Window parent) { parents.push_back(parent); },
+                                         [&](hostsuite::Window parent, std::function<void()> endWithoutSaving) {
+                                             parents.push_back(parent);
+                                             endWithoutSaving();
+                                         }};
     const std::string before = ReadFile(AppId());
     EXPECT_EQ(Run("dialog 102: click 1007; click 1001; click 1020; click 1", services), hostsuite::kIdCancel);
     ASSERT_EQ(parents.size(), 2u);
     EXPECT_TRUE(parents[0] != nullptr && parents[0] == parents[1]);
     EXPECT_EQ(ReadFile(AppId()), before);
     EXPECT_EQ(Shown().back(), "dialog 102 end 2") << "the click of 1 after the uninstall is not played";
-}
-
-TEST_F(MainDialogTest, BrowsingStartsOnTheEditsFolderAndTakesOnlyAPickedFolder) {
-    tree.WriteFile("maj/notes.txt", "x");
-    const std::string caption = "folder caption=\"Sélectionner le répertoire...\" -> ";
-    const struct {
-        std::string edit, answer, start, result, shown;
-    } cases[] = {
-        {updates, "folder -> \"/srv/autre\"", updates, "/srv/autre", caption + "\"/srv/autre\""},
-        {updates + "/notes.txt", "folder -> cancel", updates, updates + "/notes.txt", caption + "cancel"},
-        {updates + "/absent/x", "", updates + "/absent", updates + "/absent/x", caption + "cancel unscripted"},
-    };
-    for (const auto& c : cases) {
-        Store("3", "0", c.edit);
-        EXPECT_EQ(Run("dialog 102: click 1005; escape\n" + c.answer), hostsuite::kIdCancel);
-        EXPECT_EQ(browser->starts, (Strings{c.start}));
-        EXPECT_EQ(edit, c.result);
-        EXPECT_TRUE(InOrder(Shown(), {"dialog 102 do click 1005", c.shown, "dialog 102 do escape"})) << c.edit;
-    }
 }
 
 }  // namespace
