@@ -80,6 +80,7 @@ TEST(DialogModelTest, ControlsFollowTheirRulesAndPostsRunOnTheDialogThreadUntilI
     dialog.AddCombo(1019, true);
     for (const char* time : {"10:30", "00:30"}) dialog.AddItem(1019, time);
     EXPECT_TRUE(dialog.UserSelect(1019, "10:30") && dialog.Selection(1019) == 1);
+    EXPECT_EQ(dialog.FindItemPrefix(4242, "1", -1), -1) << "no such list";
     std::vector<int> changes;
     dialog.AddList(1020, false, true);
     dialog.BindSelectionChange(1020, [&](int item) { changes.push_back(item); });

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/atomic_file.h"
+#include "platform/file_identity.h"
 #include "platform/network_state.h"
 #include "platform/process.h"
 #include "platform/system_paths.h"
@@ -138,6 +139,20 @@ TEST_F(ProcessTest, ADroppedProgramDoesNotStayAZombie) {
     auto next = Process::Start(quick);
     EXPECT_TRUE(collected(runningId));
     EXPECT_TRUE(next->WaitForExit(kPatience, 10ms));
+}
+
+// A file read is removed only while it is the same file; nothing is left aside.
+TEST_F(SystemTest, OnlyTheFileReadIsRemovedAndNothingIsLeftBeside) {
+    const std::string path = tree.WriteFile("shared/lock", "mine").string();
+    const auto mine = ReadIdentifiedFile(path);
+    ASSERT_TRUE(mine);
+    fs::rename(tree.WriteFile("shared/new", "theirs"), path);
+    EXPECT_EQ(RemoveFileIfSame(path, mine->identity), RemoveOutcome::kReplaced);
+    const auto theirs = ReadIdentifiedFile(path);
+    ASSERT_TRUE(theirs && theirs->content == "theirs");
+    EXPECT_EQ(RemoveFileIfSame(path, theirs->identity), RemoveOutcome::kRemoved);
+    EXPECT_EQ(RemoveFileIfSame(path, theirs->identity), RemoveOutcome::kGone);
+    EXPECT_TRUE(fs::is_empty(tree / "shared"));
 }
 
 }  // namespace
