@@ -53,7 +53,7 @@ void ConfigureActivityLog() {
     // A warning or an error writes itself and every line before it at once.
     conf.setGlobally(el::ConfigurationType::LogFlushThreshold, "1");
     conf.set(el::Level::Info, el::ConfigurationType::LogFlushThreshold, kInfoLinesHeld);
-    const std::string detailed = std::string("%level [%thread] %datetime ") + kLogName + " %func %loc : %log";
+    const std::string detailed = std::string("%level [%thread] %datetime ") + kLogName + " %func %loc : %msg";
     conf.set(el::Level::Debug, el::ConfigurationType::Format, detailed);
     conf.set(el::Level::Fatal, el::ConfigurationType::Format, detailed);
     {

@@ -37,6 +37,15 @@ TEST(ActivityLogTest, WarningsAndErrorsAreWrittenAtOnceInformationWithinTheInter
     KT_LOG(Error) << "the error";
     EXPECT_NE(shape().find("INFO" + stamp + "before the error\nERROR" + stamp + "the error\n"), std::string::npos) << onDisk();
 
+    // A debug line keeps the detailed format configured for it (its thread and function) and its message.
+    KT_LOG(Debug) << "a debug line";
+    log::FlushActivityLog();
+    const std::string text = onDisk();
+    const std::size_t debug = text.find("DEBUG [");
+    ASSERT_NE(debug, std::string::npos) << text;
+    const std::string line = text.substr(debug, text.find('\n', debug) - debug);
+    EXPECT_TRUE(line.find("TestBody()") != std::string::npos && line.ends_with(" : a debug line")) << line;
+
     KT_LOG(Info) << "an information line alone";
     const auto start = std::chrono::steady_clock::now();
     while (onDisk().find("an information line alone") == std::string::npos && std::chrono::steady_clock::now() - start < 5s) {
