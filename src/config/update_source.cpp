@@ -1,6 +1,8 @@
 #include "config/update_source.h"
 
 #include <filesystem>
+#include <system_error>
+#include <vector>
 
 #include "config/config_paths.h"
 #include "config/node_data.h"
@@ -22,6 +24,12 @@ const char* SourceText(int source) {
     }
 }
 
+// An empty directory would name versions.xml of whatever folder the host runs in.
+bool HoldsUpdate(const std::string& directory) {
+    std::error_code error;
+    return !directory.empty() && std::filesystem::is_regular_file(directory + "versions.xml", error);
+}
+
 }  // namespace
 
 std::string RecordedDirectory(const std::string& directory) {
@@ -33,29 +41,30 @@ std::string RecordedDirectory(const std::string& directory) {
 
 int ApplyUpdateSource(run::RunContext& ctx, const std::string& guid, const UpdateSourceChoice& choice,
                       bool checkDirectory, hostsuite::Window owner) {
-    const std::string appId = AppIdPath(ctx);
-    const std::string stateFile = GuidFilePath(ctx, guid);
-    if (const char* type = SourceText(choice.source)) {
-        SetNodeData(appId, "Workstation", "Update", nullptr, "Type", type);
-        // Downloading for oneself leaves the published state alone: the next
-        // run start publishes it from appid.xml.
-        if (choice.source != kSourceInternet) {
-            SetNodeData(stateFile, "Workstation", "LastUpdate", nullptr, "Type", "0");
-        } else if (choice.share) {
-            SetNodeData(stateFile, "Workstation", "LastUpdate", nullptr, "Type", "1");
-        }
-    }
-    SetNodeData(appId, "Workstation", "Update", nullptr, "Network", choice.share ? "1" : "0");
-
     const std::string directory = RecordedDirectory(choice.directory);
-    std::error_code ec;
-    if (checkDirectory && choice.source == kSourceDirectory &&
-        (directory.empty() || !std::filesystem::exists(std::filesystem::path(directory) / "versions.xml", ec))) {
+    if (checkDirectory && choice.source == kSourceDirectory && !HoldsUpdate(directory)) {
         hostsuite::KtMessageBox(owner, strings::LoadString(kNoUpdateInDirectory), "Erreur",
                                 hostsuite::kStyleErrorOk, 1, kNoUpdateInDirectory);
         return 0;
     }
-    SetNodeData(appId, "Workstation", "LocalUpdate", directory.c_str(), nullptr, nullptr);
+    const std::string appId = AppIdPath(ctx);
+    std::vector<NodeValue> update;
+    if (const char* type = SourceText(choice.source)) update.push_back({"Workstation", "Update", "Type", type});
+    update.push_back({"Workstation", "Update", "Network", choice.share ? "1" : "0"});
+    // The store logs what it cannot write; the choice stands either way.
+    (void)SetNodeValues(appId, update);
+    (void)SetNodeData(appId, "Workstation", "LocalUpdate", directory.c_str(), nullptr, nullptr);
+
+    // Downloading for the others: on with the Internet source and the box
+    // ticked, off with the other sources, untouched otherwise. Downloading for
+    // oneself leaves the published state alone: the next run start publishes
+    // it from appid.xml.
+    const char* forOthers = choice.source == kSourceInternet ? (choice.share ? "1" : nullptr)
+                            : SourceText(choice.source) != nullptr ? "0"
+                                                                   : nullptr;
+    if (forOthers != nullptr && !guid.empty()) {
+        (void)SetNodeData(GuidFilePath(ctx, guid), "Workstation", "LastUpdate", nullptr, "Type", forOthers);
+    }
     return 1;
 }
 

@@ -24,9 +24,11 @@ struct UpdateSourceChoice {
 };
 
 // Records the choice in appid.xml and in this workstation's state file
-// (`guid` + ".xml"). With `checkDirectory` (the user starts the update), a
-// directory source without "versions.xml" is refused: message 1074 is shown
-// to `owner`, the directory is not recorded and 0 is returned. Else 1.
+// (`guid` + ".xml"; nothing there when `guid` is empty). With
+// `checkDirectory` (the user starts the update), a directory source without
+// "versions.xml" is refused before anything is written, so that leaving the
+// dialog afterwards keeps the choice the run started with: message 1074 is
+// shown to `owner` and 0 is returned. Else 1.
 int ApplyUpdateSource(run::RunContext& ctx, const std::string& guid, const UpdateSourceChoice& choice,
                       bool checkDirectory, hostsuite::Window owner);
 

@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "config/app_guid.h"
 #include "config/config_paths.h"
 #include "config/decimal_text.h"
 #include "config/node_data.h"
 #include "config/text_limit.h"
+#include "config/update_source.h"
 #include "dialogs/main_controls.h"
 #include "hostsuite/dialog_skin.h"
 #include "hostsuite/message_box.h"
@@ -23,14 +23,11 @@ using namespace main_dialog;
 namespace {
 
 constexpr int kCaptionPrefix = 1002;
-constexpr int kNoUpdateInDirectory = 1074;
 constexpr int kBrowseCaption = 1075;
 
 // Paths and the source type are read, and the directory taken, at most this long.
 constexpr std::size_t kPathChars = 260;
 constexpr std::size_t kGuidChars = 128;
-
-constexpr const char* kVersionsFile = "versions.xml";
 
 }  // namespace
 
@@ -148,59 +145,30 @@ std::string CKTupdateDLLDlg::BrowseStart() const {
     return std::filesystem::path(text).parent_path().string();
 }
 
-std::string CKTupdateDLLDlg::DirectoryText() const {
-    std::string directory = config::LimitChars(Text(kDirectoryEdit), kPathChars);
-    if (!directory.empty() && directory.back() != '/') directory.push_back('/');
-    return directory;
-}
-
-bool CKTupdateDLLDlg::DirectoryHoldsUpdate() const {
-    const std::string directory = DirectoryText();
-    // An empty directory would name versions.xml of whatever folder the host runs in.
-    if (directory.empty()) return false;
-    std::error_code error;
-    return std::filesystem::is_regular_file(directory + kVersionsFile, error);
-}
-
-void CKTupdateDLLDlg::SaveChoice() {
-    choice_.internet = IsChecked(kInternet);
-    choice_.network = IsChecked(kLocalNetwork);
-    choice_.directory = IsChecked(kDirectory);
-    choice_.directoryText = DirectoryText();
-    const bool networkDownload = IsChecked(kNetworkCheck);
-
-    std::vector<config::NodeValue> update;
-    const char* type = choice_.internet ? "1" : choice_.network ? "2" : choice_.directory ? "3" : nullptr;
-    if (type != nullptr) update.push_back({"Workstation", "Update", "Type", type});
-    update.push_back({"Workstation", "Update", "Network", networkDownload ? "1" : "0"});
-    // The store logs what it cannot write; the choice stands either way.
-    (void)config::SetNodeValues(appId_, update);
-    (void)config::SetNodeData(appId_, "Workstation", "LocalUpdate", choice_.directoryText.c_str(), nullptr, nullptr);
-
-    // Downloading for the others: on with the Internet source and the box
-    // ticked, off with the other sources, untouched otherwise.
-    const char* forOthers = (choice_.internet && networkDownload) ? "1"
-                            : (choice_.network || choice_.directory) ? "0"
-                                                                     : nullptr;
-    if (forOthers != nullptr && !guidFile_.empty()) {
-        (void)config::SetNodeData(guidFile_, "Workstation", "LastUpdate", nullptr, "Type", forOthers);
+// Records the choice shown; with `start`, a directory without an update
+// is refused before anything is written.
+bool CKTupdateDLLDlg::SaveChoice(bool start) {
+    const bool internet = IsChecked(kInternet), network = IsChecked(kLocalNetwork), directory = IsChecked(kDirectory);
+    config::UpdateSourceChoice source;
+    source.source = internet    ? config::kSourceInternet
+                    : network   ? config::kSourceLocalNetwork
+                    : directory ? config::kSourceDirectory
+                                : 0;
+    source.share = IsChecked(kNetworkCheck);
+    source.directory = Text(kDirectoryEdit);
+    if (config::ApplyUpdateSource(ctx_, guidFile_.empty() ? std::string() : guid_, source, start, Handle()) != 1) {
+        return false;
     }
+    choice_ = {internet, network, directory, config::RecordedDirectory(source.directory)};
+    return true;
 }
 
 void CKTupdateDLLDlg::OnOK() {
-    // Nothing is written while the chosen directory holds no update: leaving
-    // afterwards with Escape keeps the choice the run started with.
-    if (IsChecked(kDirectory) && !DirectoryHoldsUpdate()) {
-        hostsuite::KtMessageBox(Handle(), strings::LoadString(kNoUpdateInDirectory), "Erreur",
-                                hostsuite::kStyleErrorOk, 1, kNoUpdateInDirectory);
-        return;
-    }
-    SaveChoice();
-    EndDialog(hostsuite::kIdOk);
+    if (SaveChoice(true)) EndDialog(hostsuite::kIdOk);
 }
 
 void CKTupdateDLLDlg::OnCancel() {
-    SaveChoice();
+    (void)SaveChoice(false);
     EndDialog(hostsuite::kIdCancel);
 }
 

@@ -67,11 +67,9 @@ private:
     // holding what it names when that is not a folder.
     std::string BrowseStart() const;
 
-    // The edit's directory with its trailing "/", empty when the edit is.
-    std::string DirectoryText() const;
-    [[nodiscard]] bool DirectoryHoldsUpdate() const;
-    // Writes the source, the network download and the directory.
-    void SaveChoice();
+    // Records the source, the network download and the directory; false
+    // when the user starts with a directory that holds no update.
+    [[nodiscard]] bool SaveChoice(bool start);
 
     run::RunContext& ctx_;
     MainDialogServices services_;
