@@ -86,6 +86,7 @@ class UpdateRuns(unittest.TestCase):
                 self.fresh().configured(self.server.url, settings)
                 self.assertEqual(self.run_kthost(self.options(**record), answers), shown)
                 self.assertEqual(self.practice.installer_started(), started)
+                self.assertTrue(self.practice.read("app/mjlog.log").startswith("------------- ["), "the run's journal begins anew")
                 if "dialog 130" in shown:
                     steps = [n for n in os.listdir(os.path.join(self.practice.update, "Update")) if n.startswith("talvo_")]
                     self.assertEqual(len(steps), 3, "the whole chain from 5.2.0 is ready")
