@@ -19,8 +19,6 @@ class EntryPoints(unittest.TestCase):
     def test_record_checks(self):
         rows = [
             # path, critical, record overrides, script, what is shown first
-            ("no practitioner", False, {"--practitioner": None}, "", 'message id=1084 caption="Erreur" style=0x10 '
-             'flag=1 text="Le nom du praticien n\'est pas lisible. Mise à jour impossible." -> '),
             ("both folders missing", False, {"--app-dir": "{root}/no-app", "--data-dir": "{root}/no-data"}, "",
              'message id=1100 caption="Erreur" style=0x10 flag=1 text="Le chemin des données est incorrect.\\n'
              'La mise à jour est impossible." -> '),
