@@ -1,7 +1,5 @@
-// The test FTP server (update_server.py) on 127.0.0.1 for one test. By default it serves a generated update tree:
-// ftpacs.bin, versions.xml with a chain of packages and the Sesam Vitale packs, the packages, and the split folder
-// of a postal code; with `generate` off, an empty folder. The test may change the tree once the server runs; the
-// server is stopped with the object.
+// The test FTP server (update_server.py) on 127.0.0.1 for one test, serving a generated update tree (or, with
+// `generate` off, an empty folder) that the test may change; stopped with the object.
 #pragma once
 
 #include <cstdint>
