@@ -68,13 +68,11 @@ def problems(practice, server, trace):
 
 def killed_run(practice, options, trace, delay):
     """A traced run whose kthost is killed after `delay`; False when it was over before."""
-    script = practice.write("answers.txt", ANSWERS)
     # The shell tells its process id, which kthost keeps when it replaces the shell.
     tracer = subprocess.Popen(["strace", "-f", "-qq", "--seccomp-bpf", "-o", trace, "-e", "trace=%file", "sh", "-c",
-                               'echo $$; exec "$@" >/dev/null', "sh", os.environ["KTHOST"], "--module",
-                               os.environ["KTMODULE"], *options, "--ui", "script:" + script, "--transcript",
-                               practice.path("shown.txt")], env=practice.env, cwd=practice.root,
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, text=True)
+                               'echo $$; exec "$@" >/dev/null', "sh", *practice.kthost_command(options, ANSWERS)],
+                              env=practice.env, cwd=practice.root, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              stdin=subprocess.DEVNULL, text=True)
     child = tracer.stdout.readline().strip()
     tracer.stdout.close()
     time.sleep(delay)

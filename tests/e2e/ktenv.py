@@ -115,25 +115,23 @@ class PracticeTree:
         return [word for name, value in options.items() if value is not None
                 for word in ([name] if value is True else [name, value])]
 
+    def kthost_command(self, args, script, transcript="shown.txt"):
+        """kthost answering from `script`, what it shows written to `transcript`."""
+        return [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args, "--ui",
+                "script:" + self.write(transcript + ".answers", script), "--transcript", self.write(transcript, "")]
+
     def kthost(self, *args, script="", timeout=60, host=None):
         """Runs kthost (or `host`, a command taking the module, the script and the transcript first) with a
         script; returns (process result, transcript lines)."""
-        script_path, transcript = self.write("answers.txt", script), self.write("shown.txt", "")
-        if host is None:
-            command = [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
-                       "--ui", "script:" + script_path, "--transcript", transcript]
-        else:
-            command = [host, os.environ["KTMODULE"], "script:" + script_path, transcript, *args]
+        command = self.kthost_command(args, script) if host is None else [
+            host, os.environ["KTMODULE"], "script:" + self.write("answers.txt", script), self.write("shown.txt", ""), *args]
         done = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=timeout,
                               stdin=subprocess.DEVNULL)
         return done, self.read("shown.txt").splitlines()
 
     def start_kthost(self, args, transcript, script="", env=None):
-        script = self.write(transcript + ".answers", script)
-        return subprocess.Popen([os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args,
-                                 "--ui", "script:" + script, "--transcript", self.path(transcript)],
-                                env=env or self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                stdin=subprocess.DEVNULL)
+        return subprocess.Popen(self.kthost_command(args, script, transcript), env=env or self.env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
 
     def close(self):
         shutil.rmtree(self.root, ignore_errors=True)
@@ -172,8 +170,10 @@ class Practice(PracticeTree):
         node = ET.parse(self.appid()).getroot().find(element)
         return node.text if attribute is None else node.get(attribute)
 
-    def installer_started(self):
-        return "mode=2" in self.read("app/ktupdate-record.txt")
+    def installer_mode(self):
+        """The "mode=" line the installer stand-in recorded, None when it was not started."""
+        record = self.read("app/ktupdate-record.txt").splitlines()
+        return next((line for line in record if line.startswith("mode=")), None)
 
     def journal_end(self):
         """The last message of the failure journal without its time; "" when a clean end left none."""

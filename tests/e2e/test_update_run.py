@@ -24,8 +24,7 @@ class UpdateRuns(unittest.TestCase):
         cls.server_root.close()
 
     def setUp(self):
-        self.practice, self.processes = None, []
-        self.fresh()
+        self.practice, self.processes = Practice(), []
 
     def tearDown(self):
         for process in self.processes:
@@ -35,8 +34,7 @@ class UpdateRuns(unittest.TestCase):
         self.practice.close()
 
     def fresh(self):
-        if self.practice:
-            self.practice.close()
+        self.practice.close()
         self.practice = Practice()
         return self.practice
 
@@ -85,7 +83,7 @@ class UpdateRuns(unittest.TestCase):
             with self.subTest(name):
                 self.fresh().configured(self.server.url, settings)
                 self.assertEqual(self.run_kthost(self.options(**record), answers), shown)
-                self.assertEqual(self.practice.installer_started(), started)
+                self.assertEqual(self.practice.installer_mode(), "mode=2" if started else None)
                 self.assertTrue(self.practice.read("app/mjlog.log").startswith("------------- ["), "the run's journal begins anew")
                 if "dialog 130" in shown:
                     steps = [n for n in os.listdir(os.path.join(self.practice.update, "Update")) if n.startswith("talvo_")]
@@ -120,7 +118,7 @@ class UpdateRuns(unittest.TestCase):
                     log = self.practice.activity_log().splitlines()
                     self.assertTrue([line for line in log if logged in line and spoilt in line], log)
                     self.assertEqual(self.practice.journal_end(), journal)
-                    self.assertEqual(self.practice.installer_started(), recorded)
+                    self.assertEqual(self.practice.installer_mode(), "mode=2" if recorded else None)
                     self.assertEqual(os.path.isdir(os.path.join(self.practice.update, "Update")), recorded)
                     left = sorted(n for n in os.listdir(self.practice.update) if n.endswith((".xml", ".tmp")))
                     for file in left:
@@ -136,7 +134,7 @@ class UpdateRuns(unittest.TestCase):
         """Packages downloaded by a teletransmission run, which offers nothing."""
         self.practice.configured(self.server.url, {("Schedule", "Teletrans"): "1"})
         self.assertEqual(self.run_kthost(self.options(**{"--teletrans": True})), ["dialog 130"])
-        self.assertFalse(self.practice.installer_started())
+        self.assertIsNone(self.practice.installer_mode())
 
     def test_packages_another_workstation_left(self):
         self.teletransmission_download()
@@ -152,7 +150,7 @@ class UpdateRuns(unittest.TestCase):
                 self.practice.write("app/ktupdate-record.txt", "")
                 self.practice.configure(settings)
                 self.assertEqual(self.run_kthost(self.options(**record), actions + "message 1060 -> yes\n"), shown)
-                self.assertTrue(self.practice.installer_started())
+                self.assertEqual(self.practice.installer_mode(), "mode=2")
                 self.assertFalse(os.path.exists(self.practice.lock()))
 
     def test_a_scheduled_no_frees_the_lock_while_the_run_waits(self):

@@ -33,7 +33,6 @@ public:
     // "127.0.0.1:<port>", as a proxy setting.
     std::string Address() const { return "127.0.0.1:" + std::to_string(Port()); }
     std::vector<Request> Requests() const;
-    void Stop() { process_->Stop(); }
 
 private:
     ScratchDir scratch_;

@@ -16,8 +16,7 @@ UpdateServer::UpdateServer(Options o) : protocol_(o.protocol), root_(scratch_.Pa
     std::vector<std::string> args{"--root", root_.string(), "--log", (scratch_.Path() / "ftp.log").string(),
                                   "--ftpacs-writer", KT_FTPACS_WRITER, "--chain", chain, "--postal-code", o.postalCode,
                                   "--package-size", std::to_string(o.packageSize), "--pack-size", std::to_string(o.packSize),
-                                  "--user", o.user, "--password", o.password, "--throttle", std::to_string(o.throttle),
-                                  "--protocol", o.protocol};
+                                  "--throttle", std::to_string(o.throttle), "--protocol", o.protocol};
     const std::pair<const char*, const PathBytes*> misbehaviours[] = {
         {"--announce", &o.announce}, {"--stall", &o.stall}, {"--cut", &o.cut}, {"--reset", &o.reset}, {"--reply", &o.replies}};
     for (const auto& [option, values] : misbehaviours) {
@@ -41,13 +40,9 @@ std::string UpdateServer::BaseUrl(const std::string& folder) const { return Url(
 
 std::string UpdateServer::Log() const { return ReadFile(scratch_.Path() / "ftp.log"); }
 
-std::string UpdateServer::StepFile(const std::string& oldVersion, const std::string& newVersion) {
-    return "talvo_" + oldVersion + "_" + newVersion + ".exe";
-}
-
 std::string UpdateServer::StepPath(const std::string& oldVersion, const std::string& newVersion,
                                    const std::string& folder) {
-    return "/" + folder + "/" + newVersion + "/" + StepFile(oldVersion, newVersion);
+    return "/" + folder + "/" + newVersion + "/talvo_" + oldVersion + "_" + newVersion + ".exe";
 }
 
 }  // namespace kt::test

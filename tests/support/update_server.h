@@ -1,7 +1,5 @@
-// The test FTP server (update_server.py) on 127.0.0.1 for one test. By default it serves a generated update tree:
-// ftpacs.bin, versions.xml with a chain of packages and the Sesam Vitale packs, the packages, and the split folder
-// of a postal code; with `generate` off, an empty folder. The test may change the tree once the server runs; the
-// server is stopped with the object.
+// The test FTP server (update_server.py) on 127.0.0.1 for one test, serving a generated update tree (or, with
+// `generate` off, an empty folder) that the test may change; stopped with the object.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +23,6 @@ public:
         std::string postalCode = "77120";
         std::uint64_t packageSize = 64 * 1024;
         std::uint64_t packSize = 16 * 1024;
-        std::string user = "talvo";
-        std::string password = "maj-2026";
         long throttle = 0;            // bytes per second on data connections; 0 = no limit
         PathBytes announce{};         // the size answered to SIZE instead of the real one
         PathBytes stall{};            // the account's first RETR of it sends nothing more
@@ -53,10 +49,8 @@ public:
     std::string BaseUrl(const std::string& folder = "maj") const;
     // Every command and answer of the server so far.
     std::string Log() const;
-    void Stop() { process_->Stop(); }
 
-    // The package of the step `oldVersion` -> `newVersion`, and its path on the server.
-    static std::string StepFile(const std::string& oldVersion, const std::string& newVersion);
+    // The path on the server of the package of the step `oldVersion` -> `newVersion`.
     static std::string StepPath(const std::string& oldVersion, const std::string& newVersion,
                                 const std::string& folder = "maj");
 

@@ -54,7 +54,6 @@ protected:
         else unsetenv("XDG_DATA_HOME");
     }
 
-    // A local time: day, month (1-12), year, hour, minute, second.
     static std::tm LocalTime(int day, int month, int year, int hour = 12, int minute = 0, int second = 0) {
         std::tm time{};
         time.tm_year = year - 1900, time.tm_mon = month - 1, time.tm_mday = day;
@@ -76,8 +75,7 @@ protected:
         ASSERT_EQ(config::SetNodeData(AppId(), "Update", "Proxy", nullptr, attribute, value.c_str()), 1);
     }
 
-    // The text of `element` under `parent` (or its `attribute`), at most `length` characters; nothing when
-    // the element is not found. Both start with a stale value, which a read must replace.
+    // The text of `element` under `parent` (or its `attribute`); nothing when the element is not found.
     static std::optional<std::string> Read(const std::string& file, const char* parent, const char* element,
                                            const char* attribute = nullptr, std::size_t length = 50) {
         std::string text = "stale", value = "stale";
@@ -85,7 +83,6 @@ protected:
         return attribute != nullptr ? value : text;
     }
 
-    // Answers from `script` (the scripted presenter's language) from now on.
     void UseScript(const std::string& script) {
         auto parsed = hostsuite::ParseScript(script);
         ASSERT_TRUE(std::holds_alternative<hostsuite::Script>(parsed)) << std::get<hostsuite::ScriptError>(parsed).message;
@@ -96,7 +93,6 @@ protected:
     }
     Strings Transcript() const { return transcriptPath_.empty() ? Strings{} : Lines(ReadFile(transcriptPath_)); }
     bool Shown(const std::string& line) const { return Contains(Transcript(), line); }
-    // The transcript's message boxes.
     Strings Messages() const {
         Strings messages = Transcript();
         std::erase_if(messages, [](const std::string& line) { return !line.starts_with("message "); });
@@ -146,14 +142,11 @@ protected:
 
     TempTree tree;
     run::RunContext ctx;
-    // Installed from the start: records messages and answers from its queue.
     std::shared_ptr<RecordingPresenter> presenter = std::make_shared<RecordingPresenter>();
-    // The presenter UseScript installed last.
     std::shared_ptr<hostsuite::Presenter> scripted;
     int ownerTag = 0;
 
 private:
-    // The whole activity log, the buffered lines written out first.
     static Strings AllLogLines() {
         log::FlushActivityLog();
         return Lines(ReadFile(log::ActivityLogPath()));
@@ -167,7 +160,7 @@ private:
 // The same workstation with its default configuration.
 class ConfiguredWorkstation : public Workstation {
 protected:
-    ConfiguredWorkstation() { config::CreateDefaultConfig(ctx, kGuid, LocalTime(31, 3, 2026)); }
+    ConfiguredWorkstation() { CreateDefault(); }
 };
 
 }  // namespace kt::test
