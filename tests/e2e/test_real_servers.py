@@ -1,12 +1,15 @@
-"""An update run through Debian's squid on 127.0.0.1, a proxy asking for a login."""
+"""Update runs against Debian's own servers on 127.0.0.1: vsftpd serving the update tree to its
+anonymous account (which ftpacs.bin names), squid as a proxy asking for a login."""
 import os
 import socket
 import subprocess
 import unittest
+import xml.etree.ElementTree as ET
 
-from ktenv import AT_START_INTERNET, Practice, PracticeTree, Server, free_port, shown_items, wait_for
+from ktenv import AT_START_INTERNET, Practice, PracticeTree, Server, free_port, package, shown_items, update_server, \
+    wait_for
 
-SQUID = "/usr/sbin/squid"
+VSFTPD, SQUID = "/usr/sbin/vsftpd", "/usr/sbin/squid"
 NCSA, HTPASSWD = "/usr/lib/squid/basic_ncsa_auth", "/usr/bin/htpasswd"
 PROXY_USER, PROXY_PASSWORD = "cabinet", "s3cret"
 
@@ -32,6 +35,16 @@ class Foreground:
         except subprocess.TimeoutExpired:
             self.process.kill()
         self.reason = self.process.communicate(timeout=10)[1].decode(errors="replace").strip()
+
+
+def vsftpd(tree, root, port):
+    """vsftpd, anonymous read-only on `root`."""
+    return Foreground([VSFTPD, tree.write("vsftpd.conf", "\n".join([
+        "listen=YES", "listen_address=127.0.0.1", "listen_port=%d" % port, "background=NO",
+        "run_as_launching_user=YES", "anonymous_enable=YES", "no_anon_password=YES", "anon_root=" + root,
+        "local_enable=NO", "write_enable=NO", "seccomp_sandbox=NO", "pasv_enable=YES", "pasv_address=127.0.0.1",
+        "secure_chroot_dir=" + tree.root, "xferlog_enable=YES", "vsftpd_log_file=" + tree.path("vsftpd.log"), ""]))],
+        port, 10)
 
 
 def squid(tree, port):
@@ -69,6 +82,21 @@ class RealServers(unittest.TestCase):
         _, transcript = self.practice.kthost(*options, script="message 1060 -> no\n", timeout=120)
         update = os.path.join(self.practice.update, "Update")
         return shown_items(transcript), sorted(os.listdir(update)) if os.path.isdir(update) else []
+
+    @unittest.skipUnless(os.access(VSFTPD, os.X_OK), "vsftpd is not installed (scripts/setup.sh installs it)")
+    def test_through_vsftpd_the_chain_and_the_pack_arrive_whole(self):
+        root, port = self.tree.path("server"), free_port()
+        update_server.write_tree(root, user="anonymous", password="talvo@example.fr")
+        self.servers.append(vsftpd(self.tree, root, port))
+        shown, _ = self.run_at_start("ftp://127.0.0.1:%d/maj/" % port)
+        self.assertEqual(shown, ["dialog 130", "1060"])
+        entries = [entry.get("Name") for entry in ET.parse(os.path.join(self.practice.update, "files.xml")).getroot()]
+        self.assertEqual(entries, ["sesam_pack.exe", "talvo_5.3.0_5.4.0.exe", "talvo_5.2.1_5.3.0.exe",
+                                   "talvo_5.2.0_5.2.1.exe"])
+        for name in entries:
+            with open(os.path.join(self.practice.update, "Update", name), "rb") as f:
+                self.assertEqual(f.read(), package(root, name), name)
+        self.assertIn("/maj/5.3.0/talvo_5.2.1_5.3.0.exe", self.tree.read("vsftpd.log"), "vsftpd served it")
 
     @unittest.skipUnless(all(os.access(p, os.X_OK) for p in (SQUID, NCSA, HTPASSWD)),
                          "squid or apache2-utils is not installed (scripts/setup.sh installs them)")
