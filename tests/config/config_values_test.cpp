@@ -1,10 +1,4 @@
-// Single values of the module's XML files: read, written, and what is read
-// from them (versions, dates, the connection settings).
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include "config/date_number.h"
+// Single values of the module's XML files: read, written, and what is read from them.
 #include "config/internet_config.h"
 #include "config/last_update_age.h"
 #include "config/version_compare.h"
@@ -91,12 +85,6 @@ TEST(CompareVersionsTest, PartsCompareAsNumbersAndAnAbsentVersionIsLowest) {
         EXPECT_EQ(CompareVersions(a, b), expected);
         EXPECT_EQ(CompareVersions(b, a), -expected);
     }
-}
-
-TEST(DateToNumberTest, OrdersDates) {
-    EXPECT_EQ(DateToNumber("4.12.2026.9"), 20261204);
-    EXPECT_LT(DateToNumber("31.12.2026"), DateToNumber("1.1.2027"));
-    for (const char* none : {"0", "4.12", static_cast<const char*>(nullptr)}) EXPECT_EQ(DateToNumber(none), 0);
 }
 
 using LastUpdateAgeTest = test::Workstation;

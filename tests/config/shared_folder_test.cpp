@@ -1,11 +1,7 @@
-// The files a workstation shares with the others: the network lock, the
-// state files, the packages waiting there, and what happens when the shared
-// folder cannot be written.
-#include <gtest/gtest.h>
+// The files a workstation shares with the others, and a shared folder that cannot be written.
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <iostream>
 #include <thread>
 
@@ -40,7 +36,6 @@ std::string Holder(const std::string& host, long long pid, const std::string& bo
            beat + "\"";
 }
 
-// The id of a process that has ended.
 pid_t DeadProcess() {
     const pid_t child = fork();
     if (child == 0) std::_Exit(0);

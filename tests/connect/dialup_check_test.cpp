@@ -1,6 +1,4 @@
 // The connection check of a workstation that dials its connection.
-#include <gtest/gtest.h>
-
 #include <functional>
 
 #include "connect_fixture.h"
@@ -88,7 +86,6 @@ TEST_F(DialupCheckTest, ACallThatDoesNotConnectIsHungUpAndEndsTheCheck) {
     EXPECT_EQ(ftp.Log().find("FTP session opened"), std::string::npos);
 }
 
-// A call already up for the entry is used as it is: nothing dialled, nothing hung up.
 TEST_F(DialupCheckTest, AnEntryAlreadyConnectedIsUsedWithoutDialling) {
     EXPECT_EQ(Dial([](auto& s) { s.active = {{0x4B55, "Talvo"}}; }, ""), 1);
     EXPECT_EQ(std::pair(dialer->Dials().size(), dialer->HangUps()), std::pair(std::size_t{0}, Handles{}));

@@ -1,9 +1,5 @@
 // The connection check of a workstation on a network, and the addresses it takes.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <functional>
-#include <optional>
 
 #include "connect/url_parts.h"
 #include "connect_fixture.h"

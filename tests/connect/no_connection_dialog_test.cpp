@@ -1,6 +1,4 @@
 // The no-connection dialog: Paramètres opens the options over it, OK checks again, Annuler gives up.
-#include <gtest/gtest.h>
-
 #include "connect/connection_retry.h"
 #include "connect_fixture.h"
 #include "dialogs/no_connection_dialog.h"

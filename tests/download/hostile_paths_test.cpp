@@ -1,6 +1,4 @@
-// Names and links planted in the server, the source, the shared update folder or the temporary folder: the
-// module writes only where it means to and follows no link.
-#include <map>
+// Names and links planted where the module reads or writes: it writes only where it means to, follows no link.
 #include <set>
 
 #include "download_fixture.h"

@@ -1,5 +1,4 @@
 // Servers that speak TLS, certified by an authority the test makes, and catalogues signed by the publisher.
-#include <cstdlib>
 
 #include "download/transfers.h"
 #include "download_fixture.h"

@@ -1,7 +1,5 @@
 #include "sesam/ccam_tables.h"
 
-#include <gtest/gtest.h>
-
 #include "platform/private_profile.h"
 #include "sesam/sesam_ini.h"
 #include "support/table_folders.h"
