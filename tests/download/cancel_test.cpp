@@ -67,7 +67,6 @@ TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
         EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
         EXPECT_EQ(Messages().size(), abrupt ? 0u : 1u);
         EXPECT_TRUE(Journaled("MJ_DWL_DU : Annulé par l'utilisateur.") || Journaled("MJ_DWL_DU : Annuleé par l'utilisateur."));
-        EXPECT_FALSE(Logged("INFO KTDownload : DownloadUpdates : first try, FRACTIONNE"));
     }
 }
 

@@ -58,8 +58,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Case{"dot_dot_location", SourceMode::kLocal, {{"../canary", "step.exe"}}, {}, {}},
         Case{"name_too_long", SourceMode::kLocal, {{"5.2.1", std::string(4092, 'a') + ".exe"}}, {}, {}},
-        Case{"names_differing_in_case", SourceMode::kLocal, {{"5.2.1", "Step.exe"}, {"5.3.0", "step.exe"}}, {},
-             {"Step.exe", "step.exe"}},
         Case{"link_at_temp_file", SourceMode::kLocal, kStep, {{"UpdateInfo/Temp/step.exe", "canary/file"}}, {}},
         Case{"temp_is_link", SourceMode::kLocal, kStep, {{"UpdateInfo/Temp", "canary"}}, {}},
         Case{"update_is_link", SourceMode::kLocal, kStep, {{"UpdateInfo/Update", "canary"}}, {}},

@@ -12,7 +12,6 @@ namespace {
 
 using namespace download;
 
-// The split folder of the postal code has what the common folder lacks; without one the dialog ends.
 TEST_F(DownloadTest, AMissingPackageOrFolderSendsToTheSplitFolder) {
     const platform::MachineValue failCount("Software/Talvo/Talvo", "FailCount");
     for (const auto& [removed, postalCode, want] : {std::tuple{"5.3.0/talvo_5.2.1_5.3.0.exe", "77120", Attempts{kTransferFailed, kTransferDone}},

@@ -157,8 +157,7 @@ TEST(PackageNameCheckTest, OnlyPlainNamesAndContainedLocationsPass) {
 
 TEST_F(SearchTest, FetchedPackagesMoveToUpdateAndJoinFilesXmlInTheInstallersFormat) {
     const auto search = MakeSearch();
-    const auto fetched = [this](const std::string& name) { tree.WriteFile("UpdateInfo/Temp/" + name, name); };
-    for (const char* name : {"a.exe", "s.exe", "all.exe", "all2.exe"}) fetched(name);
+    for (const std::string name : {"a.exe", "s.exe", "all.exe", "all2.exe"}) tree.WriteFile("UpdateInfo/Temp/" + name, name);
     search->ProcessUpdate("1.0", "1.1", "3.1.2026", "a.exe", "1", "1", "0", "1");
     search->ProcessUpdate("Sesam", "Sesam", "4.1.2026", "s.exe", "1", "Sesam", "0", "1");
     search->ProcessUpdate("sesamall", "SesamAll", "5.1.2026", "all.exe", "0", "1", "", "1");

@@ -3,7 +3,6 @@
 #include "sesam/card_reader_probe.h"
 #include "sesam/pack_update_check.h"
 #include "sesam/pe_file_info.h"
-#include "sesam/version_number.h"
 #include "support/workstation.h"
 
 namespace kt::sesam {
@@ -63,15 +62,6 @@ TEST(PeFileInfoTest, VersionResourceAndLinkDate) {
         EXPECT_EQ(info.version, c.version);
         EXPECT_EQ(info.linkDate, c.linkDate);
     }
-}
-
-// Further parts are joined without their leading zeros, the first stays as
-// written; text that is no number reads as zero or its leading digits.
-TEST(SesamFiles, VersionJoinsItsPartsAsOneNumber) {
-    const std::pair<const char*, long long> cases[] = {{"1.40", 140}, {"1.4", 14}, {"1.04", 14}, {"2", 2},
-                                                       {"3.0.12", 3012}, {"01.5", 15}, {"", 0}, {".", 0},
-                                                       {"abc", 0}, {"7.x", 70}};
-    for (const auto& [text, number] : cases) EXPECT_EQ(VersionToNumber(text), number) << text;
 }
 
 // SRT 1.40; components I at 140 and M at 5; modules 94 at 14 and 9 at 7.
@@ -186,8 +176,7 @@ TEST_F(PackCheckTest, RecordsReachingPastTheirBoundsFailTheProbe) {
     EXPECT_EQ(ProbeCardReader(ctx, session_ = {}), 1);
 }
 
-// The probe runs once per session; asked for alone, it is all the answer.
-// Without an installed pack the package is needed and nothing is probed.
+// Asked for alone, the probe is all the answer; without an installed pack nothing is probed.
 TEST_F(PackCheckTest, ProbeRunsOncePerSessionAndNotWithoutAPack) {
     EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session_, catalogue_, 1), 1);
     EXPECT_FALSE(session_.packCompared);
