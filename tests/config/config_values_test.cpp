@@ -1,10 +1,4 @@
-// Single values of the module's XML files: read, written, and what is read
-// from them (versions, dates, the connection settings).
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include "config/date_number.h"
+// Single values of the module's XML files: read, written, and what is read from them.
 #include "config/internet_config.h"
 #include "config/last_update_age.h"
 #include "config/version_compare.h"
@@ -17,7 +11,6 @@ using test::ReadFile;
 using NodeDataTest = test::ConfiguredWorkstation;
 
 TEST_F(NodeDataTest, ReadsTheFirstElementOfItsNameUnderItsDirectParentCutBetweenCharacters) {
-    EXPECT_EQ(Read(AppId(), "Workstation", "Proxy", "Address"), std::nullopt) << "Proxy is no direct child";
     EXPECT_EQ(Read(AppId(), "Update", "Proxy", "Address"), "");
     EXPECT_EQ(Read(AppId(), nullptr, "Proxy", "UseIE"), "1");
     EXPECT_EQ(Read(AppId(), "Workstation", "Schedule", "NoSuchAttribute"), "") << "a missing attribute reads as empty";
@@ -25,7 +18,6 @@ TEST_F(NodeDataTest, ReadsTheFirstElementOfItsNameUnderItsDirectParentCutBetween
     ASSERT_EQ(GetNodeData(AppId(), "Workstation", "Version", &text, 50, "CompatVersion", &compat, 50), 1);
     EXPECT_EQ(text + " " + compat, "5.2.0 5.2.0");
 
-    // Reads are cut between characters.
     ASSERT_EQ(SetNodeData(AppId(), "Update", "Proxy", nullptr, "Login", "élève-ßü"), 1);
     EXPECT_EQ(Read(AppId(), "Update", "Proxy", "Login", 4), "élèv");
     EXPECT_EQ(Read(AppId(), "Update", "Proxy", "Login", 8), "élève-ßü");
@@ -91,12 +83,6 @@ TEST(CompareVersionsTest, PartsCompareAsNumbersAndAnAbsentVersionIsLowest) {
         EXPECT_EQ(CompareVersions(a, b), expected);
         EXPECT_EQ(CompareVersions(b, a), -expected);
     }
-}
-
-TEST(DateToNumberTest, OrdersDates) {
-    EXPECT_EQ(DateToNumber("4.12.2026.9"), 20261204);
-    EXPECT_LT(DateToNumber("31.12.2026"), DateToNumber("1.1.2027"));
-    for (const char* none : {"0", "4.12", static_cast<const char*>(nullptr)}) EXPECT_EQ(DateToNumber(none), 0);
 }
 
 using LastUpdateAgeTest = test::Workstation;

@@ -1,11 +1,7 @@
-// The files a workstation shares with the others: the network lock, the
-// state files, the packages waiting there, and what happens when the shared
-// folder cannot be written.
-#include <gtest/gtest.h>
+// The files a workstation shares with the others, and a shared folder that cannot be written.
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <iostream>
 #include <thread>
 
@@ -40,7 +36,6 @@ std::string Holder(const std::string& host, long long pid, const std::string& bo
            beat + "\"";
 }
 
-// The id of a process that has ended.
 pid_t DeadProcess() {
     const pid_t child = fork();
     if (child == 0) std::_Exit(0);
@@ -153,12 +148,8 @@ TEST_F(UpdateSharingTest, PackagesWaitingOnTheNetwork) {
         ASSERT_EQ(SetNodeData(AppId(), "Workstation", "Sesam", sesam, nullptr, nullptr), 1);
         EXPECT_EQ(IsAnyUpdateOnNetwork(ctx), available);
     }
-    EXPECT_TRUE(Logged("INFO Search update package on local network for current version = 5.2.0"));
-    EXPECT_TRUE(Logged("INFO Update package available on local network : newVersion = 5.3.0"));
-    EXPECT_TRUE(Logged("INFO Update package (Sesam) available on network"));
     EXPECT_TRUE(Logged("WARNING Can't parse " + UpdateFile("files.xml") + " : Error parsing start element tag at offset 85"));
     EXPECT_TRUE(Logged("WARNING files.xml unusable, read as empty : " + UpdateFile("files.xml")));
-    EXPECT_EQ(CountLogged("INFO No update package available on network"), 3);
 }
 
 TEST_F(UpdateSharingTest, OnlyAnotherWorkstationThatSharesCounts) {
@@ -172,7 +163,6 @@ TEST_F(UpdateSharingTest, OnlyAnotherWorkstationThatSharesCounts) {
 
     UpdateConfXML(ctx, "{00000000-0000-0000-0000-000000000003}", "1.0", "1.1.2026", "1.0", "1", "0", "0");
     EXPECT_EQ(CheckUpdateType(ctx, kGuid), 1);
-    EXPECT_TRUE(Logged("INFO Already a Talvo on network configured to share updates"));
 }
 
 }  // namespace

@@ -1,13 +1,8 @@
 // A workstation at version 5.2.0 with its temporary folder in the tree, and the download dialog to run.
 #pragma once
 
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <memory>
-#include <optional>
 
 #include "catalogue_writer.h"
 #include "config/workstation_state_file.h"

@@ -1,10 +1,8 @@
-// The proxy checks of the transfers against a real HTTP proxy of the tests
-// (which answers every request itself) and a real FTP server, on loopback.
+// The proxy checks against the tests' HTTP proxy (which answers every request itself) and FTP server.
 #include <fstream>
 
 #include "download/proxy_checks.h"
 #include "support/http_proxy.h"
-#include "support/server_process.h"
 #include "support/update_server.h"
 #include "support/workstation.h"
 

@@ -1,5 +1,4 @@
 // Servers that speak TLS, certified by an authority the test makes, and catalogues signed by the publisher.
-#include <cstdlib>
 
 #include "download/transfers.h"
 #include "download_fixture.h"
@@ -40,7 +39,6 @@ TEST_F(DownloadTest, OnlyATrustedServerAndACatalogueSignedByATrustedKeyAreRead) 
         {"ftps", "ftps", "ftps", true, keys["publisher"], signWith("publisher"), nullptr},
         {"ftps untrusted", "ftps", "ftps", false, keys["publisher"], signWith("publisher"), untrusted},
         {"https untrusted", "https", "https", false, keys["publisher"], signWith("publisher"), untrusted},
-        // A server without TLS is refused, not spoken to in clear.
         {"ftp at ftps", "ftp", "ftps", true, keys["publisher"], signWith("publisher"),
          "MJ_MAIN_IIC_13 : Connexion sécurisée impossible !"},
         {"a trusted key, the former one kept", "ftp", "ftp", true, keys["former"] + keys["publisher"],
@@ -53,7 +51,6 @@ TEST_F(DownloadTest, OnlyATrustedServerAndACatalogueSignedByATrustedKeyAreRead) 
              std::ofstream(catalogue(), std::ios::trunc) << text.replace(text.find("Continue=\"1\"") + 10, 1, "0");
          },
          badSignature, "wrong signature"},
-        // A damaged key file trusts nothing rather than everything.
         {"a damaged key file", "ftp", "ftp", true, keys["publisher"].substr(0, 60), signWith("publisher"), badSignature,
          "no usable key in catalogue_keys.pem"},
     };

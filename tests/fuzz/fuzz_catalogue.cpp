@@ -12,19 +12,6 @@ enum Flag : unsigned {
     kPackInstalled = 1, kAnswerNo = 2, kLocalSource = 4, kSplit = 8, kCritical = 16, kNetwork = 32, kPackNeeded = 64
 };
 
-void CheckItem(const kt::download::DownloadItem& item) {
-    using namespace kt::download;
-    const std::string text = FormatDownloadItem(item);
-    for (const std::string* field : {&item.date, &item.oldVersion, &item.newVersion, &item.canRestore,
-                                     &item.compatibility, &item.continueFlag}) {
-        if (!IsItemField(*field)) kt::fuzz::Fail("unsafe field in item: " + text);
-    }
-    if (!IsPlainFileName(item.name)) kt::fuzz::Fail("item names no plain file: " + text);
-    if (item.source.substr(item.source.find_last_of('/') + 1) != item.name) {
-        kt::fuzz::Fail("item fetched under another name: " + text);
-    }
-}
-
 }  // namespace
 
 KT_FUZZ_HARNESS(input) {
@@ -53,5 +40,13 @@ KT_FUZZ_HARNESS(input) {
     const download::PackageFolder folder =
         (flags & kSplit) ? download::PackageFolder::OfRegion("77") : download::PackageFolder{};
     static_cast<void>(search.GetUpdatesList(versions, list, folder));
-    for (const download::DownloadItem& item : list) CheckItem(item);
+    for (const download::DownloadItem& item : list) {
+        const std::string text = download::FormatDownloadItem(item);
+        for (const std::string* field : {&item.date, &item.oldVersion, &item.newVersion, &item.canRestore,
+                                         &item.compatibility, &item.continueFlag}) {
+            if (!download::IsItemField(*field)) fuzz::Fail("unsafe field in item: " + text);
+        }
+        if (!download::IsPlainFileName(item.name)) fuzz::Fail("item names no plain file: " + text);
+        if (item.source.substr(item.source.find_last_of('/') + 1) != item.name) fuzz::Fail("item fetched under another name: " + text);
+    }
 }

@@ -1,5 +1,4 @@
-// files.xml as any workstation of the practice may have left it in the shared update folder: the readers that look
-// for waiting packages and follow their chain, the search's working copy of it, and a fetched package joining it.
+// files.xml as any workstation may leave it: its readers, the search's working copy, a fetched package joining it.
 #include "config/update_sharing.h"
 #include "config/xml_file.h"
 #include "download/pending_files.h"

@@ -1,5 +1,4 @@
-// ftpacs.bin as the server publishes it: the reader of the fetched file, and
-// that reading what it gives back scrambled again finds the same login.
+// ftpacs.bin as the server publishes it: read, and the login it gives found again once scrambled.
 #include "download/ftp_access.h"
 #include "fuzz_support.h"
 

@@ -1,5 +1,4 @@
-// sesam.ini as the pack leaves it in the Windows folder: the table folders
-// it names, and that setting one of them leaves the others as they were.
+// sesam.ini as the pack leaves it: the table folders it names; setting one leaves the others.
 #include "fuzz_support.h"
 #include "platform/private_profile.h"
 #include "sesam/sesam_ini.h"

@@ -1,5 +1,4 @@
-// catalogue_keys.pem as it may be found in the application folder: the reader of the publisher's keys, and that a
-// file it refuses leaves no key trusted.
+// catalogue_keys.pem as found in the application folder: a file refused leaves no key trusted.
 #include "fuzz_support.h"
 #include "platform/signing_keys.h"
 

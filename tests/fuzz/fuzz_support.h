@@ -1,5 +1,4 @@
-// What every fuzz harness shares: one temporary tree per process with the module's system folders inside it,
-// emptied before each input, a silent activity log, and inputs made of several files.
+// What every harness shares: one tree per process emptied before each input, a silent log, inputs of several files.
 #pragma once
 
 #include <cstddef>

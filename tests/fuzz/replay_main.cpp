@@ -1,10 +1,7 @@
-// Replays fuzz inputs through a harness without libFuzzer, so the normal build checks the corpus: each argument is
-// a file or a folder of files. Fails when no input was found, so a lost corpus does not pass unseen.
+// Replays a harness's corpus (files or folders of files) without libFuzzer; fails without input, so a lost corpus shows.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 #include "support/temp_tree.h"

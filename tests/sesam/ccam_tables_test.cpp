@@ -1,7 +1,5 @@
 #include "sesam/ccam_tables.h"
 
-#include <gtest/gtest.h>
-
 #include "platform/private_profile.h"
 #include "sesam/sesam_ini.h"
 #include "support/table_folders.h"
@@ -60,8 +58,7 @@ TEST_P(CcamMoveTest, MovesOrRollsBackExactly) {
         EXPECT_EQ(result, 1);
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(test::Snapshot(fs::path(destination.common).parent_path()), sourceBefore);
-        const decltype(sourceBefore) none;
-        EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), move ? none : sourceBefore);
+        EXPECT_EQ(test::Snapshot(fs::path(source.common).parent_path()), move ? decltype(sourceBefore){} : sourceBefore);
         const TableSet written = ReadSesamIniTables(ini);
         const std::string commonSsv = platform::GetPrivateProfileString("COMMUN", "RepertoireTable", "", 260, ini);
         EXPECT_EQ(std::tie(written.common, written.ssv, commonSsv, written.srt, written.sts),

@@ -1,18 +1,8 @@
-// What the pack decision reads (program files, Sesam files, the card reader,
-// a stand-in library whose answers the tests script) and the decision itself.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-
+// What the pack decision reads (program files, Sesam files, a scripted card reader) and the decision.
 #include "pe_writer.h"
 #include "sesam/card_reader_probe.h"
 #include "sesam/pack_update_check.h"
 #include "sesam/pe_file_info.h"
-#include "sesam/sesam_folders.h"
-#include "sesam/sesam_ini.h"
-#include "sesam/sesam_xml.h"
-#include "sesam/version_number.h"
 #include "support/workstation.h"
 
 namespace kt::sesam {
@@ -25,12 +15,6 @@ using test::PeShape;
 using Text = std::optional<std::string>;
 namespace pe = test::pe_detail;
 
-class PeFileInfoTest : public ::testing::Test {
-protected:
-    PeFileInfo Read(const std::string& content) { return ReadPeFileInfo(tree_.WriteFile("f.dll", content).string()); }
-    test::TempTree tree_;
-};
-
 const std::uint32_t kMarch7 = NoonUtc(2024, 3, 7);
 const test::FileVersion kVersion{3, 2, 10, 4};
 
@@ -41,7 +25,8 @@ std::string Patched(std::string image, std::size_t at, std::uint32_t value, int 
 }
 
 // Each limit of the headers and the resource tree, just inside and just outside.
-TEST_F(PeFileInfoTest, VersionResourceAndLinkDate) {
+TEST(PeFileInfoTest, VersionResourceAndLinkDate) {
+    test::TempTree tree;
     const std::size_t versionEnd = pe::kFileAlignment + pe::kVersionInfo + pe::kVersionInfoLength;
     const struct {
         const char* what;
@@ -73,35 +58,10 @@ TEST_F(PeFileInfoTest, VersionResourceAndLinkDate) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const PeFileInfo info = Read(c.image);
+        const PeFileInfo info = ReadPeFileInfo(tree.WriteFile("f.dll", c.image).string());
         EXPECT_EQ(info.version, c.version);
         EXPECT_EQ(info.linkDate, c.linkDate);
     }
-}
-
-Strings Folders(const TableSet& set) { return {set.common, set.ssv, set.srt, set.sts}; }
-
-TEST(SesamFiles, SharedAndLocalSetsNameTheTableFolders) {
-    test::TempTree tree;
-    const std::string xml = (tree / "sesam.xml").string();
-    EXPECT_FALSE(ReadSharedTableSet(xml).has_value());
-    tree.WriteFile("sesam.xml",
-                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Sesam>\n\t<Version />\n"
-                   "\t<COMMUN>//srv/Sesam/ADM</COMMUN>\n\t<STS>//srv/Sesam/STS</STS>\n"
-                   "\t<SRT>//srv/Sesam/SRT</SRT>\n\t<SSV>//srv/Sesam/SSV</SSV>\n</Sesam>\n");
-    EXPECT_EQ(Folders(ReadSharedTableSet(xml).value_or(TableSet{})),
-              (Strings{"//srv/Sesam/ADM", "//srv/Sesam/SSV", "//srv/Sesam/SRT", "//srv/Sesam/STS"}));
-    const std::string local = (tree / "programfiles/Sesam/").string();
-    EXPECT_EQ(Folders(LocalTableSet()), (Strings{local + "ADM", local + "SSV", local + "SRT", local + "STS"}));
-}
-
-// Further parts are joined without their leading zeros, the first stays as
-// written; text that is no number reads as zero or its leading digits.
-TEST(SesamFiles, VersionJoinsItsPartsAsOneNumber) {
-    const std::pair<const char*, long long> cases[] = {{"1.40", 140}, {"1.4", 14}, {"1.04", 14}, {"2", 2},
-                                                       {"3.0.12", 3012}, {"01.5", 15}, {"", 0}, {".", 0},
-                                                       {"abc", 0}, {"7.x", 70}};
-    for (const auto& [text, number] : cases) EXPECT_EQ(VersionToNumber(text), number) << text;
 }
 
 // SRT 1.40; components I at 140 and M at 5; modules 94 at 14 and 9 at 7.
@@ -183,7 +143,6 @@ TEST_F(PackCheckTest, ReaderOffAsksRetryOrCancel) {
     const hostsuite::MessageRequest& shown = presenter->messages[0];
     EXPECT_EQ(std::tie(shown.stringId, shown.caption, shown.style, shown.owner),
               std::make_tuple(1051, std::string("Erreur"), 0x35u, static_cast<void*>(&ownerTag)));
-    EXPECT_TRUE(shown.text.starts_with("Votre lecteur de cartes Sesam Vitale n'est peut-être pas sous tension"));
 
     // Switched on before Retry: the probe goes on.
     Script(kWorkingReader + "status 14 1 0\n");
@@ -217,8 +176,7 @@ TEST_F(PackCheckTest, RecordsReachingPastTheirBoundsFailTheProbe) {
     EXPECT_EQ(ProbeCardReader(ctx, session_ = {}), 1);
 }
 
-// The probe runs once per session; asked for alone, it is all the answer.
-// Without an installed pack the package is needed and nothing is probed.
+// Asked for alone, the probe is all the answer; without an installed pack nothing is probed.
 TEST_F(PackCheckTest, ProbeRunsOncePerSessionAndNotWithoutAPack) {
     EXPECT_EQ(IsSesamPackUpdateNeeded(ctx, session_, catalogue_, 1), 1);
     EXPECT_FALSE(session_.packCompared);

@@ -1,5 +1,4 @@
-// Builds small Windows program images for the tests: a PE header with a
-// time stamp and, on request, a resource section holding a version resource.
+// Small Windows program images: a PE header with a time stamp and, on request, a version resource.
 #pragma once
 
 #include <array>
