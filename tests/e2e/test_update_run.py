@@ -77,9 +77,14 @@ class UpdateRuns(unittest.TestCase):
             ("menu, Internet, No", {}, {}, menu + no, asked + chain, False),
             ("menu, directory", {}, {}, 'dialog 102: click 1003; text 1004 "%s"; click 1\n' % local + yes, asked + chain, True),
             ("menu, nothing on the network", {}, {}, "dialog 102: click 1001; click 1\n", asked + ["1079"], False),
-            # A month without an update: the user is told, and LastUpdate moves to today.
+            # A month without an update: the user is asked; No moves LastUpdate to today, Yes checks again.
             ("no connection, 30 days", days_ago(30), dead, "message 1073 -> no\n", ["1073"], False),
             ("no connection, 29 days", days_ago(29), dead, "", [], False),
+            ("no connection, 30 days, Yes", days_ago(30), dead, "message 1073 -> yes\ndialog 145: click 2\n",
+             ["1073", "dialog 145"], False),
+            ("scheduled, no connection", {("Schedule", "Teletrans"): "0", ("Schedule", "Active"): "1",
+                                          ("Schedule", "Frequency"): "2", ("Update", "Type"): "1"},
+             dead, "dialog 145: click 2\n", ["dialog 145"], False),
         ]
         for name, settings, record, answers, shown, started in rows:
             with self.subTest(name):
@@ -92,7 +97,7 @@ class UpdateRuns(unittest.TestCase):
                     self.assertEqual(len(steps), 3, "the whole chain from 5.2.0 is ready")
                 self.assertFalse(os.path.exists(self.practice.lock()), "no lock is left behind")
                 if "1073" in shown:
-                    self.assertEqual(self.practice.setting("LastUpdate"), date_text(TODAY))
+                    self.assertEqual(self.practice.setting("LastUpdate") == date_text(TODAY), "1073 -> no" in answers)
 
     def test_a_malformed_file_met_mid_run_fails_cleanly(self):
         spoiled = Server(self.server_root.path("spoiled"))
