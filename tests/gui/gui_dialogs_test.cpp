@@ -10,6 +10,8 @@
 #include <functional>
 #include <tuple>
 
+#include <pugixml.hpp>
+
 #include "connect/ras_dialog.h"
 #include "connect/scripted_dialer.h"
 #include "dialogs/history_dialog.h"
@@ -33,7 +35,7 @@ using Strings = std::vector<std::string>;
 class Desk : public DownloadTest {
 public:
     void TestBody() override {}
-    using DownloadTest::Lines, DownloadTest::Run, DownloadTest::StartServer, DownloadTest::ctx, DownloadTest::tree;
+    using DownloadTest::AppId, DownloadTest::Lines, DownloadTest::Run, DownloadTest::StartServer, DownloadTest::ctx, DownloadTest::tree;
 };
 
 struct Scenario {
@@ -77,8 +79,18 @@ const std::vector<Scenario>& Scenarios() {
              ActivePresenter().RunDialog(dialog);
          },
          "dialog 131 text 1010=\"***\"", 131},
-        {"history dialog", "dialog 133: click 2\n",
-         [](Desk& w) { dialogs::CKTHistory dialog(w.ctx, {}); ActivePresenter().RunDialog(dialog); }, "dialog 133 end 2", 133},
+        {"history dialog, rows picked in its list",
+         "dialog 133: select 1020 \"Sesam\"; add 1020 \"Sesam\\t2.1.2026\\t6.12.2025\\ts2.exe\"; deselect 1020 \"Sesam\"; click 2\n",
+         [](Desk& w) {
+             const std::string history = R"(<History><SesamAll NewVer="1.40" GetDate="1.1.2026" PutDate="5.12.2025" File="sesam.exe"/>)"
+                                         R"(<sesam NewVer="1.41" GetDate="2.1.2026" PutDate="6.12.2025" File="s2.exe"/></History>)";
+             pugi::xml_document appId;
+             ASSERT_TRUE(appId.load_file(w.AppId().c_str()) && appId.first_child().append_buffer(history.data(), history.size()));
+             ASSERT_TRUE(appId.save_file(w.AppId().c_str()));
+             dialogs::CKTHistory dialog(w.ctx, {});
+             ActivePresenter().RunDialog(dialog);
+         },
+         "dialog 133 end 2", 133},
         {"dial-up dialog", "",
          [](Desk& w) {
              using std::chrono::milliseconds;
