@@ -71,6 +71,10 @@ class UpdateRuns(unittest.TestCase):
             ("start, directory", {("LastUpdate", "Active"): "1", ("Update", "Type"): "3", ("LocalUpdate", None): local},
              start, yes, chain, True),
             ("first run, asked", first, start, "buttons 1112 -> 23\n" + yes, ["1112"] + chain, True),
+            ("first run, Options", first, start, "buttons 1112 -> 25\ndialog 131: click 1\n" + yes,
+             ["1112", "dialog 131"] + chain, True),
+            ("first run, Options, cancelled", first, start, "buttons 1112 -> 25\ndialog 131: click 2\n", ["1112", "dialog 131"],
+             False),
             ("first run, Continue", {**first, ("LastUpdate", "Continue"): "1"}, start, yes, chain, True),
             ("first run, not at start", first, {}, "", asked, False),
             ("menu, Internet, Yes", {}, {}, menu + yes, asked + chain, True),
@@ -178,15 +182,20 @@ class UpdateRuns(unittest.TestCase):
         self.assertFalse(os.path.exists(self.practice.appid()))
 
     def test_another_workstations_fresh_lock_outlives_this_run(self):
-        self.practice.configured(self.server.url, {("LastUpdate", "Active"): "1", ("Update", "Type"): "2"})
+        """Packages are waiting, but another workstation holds a fresh lock: a run at start gives way
+        silently, a person who asked is told 1097; the lock stays as it was."""
+        self.teletransmission_download()
+        self.practice.configure({("Schedule", "Teletrans"): "0", ("LastUpdate", "Active"): "1", ("Update", "Type"): "2"})
         heartbeat = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
         lock = self.practice.write("data/UpdateInfo/updating.xml", (
             '<?xml version="1.0" encoding="UTF-8"?>\n<Workstation GUID="{00000000-0000-4000-8000-000000000001}" '
             'Host="another-host" ProcessId="1" BootId="x" Heartbeat="%s">\n\t<LastUpdate>%s</LastUpdate>\n'
             '</Workstation>\n' % (heartbeat, date_text(TODAY))))
         before = self.practice.read(lock)
-        self.assertEqual(self.run_kthost(self.practice.record_options(**{"--at-start": True})), [])
-        self.assertEqual(self.practice.read(lock), before)
+        for record, shown in (({"--at-start": True}, []), ({}, ["1097"])):
+            self.assertEqual(self.run_kthost(self.practice.record_options(**record)), shown)
+            self.assertEqual(self.practice.read(lock), before)
+            self.assertFalse(self.practice.installer_started())
 
     def test_two_workstations_starting_at_once_download_once(self):
         """Two workstations (their own application folder, GUID and machine folders) share one update
