@@ -51,13 +51,14 @@ std::optional<int> EndAbruptly(hostsuite::DialogModel& dialog) {
     return dialog.Result();
 }
 
-// Yes to the question, or a presenter that ends the dialog first: the worker stops and is done before the dialog goes.
+// Yes to the question (after a No that lets the transfer go on), or a presenter that ends the dialog first: the
+// worker stops and is done before the dialog goes.
 TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
     for (const bool abrupt : {false, true}) {
-        SCOPED_TRACE(abrupt ? "presenter ends first" : "yes");
+        SCOPED_TRACE(abrupt ? "presenter ends first" : "no, then yes");
         Fresh();
         StartServer({.stall = {{"/maj/sesam/sesam_pack.exe", 4096}}});
-        UseScript("message 1062 -> yes\ndialog 130: wait 1024 4; sleep 300; click 2");
+        UseScript("message 1062 -> no\nmessage 1062 -> yes\ndialog 130: wait 1024 4; sleep 300; click 2; sleep 300; click 2");
         if (abrupt) hostsuite::InstallPresenter(std::make_shared<InterferingPresenter>(scripted, EndAbruptly));
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Run(), hostsuite::kIdCancel);
@@ -66,7 +67,7 @@ TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
         EXPECT_EQ(std::pair(attempts, ctx.m_nDownloadStatus.load()), std::pair(Attempts{download::kTransferCancelled}, -2));
         EXPECT_EQ(fs::file_size(UpdatePath("Temp") / "sesam_pack.exe"), 4096u);
         EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
-        EXPECT_EQ(Messages().size(), abrupt ? 0u : 1u);
+        EXPECT_EQ(Messages().size(), abrupt ? 0u : 2u);
         EXPECT_TRUE(Journaled("MJ_DWL_DU : Annulé par l'utilisateur.") || Journaled("MJ_DWL_DU : Annuleé par l'utilisateur."));
         EXPECT_FALSE(Logged("INFO KTDownload : DownloadUpdates : first try, FRACTIONNE"));
     }
