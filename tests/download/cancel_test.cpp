@@ -2,6 +2,8 @@
 #include <functional>
 #include <stdexcept>
 
+#include <pugixml.hpp>
+
 #include "dialogs/no_connection_dialog.h"
 #include "download/download_controls.h"
 #include "download/progress_text.h"
@@ -71,6 +73,20 @@ TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
         EXPECT_TRUE(Journaled("MJ_DWL_DU : Annulé par l'utilisateur.") || Journaled("MJ_DWL_DU : Annuleé par l'utilisateur."));
         EXPECT_FALSE(Logged("INFO KTDownload : DownloadUpdates : first try, FRACTIONNE"));
     }
+}
+
+// Proxy settings that cannot be read end the dialog before any transfer, with message 1105.
+TEST_F(DownloadTest, UnreadableSettingsEndTheDownloadBeforeAnyTransfer) {
+    StartServer();
+    pugi::xml_document appId;
+    ASSERT_TRUE(appId.load_file(AppId().c_str()));
+    const pugi::xml_node proxy = appId.select_node("//Proxy").node();
+    ASSERT_TRUE(proxy.parent().remove_child(proxy) && appId.save_file(AppId().c_str()));
+    EXPECT_EQ(Run(), hostsuite::kIdCancel);
+    EXPECT_TRUE(attempts.empty());
+    EXPECT_TRUE(Journaled("MJ_DWL_RC_1 : Lecture de la config echoué."));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].starts_with("message id=1105 caption=\"Erreur\" style=0x10")) << Messages()[0];
 }
 
 // The no-connection dialog the worker asks for cannot be shown.
