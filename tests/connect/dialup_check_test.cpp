@@ -85,9 +85,16 @@ TEST_F(DialupCheckTest, ACallThatDoesNotConnectIsHungUpAndEndsTheCheck) {
     EXPECT_EQ(ftp.Log().find("FTP session opened"), std::string::npos);
 }
 
-TEST_F(DialupCheckTest, AnEntryAlreadyConnectedIsUsedWithoutDialling) {
+// A call already up for the entry is used as it is: nothing dialled, nothing hung up. A call the check made is
+// kept for the run, which hangs it up once at its end.
+TEST_F(DialupCheckTest, AnEntryAlreadyConnectedIsUsedWithoutDiallingACallMadeIsHungUpOnceAtTheEnd) {
     EXPECT_EQ(Dial([](auto& s) { s.active = {{0x4B55, "Talvo"}}; }, ""), 1);
     EXPECT_EQ(std::pair(dialer->Dials().size(), dialer->HangUps()), std::pair(std::size_t{0}, Handles{}));
+    EXPECT_EQ(Dial([](auto& s) { s.steps = Steps{{connect::kRasPortOpened, 0, 0ms}, {connect::kRasConnected, 0, 0ms}}; }, ""), 1);
+    EXPECT_EQ(std::pair(dialer->Dials().size(), Connection().DialupHandle()), std::pair(std::size_t{1}, connect::DialHandle{0x4B54}));
+    Connection().HangUpDialup();
+    Connection().HangUpDialup();
+    EXPECT_EQ(dialer->HangUps(), Handles{0x4B54});
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <functional>
 #include <stdexcept>
 
+#include <pugixml.hpp>
+
 #include "dialogs/no_connection_dialog.h"
 #include "download/download_controls.h"
 #include "download/progress_text.h"
@@ -41,7 +43,8 @@ struct InterferingPresenter : hostsuite::Presenter {
     std::function<std::optional<int>(hostsuite::DialogModel&)> act;
 };
 
-// Yes to the question, or a presenter that ends the dialog first: the worker stops and is done before the dialog goes.
+// Yes to the question (after a No that lets the transfer go on), or a presenter that ends the dialog first: the
+// worker stops and is done before the dialog goes.
 TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
     // Ends the download dialog by itself once the transfer is under way, without waiting for the worker.
     const auto endAbruptly = [](hostsuite::DialogModel& dialog) -> std::optional<int> {
@@ -53,10 +56,10 @@ TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
         return dialog.Result();
     };
     for (const bool abrupt : {false, true}) {
-        SCOPED_TRACE(abrupt ? "presenter ends first" : "yes");
+        SCOPED_TRACE(abrupt ? "presenter ends first" : "no, then yes");
         Fresh();
         StartServer({.stall = {{"/maj/sesam/sesam_pack.exe", 4096}}});
-        UseScript("message 1062 -> yes\ndialog 130: wait 1024 4; sleep 300; click 2");
+        UseScript("message 1062 -> no\nmessage 1062 -> yes\ndialog 130: wait 1024 4; sleep 300; click 2; sleep 300; click 2");
         if (abrupt) hostsuite::InstallPresenter(std::make_shared<InterferingPresenter>(scripted, endAbruptly));
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Run(), hostsuite::kIdCancel);
@@ -65,9 +68,23 @@ TEST_F(DownloadTest, ACancelDuringATransferStopsItAndKeepsThePartialFile) {
         EXPECT_EQ(std::pair(attempts, ctx.m_nDownloadStatus.load()), std::pair(Attempts{download::kTransferCancelled}, -2));
         EXPECT_EQ(fs::file_size(UpdatePath("Temp") / "sesam_pack.exe"), 4096u);
         EXPECT_FALSE(fs::exists(UpdatePath("files.xml")));
-        EXPECT_EQ(Messages().size(), abrupt ? 0u : 1u);
+        EXPECT_EQ(Messages().size(), abrupt ? 0u : 2u);
         EXPECT_TRUE(Journaled("MJ_DWL_DU : Annulé par l'utilisateur.") || Journaled("MJ_DWL_DU : Annuleé par l'utilisateur."));
     }
+}
+
+// Proxy settings that cannot be read end the dialog before any transfer, with message 1105.
+TEST_F(DownloadTest, UnreadableSettingsEndTheDownloadBeforeAnyTransfer) {
+    StartServer();
+    pugi::xml_document appId;
+    ASSERT_TRUE(appId.load_file(AppId().c_str()));
+    const pugi::xml_node proxy = appId.select_node("//Proxy").node();
+    ASSERT_TRUE(proxy.parent().remove_child(proxy) && appId.save_file(AppId().c_str()));
+    EXPECT_EQ(Run(), hostsuite::kIdCancel);
+    EXPECT_TRUE(attempts.empty());
+    EXPECT_TRUE(Journaled("MJ_DWL_RC_1 : Lecture de la config echoué."));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].starts_with("message id=1105 caption=\"Erreur\" style=0x10")) << Messages()[0];
 }
 
 // The no-connection dialog the worker asks for cannot be shown.

@@ -69,15 +69,24 @@ class UpdateRuns(unittest.TestCase):
             ("start, directory", {("LastUpdate", "Active"): "1", ("Update", "Type"): "3", ("LocalUpdate", None): local},
              start, yes, chain, True),
             ("first run, asked", first, start, "buttons 1112 -> 23\n" + yes, ["1112"] + chain, True),
+            ("first run, Options", first, start, "buttons 1112 -> 25\ndialog 131: click 1\n" + yes,
+             ["1112", "dialog 131"] + chain, True),
+            ("first run, Options, cancelled", first, start, "buttons 1112 -> 25\ndialog 131: click 2\n", ["1112", "dialog 131"],
+             False),
             ("first run, Continue", {**first, ("LastUpdate", "Continue"): "1"}, start, yes, chain, True),
             ("first run, not at start", first, {}, "", asked, False),
             ("menu, Internet, Yes", {}, {}, menu + yes, asked + chain, True),
             ("menu, Internet, No", {}, {}, menu + no, asked + chain, False),
             ("menu, directory", {}, {}, 'dialog 102: click 1003; text 1004 "%s"; click 1\n' % local + yes, asked + chain, True),
             ("menu, nothing on the network", {}, {}, "dialog 102: click 1001; click 1\n", asked + ["1079"], False),
-            # A month without an update: the user is told, and LastUpdate moves to today.
+            # A month without an update: the user is asked; No moves LastUpdate to today, Yes checks again.
             ("no connection, 30 days", days_ago(30), dead, "message 1073 -> no\n", ["1073"], False),
             ("no connection, 29 days", days_ago(29), dead, "", [], False),
+            ("no connection, 30 days, Yes", days_ago(30), dead, "message 1073 -> yes\ndialog 145: click 2\n",
+             ["1073", "dialog 145"], False),
+            ("scheduled, no connection", {("Schedule", "Teletrans"): "0", ("Schedule", "Active"): "1",
+                                          ("Schedule", "Frequency"): "2", ("Update", "Type"): "1"},
+             dead, "dialog 145: click 2\n", ["dialog 145"], False),
         ]
         for name, settings, record, answers, shown, started in rows:
             with self.subTest(name):
@@ -90,7 +99,7 @@ class UpdateRuns(unittest.TestCase):
                     self.assertEqual(len(steps), 3, "the whole chain from 5.2.0 is ready")
                 self.assertFalse(os.path.exists(self.practice.lock()), "no lock is left behind")
                 if "1073" in shown:
-                    self.assertEqual(self.practice.setting("LastUpdate"), date_text(TODAY))
+                    self.assertEqual(self.practice.setting("LastUpdate") == date_text(TODAY), "1073 -> no" in answers)
 
     def test_a_malformed_file_met_mid_run_fails_cleanly(self):
         spoiled = Server(self.server_root.path("spoiled"))
@@ -171,15 +180,20 @@ class UpdateRuns(unittest.TestCase):
         self.assertFalse(os.path.exists(self.practice.appid()))
 
     def test_another_workstations_fresh_lock_outlives_this_run(self):
-        self.practice.configured(self.server.url, {("LastUpdate", "Active"): "1", ("Update", "Type"): "2"})
+        """Packages are waiting, but another workstation holds a fresh lock: a run at start gives way
+        silently, a person who asked is told 1097; the lock stays as it was."""
+        self.teletransmission_download()
+        self.practice.configure({("Schedule", "Teletrans"): "0", ("LastUpdate", "Active"): "1", ("Update", "Type"): "2"})
         heartbeat = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
         lock = self.practice.write("data/UpdateInfo/updating.xml", (
             '<?xml version="1.0" encoding="UTF-8"?>\n<Workstation GUID="{00000000-0000-4000-8000-000000000001}" '
             'Host="another-host" ProcessId="1" BootId="x" Heartbeat="%s">\n\t<LastUpdate>%s</LastUpdate>\n'
             '</Workstation>\n' % (heartbeat, date_text(TODAY))))
         before = self.practice.read(lock)
-        self.assertEqual(self.run_kthost(self.practice.record_options(**{"--at-start": True})), [])
-        self.assertEqual(self.practice.read(lock), before)
+        for record, shown in (({"--at-start": True}, []), ({}, ["1097"])):
+            self.assertEqual(self.run_kthost(self.practice.record_options(**record)), shown)
+            self.assertEqual(self.practice.read(lock), before)
+            self.assertFalse(self.practice.installer_started())
 
     def test_two_workstations_starting_at_once_download_once(self):
         """Two workstations (their own application folder, GUID and machine folders) share one update

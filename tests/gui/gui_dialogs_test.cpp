@@ -10,6 +10,8 @@
 #include <functional>
 #include <tuple>
 
+#include <pugixml.hpp>
+
 #include "connect/ras_dialog.h"
 #include "connect/scripted_dialer.h"
 #include "dialogs/history_dialog.h"
@@ -33,7 +35,7 @@ using Strings = std::vector<std::string>;
 class Desk : public DownloadTest {
 public:
     void TestBody() override {}
-    using DownloadTest::Lines, DownloadTest::Run, DownloadTest::StartServer, DownloadTest::ctx, DownloadTest::tree;
+    using DownloadTest::AppId, DownloadTest::Lines, DownloadTest::Run, DownloadTest::StartServer, DownloadTest::ctx, DownloadTest::tree;
 };
 
 struct Scenario {
@@ -77,8 +79,18 @@ const std::vector<Scenario>& Scenarios() {
              ActivePresenter().RunDialog(dialog);
          },
          "dialog 131 text 1010=\"***\"", 131},
-        {"history dialog", "dialog 133: click 2\n",
-         [](Desk& w) { dialogs::CKTHistory dialog(w.ctx, {}); ActivePresenter().RunDialog(dialog); }, "dialog 133 end 2", 133},
+        {"history dialog, rows picked in its list",
+         "dialog 133: select 1020 \"Sesam\"; add 1020 \"Sesam\\t2.1.2026\\t6.12.2025\\ts2.exe\"; deselect 1020 \"Sesam\"; click 2\n",
+         [](Desk& w) {
+             const std::string history = R"(<History><SesamAll NewVer="1.40" GetDate="1.1.2026" PutDate="5.12.2025" File="sesam.exe"/>)"
+                                         R"(<sesam NewVer="1.41" GetDate="2.1.2026" PutDate="6.12.2025" File="s2.exe"/></History>)";
+             pugi::xml_document appId;
+             ASSERT_TRUE(appId.load_file(w.AppId().c_str()) && appId.first_child().append_buffer(history.data(), history.size()));
+             ASSERT_TRUE(appId.save_file(w.AppId().c_str()));
+             dialogs::CKTHistory dialog(w.ctx, {});
+             ActivePresenter().RunDialog(dialog);
+         },
+         "dialog 133 end 2", 133},
         {"dial-up dialog", "",
          [](Desk& w) {
              using std::chrono::milliseconds;
@@ -139,19 +151,20 @@ TEST(GuiDialogsTest, WindowsShowWhatTheScriptedPresenterShows) {
 
 
 TEST(KthostWindowsTest, TheRecordErrorIsAnsweredOnTheWindowsOrInTheTerminal) {
-    // --ui, whether the display stays set, the end of the box's transcript line
-    // (the terminal's input is closed: the box gets its safe answer).
-    const std::tuple<std::string, bool, const char*> cases[] = {
-        {"script:", true, "-> ok"}, {"gtk", true, "-> ok"}, {"auto", true, "-> ok"}, {"auto", false, "-> ok unscripted"}};
-    for (const auto& [ui, display, answer] : cases) {
-        SCOPED_TRACE(ui + (display ? "" : " without a display"));
+    // --ui, whether the display stays set, what the terminal reads, the end of the box's transcript line
+    // (once the terminal's input is closed, the box gets its safe answer).
+    const std::tuple<std::string, bool, const char*, const char*> cases[] = {
+        {"script:", true, "", "-> ok"}, {"gtk", true, "", "-> ok"}, {"auto", true, "", "-> ok"},
+        {"auto", false, "", "-> ok unscripted"}, {"auto", false, "oui\\r\\n1\\r\\n", "-> ok"}};
+    for (const auto& [ui, display, typed, answer] : cases) {
+        SCOPED_TRACE(ui + (display ? "" : " without a display") + typed);
         TempTree tree;
         const std::string script = tree.WriteFile("answers.txt", "message 1084 -> ok\n").string(), shown = (tree / "shown.txt").string();
         const std::string command =
-            std::string(display ? "" : "env -u DISPLAY ") + "KT_GTK_SCRIPT=" + script + " " + KTHOST_PATH + " --app-dir " +
+            "printf '" + std::string(typed) + "' | " + (display ? "" : "env -u DISPLAY ") + "KT_GTK_SCRIPT=" + script + " " + KTHOST_PATH + " --app-dir " +
             tree.MakeDir("app").string() + " --data-dir " + tree.MakeDir("data").string() + " --update-dir " +
             tree.MakeDir("data/UpdateInfo").string() + " --ver-major 5 --ver-minor 2 --ver-build 0 --title Talvo --ui " +
-            (ui == "script:" ? ui + script : ui) + " --transcript " + shown + " </dev/null >" + (tree / "out.txt").string() + " 2>&1";
+            (ui == "script:" ? ui + script : ui) + " --transcript " + shown + " >" + (tree / "out.txt").string() + " 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(tree / "out.txt");
         EXPECT_EQ(ReadFile(shown), std::string("message id=1084 caption=\"Erreur\" style=0x10 flag=1 text=\"Le nom du praticien "
                                                "n'est pas lisible. Mise à jour impossible.\" ") + answer + "\n");

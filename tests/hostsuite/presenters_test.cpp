@@ -134,6 +134,7 @@ TEST_F(PresenterTest, TheTerminalTakesANumberOrAWordThenTheSafeAnswerOnceTheInpu
         return given ? given->user + "|" + given->password : "-";
     };
     const auto run = [](auto dialog) { return std::to_string(ActivePresenter().RunDialog(dialog)); };
+    const auto folder = [] { return ActivePresenter().ChooseFolder(nullptr, "Choisir", "/srv").value_or("-"); };
     const struct {
         std::deque<std::string> typed;
         std::function<std::string()> ask;
@@ -149,6 +150,8 @@ TEST_F(PresenterTest, TheTerminalTakesANumberOrAWordThenTheSafeAnswerOnceTheInpu
         {{}, buttons, "24",
          "buttons id=1021 caption=\"Talvo\" style=0x24 flag=1 buttons=\"&Oui\\r\\n&Non\\r\\n&Options...\" text=\"Mettre à jour ?\" -> 24 unscripted",
          {}},
+        {{"/srv/maj"}, folder, "/srv/maj", "folder caption=\"Choisir\" -> \"/srv/maj\"", {"Répertoire actuel : /srv\n"}},
+        {{""}, folder, "-", "folder caption=\"Choisir\" -> cancel", {}},
         {{"jean", "secret"}, credentials, "jean|secret", proxy + "user=\"jean\"", {"proxy:3128"}},
         {{""}, credentials, "-", proxy + "cancel", {}},
         {{"jean"}, credentials, "-", proxy + "cancel unscripted", {}},
@@ -156,6 +159,17 @@ TEST_F(PresenterTest, TheTerminalTakesANumberOrAWordThenTheSafeAnswerOnceTheInpu
         {{"4", "x"}, [&] { return run(WaitingDialog()); }, "2", "dialog 145 end 2",
          {"=== Talvo === (fenêtre 145)", "< OK >", "Choix non disponible."}},
         {{}, [&] { return run(WaitingDialog()); }, "2", "dialog 145 end 2 unscripted", {}},
+        // A row is chosen by its number, added to or removed from the selection; an unknown number chooses nothing.
+        {{"3", "9", "3", "2", "4", "3", "5", "2", "x"},
+         [] {
+             WaitingDialog dialog;
+             dialog.AddList(1020, false, true);
+             for (const char* row : {"a", "b", "c"}) dialog.AddRow(1020, {row, "1.1.2026"});
+             std::string result = std::to_string(ActivePresenter().RunDialog(dialog)) + ":";
+             for (int row : dialog.SelectedItems(1020)) result += std::to_string(row);
+             return result;
+         },
+         "2:2", "dialog 145 end 2", {"  3. c"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer + " " + c.line);
