@@ -193,7 +193,7 @@ class UpdateRuns(unittest.TestCase):
         for record, shown in (({"--at-start": True}, []), ({}, ["1097"])):
             self.assertEqual(self.run_kthost(self.practice.record_options(**record)), shown)
             self.assertEqual(self.practice.read(lock), before)
-            self.assertFalse(self.practice.installer_started())
+            self.assertIsNone(self.practice.installer_mode())
 
     def test_two_workstations_starting_at_once_download_once(self):
         """Two workstations (their own application folder, GUID and machine folders) share one update
