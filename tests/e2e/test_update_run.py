@@ -44,6 +44,8 @@ class UpdateRuns(unittest.TestCase):
     def run_kthost(self, options, script=""):
         done, transcript = self.practice.kthost(*options, script=script, timeout=120)
         self.assertEqual(last_line(done.stdout), "result: 1", done.stdout + done.stderr)
+        # The host's message library expects flag 1 on every box of an ordinary run.
+        self.assertEqual([line for line in transcript if line.startswith(("message ", "buttons ")) and " flag=1 " not in line], [])
         return shown_items(transcript)
 
     def test_fresh_workstation_keeps_its_answer_and_its_guid(self):

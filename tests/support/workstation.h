@@ -96,6 +96,8 @@ protected:
     Strings Messages() const {
         Strings messages = Transcript();
         std::erase_if(messages, [](const std::string& line) { return !line.starts_with("message "); });
+        // The host's message library expects flag 1 on every box the module shows.
+        for (const std::string& line : messages) EXPECT_NE(line.find(" flag=1 "), std::string::npos) << line;
         return messages;
     }
 
