@@ -22,6 +22,7 @@ Catalogue::Catalogue(const std::string& path) {
     const config::XmlLoad load = config::LoadXmlFile(doc_, path);
     malformed_ = load == config::XmlLoad::kMalformed;
     if (load != config::XmlLoad::kLoaded) return;
+    completePack_ = config::FindFirstElement(doc_, "SesamAll");
     root_ = config::FindFirstElement(doc_, "Update");
     if (!root_) return;
     // Indexed and linked once, so that each step of a long chain, walked
@@ -53,8 +54,6 @@ const CatalogueStep* Catalogue::StepAfter(const CatalogueStep& step, const std::
     if (version == step.node.attribute("NewVer").value()) return step.next;
     return StepFrom(version);
 }
-
-pugi::xml_node Catalogue::CompletePack() const { return config::FindFirstElement(doc_, "SesamAll"); }
 
 std::vector<pugi::xml_node> Catalogue::PackUpdates() const {
     std::vector<pugi::xml_node> updates;

@@ -41,7 +41,7 @@ public:
     // How many versions a step starts from: no walk without a loop is longer.
     std::size_t StepCount() const { return stepsByOldVersion_.size(); }
     // The first `SesamAll` of the document.
-    pugi::xml_node CompletePack() const;
+    pugi::xml_node CompletePack() const { return completePack_; }
     // The children of the root named "Sesam" in any letter case, in order.
     std::vector<pugi::xml_node> PackUpdates() const;
 
@@ -49,6 +49,8 @@ private:
     pugi::xml_document doc_;
     bool malformed_ = false;
     pugi::xml_node root_;
+    // Looked up once: every workstation of a search asks for it.
+    pugi::xml_node completePack_;
     // Only the first step of each old version is kept, in document order.
     std::vector<CatalogueStep> steps_;
     std::unordered_map<std::string, const CatalogueStep*> stepsByOldVersion_;
