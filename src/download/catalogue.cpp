@@ -36,18 +36,17 @@ Catalogue::Catalogue(const std::string& path) {
     } collector;
     root_.traverse(collector);
     steps_.reserve(collector.nodes.size());
-    stepsByOldVersion_.reserve(collector.nodes.size());
     for (const pugi::xml_node& node : collector.nodes) {
-        if (stepsByOldVersion_.count(node.attribute("OldVer").value()) != 0) continue;
+        if (stepsByOldVersion_.Find(node.attribute("OldVer").value()) != nullptr) continue;
         steps_.push_back({node, nullptr});
-        stepsByOldVersion_.emplace(node.attribute("OldVer").value(), &steps_.back());
+        stepsByOldVersion_.Add(node.attribute("OldVer").value(), &steps_.back());
     }
     for (CatalogueStep& step : steps_) step.next = StepFrom(step.node.attribute("NewVer").value());
 }
 
 const CatalogueStep* Catalogue::StepFrom(const std::string& oldVersion) const {
-    const auto found = stepsByOldVersion_.find(oldVersion);
-    return found == stepsByOldVersion_.end() ? nullptr : found->second;
+    const CatalogueStep* const* found = stepsByOldVersion_.Find(oldVersion);
+    return found == nullptr ? nullptr : *found;
 }
 
 const CatalogueStep* Catalogue::StepAfter(const CatalogueStep& step, const std::string& version) const {

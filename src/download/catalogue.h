@@ -4,8 +4,9 @@
 
 #include <pugixml.hpp>
 #include <string>
-#include <unordered_map>
 #include <vector>
+
+#include "download/text_index.h"
 
 namespace kt::download {
 
@@ -39,7 +40,7 @@ public:
     // is the step's own `NewVer`, as it nearly always is.
     const CatalogueStep* StepAfter(const CatalogueStep& step, const std::string& version) const;
     // How many versions a step starts from: no walk without a loop is longer.
-    std::size_t StepCount() const { return stepsByOldVersion_.size(); }
+    std::size_t StepCount() const { return stepsByOldVersion_.Size(); }
     // The first `SesamAll` of the document.
     pugi::xml_node CompletePack() const { return completePack_; }
     // The children of the root named "Sesam" in any letter case, in order.
@@ -53,7 +54,7 @@ private:
     pugi::xml_node completePack_;
     // Only the first step of each old version is kept, in document order.
     std::vector<CatalogueStep> steps_;
-    std::unordered_map<std::string, const CatalogueStep*> stepsByOldVersion_;
+    TextIndex<const CatalogueStep*> stepsByOldVersion_;
 };
 
 // What a package element says its file holds: the attributes `Size` and
