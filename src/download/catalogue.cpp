@@ -41,7 +41,11 @@ Catalogue::Catalogue(const std::string& path) {
         steps_.push_back({node, nullptr});
         stepsByOldVersion_.Add(node.attribute("OldVer").value(), &steps_.back());
     }
-    for (CatalogueStep& step : steps_) step.next = StepFrom(step.node.attribute("NewVer").value());
+    // A chain is mostly written in its order: each link is then the next entry.
+    for (CatalogueStep& step : steps_) {
+        const CatalogueStep* const* next = stepsByOldVersion_.FindNext(step.node.attribute("NewVer").value());
+        step.next = next == nullptr ? nullptr : *next;
+    }
 }
 
 const CatalogueStep* Catalogue::StepFrom(const std::string& oldVersion) const {

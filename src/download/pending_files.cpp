@@ -78,7 +78,10 @@ void PendingFiles::Index(const pugi::xml_node& element) {
     }
 }
 
-pugi::xml_node PendingFiles::FileFrom(const std::string& oldVersion) const { return Find(filesByVersion_, oldVersion); }
+pugi::xml_node PendingFiles::FileFrom(const std::string& oldVersion) {
+    const pugi::xml_node* found = filesByVersion_.FindNext(oldVersion);
+    return found == nullptr ? pugi::xml_node() : *found;
+}
 
 pugi::xml_node PendingFiles::PackUpdateDated(const std::string& date) const { return Find(packUpdatesByDate_, date); }
 

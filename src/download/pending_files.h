@@ -27,10 +27,11 @@ public:
     // Marks a record as written: from now on the list exists.
     void MarkWritten() { exists_ = true; }
 
-    bool HasFileNamed(const std::string& name) const { return fileNames_.Find(name) != nullptr; }
+    // A walk asks for the files in about the order they were recorded.
+    bool HasFileNamed(const std::string& name) { return fileNames_.FindNext(name) != nullptr; }
     bool HasCompletePackNamed(const std::string& name) const { return completePackNames_.Find(name) != nullptr; }
     // The first `File` whose `Version` is `oldVersion`.
-    pugi::xml_node FileFrom(const std::string& oldVersion) const;
+    pugi::xml_node FileFrom(const std::string& oldVersion);
     // The first `Sesam` / `SesamAll` whose `Date` is `date`.
     pugi::xml_node PackUpdateDated(const std::string& date) const;
     pugi::xml_node CompletePackDated(const std::string& date) const;

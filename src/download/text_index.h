@@ -1,8 +1,8 @@
 // A table from texts to values for the search's many look-ups: open
 // addressing over one array of slots, the entries kept in the order they
 // came. A look-up reads a slot and an entry, where a table of linked nodes
-// reads three scattered places; and the walks of a search, which look
-// entries up in about the order they were added, read the entries in sequence.
+// reads three scattered places; the walks of a search, which look entries up
+// in about the order they were added, mostly read the next entry alone.
 #pragma once
 
 #include <algorithm>
@@ -32,12 +32,16 @@ public:
 
     // The value of `key`, or null.
     const Value* Find(std::string_view key) const {
-        if (slots_.empty()) return nullptr;
-        const std::size_t hash = Hash(key);
-        for (std::size_t at = hash & Mask(); slots_[at].entry != 0; at = (at + 1) & Mask()) {
-            if (Holds(slots_[at], hash, key)) return &entries_[slots_[at].entry - 1].second;
-        }
-        return nullptr;
+        const std::size_t entry = Locate(key);
+        return entry == kNone ? nullptr : &entries_[entry].second;
+    }
+
+    // As Find, trying first the entry after the one this found last: keys
+    // are unique, so an entry that holds `key` is the one the slots lead to.
+    const Value* FindNext(std::string_view key) {
+        if (next_ >= entries_.size() || entries_[next_].first != key) next_ = Locate(key);
+        if (next_ == kNone) return nullptr;
+        return &entries_[next_++].second;
     }
 
     std::size_t Size() const { return entries_.size(); }
@@ -45,6 +49,7 @@ public:
     void Clear() {
         entries_.clear();
         std::fill(slots_.begin(), slots_.end(), Slot{});
+        next_ = 0;
     }
 
 private:
@@ -54,10 +59,22 @@ private:
         std::size_t entry = 0;
     };
 
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
     static std::size_t Hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
     std::size_t Mask() const { return slots_.size() - 1; }
     bool Holds(const Slot& slot, std::size_t hash, std::string_view key) const {
         return slot.hash == hash && entries_[slot.entry - 1].first == key;
+    }
+
+    // The place of the entry that holds `key`, or kNone.
+    std::size_t Locate(std::string_view key) const {
+        if (slots_.empty()) return kNone;
+        const std::size_t hash = Hash(key);
+        for (std::size_t at = hash & Mask(); slots_[at].entry != 0; at = (at + 1) & Mask()) {
+            if (Holds(slots_[at], hash, key)) return slots_[at].entry - 1;
+        }
+        return kNone;
     }
 
     // Doubles the slots (a power of two, at most half used).
@@ -73,6 +90,7 @@ private:
 
     std::vector<Slot> slots_;
     std::vector<std::pair<std::string, Value>> entries_;
+    std::size_t next_ = 0;
 };
 
 }  // namespace kt::download
