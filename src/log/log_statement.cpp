@@ -63,10 +63,4 @@ Statement::~Statement() {
     if (borrowed_) t_textInUse = false;
 }
 
-Statement& Statement::operator<<(const char* text) {
-    // A null text adds nothing (in the library's stream it would silence every later line).
-    if (text != nullptr) text_->append(text);
-    return *this;
-}
-
 }  // namespace kt::log

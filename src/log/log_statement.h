@@ -29,7 +29,11 @@ public:
 
     // A text ends at its first NUL, as the library reads it.
     Statement& operator<<(const std::string& text) { return *this << text.c_str(); }
-    Statement& operator<<(const char* text);
+    // A null text adds nothing (in the library's stream it would silence every later line).
+    Statement& operator<<(const char* text) {
+        if (text != nullptr) text_->append(text, std::char_traits<char>::length(text));
+        return *this;
+    }
     Statement& operator<<(char c) {
         text_->push_back(c);
         return *this;
