@@ -9,6 +9,7 @@
 #include <concepts>
 #include <sstream>
 #include <string>
+#include <type_traits>
 
 namespace kt::log {
 
@@ -46,14 +47,19 @@ public:
         text_->append(digits, end);
         return *this;
     }
-    // Anything else (decimals, pointers) through a stream, as the library does.
+    // Anything else as the library writes it: character arrays as texts, the
+    // rest (decimals, pointers, paths in quotes) through a stream.
     template <typename T>
         requires(!Count<T>)
     Statement& operator<<(const T& value) {
-        std::ostringstream stream;
-        stream << value;
-        text_->append(stream.str());
-        return *this;
+        if constexpr (std::is_convertible_v<const T&, const char*>) {
+            return *this << static_cast<const char*>(value);
+        } else {
+            std::ostringstream stream;
+            stream << value;
+            text_->append(stream.str());
+            return *this;
+        }
     }
 
 private:
