@@ -6,9 +6,16 @@
 namespace kt::log {
 namespace {
 
-// Most statements put their message together here, without allocating.
-thread_local std::string t_text;
+// Most statements put their message together in their thread's buffer,
+// without allocating. The flags have no destructor: they still hold while
+// the process ends, when the module's objects log after the buffer is gone.
 thread_local bool t_textInUse = false;
+thread_local bool t_textGone = false;
+struct ThreadText {
+    std::string text;
+    ~ThreadText() { t_textGone = true; }
+};
+thread_local ThreadText t_text;
 
 bool IsModuleLevel(el::Level level) {
     return level == el::Level::Info || level == el::Level::Warning || level == el::Level::Error;
@@ -43,11 +50,11 @@ bool WriteOwnLine(el::Logger* logger, el::Level level, const std::string& messag
 }  // namespace
 
 Statement::Statement(el::Level level, const char* source, int line, const char* function)
-    : level_(level), source_(source), line_(line), function_(function), borrowed_(!t_textInUse) {
-    text_ = borrowed_ ? &t_text : &own_;
+    : level_(level), source_(source), line_(line), function_(function), borrowed_(!t_textInUse && !t_textGone) {
+    text_ = borrowed_ ? &t_text.text : &own_;
     if (borrowed_) {
         t_textInUse = true;
-        t_text.clear();
+        text_->clear();
     }
 }
 
