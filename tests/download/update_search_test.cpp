@@ -186,7 +186,8 @@ TEST(TextIndexTest, EachKeyKeepsItsFirstValueWhateverTheOrderOfLookUps) {
         EXPECT_EQ(any != nullptr ? *any : -2, key == "k100" ? -2 : std::stoi(key.substr(1))) << key;
     }
     index.Clear();
-    EXPECT_EQ(std::pair(index.Find("k1"), index.FindNext("k0")), std::pair<const int*, const int*>(nullptr, nullptr));
+    EXPECT_EQ(index.Find("k1"), nullptr);
+    EXPECT_EQ(index.FindNext("k0"), nullptr);
 }
 
 TEST_F(SearchTest, FetchedPackagesMoveToUpdateAndJoinFilesXmlInTheInstallersFormat) {
