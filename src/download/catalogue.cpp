@@ -38,12 +38,14 @@ Catalogue::Catalogue(const std::string& path) {
     steps_.reserve(collector.nodes.size());
     for (const pugi::xml_node& node : collector.nodes) {
         if (stepsByOldVersion_.Find(node.attribute("OldVer").value()) != nullptr) continue;
-        steps_.push_back({node, nullptr});
+        steps_.push_back({node, nullptr, node.attribute("NewVer").value(), node.attribute("Continue").value(),
+                          node.attribute("Compatibility").value(), node.attribute("CanRestore").value(),
+                          ReadPackageChildren(node)});
         stepsByOldVersion_.Add(node.attribute("OldVer").value(), &steps_.back());
     }
     // A chain is mostly written in its order: each link is then the next entry.
     for (CatalogueStep& step : steps_) {
-        const CatalogueStep* const* next = stepsByOldVersion_.FindNext(step.node.attribute("NewVer").value());
+        const CatalogueStep* const* next = stepsByOldVersion_.FindNext(step.newVersion);
         step.next = next == nullptr ? nullptr : *next;
     }
 }
@@ -54,7 +56,7 @@ const CatalogueStep* Catalogue::StepFrom(const std::string& oldVersion) const {
 }
 
 const CatalogueStep* Catalogue::StepAfter(const CatalogueStep& step, const std::string& version) const {
-    if (version == step.node.attribute("NewVer").value()) return step.next;
+    if (version == step.newVersion) return step.next;
     return StepFrom(version);
 }
 
@@ -70,14 +72,26 @@ PackageCheck ReadPackageCheck(const pugi::xml_node& package) {
     return {package.attribute("Size").value(), package.attribute("Sha256").value()};
 }
 
-void ReadPackageFile(const pugi::xml_node& package, PackageFile& file) {
+PackageChildren ReadPackageChildren(const pugi::xml_node& package) {
+    PackageChildren children;
     for (pugi::xml_node child : package.children()) {
         if (IsElement(child, "Location")) {
-            file.location = config::LimitChars(child.text().get(), kLocationChars);
+            children.hasLocation = true;
+            children.values.location = config::LimitChars(child.text().get(), kLocationChars);
         } else if (IsElement(child, "File")) {
-            file.name = child.attribute("Name").value();
-            file.date = child.attribute("Date").value();
+            children.hasFile = true;
+            children.values.name = child.attribute("Name").value();
+            children.values.date = child.attribute("Date").value();
         }
+    }
+    return children;
+}
+
+void ApplyPackageChildren(const PackageChildren& children, PackageFile& file) {
+    if (children.hasLocation) file.location = children.values.location;
+    if (children.hasFile) {
+        file.name = children.values.name;
+        file.date = children.values.date;
     }
 }
 

@@ -19,10 +19,27 @@ struct PackageFile {
     std::string date;
 };
 
-// One `Version` element, linked to the step that starts from its `NewVer`.
+// What the children of a package element say of its file: the last
+// `Location` text (at most 260 characters) and the last `File` attributes
+// `Name` and `Date`, each flagged when the element has such a child.
+struct PackageChildren {
+    bool hasLocation = false;
+    bool hasFile = false;
+    PackageFile values;
+};
+
+// One `Version` element, linked to the step that starts from its `NewVer`,
+// with the attribute values and children the walk reads, read once: a long
+// chain is walked again for every workstation, and these values lie together
+// where the document's nodes are scattered far beyond the processor's caches.
 struct CatalogueStep {
     pugi::xml_node node;
     const CatalogueStep* next = nullptr;
+    std::string newVersion;
+    std::string continueFlag;
+    std::string compatibility;
+    std::string canRestore;
+    PackageChildren children;
 };
 
 class Catalogue {
@@ -65,9 +82,12 @@ struct PackageCheck {
 };
 PackageCheck ReadPackageCheck(const pugi::xml_node& package);
 
-// Reads the `Location` text (at most 260 characters) and the `File`
-// attributes `Name` and `Date` of a package element into `file`; the last
-// child of each name wins and missing ones leave `file` as it was.
-void ReadPackageFile(const pugi::xml_node& package, PackageFile& file);
+PackageChildren ReadPackageChildren(const pugi::xml_node& package);
+// Puts what a package element's children say into `file`; what they do not
+// say stays as it was.
+void ApplyPackageChildren(const PackageChildren& children, PackageFile& file);
+inline void ReadPackageFile(const pugi::xml_node& package, PackageFile& file) {
+    ApplyPackageChildren(ReadPackageChildren(package), file);
+}
 
 }  // namespace kt::download
