@@ -22,6 +22,7 @@ Catalogue::Catalogue(const std::string& path) {
     const config::XmlLoad load = config::LoadXmlFile(doc_, path);
     malformed_ = load == config::XmlLoad::kMalformed;
     if (load != config::XmlLoad::kLoaded) return;
+    completePack_ = config::FindFirstElement(doc_, "SesamAll");
     root_ = config::FindFirstElement(doc_, "Update");
     if (!root_) return;
     // Indexed and linked once, so that each step of a long chain, walked
@@ -35,26 +36,29 @@ Catalogue::Catalogue(const std::string& path) {
     } collector;
     root_.traverse(collector);
     steps_.reserve(collector.nodes.size());
-    stepsByOldVersion_.reserve(collector.nodes.size());
     for (const pugi::xml_node& node : collector.nodes) {
-        if (stepsByOldVersion_.count(node.attribute("OldVer").value()) != 0) continue;
-        steps_.push_back({node, nullptr});
-        stepsByOldVersion_.emplace(node.attribute("OldVer").value(), &steps_.back());
+        if (stepsByOldVersion_.Find(node.attribute("OldVer").value()) != nullptr) continue;
+        steps_.push_back({node, nullptr, node.attribute("NewVer").value(), node.attribute("Continue").value(),
+                          node.attribute("Compatibility").value(), node.attribute("CanRestore").value(),
+                          ReadPackageChildren(node)});
+        stepsByOldVersion_.Add(node.attribute("OldVer").value(), &steps_.back());
     }
-    for (CatalogueStep& step : steps_) step.next = StepFrom(step.node.attribute("NewVer").value());
+    // A chain is mostly written in its order: each link is then the next entry.
+    for (CatalogueStep& step : steps_) {
+        const CatalogueStep* const* next = stepsByOldVersion_.FindNext(step.newVersion);
+        step.next = next == nullptr ? nullptr : *next;
+    }
 }
 
 const CatalogueStep* Catalogue::StepFrom(const std::string& oldVersion) const {
-    const auto found = stepsByOldVersion_.find(oldVersion);
-    return found == stepsByOldVersion_.end() ? nullptr : found->second;
+    const CatalogueStep* const* found = stepsByOldVersion_.Find(oldVersion);
+    return found == nullptr ? nullptr : *found;
 }
 
 const CatalogueStep* Catalogue::StepAfter(const CatalogueStep& step, const std::string& version) const {
-    if (version == step.node.attribute("NewVer").value()) return step.next;
+    if (version == step.newVersion) return step.next;
     return StepFrom(version);
 }
-
-pugi::xml_node Catalogue::CompletePack() const { return config::FindFirstElement(doc_, "SesamAll"); }
 
 std::vector<pugi::xml_node> Catalogue::PackUpdates() const {
     std::vector<pugi::xml_node> updates;
@@ -68,14 +72,26 @@ PackageCheck ReadPackageCheck(const pugi::xml_node& package) {
     return {package.attribute("Size").value(), package.attribute("Sha256").value()};
 }
 
-void ReadPackageFile(const pugi::xml_node& package, PackageFile& file) {
+PackageChildren ReadPackageChildren(const pugi::xml_node& package) {
+    PackageChildren children;
     for (pugi::xml_node child : package.children()) {
         if (IsElement(child, "Location")) {
-            file.location = config::LimitChars(child.text().get(), kLocationChars);
+            children.hasLocation = true;
+            children.values.location = config::LimitChars(child.text().get(), kLocationChars);
         } else if (IsElement(child, "File")) {
-            file.name = child.attribute("Name").value();
-            file.date = child.attribute("Date").value();
+            children.hasFile = true;
+            children.values.name = child.attribute("Name").value();
+            children.values.date = child.attribute("Date").value();
         }
+    }
+    return children;
+}
+
+void ApplyPackageChildren(const PackageChildren& children, PackageFile& file) {
+    if (children.hasLocation) file.location = children.values.location;
+    if (children.hasFile) {
+        file.name = children.values.name;
+        file.date = children.values.date;
     }
 }
 

@@ -4,8 +4,9 @@
 
 #include <pugixml.hpp>
 #include <string>
-#include <unordered_map>
 #include <vector>
+
+#include "download/text_index.h"
 
 namespace kt::download {
 
@@ -18,10 +19,27 @@ struct PackageFile {
     std::string date;
 };
 
-// One `Version` element, linked to the step that starts from its `NewVer`.
+// What the children of a package element say of its file: the last
+// `Location` text (at most 260 characters) and the last `File` attributes
+// `Name` and `Date`, each flagged when the element has such a child.
+struct PackageChildren {
+    bool hasLocation = false;
+    bool hasFile = false;
+    PackageFile values;
+};
+
+// One `Version` element, linked to the step that starts from its `NewVer`,
+// with the attribute values and children the walk reads, read once: a long
+// chain is walked again for every workstation, and these values lie together
+// where the document's nodes are scattered far beyond the processor's caches.
 struct CatalogueStep {
     pugi::xml_node node;
     const CatalogueStep* next = nullptr;
+    std::string newVersion;
+    std::string continueFlag;
+    std::string compatibility;
+    std::string canRestore;
+    PackageChildren children;
 };
 
 class Catalogue {
@@ -39,9 +57,9 @@ public:
     // is the step's own `NewVer`, as it nearly always is.
     const CatalogueStep* StepAfter(const CatalogueStep& step, const std::string& version) const;
     // How many versions a step starts from: no walk without a loop is longer.
-    std::size_t StepCount() const { return stepsByOldVersion_.size(); }
+    std::size_t StepCount() const { return stepsByOldVersion_.Size(); }
     // The first `SesamAll` of the document.
-    pugi::xml_node CompletePack() const;
+    pugi::xml_node CompletePack() const { return completePack_; }
     // The children of the root named "Sesam" in any letter case, in order.
     std::vector<pugi::xml_node> PackUpdates() const;
 
@@ -49,9 +67,11 @@ private:
     pugi::xml_document doc_;
     bool malformed_ = false;
     pugi::xml_node root_;
+    // Looked up once: every workstation of a search asks for it.
+    pugi::xml_node completePack_;
     // Only the first step of each old version is kept, in document order.
     std::vector<CatalogueStep> steps_;
-    std::unordered_map<std::string, const CatalogueStep*> stepsByOldVersion_;
+    TextIndex<const CatalogueStep*> stepsByOldVersion_;
 };
 
 // What a package element says its file holds: the attributes `Size` and
@@ -62,9 +82,12 @@ struct PackageCheck {
 };
 PackageCheck ReadPackageCheck(const pugi::xml_node& package);
 
-// Reads the `Location` text (at most 260 characters) and the `File`
-// attributes `Name` and `Date` of a package element into `file`; the last
-// child of each name wins and missing ones leave `file` as it was.
-void ReadPackageFile(const pugi::xml_node& package, PackageFile& file);
+PackageChildren ReadPackageChildren(const pugi::xml_node& package);
+// Puts what a package element's children say into `file`; what they do not
+// say stays as it was.
+void ApplyPackageChildren(const PackageChildren& children, PackageFile& file);
+inline void ReadPackageFile(const pugi::xml_node& package, PackageFile& file) {
+    ApplyPackageChildren(ReadPackageChildren(package), file);
+}
 
 }  // namespace kt::download

@@ -8,9 +8,9 @@
 namespace kt::download {
 namespace {
 
-pugi::xml_node Find(const std::unordered_map<std::string, pugi::xml_node>& index, const std::string& key) {
-    const auto found = index.find(key);
-    return found == index.end() ? pugi::xml_node() : found->second;
+pugi::xml_node Find(const TextIndex<pugi::xml_node>& index, const std::string& key) {
+    const pugi::xml_node* found = index.Find(key);
+    return found == nullptr ? pugi::xml_node() : *found;
 }
 
 bool Named(const pugi::xml_node& node, const char* name) {
@@ -23,11 +23,11 @@ PendingFiles::PendingFiles() { StartEmpty(); }
 
 void PendingFiles::StartEmpty() {
     doc_.reset();
-    fileNames_.clear();
-    completePackNames_.clear();
-    filesByVersion_.clear();
-    packUpdatesByDate_.clear();
-    completePacksByDate_.clear();
+    fileNames_.Clear();
+    completePackNames_.Clear();
+    filesByVersion_.Clear();
+    packUpdatesByDate_.Clear();
+    completePacksByDate_.Clear();
     root_ = doc_.append_child("Files");
 }
 
@@ -62,23 +62,26 @@ void PendingFiles::CopyFrom(const std::string& filesXmlPath) {
 void PendingFiles::Index(const pugi::xml_node& element) {
     const pugi::xml_attribute name = element.attribute("Name");
     if (Named(element, "File")) {
-        if (name) fileNames_.insert(name.value());
+        if (name) fileNames_.Add(name.value(), element);
         if (const pugi::xml_attribute version = element.attribute("Version")) {
-            filesByVersion_.try_emplace(version.value(), element);
+            filesByVersion_.Add(version.value(), element);
         }
     } else if (Named(element, "Sesam")) {
         if (const pugi::xml_attribute date = element.attribute("Date")) {
-            packUpdatesByDate_.try_emplace(date.value(), element);
+            packUpdatesByDate_.Add(date.value(), element);
         }
     } else if (Named(element, "SesamAll")) {
-        if (name) completePackNames_.insert(name.value());
+        if (name) completePackNames_.Add(name.value(), element);
         if (const pugi::xml_attribute date = element.attribute("Date")) {
-            completePacksByDate_.try_emplace(date.value(), element);
+            completePacksByDate_.Add(date.value(), element);
         }
     }
 }
 
-pugi::xml_node PendingFiles::FileFrom(const std::string& oldVersion) const { return Find(filesByVersion_, oldVersion); }
+pugi::xml_node PendingFiles::FileFrom(const std::string& oldVersion) {
+    const pugi::xml_node* found = filesByVersion_.FindNext(oldVersion);
+    return found == nullptr ? pugi::xml_node() : *found;
+}
 
 pugi::xml_node PendingFiles::PackUpdateDated(const std::string& date) const { return Find(packUpdatesByDate_, date); }
 
@@ -111,8 +114,8 @@ void PendingFiles::AppendPack(const char* element, const std::string& date, cons
 
 void PendingFiles::RemoveCompletePacks() {
     while (pugi::xml_node pack = config::FindFirstElement(doc_, "SesamAll")) pack.parent().remove_child(pack);
-    completePackNames_.clear();
-    completePacksByDate_.clear();
+    completePackNames_.Clear();
+    completePacksByDate_.Clear();
 }
 
 std::string PendingFiles::Serialize() { return config::SerializeXml(doc_); }

@@ -6,8 +6,8 @@
 
 #include <pugixml.hpp>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
+
+#include "download/text_index.h"
 
 namespace kt::download {
 
@@ -27,10 +27,11 @@ public:
     // Marks a record as written: from now on the list exists.
     void MarkWritten() { exists_ = true; }
 
-    bool HasFileNamed(const std::string& name) const { return fileNames_.count(name) != 0; }
-    bool HasCompletePackNamed(const std::string& name) const { return completePackNames_.count(name) != 0; }
+    // A walk asks for the files in about the order they were recorded.
+    bool HasFileNamed(const std::string& name) { return fileNames_.FindNext(name) != nullptr; }
+    bool HasCompletePackNamed(const std::string& name) const { return completePackNames_.Find(name) != nullptr; }
     // The first `File` whose `Version` is `oldVersion`.
-    pugi::xml_node FileFrom(const std::string& oldVersion) const;
+    pugi::xml_node FileFrom(const std::string& oldVersion);
     // The first `Sesam` / `SesamAll` whose `Date` is `date`.
     pugi::xml_node PackUpdateDated(const std::string& date) const;
     pugi::xml_node CompletePackDated(const std::string& date) const;
@@ -52,11 +53,12 @@ private:
     pugi::xml_document doc_;
     pugi::xml_node root_;
     bool exists_ = false;
-    std::unordered_set<std::string> fileNames_;
-    std::unordered_set<std::string> completePackNames_;
-    std::unordered_map<std::string, pugi::xml_node> filesByVersion_;
-    std::unordered_map<std::string, pugi::xml_node> packUpdatesByDate_;
-    std::unordered_map<std::string, pugi::xml_node> completePacksByDate_;
+    // Each text leads to the first element that has it.
+    TextIndex<pugi::xml_node> fileNames_;
+    TextIndex<pugi::xml_node> completePackNames_;
+    TextIndex<pugi::xml_node> filesByVersion_;
+    TextIndex<pugi::xml_node> packUpdatesByDate_;
+    TextIndex<pugi::xml_node> completePacksByDate_;
 };
 
 }  // namespace kt::download

@@ -18,15 +18,14 @@ struct StepValues {
     std::string canRestore;
 };
 
-StepValues ReadStep(const pugi::xml_node& node) {
-    StepValues step;
-    step.newVersion = node.attribute("NewVer").value();
-    const char* continueFlag = node.attribute("Continue").value();
-    step.continueFlag = config::FlagIsOn(continueFlag) ? continueFlag : "0";
-    step.compatibility = node.attribute("Compatibility").value();
+StepValues ReadStep(const CatalogueStep& step) {
+    StepValues values;
+    values.newVersion = step.newVersion;
+    values.continueFlag = config::FlagIsOn(step.continueFlag) ? step.continueFlag : "0";
+    values.compatibility = step.compatibility;
     // An update that changes the compatibility version can never be undone.
-    step.canRestore = config::FlagIsOn(step.compatibility) ? node.attribute("CanRestore").value() : "0";
-    return step;
+    values.canRestore = config::FlagIsOn(values.compatibility) ? step.canRestore : "0";
+    return values;
 }
 
 // "Sesam" and "SesamAll" (any case) mark the pack's entries in files.xml and
@@ -56,8 +55,8 @@ void UpdateSearch::WalkVersions(const Catalogue& catalogue, const std::string& v
                              << " : stop searching update in versions.xml";
             return;
         }
-        StepValues values = ReadStep(step->node);
-        ReadPackageFile(step->node, file);
+        StepValues values = ReadStep(*step);
+        ApplyPackageChildren(step->children, file);
         KT_DLOG(Info) << "KTDownload : Find node in versions.xml : old version = " << oldVersion
                       << ", new version = " << values.newVersion << ", continu = " << values.continueFlag
                       << ", compatibility = " << values.compatibility << ", canrestore = " << values.canRestore

@@ -60,6 +60,8 @@ void ConfigureActivityLog() {
         std::lock_guard lock(ConfigureOrFlush());
         DefaultLogger();
         el::Loggers::setDefaultConfigurations(conf, true);
+        // Statements read the builder under the logger's lock.
+        el::base::threading::ScopedLock logger(DefaultLogger()->lock());
         DefaultLogger()->setLogBuilder(std::make_shared<LineBuilder>());
     }
     // Started with the first configuration, stopped (and flushed) when the module is unloaded.

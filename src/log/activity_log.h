@@ -12,9 +12,9 @@
 #include <chrono>
 #include <string>
 
-// The logger is looked up once, not by name at every statement.
-#define KT_LOG_AS(SOURCE, LEVEL) \
-    el::base::Writer(el::Level::LEVEL, SOURCE, __LINE__, ELPP_FUNC).construct(kt::log::DefaultLogger())
+#include "log/log_statement.h"
+
+#define KT_LOG_AS(SOURCE, LEVEL) kt::log::Statement(el::Level::LEVEL, SOURCE, __LINE__, ELPP_FUNC)
 #define KT_LOG(LEVEL) KT_LOG_AS(kt::log::kModuleSource, LEVEL)
 #define KT_DLOG(LEVEL) KT_LOG_AS(kt::log::kDownloadSource, LEVEL)
 

@@ -12,8 +12,7 @@ const char* SourceName(LogSource source) {
 }  // namespace
 
 void Report(RunContext& ctx, const RunReport& report) {
-    el::base::Writer(report.level, SourceName(report.source), __LINE__, ELPP_FUNC).construct(log::DefaultLogger())
-        << report.logLine;
+    log::Statement(report.level, SourceName(report.source), __LINE__, ELPP_FUNC) << report.logLine;
     WriteJournal(ctx, 0, report.failsRun ? 1 : 0, report.journalLine);
 }
 

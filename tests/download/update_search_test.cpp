@@ -5,6 +5,7 @@
 #include "config/workstation_state_file.h"
 #include "download/download_item.h"
 #include "download/package_name_check.h"
+#include "download/text_index.h"
 #include "download/update_search.h"
 #include "support/workstation.h"
 
@@ -153,6 +154,23 @@ TEST(PackageNameCheckTest, OnlyPlainNamesAndContainedLocationsPass) {
     for (const char* location : {"..", "a/../..", "a\\..\\b", "/etc", "\\share", "D:\\patch", "a;b", "a\nb"})
         EXPECT_FALSE(IsContainedLocation(location)) << location;
     EXPECT_EQ("sub/dir/x", LocationPath("sub\\dir\\x"));
+}
+
+// The search's index: enough keys to grow it several times; the first value
+// stays; look-ups in order, out of order and of a missing key agree.
+TEST(TextIndexTest, EachKeyKeepsItsFirstValueWhateverTheOrderOfLookUps) {
+    download::TextIndex<int> index;
+    for (int i = 0; i < 100; ++i) index.Add("k" + std::to_string(i), i);
+    index.Add("k7", -1);
+    EXPECT_EQ(index.Size(), 100u);
+    for (const std::string key : {"k0", "k1", "k2", "k50", "k51", "k7", "k99", "k3", "k100", "k4"}) {
+        const int* any = index.Find(key);
+        EXPECT_EQ(index.FindNext(key), any) << key;
+        EXPECT_EQ(any != nullptr ? *any : -2, key == "k100" ? -2 : std::stoi(key.substr(1))) << key;
+    }
+    index.Clear();
+    EXPECT_EQ(index.Find("k1"), nullptr);
+    EXPECT_EQ(index.FindNext("k0"), nullptr);
 }
 
 TEST_F(SearchTest, FetchedPackagesMoveToUpdateAndJoinFilesXmlInTheInstallersFormat) {
