@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 
 namespace kt::platform {
 namespace {
