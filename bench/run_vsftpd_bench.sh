@@ -13,6 +13,7 @@
 # kthost in prepared practices instead (bench/kthost_bench.py), the run
 # killed at 90% included. Both from the build folder BUILD (default build/).
 # DIGESTS=0 publishes a catalogue without Size and Sha256 (no digest worked out).
+# BENCHPREFIX goes before the harness's command, e.g. "perf record -g -o FILE".
 # Usage: bench/run_vsftpd_bench.sh [PAIRS]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
