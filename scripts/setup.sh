@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libpugixml-dev libeasyloggingpp-dev
           libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
           python3 python3-pyftpdlib python3-openssl libssl-dev openssl help2man dpkg-dev file lintian
-          libgtk-3-dev xvfb openbox strace vsftpd squid apache2-utils)
+          libgtk-3-dev xvfb openbox strace vsftpd squid apache2-utils nginx-light)
 fuzz_only=0
 if [ "${1:-}" = --fuzz-packages ]; then
   packages+=(clang-14 libfuzzer-14-dev)

@@ -67,10 +67,9 @@ TransferAttempt::Outcome TransferAttempt::CopyAccessFile(const connect::UrlParts
     Report(el::Level::Info, "KTDownload : FTP connexion confirmed", "MJ_DWL_DU : Connexion assurée.");
 
     ftp.OpenFile(address.object);
-    char buffer[kReadSize];
     for (;;) {
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
-        const platform::FtpRead read = ftp.Read(buffer, sizeof buffer, job_.stopWanted);
+        const platform::FtpRead read = ftp.Take(kReadSize, job_.stopWanted);
         if (read.status == platform::FtpStatus::kStopped) continue;
         if (read.status == platform::FtpStatus::kNotFound) {
             return Fail(std::string("KTDownload : Error with FTP connexion open file ") + address.object,
@@ -81,7 +80,7 @@ TransferAttempt::Outcome TransferAttempt::CopyAccessFile(const connect::UrlParts
                         "MJ_DWL_DU_8 : Problème: connexion FTP - readfile.");
         }
         if (read.size == 0) break;
-        if (output_.Write(buffer, read.size)) {
+        if (output_.Write(read.data, read.size)) {
             return Fail("KTDownload : Error with FTP connexion write file",
                         "MJ_DWL_DU_9 : Problème: connexion FTP - writefile.");
         }

@@ -38,13 +38,12 @@ std::optional<std::string> ReadWhole(const std::string& path) {
 template <typename Remote>
 std::optional<std::string> ReadSmallFile(Remote& remote, const platform::StopCheck& stop, bool& stopped) {
     std::string bytes;
-    char buffer[kReadSize];
     for (;;) {
-        const platform::FtpRead read = remote.Read(buffer, sizeof buffer, stop);
+        const platform::FtpRead read = remote.Take(kReadSize, stop);
         if (read.status == platform::FtpStatus::kStopped) stopped = true;
         if (read.status != platform::FtpStatus::kOk) return std::nullopt;
         if (read.size == 0) return bytes;
-        bytes.append(buffer, read.size);
+        bytes.append(read.data, read.size);
         if (bytes.size() > kSignatureLimit) return std::nullopt;
     }
 }

@@ -1,7 +1,7 @@
 // One file of an attempt, the catalogue or a package, from an FTP or an
 // HTTP server: found on the server (FTP) or asked for (HTTP),
-// read in pieces of 1024 bytes with the cancel checked before and after
-// each, written to the local file, slowed down to the speed limit, and
+// read in pieces with the cancel checked before and after each, written to
+// the local file, slowed down to the speed limit, and
 // checked against the size the server announced. A package left incomplete
 // by an earlier attempt is continued where it stopped. Endless data is cut: a
 // catalogue at 16 MiB, a package at twice its announced size plus 1 MiB.
@@ -33,7 +33,10 @@ namespace {
 constexpr int kConnected = 1006;
 constexpr int kDownloading = 1083;
 constexpr int kDownloadUnderWay = 1070;
-constexpr std::size_t kReadSize = 1024;
+// A piece is what has arrived, up to this; under a speed limit pieces stay
+// small so that the pauses between them stay short and even.
+constexpr std::size_t kLargestPiece = 4u << 20;
+constexpr std::size_t kLimitedPiece = 1024;
 // A continued file is asked from this many bytes before its end, which must
 // arrive as they were kept: a server that says it continues but sends the
 // file from its start is caught there.
@@ -210,10 +213,10 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
     bool readFailed = false;
     bool overLimit = false;
     const std::optional<ReadLimit> limit = LimitOf(cataloguePhase_, size);
-    char buffer[kReadSize];
+    const std::size_t piece = job_.internet.speedLimit > 0.0 ? kLimitedPiece : kLargestPiece;
     for (;;) {
         if (job_.cancel.Poll()) return Cancelled("MJ_DWL_DU : Annulé par l'utilisateur.");
-        const platform::FtpRead read = remote.Read(buffer, sizeof buffer, waiting);
+        const platform::FtpRead read = remote.Take(piece, waiting);
         if (read.status == platform::FtpStatus::kNotFound) {
             return Fail(std::string("KTDownload : Error with FTP connexion open file ") + current_.object,
                         "MJ_DWL_DU_12 : Problème: connexion FTP - openfile.");
@@ -231,7 +234,7 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
         std::size_t skip = 0;
         if (read.status == platform::FtpStatus::kOk && overlapLeft_ > 0) {
             skip = std::min(read.size, overlapLeft_);
-            if (std::memcmp(buffer, overlap_.data() + (overlap_.size() - overlapLeft_), skip) != 0) {
+            if (std::memcmp(read.data, overlap_.data() + (overlap_.size() - overlapLeft_), skip) != 0) {
                 if (const Outcome end = StartOver(remote)) return end;
                 start = TransferProgress::Clock::now();
                 continue;
@@ -240,8 +243,8 @@ TransferAttempt::Outcome TransferAttempt::ReadFile(Remote& remote, std::int64_t 
         }
         if (read.status == platform::FtpStatus::kOk && read.size > skip) {
             const std::size_t fresh = read.size - skip;
-            if (const std::error_code error = output_.Write(buffer + skip, fresh)) return WriteError(error);
-            if (hashing_) digest_.Update(buffer + skip, fresh);
+            if (const std::error_code error = output_.Write(read.data + skip, fresh)) return WriteError(error);
+            if (hashing_) digest_.Update(read.data + skip, fresh);
             ApplySpeedLimit(bytes, start);
             bytes += fresh;
             if (!cataloguePhase_) progress_.Add(fresh, TransferProgress::Clock::now());

@@ -13,7 +13,7 @@
 #include "platform/curl_session.h"
 #include "log/activity_log.h"
 #include "platform/output_file.h"
-#include "platform/sha256.h"
+#include "platform/background_sha256.h"
 #include "download/resume_stamp.h"
 
 namespace kt::download {
@@ -101,7 +101,7 @@ private:
     std::size_t overlapLeft_ = 0;
     // The digest is worked out only for a package whose digest the catalogue gives.
     bool hashing_ = false;
-    platform::Sha256 digest_;
+    platform::BackgroundSha256 digest_;
     bool cataloguePhase_ = true;
     // The package fetched last, recorded when the next is taken.
     DownloadItem previous_;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 
 namespace kt::platform {
 namespace {
@@ -102,8 +101,9 @@ bool CurlPull::Step(const StopCheck& stop) {
     return true;
 }
 
-PullState CurlPull::Read(char* buffer, std::size_t size, std::size_t& copied, const StopCheck& stop) {
-    copied = 0;
+PullState CurlPull::Take(std::size_t most, const char*& data, std::size_t& size, const StopCheck& stop) {
+    size = 0;
+    data = nullptr;
     const auto waitStart = std::chrono::steady_clock::now();
     while (Held() == 0) {
         if (ended_ || !running_) return PullState::kEnd;
@@ -115,9 +115,9 @@ PullState CurlPull::Read(char* buffer, std::size_t size, std::size_t& copied, co
             return PullState::kEnd;
         }
     }
-    copied = std::min(size, Held());
-    std::memcpy(buffer, received_.data() + readAt_, copied);
-    readAt_ += copied;
+    size = std::min(most, Held());
+    data = received_.data() + readAt_;
+    readAt_ += size;
     return PullState::kData;
 }
 

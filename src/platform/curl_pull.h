@@ -1,5 +1,5 @@
 // One libcurl transfer driven step by step from the caller's thread: the
-// caller takes the received bytes in pieces of its own size, and a stop
+// caller takes the received bytes where they arrived, in pieces of at most its own size, and a stop
 // check it gives is consulted at least every 100 ms while nothing arrives,
 // so a stalled server never holds it. Connections stay cached between the
 // transfers of one object, so that a login serves several commands.
@@ -33,9 +33,10 @@ public:
     // Starts the transfer set up on the handle. `keepBody` false throws the
     // body away (commands without data).
     void Start(bool keepBody);
-    // Copies up to `size` received bytes into `buffer`, waiting for them
-    // when none are held; `copied` receives the count.
-    PullState Read(char* buffer, std::size_t size, std::size_t& copied, const StopCheck& stop);
+    // Points `data` at up to `most` received bytes, waiting for them when
+    // none are held; `size` receives the count. The bytes are not copied:
+    // they stay valid until the next call on this object.
+    PullState Take(std::size_t most, const char*& data, std::size_t& size, const StopCheck& stop);
     // Runs the transfer to its end, keeping nothing.
     PullState RunToEnd(const StopCheck& stop);
     // Ends the transfer, aborting it when it has not finished.

@@ -167,9 +167,9 @@ bool FtpClient::RestartRefused() const {
     return lastError_ == CURLE_FTP_COULDNT_USE_REST || lastError_ == CURLE_RANGE_ERROR;
 }
 
-FtpRead FtpClient::Read(char* buffer, std::size_t size, const StopCheck& stop) {
+FtpRead FtpClient::Take(std::size_t most, const StopCheck& stop) {
     FtpRead read;
-    switch (pull_.Read(buffer, size, read.size, stop)) {
+    switch (pull_.Take(most, read.data, read.size, stop)) {
         case PullState::kData:
             read.status = FtpStatus::kOk;
             break;

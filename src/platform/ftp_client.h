@@ -1,7 +1,7 @@
 // An FTP connection for the transfers: passive mode, binary, logged in with
 // an account (or anonymously), through the session's proxy choice. It
-// finds files and folders, and reads one file at a time in pieces the
-// caller chooses. Every wait on the server can be stopped by the caller.
+// finds files and folders, and reads one file at a time in pieces of at
+// most the caller's size. Every wait on the server can be stopped by the caller.
 #pragma once
 
 #include <cstddef>
@@ -34,6 +34,8 @@ struct FtpRead {
     FtpStatus status = FtpStatus::kFailed;
     // 0 with kOk: the end of the file.
     std::size_t size = 0;
+    // The bytes, held by the reader until its next call.
+    const char* data = nullptr;
 };
 
 // `path` ready to follow a server in an address: every byte that would
@@ -58,10 +60,10 @@ public:
     std::int64_t FileTime() const { return fileTime_; }
     FtpStatus FindDirectory(const std::string& directory, const StopCheck& stop);
     // Starts reading `object` from byte `from` on; the server's answer comes
-    // with the first Read.
+    // with the first Take.
     void OpenFile(const std::string& object, std::int64_t from = 0);
-    // The next piece of the open file, at most `size` bytes.
-    FtpRead Read(char* buffer, std::size_t size, const StopCheck& stop);
+    // The next piece of the open file, at most `most` bytes.
+    FtpRead Take(std::size_t most, const StopCheck& stop);
     // Ends the reading, aborting it when the file was not read to its end.
     void CloseFile();
 

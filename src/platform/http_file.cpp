@@ -27,9 +27,9 @@ void HttpFile::OpenFile(std::int64_t from) {
     pull_.Start(true);
 }
 
-FtpRead HttpFile::Read(char* buffer, std::size_t size, const StopCheck& stop) {
+FtpRead HttpFile::Take(std::size_t most, const StopCheck& stop) {
     FtpRead read;
-    switch (pull_.Read(buffer, size, read.size, stop)) {
+    switch (pull_.Take(most, read.data, read.size, stop)) {
         case PullState::kData:
             read.status = FtpStatus::kOk;
             break;

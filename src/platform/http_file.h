@@ -24,11 +24,11 @@ public:
     // The request the checks send before the file is read.
     CurlRequest& Request() { return request_; }
     // Starts reading the file from byte `from` (a Range request when not 0);
-    // the server's answer comes with the first Read.
+    // the server's answer comes with the first Take.
     void OpenFile(std::int64_t from = 0);
-    // The next piece, at most `size` bytes; size 0 with kOk: the end. An
+    // The next piece, at most `most` bytes; size 0 with kOk: the end. An
     // answer that is not a success is a failure.
-    FtpRead Read(char* buffer, std::size_t size, const StopCheck& stop);
+    FtpRead Take(std::size_t most, const StopCheck& stop);
     // Ends the reading, aborting it when the file was not read to its end.
     void CloseFile();
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/open_below.h"
 #include "platform/sys_error.h"
@@ -15,6 +16,9 @@ namespace {
 
 // Large enough that a fast transfer costs a few hundred writes per second.
 constexpr std::size_t kBufferSize = 1 << 20;
+// A piece at least this large goes to the file as it is: copying it into
+// the buffer first would cost more than the write it saves.
+constexpr std::size_t kDirectWrite = 128 << 10;
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
@@ -56,6 +60,10 @@ std::error_code OutputFile::OpenBelowWith(const std::string& root, const std::st
 
 std::error_code OutputFile::Write(const char* data, std::size_t size) {
     if (!fd_.Valid()) return std::make_error_code(std::errc::bad_file_descriptor);
+    if (size >= kDirectWrite) {
+        if (const std::error_code error = Flush()) return error;
+        return WriteAll(data, size);
+    }
     while (size > 0) {
         if (used_ == buffer_.size()) {
             if (const std::error_code error = Flush()) return error;
@@ -70,18 +78,18 @@ std::error_code OutputFile::Write(const char* data, std::size_t size) {
 }
 
 std::error_code OutputFile::Flush() {
+    // What could not be written is lost; the file is known to be bad.
+    const std::size_t used = std::exchange(used_, 0);
+    return WriteAll(buffer_.data(), used);
+}
+
+std::error_code OutputFile::WriteAll(const char* data, std::size_t size) {
     std::size_t done = 0;
-    while (done < used_) {
-        const ssize_t written = RetryOnEintr([&] { return ::write(fd_.Get(), buffer_.data() + done, used_ - done); });
-        if (written <= 0) {
-            const std::error_code error = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
-            // What could not be written is lost; the file is known to be bad.
-            used_ = 0;
-            return error;
-        }
+    while (done < size) {
+        const ssize_t written = RetryOnEintr([&] { return ::write(fd_.Get(), data + done, size - done); });
+        if (written <= 0) return written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
         done += static_cast<std::size_t>(written);
     }
-    used_ = 0;
     return {};
 }
 

@@ -42,6 +42,7 @@ private:
     // Opens `path` below `root` (see OpenBelow) with `flags` besides creation.
     [[nodiscard]] std::error_code OpenBelowWith(const std::string& root, const std::string& path, int flags);
     [[nodiscard]] std::error_code Flush();
+    [[nodiscard]] std::error_code WriteAll(const char* data, std::size_t size);
 
     UniqueFd fd_;
     std::string path_;

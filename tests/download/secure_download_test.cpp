@@ -80,5 +80,32 @@ TEST_F(DownloadTest, OnlyATrustedServerAndACatalogueSignedByATrustedKeyAreRead) 
     }
 }
 
+// The server's certificate becomes one the workstation does not trust once the catalogue is read (the server
+// swapped between catalogue and package): the package is a secure-connection failure, never fetched otherwise.
+TEST_F(DownloadTest, ACertificateUntrustedAfterTheCatalogueFailsThePackage) {
+    ctx.postalCode.clear();
+    const TestAuthority authority, stranger;
+    const fs::path certificate = tree / "server.pem", key = tree / "server.key";
+    fs::copy_file(authority.ServerCertificate(), certificate);
+    fs::copy_file(authority.ServerKey(), key);
+    StartServer({.protocol = "https", .certificate = certificate, .key = key});
+    ASSERT_EQ(config::SetNodeData(config::AppIdPath(ctx), "Update", "Tls", nullptr, "CAFile",
+                                  authority.Certificate().c_str()), 1);
+    services.packDecision = [&](const std::string&, int) {
+        fs::copy_file(stranger.ServerCertificate(), certificate, fs::copy_options::overwrite_existing);
+        fs::copy_file(stranger.ServerKey(), key, fs::copy_options::overwrite_existing);
+        return 1;
+    };
+    EXPECT_EQ(std::pair(Run(), attempts), std::pair(hostsuite::kIdCancel, Attempts{download::kTransferFailed}));
+    EXPECT_TRUE(Journaled("MJ_DWL_TLS_1 : Problème: certificat du serveur non reconnu."));
+    const std::string root = server->Url("");
+    EXPECT_TRUE(std::ranges::any_of(Log(), [&](const std::string& line) {
+        return line.starts_with("WARNING KTDownload : Certificate not trusted for " + root + " : ");
+    }));
+    EXPECT_TRUE(Logged("INFO KTDownload : /maj/versions.xml : download starts"));
+    EXPECT_EQ(std::ranges::count_if(Log(), [](const std::string& line) { return line.ends_with(" : download starts"); }), 1);
+    EXPECT_FALSE(fs::exists(UpdatePath("Update")) || fs::exists(UpdatePath("files.xml")));
+}
+
 }  // namespace
 }  // namespace kt::test

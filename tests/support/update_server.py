@@ -175,8 +175,14 @@ def serve_https(o):
             self.wfile.write(data[start:])
 
     server = ThreadingHTTPServer(("127.0.0.1", o.port), partial(Handler, directory=o.root))
-    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(o.cert, o.key)
+    def identity():
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(o.cert, o.key)
+        return context
+
+    # The certificate files are read again at each handshake: a test may change the server's identity meanwhile.
+    context = identity()
+    context.sni_callback = lambda connection, name, _: setattr(connection, "context", identity())
     server.socket = context.wrap_socket(server.socket, server_side=True)
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
     print("PORT %d" % server.server_address[1], flush=True)
