@@ -64,7 +64,7 @@ void PendingFiles::Index(const pugi::xml_node& element) {
     if (Named(element, "File")) {
         if (name) fileNames_.Add(name.value(), element);
         if (const pugi::xml_attribute version = element.attribute("Version")) {
-            filesByVersion_.Add(version.value(), element);
+            filesByVersion_.Add(version.value(), element.attribute("NewVersion").value());
         }
     } else if (Named(element, "Sesam")) {
         if (const pugi::xml_attribute date = element.attribute("Date")) {
@@ -76,11 +76,6 @@ void PendingFiles::Index(const pugi::xml_node& element) {
             completePacksByDate_.Add(date.value(), element);
         }
     }
-}
-
-pugi::xml_node PendingFiles::FileFrom(const std::string& oldVersion) {
-    const pugi::xml_node* found = filesByVersion_.FindNext(oldVersion);
-    return found == nullptr ? pugi::xml_node() : *found;
 }
 
 pugi::xml_node PendingFiles::PackUpdateDated(const std::string& date) const { return Find(packUpdatesByDate_, date); }

@@ -30,8 +30,8 @@ public:
     // A walk asks for the files in about the order they were recorded.
     bool HasFileNamed(const std::string& name) { return fileNames_.FindNext(name) != nullptr; }
     bool HasCompletePackNamed(const std::string& name) const { return completePackNames_.Find(name) != nullptr; }
-    // The first `File` whose `Version` is `oldVersion`.
-    pugi::xml_node FileFrom(const std::string& oldVersion);
+    // The `NewVersion` of the first `File` whose `Version` is `oldVersion`, or null.
+    const std::string* NewVersionFrom(const std::string& oldVersion) { return filesByVersion_.FindNext(oldVersion); }
     // The first `Sesam` / `SesamAll` whose `Date` is `date`.
     pugi::xml_node PackUpdateDated(const std::string& date) const;
     pugi::xml_node CompletePackDated(const std::string& date) const;
@@ -56,7 +56,10 @@ private:
     // Each text leads to the first element that has it.
     TextIndex<pugi::xml_node> fileNames_;
     TextIndex<pugi::xml_node> completePackNames_;
-    TextIndex<pugi::xml_node> filesByVersion_;
+    // The new version itself, not the element: every workstation's walk
+    // reads it again, and in a long list the elements' attributes lie far
+    // beyond the processor's caches. Recorded elements never change.
+    TextIndex<std::string> filesByVersion_;
     TextIndex<pugi::xml_node> packUpdatesByDate_;
     TextIndex<pugi::xml_node> completePacksByDate_;
 };

@@ -24,11 +24,9 @@ int UpdateSearch::AddNodeToFilesXml(const std::string& date, const std::string& 
         pending_.Clear();
     }
     added = pending_.HasFileNamed(name) ? 0 : 1;
-    const pugi::xml_node recorded = pending_.FileFrom(oldVersion);
-    if (recorded) {
-        const char* recordedNew = recorded.attribute("NewVersion").value();
-        if (strcasecmp(recordedNew, newVersion.c_str()) == 0) return 0;
-        newVersion = recordedNew;
+    if (const std::string* recordedNew = pending_.NewVersionFrom(oldVersion)) {
+        if (strcasecmp(recordedNew->c_str(), newVersion.c_str()) == 0) return 0;
+        newVersion = *recordedNew;
         KT_DLOG(Warning) << "KTDownload : Already same old version (" << oldVersion
                          << " in files.xml but different new version = " << newVersion;
         return 1;

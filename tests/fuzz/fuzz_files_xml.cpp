@@ -33,7 +33,7 @@ KT_FUZZ_HARNESS(input) {
 
     download::PendingFiles pending;
     pending.CopyFrom(filesXml);
-    pending.FileFrom("1.0");
+    pending.NewVersionFrom("1.0");
     pending.PackUpdateDated("1.1.2026");
     pending.HasCompletePackNamed(kPackage);
     pending.AppendFile("6.12.2026", kPackage, "1.0", "1.1", "1", "1");
