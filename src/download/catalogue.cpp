@@ -22,37 +22,50 @@ Catalogue::Catalogue(const std::string& path) {
     const config::XmlLoad load = config::LoadXmlFile(doc_, path);
     malformed_ = load == config::XmlLoad::kMalformed;
     if (load != config::XmlLoad::kLoaded) return;
-    completePack_ = config::FindFirstElement(doc_, "SesamAll");
-    root_ = config::FindFirstElement(doc_, "Update");
-    if (!root_) return;
-    // Indexed and linked once, so that each step of a long chain, walked
-    // again for every workstation, is found at once.
-    struct Collector : pugi::xml_tree_walker {
-        std::vector<pugi::xml_node> nodes;
+    // One pass finds the complete pack and the root and reads each step
+    // below the root while its node is at hand: a long catalogue lies far
+    // beyond the processor's caches, and every pass over it costs as much
+    // again. The steps are indexed and linked once, so that each step of a
+    // long chain, walked again for every workstation, is found at once.
+    struct Reader : pugi::xml_tree_walker {
+        explicit Reader(Catalogue& read) : catalogue(read) {}
+        Catalogue& catalogue;
+        // The root's depth while the pass is below it, else -1.
+        int rootDepth = -1;
         bool for_each(pugi::xml_node& node) override {
-            if (IsElement(node, "Version") && node.attribute("OldVer")) nodes.push_back(node);
-            return true;
+            if (rootDepth >= 0 && depth() <= rootDepth) rootDepth = -1;
+            if (node.type() != pugi::node_element) return true;
+            if (!catalogue.completePack_ && std::strcmp(node.name(), "SesamAll") == 0) catalogue.completePack_ = node;
+            if (rootDepth >= 0) {
+                if (std::strcmp(node.name(), "Version") == 0 && node.attribute("OldVer")) catalogue.AddStep(node);
+            } else if (!catalogue.root_ && std::strcmp(node.name(), "Update") == 0) {
+                catalogue.root_ = node;
+                rootDepth = depth();
+            }
+            return rootDepth >= 0 || !catalogue.root_ || !catalogue.completePack_;
         }
-    } collector;
-    root_.traverse(collector);
-    steps_.reserve(collector.nodes.size());
-    for (const pugi::xml_node& node : collector.nodes) {
-        if (stepsByOldVersion_.Find(node.attribute("OldVer").value()) != nullptr) continue;
-        steps_.push_back({node, nullptr, node.attribute("NewVer").value(), node.attribute("Continue").value(),
-                          node.attribute("Compatibility").value(), node.attribute("CanRestore").value(),
-                          ReadPackageChildren(node)});
-        stepsByOldVersion_.Add(node.attribute("OldVer").value(), &steps_.back());
-    }
+    } reader(*this);
+    doc_.traverse(reader);
+    if (!root_) return;
     // A chain is mostly written in its order: each link is then the next entry.
     for (CatalogueStep& step : steps_) {
-        const CatalogueStep* const* next = stepsByOldVersion_.FindNext(step.newVersion);
-        step.next = next == nullptr ? nullptr : *next;
+        const std::size_t* next = stepsByOldVersion_.FindNext(step.newVersion);
+        step.next = next == nullptr ? nullptr : &steps_[*next];
     }
 }
 
+void Catalogue::AddStep(const pugi::xml_node& node) {
+    const char* oldVersion = node.attribute("OldVer").value();
+    if (stepsByOldVersion_.Find(oldVersion) != nullptr) return;
+    steps_.push_back({node, nullptr, node.attribute("NewVer").value(), node.attribute("Continue").value(),
+                      node.attribute("Compatibility").value(), node.attribute("CanRestore").value(),
+                      ReadPackageChildren(node)});
+    stepsByOldVersion_.Add(oldVersion, steps_.size() - 1);
+}
+
 const CatalogueStep* Catalogue::StepFrom(const std::string& oldVersion) const {
-    const CatalogueStep* const* found = stepsByOldVersion_.Find(oldVersion);
-    return found == nullptr ? nullptr : *found;
+    const std::size_t* found = stepsByOldVersion_.Find(oldVersion);
+    return found == nullptr ? nullptr : &steps_[*found];
 }
 
 const CatalogueStep* Catalogue::StepAfter(const CatalogueStep& step, const std::string& version) const {

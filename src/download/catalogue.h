@@ -64,6 +64,9 @@ public:
     std::vector<pugi::xml_node> PackUpdates() const;
 
 private:
+    // Keeps the first step from each old version.
+    void AddStep(const pugi::xml_node& node);
+
     pugi::xml_document doc_;
     bool malformed_ = false;
     pugi::xml_node root_;
@@ -71,7 +74,8 @@ private:
     pugi::xml_node completePack_;
     // Only the first step of each old version is kept, in document order.
     std::vector<CatalogueStep> steps_;
-    TextIndex<const CatalogueStep*> stepsByOldVersion_;
+    // Each old version's place in steps_.
+    TextIndex<std::size_t> stepsByOldVersion_;
 };
 
 // What a package element says its file holds: the attributes `Size` and
