@@ -4,6 +4,7 @@
 
 #include "log/line_builder.h"
 #include "log/log_flusher.h"
+#include "log/log_roll.h"
 #include "platform/system_paths.h"
 
 namespace kt::log {
@@ -36,7 +37,11 @@ el::Logger* DefaultLogger() {
 
 void FlushActivityLog() {
     std::lock_guard lock(ConfigureOrFlush());
-    DefaultLogger()->flush();
+    el::Logger* logger = DefaultLogger();
+    el::base::threading::ScopedLock held(logger->lock());
+    // Every level writes to the one file.
+    RollWhenFull(logger, el::Level::Info);
+    logger->flush();
 }
 
 void ConfigureActivityLog() {

@@ -2,6 +2,7 @@
 
 #include "log/activity_log.h"
 #include "log/line_builder.h"
+#include "log/log_roll.h"
 
 namespace kt::log {
 namespace {
@@ -42,6 +43,7 @@ bool WriteOwnLine(el::Logger* logger, el::Level level, const std::string& messag
     const std::string& line = builder->Line(level, message);
     file->write(line.data(), static_cast<std::streamsize>(line.size()));
     if (!file->fail() && (ELPP->hasFlag(el::LoggingFlag::ImmediateFlush) || logger->isFlushNeeded(level))) {
+        RollWhenFull(logger, level);
         logger->flush(level, file);
     }
     return true;
