@@ -55,5 +55,20 @@ TEST(ActivityLogTest, WarningsAndErrorsAreWrittenAtOnceInformationWithinTheInter
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 }
 
+// A full log is emptied when it is written out and goes on from its start: whole lines, no hole before them.
+TEST(ActivityLogTest, AFullLogIsEmptiedAndGoesOnFromItsStart) {
+    TempTree tree;
+    log::ConfigureActivityLog();
+    const std::string filler(1024, 'x');
+    for (int line = 0; line < 21 * 1024; ++line) KT_LOG(Info) << filler;  // past the 20 MiB the file may hold
+    KT_LOG(Warning) << "the line that fills it";
+    KT_LOG(Warning) << "the first line after";
+    const std::string text = ReadFile(log::ActivityLogPath());
+    EXPECT_LT(text.size(), 20u * 1024 * 1024);
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+    EXPECT_TRUE((text.starts_with("INFO ") || text.starts_with("WARNING ")) && text.ends_with(" : the first line after\n"))
+        << text.substr(0, 80);
+}
+
 }  // namespace
 }  // namespace kt::test
