@@ -1,6 +1,7 @@
 #include "log/log_roll.h"
 
-#include <unistd.h>
+#include <filesystem>
+#include <system_error>
 
 namespace kt::log {
 
@@ -13,7 +14,9 @@ void RollWhenFull(el::Logger* logger, el::Level level) {
     const std::streamoff size = file->tellp();
     if (size < 0 || static_cast<std::size_t>(size) < maxSize) return;
     // On failure the library's own check rolls the file as before.
-    if (::truncate(conf->filename(level).c_str(), 0) != 0) return;
+    std::error_code error;
+    std::filesystem::resize_file(conf->filename(level), 0, error);
+    if (error) return;
     // A stream the library reopened is not in append mode: it must write from the start again.
     if (!file->seekp(0)) file->clear();
 }
