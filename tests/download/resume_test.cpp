@@ -1,6 +1,7 @@
 // A package cut by an earlier run, continued or started again; a damaged one refused.
 #include <sys/stat.h>
 
+#include "download/resume_stamp.h"
 #include "download/transfers.h"
 #include "download_fixture.h"
 #include "support/test_authority.h"
@@ -8,6 +9,13 @@
 namespace kt::test {
 namespace {
 
+// A kept stamp resumes the same file of known size and date (the epoch is one), nothing else.
+TEST(ResumeStampTest, OnlyTheSameKnownServerFileIsResumed) {
+    TempTree tree;
+    const std::string part = tree.WriteFile("p.exe", "1234").string();
+    for (const auto& [stamp, bytes] : {std::pair<download::ServerFileStamp, std::uint64_t>{{10, 0}, 4}, {{10, -1}, 0}, {{4, 7}, 0}})
+        EXPECT_TRUE(download::KeepStamp(part, stamp) && download::ResumableBytes(part, stamp) == bytes) << stamp.time;
+}
 
 constexpr std::uint64_t kPackSize = 256 * 1024;
 constexpr std::uint64_t kCut = kPackSize / 2;

@@ -88,6 +88,10 @@ TEST_F(SearchTest, TheWalkListsEachStepOnceFromItsSourceAndStopsWhereItMust) {
         {"a cycle ends", [&, this] { chain(2), catalogue.AddStep("1.2", "1.0", "z.exe"); },
          {"1.0/z.exe;1.2.2026;1.2;1.0;1;1;1;1", "1.2/b.exe;1.2.2026;1.1;1.2;1;1;1;1", "1.1/a.exe;1.2.2026;1.0;1.1;1;1;1;1"},
          "WARNING KTDownload : versions.xml leads back to version 1.0 : stop searching update in versions.xml"},
+        // A step after the catalogue's root element is not one of its steps.
+        {"step outside the root",
+         [this] { catalogue.AddStep("1.0", "1.1", "a.exe"); const pugi::xml_node stray = catalogue.AddStep("1.1", "1.2", "b.exe"); stray.root().append_move(stray); },
+         {"1.1/a.exe;1.2.2026;1.0;1.1;1;1;1;1"}, ""},
         {"unsafe name", [this] { catalogue.AddStep("1.0", "1.1", "../x"), catalogue.AddStep("1.1", "1.2", "fine.exe"); }, {}, refused},
         // A value with ";" would shift the fields of the download list.
         {"value with ;", [this] { catalogue.AddStep("1.0", "1.1", "a.exe").attribute("Continue") = "1;0"; }, {}, refused},
@@ -148,8 +152,8 @@ TEST_F(SearchTest, TheWalkListsEachStepOnceFromItsSourceAndStopsWhereItMust) {
 
 TEST(PackageNameCheckTest, OnlyPlainNamesAndContainedLocationsPass) {
     using namespace download;
-    for (const char* name : {"p.exe", "maj 5.2.exe", "..x", "x.."}) EXPECT_TRUE(IsPlainFileName(name)) << name;
-    for (const char* name : {"", ".", "..", "../x", "/etc/x", "a\\b", "C:x", "a;b", "a\tb", "a\x7f"}) EXPECT_FALSE(IsPlainFileName(name)) << name;
+    for (const char* name : {"p.exe", "maj 5.2.exe", "..x", "x..", "1:x"}) EXPECT_TRUE(IsPlainFileName(name)) << name;
+    for (const char* name : {"", ".", "..", "../x", "/etc/x", "a\\b", "C:", "C:x", "a;b", "a\tb", "a\x7f"}) EXPECT_FALSE(IsPlainFileName(name)) << name;
     for (const char* location : {"", "5.2", "sub/dir", "sub\\dir", "a/./b", "..x/y"}) EXPECT_TRUE(IsContainedLocation(location)) << location;
     for (const char* location : {"..", "a/../..", "a\\..\\b", "/etc", "\\share", "D:\\patch", "a;b", "a\nb"})
         EXPECT_FALSE(IsContainedLocation(location)) << location;
