@@ -77,6 +77,9 @@ TEST_F(SharedStateTest, OnlyAFreshLockOfAnotherWorkstationBlocks) {
         EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash, now), blocks);
         EXPECT_EQ(fs::exists(LockFile()), blocks == 1) << "a lock that does not block is deleted";
     }
+    fs::remove(LockFile());
+    fs::create_directory(LockFile());
+    EXPECT_EQ(IsUpdateRunningElsewhere(ctx, ctx.updateDirSlash, now), 0) << "a folder in the lock's place is nobody's lock";
 }
 
 TEST_F(SharedStateTest, TheHolderStampsItsHeartbeatUntilTheLockIsNotItsOwn) {

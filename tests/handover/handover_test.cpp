@@ -35,6 +35,9 @@ TEST(HandoverTest, RefusesWhatDoesNotFitAndFindsTheRecordUnderXdgRuntimeDir) {
     TempTree tree;
     {
         const auto block = Publish();
+        using platform::SharedMemory;
+        EXPECT_TRUE(SharedMemory::Open(update::kInstallerParamsName, update::kInstallerRecordSize) &&
+                    !SharedMemory::Open(update::kInstallerParamsName, update::kInstallerRecordSize + 1));
         kthandover_record* record = kthandover_open();
         ASSERT_NE(record, nullptr);
         char small[4];

@@ -78,8 +78,8 @@ TEST_F(PrivateProfileTest, WritingChangesOneLineKeepsTheRestAndCreatesWhatIsMiss
     EXPECT_EQ(fs::status(ini).permissions() & fs::perms::mask, permissions);
     EXPECT_EQ(std::distance(fs::directory_iterator(tree / "windows"), {}), 2) << "the file and its lock, no temporary";
     ini = (tree / "windows/new.ini").string();
-    ASSERT_TRUE(WritePrivateProfileString("COMMUN", "RepertoireTravail", "/partage/ADM", ini));
-    EXPECT_EQ(ReadFile(ini), "[COMMUN]\nRepertoireTravail=/partage/ADM\n") << "a new file";
+    for (const char* value : {"/partage/ADM", "/autre"}) ASSERT_TRUE(WritePrivateProfileString("COMMUN", "RepertoireTravail", value, ini));
+    EXPECT_EQ(ReadFile(ini), "[COMMUN]\nRepertoireTravail=/autre\n") << "a new file, then its first line's section";
 }
 
 TEST_F(PrivateProfileTest, WritingRefusesWhatWouldNotStayOnOneLineOrCannotBeWritten) {
