@@ -14,7 +14,7 @@ using hostsuite::Control;
 using hostsuite::ControlKind;
 
 // Every control has one place inside the dialog (and inside the group it
-// follows, buttons excepted), none overlapping but a group's frame; the edge
+// follows, buttons excepted), clear of the frame on every side, none overlapping but a group's frame; the edge
 // buttons (the last `row` controls) share a bottom row below the rest, ending at the right margin.
 TEST(DialogLayoutTest, EveryControlHasOnePlaceAndTheButtonsShareTheBottomRow) {
     const auto make = [](int id, ControlKind kind, std::string text = {}) {
@@ -23,7 +23,7 @@ TEST(DialogLayoutTest, EveryControlHasOnePlaceAndTheButtonsShareTheBottomRow) {
         return control;
     };
     const auto inside = [](const Rect& in, const Rect& out) {
-        return in.x >= out.x && in.y >= out.y && in.x + in.width <= out.x + out.width && in.y + in.height <= out.y + out.height;
+        return in.x > out.x && in.y > out.y && in.x + in.width < out.x + out.width && in.y + in.height < out.y + out.height;
     };
     const auto overlap = [](const Rect& a, const Rect& b) {
         return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;

@@ -12,10 +12,12 @@
 
 #include "hostsuite/desktop_presenter.h"
 #include "hostsuite/dialog_model.h"
+#include "hostsuite/dialog_skin.h"
 #include "hostsuite/message_box.h"
 #include "hostsuite/presenter_selection.h"
 #include "hostsuite/script_parser.h"
 #include "hostsuite/scripted_presenter.h"
+#include "hostsuite/terminal_dialog_view.h"
 #include "hostsuite/terminal_presenter.h"
 #include "hostsuite/terminal_text.h"
 #include "hostsuite/watched_presenter.h"
@@ -54,7 +56,11 @@ TEST(DialogModelTest, ControlsFollowTheirRulesAndPostsRunOnTheDialogThreadUntilI
     dialog.BeginModal();
     // Radio buttons clear their own group only, and are not cleared by themselves.
     dialog.SetCheck(1027, true);
-    EXPECT_TRUE(dialog.UserClick(1000) && dialog.IsChecked(1027) && !dialog.UserSetCheck(1000, false));
+    EXPECT_TRUE(dialog.UserClick(1000) && dialog.IsChecked(1027) && !dialog.UserSetCheck(1000, false) && !dialog.UserSetCheck(1004, true));
+    // The skin paints a real dialog and surface with a real image only.
+    char surface;
+    EXPECT_EQ(PaintDialogBackground(nullptr, &surface, 7) + PaintDialogBackground(&dialog, &surface, 0), 0);
+    EXPECT_TRUE(PaintDialogBackground(&dialog, &surface, 7) == 1 && DialogBackgroundImage(&dialog) == 7);
     // Edits keep what their style allows ("é" takes two bytes: it does not fit), disabled controls nothing.
     const std::tuple<bool, bool, int, const char*, const char*> edits[] = {
         {false, true, 0, "12a3 ", "123"}, {false, false, 5, "abcdé", "abcd"}, {true, false, 0, "autre", "abcd"}};
@@ -119,6 +125,20 @@ TEST(DialogModelTest, ControlsFollowTheirRulesAndPostsRunOnTheDialogThreadUntilI
     dialog.EndModal();
     late.join();
     EXPECT_EQ(answered, 2);
+}
+
+// While a dialog runs, the terminal reprints only the lines that changed, at most twice a second.
+TEST(TerminalDialogViewTest, OnlyTheLinesThatChangedAreReprinted) {
+    WaitingDialog dialog;
+    dialog.AddLabel(1039, "Connexion...");
+    std::ostringstream out;
+    TerminalDialogView view(out, false);
+    view.PrintAll(dialog);
+    dialog.SetText(1039, "Connecté.");
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    out.str("");
+    view.PrintChanges(dialog);
+    EXPECT_EQ(out.str(), "\n  Connecté.\n");
 }
 
 // One item a row: what is typed before the input ends, the answer, the last
@@ -272,6 +292,12 @@ TEST(PresenterSelectionTest, AScriptIsReadAfreshAndARefusedChoiceChangesNothing)
     }
     EXPECT_EQ(ask(), kIdNo);
     EXPECT_EQ(kt::test::ReadFile(shown), "earlier line\nmessage id=1060 caption=\"Talvo\" style=0x24 flag=1 text=\"Installer ?\" -> yes\n");
+    // "watch:" plays the same script and shows it on the terminal.
+    std::ostringstream screen;
+    std::streambuf* const terminal = std::cout.rdbuf(screen.rdbuf());
+    const int watched = SelectPresenter(("watch:" + ui.substr(7)).c_str(), nullptr), answer = ask();
+    std::cout.rdbuf(terminal);
+    EXPECT_TRUE(watched == 1 && answer == kIdYes && screen.str().find("Réponse du script : Oui") != std::string::npos) << screen.str();
 
     const std::string other = (tree / "other.txt").string(), bad = tree.WriteFile("bad.txt", "message 1060 -> yes\nmessage 1060 => yes\n");
     const char* const display = std::getenv("DISPLAY");
