@@ -3,6 +3,7 @@ with the installer stand-in in the application folder."""
 import datetime
 import os
 import signal
+import subprocess
 import time
 import unittest
 import xml.etree.ElementTree as ET
@@ -102,6 +103,14 @@ class UpdateRuns(unittest.TestCase):
                 self.assertFalse(os.path.exists(self.practice.lock()), "no lock is left behind")
                 if "1073" in shown:
                     self.assertEqual(self.practice.setting("LastUpdate") == date_text(TODAY), "1073 -> no" in answers)
+
+    def test_a_person_sees_the_download_a_run_at_start_keeps_minimised(self):
+        for record, script, minimised in (({"--at-start": True}, "", True), ({}, "dialog 102: click 1000; click 1\n", False)):
+            command = self.fresh().kthost_command(self.practice.configured(self.server.url, AT_START_INTERNET, **record),
+                                                  script + "message 1060 -> no\n")
+            done = subprocess.run([part.replace("script:", "watch:", 1) for part in command], env=self.practice.env,
+                                  capture_output=True, text=True, timeout=120, stdin=subprocess.DEVNULL)
+            self.assertEqual(("(fenêtre 130)\n" in done.stdout, "(fenêtre 130) (réduite)" in done.stdout), (not minimised, minimised))
 
     def test_a_malformed_file_met_mid_run_fails_cleanly(self):
         spoiled = Server(self.server_root.path("spoiled"))
