@@ -115,15 +115,16 @@ class PracticeTree:
         return [word for name, value in options.items() if value is not None
                 for word in ([name] if value is True else [name, value])]
 
-    def kthost_command(self, args, script, transcript="shown.txt"):
-        """kthost answering from `script`, what it shows written to `transcript`."""
+    def kthost_command(self, args, script, transcript="shown.txt", ui="script:"):
+        """kthost answering from `script` (shown on its terminal as well with `ui` "watch:"), what it shows
+        written to `transcript`."""
         return [os.environ["KTHOST"], "--module", os.environ["KTMODULE"], *args, "--ui",
-                "script:" + self.write(transcript + ".answers", script), "--transcript", self.write(transcript, "")]
+                ui + self.write(transcript + ".answers", script), "--transcript", self.write(transcript, "")]
 
-    def kthost(self, *args, script="", timeout=60, host=None):
+    def kthost(self, *args, script="", timeout=60, host=None, ui="script:"):
         """Runs kthost (or `host`, a command taking the module, the script and the transcript first) with a
         script; returns (process result, transcript lines)."""
-        command = self.kthost_command(args, script) if host is None else [
+        command = self.kthost_command(args, script, ui=ui) if host is None else [
             host, os.environ["KTMODULE"], "script:" + self.write("answers.txt", script), self.write("shown.txt", ""), *args]
         done = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=timeout,
                               stdin=subprocess.DEVNULL)

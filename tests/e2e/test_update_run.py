@@ -3,7 +3,6 @@ with the installer stand-in in the application folder."""
 import datetime
 import os
 import signal
-import subprocess
 import time
 import unittest
 import xml.etree.ElementTree as ET
@@ -106,10 +105,8 @@ class UpdateRuns(unittest.TestCase):
 
     def test_a_person_sees_the_download_a_run_at_start_keeps_minimised(self):
         for record, script, minimised in (({"--at-start": True}, "", True), ({}, "dialog 102: click 1000; click 1\n", False)):
-            command = self.fresh().kthost_command(self.practice.configured(self.server.url, AT_START_INTERNET, **record),
-                                                  script + "message 1060 -> no\n")
-            done = subprocess.run([part.replace("script:", "watch:", 1) for part in command], env=self.practice.env,
-                                  capture_output=True, text=True, timeout=120, stdin=subprocess.DEVNULL)
+            options = self.fresh().configured(self.server.url, AT_START_INTERNET, **record)
+            done, _ = self.practice.kthost(*options, script=script + "message 1060 -> no\n", timeout=120, ui="watch:")
             self.assertEqual(("(fenêtre 130)\n" in done.stdout, "(fenêtre 130) (réduite)" in done.stdout), (not minimised, minimised))
 
     def test_a_malformed_file_met_mid_run_fails_cleanly(self):

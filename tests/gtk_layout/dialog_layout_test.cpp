@@ -14,8 +14,9 @@ using hostsuite::Control;
 using hostsuite::ControlKind;
 
 // Every control has one place inside the dialog (and inside the group it
-// follows, buttons excepted), clear of the frame on every side, none overlapping but a group's frame; the edge
-// buttons (the last `row` controls) share a bottom row below the rest, ending at the right margin.
+// follows, buttons excepted), clear of the frame on every side, none
+// overlapping but a group's frame; the edge buttons (the last `row` controls)
+// share a bottom row below the rest, ending at the right margin.
 TEST(DialogLayoutTest, EveryControlHasOnePlaceAndTheButtonsShareTheBottomRow) {
     const auto make = [](int id, ControlKind kind, std::string text = {}) {
         Control control;
